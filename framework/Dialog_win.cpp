@@ -1,0 +1,183 @@
+#include "framework/Dialog_win.h"
+
+#include <vector>
+
+namespace framework {
+
+namespace {
+HWND mainWindow = nullptr;
+
+// Messages whose dialog-procedure return value is the message result itself.
+bool ReturnsDirectly(UINT message) {
+    switch (message) {
+        case WM_CTLCOLORMSGBOX:
+        case WM_CTLCOLOREDIT:
+        case WM_CTLCOLORLISTBOX:
+        case WM_CTLCOLORBTN:
+        case WM_CTLCOLORDLG:
+        case WM_CTLCOLORSCROLLBAR:
+        case WM_CTLCOLORSTATIC:
+        case WM_COMPAREITEM:
+        case WM_VKEYTOITEM:
+        case WM_CHARTOITEM:
+        case WM_QUERYDRAGICON:
+        case WM_INITDIALOG:
+            return true;
+        default:
+            return false;
+    }
+}
+}  // namespace
+
+void SetMainWindow(HWND window) noexcept { mainWindow = window; }
+HWND MainWindow() noexcept { return mainWindow; }
+
+Dialog::Dialog(int templateId, HWND parent) noexcept : templateId_(templateId), parent_(parent) {}
+
+Dialog::~Dialog() {
+    if (window_ && IsWindow(window_)) DestroyWindow(window_);
+}
+
+INT_PTR Dialog::DoModal() {
+    HWND owner = parent_ ? parent_ : MainWindow();
+    if (owner && !IsWindow(owner)) owner = nullptr;
+    ended_ = false;
+    result_ = -1;
+    window_ = CreateDialogParamA(GetModuleHandleA(nullptr), MAKEINTRESOURCEA(templateId_), owner, StaticProc,
+                                 reinterpret_cast<LPARAM>(this));
+    if (!window_) return -1;
+
+    const bool ownerWasEnabled = owner && IsWindowEnabled(owner);
+    if (ownerWasEnabled) EnableWindow(owner, FALSE);
+    if (!ended_ && !IsWindowVisible(window_)) ShowWindow(window_, SW_SHOW);
+
+    MSG message;
+    while (!ended_) {
+        BOOL got = GetMessageA(&message, nullptr, 0, 0);
+        if (got == 0) {  // WM_QUIT: hand it back to the next loop and stop
+            PostQuitMessage(static_cast<int>(message.wParam));
+            break;
+        }
+        if (got == -1) break;
+        if (PreTranslateMessage(message)) continue;
+        if (IsDialogMessageA(window_, &message)) continue;
+        TranslateMessage(&message);
+        DispatchMessageA(&message);
+    }
+
+    // Re-enable the owner before the dialog goes, so that activation returns to it.
+    if (ownerWasEnabled) EnableWindow(owner, TRUE);
+    if (owner) SetActiveWindow(owner);
+    if (IsWindow(window_)) DestroyWindow(window_);
+    window_ = nullptr;
+    return result_;
+}
+
+void Dialog::EndDialog(INT_PTR result) noexcept {
+    result_ = result;
+    ended_ = true;
+    if (window_) ShowWindow(window_, SW_HIDE);
+    PostMessageA(window_, WM_NULL, 0, 0);  // wake the loop
+}
+
+std::string Dialog::ItemText(int id) const {
+    HWND item = Item(id);
+    int length = item ? GetWindowTextLengthA(item) : 0;
+    std::vector<char> buffer(static_cast<size_t>(length) + 1, '\0');
+    if (item) GetWindowTextA(item, buffer.data(), length + 1);
+    return std::string(buffer.data());
+}
+
+void Dialog::SetItemText(int id, const std::string& text) const { SetDlgItemTextA(window_, id, text.c_str()); }
+
+void Dialog::ExchangeText(bool save, int controlId, std::string& field) const {
+    if (save) {
+        field = ItemText(controlId);
+    } else {
+        SetItemText(controlId, field);
+    }
+}
+
+bool Dialog::UpdateData(bool save) {
+    DoDataExchange(save);
+    return true;
+}
+
+bool Dialog::OnCommand(int id, int, HWND) {
+    if (id == IDOK) {
+        OnOK();
+        return true;
+    }
+    if (id == IDCANCEL) {
+        OnCancel();
+        return true;
+    }
+    return false;
+}
+
+void Dialog::OnOK() {
+    if (UpdateData(true)) EndDialog(IDOK);
+}
+
+void Dialog::OnCancel() { EndDialog(IDCANCEL); }
+
+std::optional<LRESULT> Dialog::OnMessage(UINT, WPARAM, LPARAM) { return std::nullopt; }
+
+bool Dialog::PreTranslateMessage(MSG&) { return false; }
+
+INT_PTR Dialog::Dispatch(UINT message, WPARAM wParam, LPARAM lParam) {
+    if (message == WM_INITDIALOG) {
+        RECT before{};
+        GetWindowRect(window_, &before);
+        UpdateData(false);
+        BOOL focusDefault = OnInitDialog();
+        // A dialog that did not place itself is centred on its owner, as the
+        // framework does for templates without an explicit position.
+        RECT after{};
+        GetWindowRect(window_, &after);
+        LONG style = GetWindowLongA(window_, GWL_STYLE);
+        if (EqualRect(&before, &after) && !(style & (DS_CENTER | DS_ABSALIGN)) && (style & WS_CAPTION)) {
+            HWND owner = GetWindow(window_, GW_OWNER);
+            RECT area{};
+            if (owner) {
+                GetWindowRect(owner, &area);
+            } else {
+                SystemParametersInfoA(SPI_GETWORKAREA, 0, &area, 0);
+            }
+            int width = after.right - after.left;
+            int height = after.bottom - after.top;
+            int x = area.left + ((area.right - area.left) - width) / 2;
+            int y = area.top + ((area.bottom - area.top) - height) / 2;
+            SetWindowPos(window_, nullptr, x, y, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
+        }
+        return focusDefault;
+    }
+    if (auto handled = OnMessage(message, wParam, lParam)) {
+        if (ReturnsDirectly(message)) return static_cast<INT_PTR>(*handled);
+        SetWindowLongPtrA(window_, DWLP_MSGRESULT, static_cast<LONG_PTR>(*handled));
+        return TRUE;
+    }
+    if (message == WM_COMMAND) {
+        return OnCommand(LOWORD(wParam), HIWORD(wParam), reinterpret_cast<HWND>(lParam)) ? TRUE : FALSE;
+    }
+    return FALSE;
+}
+
+INT_PTR CALLBACK Dialog::StaticProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) noexcept {
+    Dialog* self = nullptr;
+    if (message == WM_INITDIALOG) {
+        self = reinterpret_cast<Dialog*>(lParam);
+        SetWindowLongPtrA(window, DWLP_USER, reinterpret_cast<LONG_PTR>(self));
+        self->window_ = window;
+    } else {
+        self = reinterpret_cast<Dialog*>(GetWindowLongPtrA(window, DWLP_USER));
+    }
+    if (!self) return FALSE;
+    try {
+        return self->Dispatch(message, wParam, lParam);
+    } catch (...) {
+        return FALSE;  // nothing may unwind through the system's dialog manager
+    }
+}
+
+}  // namespace framework

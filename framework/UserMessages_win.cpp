@@ -1,0 +1,48 @@
+// Windows side of the message layer: real message boxes and the wait cursor.
+#include <windows.h>
+
+#include "framework/UserMessages.h"
+
+namespace framework {
+
+std::string ApplicationTitle() {
+    char path[MAX_PATH] = {};
+    DWORD n = GetModuleFileNameA(nullptr, path, MAX_PATH);
+    std::string name(path, n < MAX_PATH ? n : 0);
+    if (auto slash = name.find_last_of("\\/:"); slash != std::string::npos) name.erase(0, slash + 1);
+    if (auto dot = name.rfind('.'); dot != std::string::npos && dot != 0) name.erase(dot);
+    return name;
+}
+
+void ShowDefaultMessage(std::string_view text, MessageIcon icon) {
+    UINT style = MB_OK;
+    switch (icon) {
+        case MessageIcon::Error: style |= MB_ICONERROR; break;
+        case MessageIcon::Exclamation: style |= MB_ICONEXCLAMATION; break;
+        case MessageIcon::Stop: style |= MB_ICONSTOP; break;
+        case MessageIcon::Information: style |= MB_ICONINFORMATION; break;
+    }
+    const std::string owned(text);
+    const std::string title = ApplicationTitle();
+    MessageBoxA(GetActiveWindow(), owned.c_str(), title.c_str(), style);
+}
+
+void FatalExit(const char* text) {
+    FatalAppExitA(0, text);
+    ExitProcess(1);  // FatalAppExitA does not return; this keeps [[noreturn]] honest
+}
+
+namespace {
+int waitDepth = 0;
+HCURSOR cursorBeforeWait = nullptr;
+}  // namespace
+
+WaitCursor::WaitCursor() {
+    if (waitDepth++ == 0) cursorBeforeWait = SetCursor(LoadCursor(nullptr, IDC_WAIT));
+}
+
+WaitCursor::~WaitCursor() {
+    if (--waitDepth == 0) SetCursor(cursorBeforeWait ? cursorBeforeWait : LoadCursor(nullptr, IDC_ARROW));
+}
+
+}  // namespace framework

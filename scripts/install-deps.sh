@@ -1,0 +1,27 @@
+#!/usr/bin/env bash
+# Takes a fresh Debian 12 machine to one that builds and tests the whole project.
+# Quick when everything is installed already: it checks before it asks apt.
+set -euo pipefail
+
+packages=(
+  cmake ninja-build pkg-config
+  g++ clang libclang-rt-14-dev
+  g++-mingw-w64-x86-64-posix g++-mingw-w64-i686-posix
+  binutils-mingw-w64-x86-64 binutils-mingw-w64-i686
+  libz-mingw-w64-dev zlib1g-dev libpng-dev
+  googletest libgtest-dev libgmock-dev libbenchmark-dev
+  wine wine64 xvfb xdotool x11-utils imagemagick liblnk-utils
+  python3
+)
+
+missing=()
+for p in "${packages[@]}"; do
+  dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q 'install ok installed' || missing+=("$p")
+done
+
+if [ ${#missing[@]} -gt 0 ]; then
+  echo "Installing: ${missing[*]}"
+  export DEBIAN_FRONTEND=noninteractive
+  apt-get update -q
+  apt-get install -y -q --no-install-recommends "${missing[@]}"
+fi

@@ -1,0 +1,44 @@
+# Shared by the Wine test scripts: a fresh prefix and a private X display.
+# After wine_env_start: WINEPREFIX, DISPLAY and WINE64 are set and the prefix is booted.
+WINE64=${TOLVIK_WINE64:-/usr/lib/wine/wine64}
+export WINEDEBUG=-all
+export WINEDLLOVERRIDES="mscoree,mshtml="
+
+wine_env_start() {
+  unset DISPLAY
+  WINE_ENV_DIR=$(mktemp -d /tmp/tolvik-wine.XXXXXX)
+  export WINEPREFIX="$WINE_ENV_DIR/prefix"
+  local display
+  for display in $(seq 100 400); do
+    [ -e "/tmp/.X11-unix/X$display" ] || [ -e "/tmp/.X$display-lock" ] && continue
+    Xvfb ":$display" -screen 0 1024x768x24 -nolisten tcp >/dev/null 2>&1 &
+    WINE_ENV_XVFB=$!
+    local i
+    for i in $(seq 1 50); do
+      [ -e "/tmp/.X11-unix/X$display" ] && break
+      kill -0 "$WINE_ENV_XVFB" 2>/dev/null || break
+      sleep 0.1
+    done
+    if [ -e "/tmp/.X11-unix/X$display" ] && kill -0 "$WINE_ENV_XVFB" 2>/dev/null; then
+      export DISPLAY=":$display"
+      break
+    fi
+  done
+  [ -n "${DISPLAY:-}" ] || { echo "wine-env: no X display could be started" >&2; return 1; }
+  "$WINE64" wineboot -i >/dev/null 2>&1
+  "${WINE64%/*}/wineserver" -w 2>/dev/null || true
+}
+
+wine_env_stop() {
+  if [ -n "${WINEPREFIX:-}" ]; then
+    "${WINE64%/*}/wineserver" -k 2>/dev/null || true
+  fi
+  [ -n "${WINE_ENV_XVFB:-}" ] && kill "$WINE_ENV_XVFB" 2>/dev/null || true
+  [ -n "${WINE_ENV_DIR:-}" ] && rm -rf "$WINE_ENV_DIR"
+}
+
+# Windows path inside the prefix -> Unix path (C: only).
+wine_unix_path() {
+  local p=${1#?:\\}
+  echo "$WINEPREFIX/drive_c/${p//\\//}"
+}
