@@ -3,6 +3,7 @@
 // Use Get() (or the conversion) to pass the raw handle, Attach/Detach to move
 // ownership across an API boundary.
 #include <windows.h>
+#include <objbase.h>  // CoInitialize, CoUninitialize (left out by WIN32_LEAN_AND_MEAN)
 
 #include <utility>
 
@@ -121,13 +122,21 @@ private:
     HGDIOBJ previous_;
 };
 
-// COM initialised on this thread for the lifetime of the object.
+// COM initialised on this thread for the lifetime of the object. Only a successful
+// CoInitialize (S_OK or S_FALSE) is balanced by CoUninitialize: after a failure
+// (a thread already in another apartment mode) uninitialising would undo someone
+// else's initialisation.
 class ComScope {
 public:
-    ComScope() noexcept { CoInitialize(nullptr); }
-    ~ComScope() { CoUninitialize(); }
+    ComScope() noexcept : initialised_(SUCCEEDED(CoInitialize(nullptr))) {}
+    ~ComScope() {
+        if (initialised_) CoUninitialize();
+    }
     ComScope(const ComScope&) = delete;
     ComScope& operator=(const ComScope&) = delete;
+
+private:
+    bool initialised_;
 };
 
 // An owned COM interface pointer, released at scope end.
