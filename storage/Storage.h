@@ -5,10 +5,14 @@
 // node into a fresh heap block. It never writes and never copies the container.
 #include <cstddef>
 #include <cstdint>
+#include <functional>
 #include <string>
 #include <string_view>
+#include <unordered_map>
 
+#include "storage/ContainerFormat.h"
 #include "storage/HeapBlock.h"
+#include "storage/StorageNode.h"
 
 namespace storage {
 
@@ -33,8 +37,33 @@ public:
     bool GetString(std::string_view path, std::string& text, std::string_view password);
     bool GetBinary(std::string_view path, HeapBlock& data, std::uint32_t& size, std::string_view password);
 
+    // Empties the index and lets go of the container bytes. Always true.
     bool Close();
     const std::string& LastError() const noexcept;
+    bool IsOpen() const noexcept { return open_; }
+
+private:
+    // Child maps look names up by string_view, so resolving a path allocates no keys.
+    struct NameHash {
+        using is_transparent = void;
+        std::size_t operator()(std::string_view name) const noexcept { return std::hash<std::string_view>{}(name); }
+    };
+    using ChildMap = std::unordered_map<std::string, StorageNode, NameHash, std::equal_to<>>;
+
+    bool OpenContainer(const std::uint8_t* bytes, std::size_t length);
+    bool ResolvePath(std::string_view path, StorageNode& node) const;
+    bool CheckPassword(std::string_view password, const StorageNode& node) const;
+    // Resolve, password, type: the first failing step sets LastError.
+    bool FindNode(std::string_view path, std::string_view password, NodeType wanted, StorageNode& node);
+    const std::uint8_t* StoredBytes(const StorageNode& node) const noexcept;
+    HeapBlock ReadNodeData(const StorageNode& node, std::uint32_t& size, std::string_view password) const noexcept;
+    void Fail(const std::string& reason) noexcept { lastError_ = &reason; }
+
+    const std::uint8_t* bytes_ = nullptr;
+    std::size_t length_ = 0;
+    bool open_ = false;
+    std::unordered_map<std::uint32_t, ChildMap> index_;  // parent id -> name -> node
+    const std::string* lastError_;                       // one of the fixed reason texts
 };
 
 }  // namespace storage

@@ -1,0 +1,121 @@
+#pragma once
+// The byte layout of a container, shared by the reader and the tool that writes
+// containers. Everything is little-endian and byte-packed (no alignment, no padding).
+//
+//   Header, 12 bytes at offset 0:
+//     0  4  magic      "TKDS"
+//     4  1  version    2
+//     5  4  highestId  largest node id in the container (not read back)
+//     9  3  reserved   zero
+//
+//   Record, from the record offset (a chain starting at 12):
+//     0  2  record length  26 + name bytes including their zero byte
+//     2  1  kind           1 = node record; other kinds are skipped whole
+//     3  4  id             unique, never 0
+//     7  4  parentId       0 = under the root
+//    11  1  type           NodeType
+//    12  1  enciphered     non-zero: check block + enciphered body
+//    13  1  compressed     non-zero: 4-byte unpacked size + zlib stream
+//    14  4  next           absolute offset of the next record or of the end marker
+//    18  4  storedSize     data bytes after the name
+//    22  4  sizeCopy       equal to storedSize (not read back)
+//    26  n  name           ANSI text and one zero byte
+//  26+n  storedSize data
+//
+//   End marker: a 16-bit 0 at the last record's next offset. The chain ends when
+//   fewer than kMinRecordSize bytes remain before the end of the container.
+//
+//   Stored data by flags: plain; [U:4][zlib stream inflating to U bytes];
+//   [check block:8][body XOR key]; or both, compression applied before enciphering.
+#include <array>
+#include <cstddef>
+#include <cstdint>
+#include <optional>
+#include <string_view>
+#include <vector>
+
+namespace storage {
+
+inline constexpr std::array<std::uint8_t, 4> kMagic = {'T', 'K', 'D', 'S'};
+inline constexpr std::uint8_t kVersion = 2;
+inline constexpr std::size_t kHeaderSize = 12;
+inline constexpr std::size_t kEndMarkerSize = 2;
+inline constexpr std::size_t kMinContainerSize = kHeaderSize + kEndMarkerSize;  // 14
+inline constexpr std::size_t kRecordFixedSize = 26;
+inline constexpr std::size_t kMinRecordSize = 28;  // a record is read only while this much remains
+inline constexpr std::size_t kMinRecordLength = kRecordFixedSize + 1;  // a name needs its zero byte
+inline constexpr std::uint8_t kNodeRecordKind = 1;
+
+// Offsets of the header and record fields.
+inline constexpr std::size_t kHeaderVersionAt = 4;
+inline constexpr std::size_t kHeaderHighestIdAt = 5;
+inline constexpr std::size_t kRecordLengthAt = 0;
+inline constexpr std::size_t kRecordKindAt = 2;
+inline constexpr std::size_t kRecordIdAt = 3;
+inline constexpr std::size_t kRecordParentIdAt = 7;
+inline constexpr std::size_t kRecordTypeAt = 11;
+inline constexpr std::size_t kRecordEncipheredAt = 12;
+inline constexpr std::size_t kRecordCompressedAt = 13;
+inline constexpr std::size_t kRecordNextAt = 14;
+inline constexpr std::size_t kRecordStoredSizeAt = 18;
+inline constexpr std::size_t kRecordSizeCopyAt = 22;
+
+// Encodings of the stored data.
+inline constexpr std::size_t kUnpackedSizePrefix = 4;
+inline constexpr std::size_t kCheckBlockSize = 8;
+inline constexpr std::string_view kCheckText = "60418273";
+inline constexpr std::size_t kKeySize = 8;
+
+enum class NodeType : std::uint8_t {
+    Integer = 0,  // 4 bytes once decoded, a little-endian int32
+    String = 2,   // ANSI text, read up to the first zero byte
+    Binary = 3,   // any bytes
+    Folder = 4,   // no data; a parent for other nodes
+};
+
+// The node type for a type byte, or nothing for a value that no node may carry.
+constexpr std::optional<NodeType> NodeTypeFromByte(std::uint8_t value) noexcept {
+    switch (value) {
+        case 0: return NodeType::Integer;
+        case 2: return NodeType::String;
+        case 3: return NodeType::Binary;
+        case 4: return NodeType::Folder;
+        default: return std::nullopt;
+    }
+}
+
+constexpr std::string_view NodeTypeName(NodeType type) noexcept {
+    switch (type) {
+        case NodeType::Integer: return "Integer";
+        case NodeType::String: return "String";
+        case NodeType::Binary: return "Binary";
+        case NodeType::Folder: return "Folder";
+    }
+    return "";
+}
+
+// Little-endian loads from memory that the caller has bounds-checked.
+constexpr std::uint16_t LoadLE16(const std::uint8_t* p) noexcept {
+    return static_cast<std::uint16_t>(p[0] | (p[1] << 8));
+}
+constexpr std::uint32_t LoadLE32(const std::uint8_t* p) noexcept {
+    return static_cast<std::uint32_t>(p[0]) | (static_cast<std::uint32_t>(p[1]) << 8) |
+           (static_cast<std::uint32_t>(p[2]) << 16) | (static_cast<std::uint32_t>(p[3]) << 24);
+}
+
+// Little-endian appends and overwrites for writers.
+inline void AppendLE16(std::vector<std::uint8_t>& out, std::uint16_t v) {
+    out.push_back(static_cast<std::uint8_t>(v));
+    out.push_back(static_cast<std::uint8_t>(v >> 8));
+}
+inline void AppendLE32(std::vector<std::uint8_t>& out, std::uint32_t v) {
+    for (int shift = 0; shift < 32; shift += 8) out.push_back(static_cast<std::uint8_t>(v >> shift));
+}
+constexpr void StoreLE32(std::uint8_t* p, std::uint32_t v) noexcept {
+    p[0] = static_cast<std::uint8_t>(v);
+    p[1] = static_cast<std::uint8_t>(v >> 8);
+    p[2] = static_cast<std::uint8_t>(v >> 16);
+    p[3] = static_cast<std::uint8_t>(v >> 24);
+}
+
+}  // namespace storage

@@ -1,0 +1,92 @@
+#include "storage/ContainerIndex.h"
+
+#include <deque>
+#include <new>
+#include <unordered_map>
+#include <unordered_set>
+
+#include "storage/ContainerFormat.h"
+#include "storage/NodeData.h"
+#include "storage/StoragePath.h"
+
+namespace storage {
+
+WalkResult ContainerIndex::Load(const std::uint8_t* bytes, std::size_t length) {
+    entries_.clear();
+    header_ = {};
+    const WalkResult result =
+        WalkContainer(bytes, length, [this](const ChainRecord& record) { entries_.push_back({record, {}}); }, &header_);
+    AssignPaths();
+    return result;
+}
+
+// Follows the reader's rules: only node records of a known type are indexed, a
+// later sibling of the same name hides an earlier one, and a node is reached only
+// through a chain of parents that ends at 0. Names that are empty or contain the
+// separator cannot be written in a path.
+void ContainerIndex::AssignPaths() {
+    std::unordered_map<std::uint32_t, std::unordered_map<std::string_view, std::size_t>> winners;
+    for (std::size_t i = 0; i < entries_.size(); ++i) {
+        const ChainRecord& r = entries_[i].record;
+        if (r.kind != kNodeRecordKind || !NodeTypeFromByte(r.type)) continue;
+        winners[r.parentId][r.name] = i;
+    }
+    std::unordered_map<std::uint32_t, std::vector<std::size_t>> children;  // in chain order
+    for (std::size_t i = 0; i < entries_.size(); ++i) {
+        const ChainRecord& r = entries_[i].record;
+        const auto siblings = winners.find(r.parentId);
+        if (siblings == winners.end()) continue;
+        const auto winner = siblings->second.find(r.name);
+        if (winner == siblings->second.end() || winner->second != i) continue;
+        if (r.name.empty() || r.name.find(kPathSeparator) != std::string_view::npos) continue;
+        children[r.parentId].push_back(i);
+    }
+
+    struct Pending {
+        std::uint32_t id;
+        std::string path;
+    };
+    std::deque<Pending> queue{{0, {}}};
+    std::unordered_set<std::uint32_t> expanded{0};
+    while (!queue.empty()) {
+        const Pending parent = std::move(queue.front());
+        queue.pop_front();
+        const auto list = children.find(parent.id);
+        if (list == children.end()) continue;
+        for (std::size_t i : list->second) {
+            Entry& entry = entries_[i];
+            if (entry.path) continue;
+            std::string path = parent.path.empty() ? std::string(entry.record.name)
+                                                   : parent.path + kPathSeparator + std::string(entry.record.name);
+            entry.path = path;
+            // Ids should be unique; when they are not, the first node seen with an
+            // id gives its children their paths, and cycles end here too.
+            if (expanded.insert(entry.record.id).second) queue.push_back({entry.record.id, std::move(path)});
+        }
+    }
+}
+
+const ContainerIndex::Entry* ContainerIndex::Find(std::string_view path) const noexcept {
+    try {
+        const std::vector<std::string_view> segments = SplitPath(path, kPathSeparator);
+        if (segments.back().empty()) return nullptr;
+        std::string normalized;
+        for (std::string_view segment : segments) {
+            if (!normalized.empty()) normalized += kPathSeparator;
+            normalized += segment;
+        }
+        for (const Entry& entry : entries_) {
+            if (entry.path && *entry.path == normalized) return &entry;
+        }
+    } catch (const std::bad_alloc&) {
+    }
+    return nullptr;
+}
+
+HeapBlock ContainerIndex::Decode(const Entry& entry, std::string_view password, std::uint32_t& size) noexcept {
+    const ChainRecord& r = entry.record;
+    if (r.kind != kNodeRecordKind || (!r.data && r.storedSize != 0)) return {};
+    return DecodeStoredData(r.data, r.storedSize, r.enciphered, r.compressed, password, size);
+}
+
+}  // namespace storage

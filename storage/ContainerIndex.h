@@ -1,0 +1,45 @@
+#pragma once
+// Every record of a container in chain order, with the path under which the
+// reader finds each node: the view that tools need to list, extract and verify,
+// including records that no path reaches. Built on the same walk as the reader.
+#include <cstddef>
+#include <cstdint>
+#include <optional>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "storage/ContainerWalker.h"
+#include "storage/HeapBlock.h"
+
+namespace storage {
+
+class ContainerIndex {
+public:
+    struct Entry {
+        ChainRecord record;               // name and data point into the container
+        std::optional<std::string> path;  // none when no path reaches this record
+    };
+
+    // Walks the container; the bytes must outlive this object. On failure the
+    // result says why and the entries hold the records read before the failure.
+    WalkResult Load(const std::uint8_t* bytes, std::size_t length);
+
+    const std::vector<Entry>& Entries() const noexcept { return entries_; }
+    const ContainerHeader& Header() const noexcept { return header_; }
+
+    // The entry that the reader finds for path (a node record), or null.
+    const Entry* Find(std::string_view path) const noexcept;
+
+    // The decoded bytes of a node record, as the reader would hand them out;
+    // an empty block when the password is refused or the data is broken.
+    static HeapBlock Decode(const Entry& entry, std::string_view password, std::uint32_t& size) noexcept;
+
+private:
+    void AssignPaths();
+
+    std::vector<Entry> entries_;
+    ContainerHeader header_;
+};
+
+}  // namespace storage

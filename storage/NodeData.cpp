@@ -1,0 +1,35 @@
+#include "storage/NodeData.h"
+
+#include <cstring>
+
+#include "storage/StorageCipher.h"
+
+namespace storage {
+
+HeapBlock DecodeStoredData(const std::uint8_t* stored, std::uint32_t storedSize, std::uint8_t enciphered,
+                           std::uint8_t compressed, std::string_view password, std::uint32_t& size) noexcept {
+    HeapBlock out;
+    std::uint32_t outSize = 0;
+    const StorageCipher cipher;
+    int rc = -1;
+    if (enciphered && compressed) {
+        rc = cipher.DecipherAndUnpack(stored, storedSize, password, out, outSize);
+    } else if (enciphered) {
+        rc = cipher.Decipher(stored, storedSize, password, out, outSize);
+    } else if (compressed) {
+        rc = cipher.Unpack(stored, storedSize, out, outSize);
+    } else if (stored || storedSize == 0) {
+        // Plain data is copied: the caller owns the block, the container stays in place.
+        out = AllocateBlock(storedSize);
+        if (out) {
+            if (storedSize) std::memcpy(out.get(), stored, storedSize);
+            outSize = storedSize;
+            rc = 0;
+        }
+    }
+    if (rc != 0 || !out) return {};
+    size = outSize;
+    return out;
+}
+
+}  // namespace storage

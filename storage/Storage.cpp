@@ -1,0 +1,200 @@
+#include "storage/Storage.h"
+
+#include <cstring>
+#include <new>
+
+#include "framework/UserMessages.h"
+#include "storage/ContainerWalker.h"
+#include "storage/NodeData.h"
+#include "storage/StorageCipher.h"
+#include "storage/StorageErrors.h"
+#include "storage/StoragePath.h"
+
+namespace storage {
+
+namespace {
+// Reasons are fixed texts, so recording one never allocates.
+const std::string kNoReason;
+const std::string kAlreadyOpen = "Can't already create object.";
+const std::string kPathInvalid = "Path invalid.";
+const std::string kInvalidPassword = "Invalid password.";
+const std::string kWrongType = "Other data type wanted.";
+}  // namespace
+
+Storage::Storage() : lastError_(&kNoReason) {}
+
+Storage::~Storage() { Close(); }
+
+bool Storage::OpenBytes(const std::uint8_t* bytes, std::size_t length) {
+    if (open_) {
+        Fail(kAlreadyOpen);
+        return false;
+    }
+    framework::WaitCursor wait;
+    return OpenContainer(bytes, length);
+}
+
+// A container that fails to open is let go of entirely, so no getter ever reads
+// from one that was refused and a later Open may try again.
+bool Storage::OpenContainer(const std::uint8_t* bytes, std::size_t length) {
+    bytes_ = bytes;
+    length_ = bytes ? length : 0;
+    open_ = true;
+    try {
+        const WalkResult result = WalkContainer(bytes_, length_, [this](const ChainRecord& record) {
+            if (record.kind != kNodeRecordKind) return;
+            // A type byte that no node may carry is not indexed: nothing could read it.
+            const auto type = NodeTypeFromByte(record.type);
+            if (!type) return;
+            StorageNode node;
+            node.id = record.id;
+            node.parentId = record.parentId;
+            node.type = *type;
+            node.enciphered = record.enciphered;
+            node.compressed = record.compressed;
+            node.storedSize = record.storedSize;
+            node.recordOffset = record.recordOffset;
+            auto& children = index_[record.parentId];
+            // A later record with the same name under the same parent wins.
+            if (auto found = children.find(record.name); found != children.end()) {
+                found->second = node;
+            } else {
+                children.emplace(std::string(record.name), node);
+            }
+        });
+        switch (result) {
+            case WalkResult::Ok: return true;
+            case WalkResult::IllegalFormat: ReportStorageError(kErrorIllegalFormat); break;
+            case WalkResult::BodyError: ReportStorageError(kErrorFileBody); break;
+        }
+    } catch (const std::bad_alloc&) {
+        Close();
+        framework::ShowMessage(kOutOfMemoryText, framework::MessageIcon::Error);
+        return false;
+    }
+    Close();
+    return false;
+}
+
+bool Storage::Close() {
+    index_.clear();
+    bytes_ = nullptr;
+    length_ = 0;
+    open_ = false;
+    return true;
+}
+
+const std::string& Storage::LastError() const noexcept { return *lastError_; }
+
+bool Storage::ResolvePath(std::string_view path, StorageNode& node) const {
+    const std::vector<std::string_view> segments = SplitPath(path, kPathSeparator);
+    // No node may answer to the empty name, whatever a container holds: a path
+    // ending in "." and the empty path never resolve.
+    if (segments.back().empty()) return false;
+    std::uint32_t parent = 0;
+    const StorageNode* found = nullptr;
+    for (std::string_view segment : segments) {
+        const auto children = index_.find(parent);
+        if (children == index_.end()) return false;
+        const auto child = children->second.find(segment);
+        if (child == children->second.end()) return false;
+        found = &child->second;
+        parent = found->id;
+    }
+    node = *found;
+    return true;
+}
+
+const std::uint8_t* Storage::StoredBytes(const StorageNode& node) const noexcept {
+    // Open checked every record; this guards against a node that outlived its container.
+    if (!bytes_ || std::uint64_t{node.recordOffset} + kRecordFixedSize > length_) return nullptr;
+    const std::uint64_t start = std::uint64_t{node.recordOffset} + LoadLE16(bytes_ + node.recordOffset);
+    if (start + node.storedSize > length_) return nullptr;
+    return bytes_ + start;
+}
+
+bool Storage::CheckPassword(std::string_view password, const StorageNode& node) const {
+    if (!node.enciphered) return true;
+    const std::uint8_t* stored = StoredBytes(node);
+    return stored && StorageCipher().VerifyPassword(stored, node.storedSize, password);
+}
+
+HeapBlock Storage::ReadNodeData(const StorageNode& node, std::uint32_t& size, std::string_view password) const noexcept {
+    const std::uint8_t* stored = StoredBytes(node);
+    if (!stored) return {};
+    return DecodeStoredData(stored, node.storedSize, node.enciphered, node.compressed, password, size);
+}
+
+bool Storage::FindNode(std::string_view path, std::string_view password, NodeType wanted, StorageNode& node) {
+    bool resolved = false;
+    try {
+        resolved = ResolvePath(path, node);
+    } catch (const std::bad_alloc&) {
+        Fail(kNoReason);
+        return false;
+    }
+    if (!resolved) {
+        Fail(kPathInvalid);
+        return false;
+    }
+    if (!CheckPassword(password, node)) {
+        Fail(kInvalidPassword);
+        return false;
+    }
+    if (node.type != wanted) {
+        Fail(kWrongType);
+        return false;
+    }
+    return true;
+}
+
+bool Storage::GetInteger(std::string_view path, std::int32_t& value, std::string_view password) {
+    StorageNode node;
+    if (!FindNode(path, password, NodeType::Integer, node)) return false;
+    std::uint32_t size = 0;
+    const HeapBlock data = ReadNodeData(node, size, password);
+    if (!data || size != 4) {
+        Fail(kNoReason);
+        return false;
+    }
+    value = static_cast<std::int32_t>(LoadLE32(data.get()));
+    return true;
+}
+
+bool Storage::GetString(std::string_view path, std::string& text, std::string_view password) {
+    StorageNode node;
+    if (!FindNode(path, password, NodeType::String, node)) return false;
+    std::uint32_t size = 0;
+    const HeapBlock data = ReadNodeData(node, size, password);
+    if (!data) {
+        Fail(kNoReason);
+        return false;
+    }
+    const auto* chars = reinterpret_cast<const char*>(data.get());
+    const void* zero = std::memchr(chars, 0, size);
+    const std::size_t length = zero ? static_cast<std::size_t>(static_cast<const char*>(zero) - chars) : size;
+    try {
+        std::string decoded(chars, length);
+        text = std::move(decoded);
+    } catch (const std::bad_alloc&) {
+        Fail(kNoReason);
+        return false;
+    }
+    return true;
+}
+
+bool Storage::GetBinary(std::string_view path, HeapBlock& data, std::uint32_t& size, std::string_view password) {
+    StorageNode node;
+    if (!FindNode(path, password, NodeType::Binary, node)) return false;
+    std::uint32_t decodedSize = 0;
+    HeapBlock decoded = ReadNodeData(node, decodedSize, password);
+    if (!decoded) {
+        Fail(kNoReason);
+        return false;
+    }
+    data = std::move(decoded);
+    size = decodedSize;
+    return true;
+}
+
+}  // namespace storage

@@ -1,0 +1,27 @@
+#pragma once
+// The reader's error codes and the texts that the user is shown for them.
+#include <string_view>
+
+namespace storage {
+
+// Codes 1..14 are the causes of a file failure in the order of
+// framework::FileErrorKind; the 256 range belongs to the container format.
+enum StorageErrorCode : int {
+    kErrorIllegalFormat = 256,    // too short, wrong magic or version
+    kErrorFileBody = 257,         // a broken record chain or end marker
+    kErrorCreatingTempFile = 258,  // writing containers only
+    kErrorDeletingFile = 259,     // writing containers only
+    kErrorRenamingFile = 260,     // writing containers only
+};
+
+// The text for a code; empty for 0 and for codes that the table does not know.
+std::string_view StorageErrorText(int code) noexcept;
+
+// Shows the text for code in the application's error box and returns when the user
+// closes it. Code 0 shows nothing; an unknown code shows the text of code 1.
+void ReportStorageError(int code);
+
+// The framework's text for a failed allocation.
+inline constexpr std::string_view kOutOfMemoryText = "Out of memory.";
+
+}  // namespace storage

@@ -1,0 +1,20 @@
+#pragma once
+// What the index keeps of one node record: enough to find and decode its data
+// later without walking the chain again.
+#include <cstdint>
+
+#include "storage/ContainerFormat.h"
+
+namespace storage {
+
+struct StorageNode {
+    std::uint32_t id = 0;
+    std::uint32_t parentId = 0;  // 0 = under the root
+    NodeType type = NodeType::Folder;
+    std::uint8_t enciphered = 0;
+    std::uint8_t compressed = 0;
+    std::uint32_t storedSize = 0;
+    std::uint32_t recordOffset = 0;  // absolute offset of the record in the container
+};
+
+}  // namespace storage
