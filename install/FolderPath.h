@@ -1,0 +1,30 @@
+#pragma once
+// Checks the destination the user entered and creates every folder along it.
+#include <cstdint>
+#include <functional>
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace install {
+
+enum class FolderCreation { Created, AlreadyExists, Failed };
+
+// Makes one folder (the path ends in "\") and says what happened.
+using MakeFolder = std::function<FolderCreation(const std::string& path)>;
+
+// Accepts only a local path "X:\..." whose drive letter (either case) has its bit
+// set in driveMask (bit 0 = A:), then walks it part by part from the drive's root,
+// making each folder. createdFolders is emptied first and then lists every folder
+// this call made, outermost first, each ending in "\" and starting with the
+// upper-cased drive letter. False when the path is refused or a folder can be
+// neither made nor found existing; folders made before that stay, and stay listed.
+bool CreateFolderPath(std::string_view path, std::vector<std::string>& createdFolders, std::uint32_t driveMask,
+                      const MakeFolder& makeFolder);
+
+#ifdef _WIN32
+// The same with the system's drives (GetLogicalDrives) and CreateDirectoryA.
+bool CreateFolderPath(std::string_view path, std::vector<std::string>& createdFolders);
+#endif
+
+}  // namespace install

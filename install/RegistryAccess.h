@@ -1,0 +1,66 @@
+#pragma once
+// Registry values addressed by a root number and one value path: the key path and
+// the value name joined by "\" ("SOFTWARE\Microsoft\Windows\CurrentVersion\ProgramFilesDir").
+// Texts are ANSI. No operation shows a message; each reports by its result.
+#include <cstddef>
+#include <cstdint>
+#include <string>
+#include <string_view>
+
+namespace install {
+
+// The roots an operation may address. Any other number makes it fail at once.
+enum RegistryRoot : int {
+    ClassesRoot = 1,   // HKEY_CLASSES_ROOT
+    CurrentUser = 2,   // HKEY_CURRENT_USER
+    LocalMachine = 3,  // HKEY_LOCAL_MACHINE
+};
+
+// The registry's own numbers for the value types this layer converts.
+enum RegistryValueType : std::uint32_t {
+    StringValue = 1,        // REG_SZ
+    ExpandStringValue = 2,  // REG_EXPAND_SZ
+    BinaryValue = 3,        // REG_BINARY
+    DwordValue = 4,         // REG_DWORD (little-endian)
+    MultiStringValue = 7,   // REG_MULTI_SZ
+};
+
+class RegistryAccess {
+public:
+    RegistryAccess() = default;
+    virtual ~RegistryAccess();
+
+    // Cuts the value path at its last "\": the key path before it, the value name after it.
+    // Without "\" the key path is empty (the root itself); a trailing "\" names the default value.
+    static void SplitValuePath(std::string_view valuePath, std::string& keyPath, std::string& valueName);
+
+    // Turns raw value bytes into text. Strings end at their first zero or at the end
+    // of the bytes, whichever comes first (a string that fills the buffer without a
+    // zero is never read past it); a DWORD needs four bytes and becomes "%ld" text.
+    // Binary data gives false and "Binary data", any other type false and
+    // "Can't convert to string". text is set in every case.
+    static bool RegistryValueToText(const std::uint8_t* bytes, std::size_t size, std::uint32_t type, std::string& text);
+
+#ifdef _WIN32
+    // Stores text as REG_SZ (its terminating zero counted in the size), creating the
+    // key and every missing key above it.
+    bool WriteRegistryText(int root, std::string_view valuePath, std::string_view text) const;
+    // Stores the number as decimal text ("%ld"): "0", "-5".
+    bool WriteRegistryNumber(int root, std::string_view valuePath, std::int32_t number) const;
+    // Stores the number as REG_DWORD, for values the system itself reads as numbers.
+    bool WriteRegistryDword(int root, std::string_view valuePath, std::uint32_t number) const;
+
+    // Reads a value of at most 256 bytes as text (see RegistryValueToText). When the
+    // key or value cannot be read, text is untouched; when the value's type does not
+    // convert, the result is false and text holds the reason.
+    bool ReadRegistryText(int root, std::string_view valuePath, std::string& text) const;
+
+    // Removes one value; true when it is gone (also when it was never there).
+    bool DeleteRegistryValue(int root, std::string_view valuePath) const;
+    // Removes a key with all its values and subkeys; true when it is gone (also when
+    // it was never there). An empty key path (the root itself) is refused.
+    bool DeleteRegistryKey(int root, std::string_view keyPath) const;
+#endif
+};
+
+}  // namespace install

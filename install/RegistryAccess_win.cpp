@@ -1,0 +1,113 @@
+// The registry half of RegistryAccess: every key is held by a RegistryKey owner.
+#include <windows.h>
+
+#include <charconv>
+#include <cstring>
+
+#include "framework/Handles_win.h"
+#include "install/RegistryAccess.h"
+
+namespace install {
+
+static_assert(StringValue == REG_SZ && ExpandStringValue == REG_EXPAND_SZ && BinaryValue == REG_BINARY &&
+              DwordValue == REG_DWORD && MultiStringValue == REG_MULTI_SZ);
+
+namespace {
+
+HKEY RootKey(int root) noexcept {
+    switch (root) {
+        case ClassesRoot: return HKEY_CLASSES_ROOT;
+        case CurrentUser: return HKEY_CURRENT_USER;
+        case LocalMachine: return HKEY_LOCAL_MACHINE;
+        default: return nullptr;
+    }
+}
+
+// Opens the key for writing, creating it (and every missing key above it) when it
+// cannot be opened.
+framework::RegistryKey OpenForWriting(HKEY rootKey, const std::string& keyPath) {
+    HKEY raw = nullptr;
+    if (RegOpenKeyExA(rootKey, keyPath.c_str(), 0, KEY_ALL_ACCESS, &raw) == ERROR_SUCCESS) {
+        return framework::RegistryKey(raw);
+    }
+    raw = nullptr;
+    char emptyClass[] = "";
+    if (RegCreateKeyExA(rootKey, keyPath.c_str(), 0, emptyClass, REG_OPTION_NON_VOLATILE, KEY_ALL_ACCESS, nullptr,
+                        &raw, nullptr) == ERROR_SUCCESS) {
+        return framework::RegistryKey(raw);
+    }
+    return framework::RegistryKey();
+}
+
+bool WriteValue(int root, std::string_view valuePath, DWORD type, const BYTE* data, DWORD size) {
+    const HKEY rootKey = RootKey(root);
+    if (!rootKey) return false;
+    std::string keyPath, valueName;
+    RegistryAccess::SplitValuePath(valuePath, keyPath, valueName);
+    const framework::RegistryKey key = OpenForWriting(rootKey, keyPath);
+    if (!key) return false;
+    return RegSetValueExA(key, valueName.c_str(), 0, type, data, size) == ERROR_SUCCESS;
+}
+
+}  // namespace
+
+bool RegistryAccess::WriteRegistryText(int root, std::string_view valuePath, std::string_view text) const {
+    if (text.size() >= MAXDWORD) return false;
+    const std::string stored(text);  // c_str() supplies the terminating zero counted below
+    return WriteValue(root, valuePath, REG_SZ, reinterpret_cast<const BYTE*>(stored.c_str()),
+                      static_cast<DWORD>(stored.size() + 1));
+}
+
+bool RegistryAccess::WriteRegistryNumber(int root, std::string_view valuePath, std::int32_t number) const {
+    char digits[16];
+    const auto end = std::to_chars(digits, digits + sizeof digits, number).ptr;
+    return WriteRegistryText(root, valuePath, std::string_view(digits, static_cast<std::size_t>(end - digits)));
+}
+
+bool RegistryAccess::WriteRegistryDword(int root, std::string_view valuePath, std::uint32_t number) const {
+    const DWORD value = number;
+    return WriteValue(root, valuePath, REG_DWORD, reinterpret_cast<const BYTE*>(&value), sizeof value);
+}
+
+bool RegistryAccess::ReadRegistryText(int root, std::string_view valuePath, std::string& text) const {
+    const HKEY rootKey = RootKey(root);
+    if (!rootKey) return false;
+    std::string keyPath, valueName;
+    SplitValuePath(valuePath, keyPath, valueName);
+
+    HKEY raw = nullptr;
+    if (RegOpenKeyExA(rootKey, keyPath.c_str(), 0, KEY_READ, &raw) != ERROR_SUCCESS) return false;
+    const framework::RegistryKey key(raw);
+
+    BYTE buffer[256];
+    DWORD size = sizeof buffer;
+    DWORD type = REG_NONE;
+    if (RegQueryValueExA(key, valueName.c_str(), nullptr, &type, buffer, &size) != ERROR_SUCCESS) return false;
+    if (size > sizeof buffer) size = sizeof buffer;
+    return RegistryValueToText(buffer, size, type, text);
+}
+
+bool RegistryAccess::DeleteRegistryValue(int root, std::string_view valuePath) const {
+    const HKEY rootKey = RootKey(root);
+    if (!rootKey) return false;
+    std::string keyPath, valueName;
+    SplitValuePath(valuePath, keyPath, valueName);
+
+    HKEY raw = nullptr;
+    const LONG opened = RegOpenKeyExA(rootKey, keyPath.c_str(), 0, KEY_SET_VALUE, &raw);
+    if (opened == ERROR_FILE_NOT_FOUND) return true;
+    if (opened != ERROR_SUCCESS) return false;
+    const framework::RegistryKey key(raw);
+    const LONG deleted = RegDeleteValueA(key, valueName.c_str());
+    return deleted == ERROR_SUCCESS || deleted == ERROR_FILE_NOT_FOUND;
+}
+
+bool RegistryAccess::DeleteRegistryKey(int root, std::string_view keyPath) const {
+    const HKEY rootKey = RootKey(root);
+    if (!rootKey || keyPath.empty()) return false;
+    const std::string path(keyPath);
+    const LONG deleted = RegDeleteTreeA(rootKey, path.c_str());
+    return deleted == ERROR_SUCCESS || deleted == ERROR_FILE_NOT_FOUND;
+}
+
+}  // namespace install

@@ -1,0 +1,89 @@
+#pragma once
+// Where an installation leaves its uninstall record and what every value is called:
+// the contract between the setup program, which writes it, and the uninstaller,
+// which reads it and removes what it lists.
+//
+// The uninstall log, root HKEY_CURRENT_USER, key "Software\Tolvik\<record>\Uninstall",
+// every value REG_SZ, numbers as decimal text, written in this order:
+//   "Project"        the program group's name
+//   "IDate"          the local date of the installation, "Monday, December 07, 2026"
+//   "up"             "1"
+//   "Folder0"...     each folder the installation created, ending in "\", deepest first
+//   "TotalFolders"   how many "Folder" values this installation wrote
+//   "File0"...       each installed file outside the Windows folder, in document order
+//   "TotalFiles"     how many "File" values (missing: the run stopped while copying)
+//   "DF0"...         the name (without ".lnk") of each desktop shortcut made
+//   "TotalDF"        how many "DF" values
+//   "SGroup"         the program group folder under the Start menu's Programs folder
+// Values are never deleted by a later installation, so indexes at or above a "Total"
+// count may be left over from an earlier one and are not current.
+//
+// The uninstall entry, root HKEY_LOCAL_MACHINE,
+// key "SOFTWARE\Microsoft\Windows\CurrentVersion\Uninstall\<record>":
+//   "DisplayName"      REG_SZ  the group name + " (Remove Only)"
+//   "UninstallString"  REG_SZ  the uninstaller's path, a blank, the record name
+//   "DisplayIcon"      REG_SZ  the icon the system shows for the entry
+//   "InstallLocation"  REG_SZ  the destination folder
+//   "EstimatedSize"    REG_DWORD  kilobytes installed
+//   "NoModify", "NoRepair"  REG_DWORD 1: the entry offers removal only
+// A record name holding "\" makes nested keys under both parents.
+#include <string>
+#include <string_view>
+
+#include "install/RegistryAccess.h"
+
+namespace install::uninstall_layout {
+
+inline constexpr int kLogRoot = CurrentUser;
+inline constexpr int kEntryRoot = LocalMachine;
+
+inline constexpr std::string_view kMakerKey = "Software\\Tolvik";
+inline constexpr std::string_view kLogSubkey = "Uninstall";
+inline constexpr std::string_view kSystemUninstallKey = "SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Uninstall";
+
+// The log's values.
+inline constexpr std::string_view kProject = "Project";
+inline constexpr std::string_view kInstallDate = "IDate";
+inline constexpr std::string_view kUp = "up";
+inline constexpr std::string_view kFolderPrefix = "Folder";
+inline constexpr std::string_view kTotalFolders = "TotalFolders";
+inline constexpr std::string_view kFilePrefix = "File";
+inline constexpr std::string_view kTotalFiles = "TotalFiles";
+inline constexpr std::string_view kDesktopShortcutPrefix = "DF";
+inline constexpr std::string_view kTotalDesktopShortcuts = "TotalDF";
+inline constexpr std::string_view kStartMenuGroup = "SGroup";
+
+// The entry's values.
+inline constexpr std::string_view kDisplayName = "DisplayName";
+inline constexpr std::string_view kUninstallString = "UninstallString";
+inline constexpr std::string_view kDisplayIcon = "DisplayIcon";
+inline constexpr std::string_view kInstallLocation = "InstallLocation";
+inline constexpr std::string_view kEstimatedSize = "EstimatedSize";
+inline constexpr std::string_view kNoModify = "NoModify";
+inline constexpr std::string_view kNoRepair = "NoRepair";
+inline constexpr std::string_view kRemoveOnlySuffix = " (Remove Only)";
+
+// The uninstaller program, written into the Windows folder, and its Start-menu shortcut.
+inline constexpr std::string_view kUninstallerFileName = "TKUNTOOL.EXE";
+inline constexpr std::string_view kUninstallerShortcutPrefix = "Uninstall ";
+
+// A record name must be usable as a key path below both parents: not empty, no
+// empty part between "\" (so no leading, trailing or doubled "\"), no zero character.
+// An empty name would put the values into the parents themselves.
+bool IsValidRecordName(std::string_view record);
+
+// "Software\Tolvik\<record>\Uninstall".
+std::string LogKey(std::string_view record);
+// "SOFTWARE\Microsoft\Windows\CurrentVersion\Uninstall\<record>".
+std::string EntryKey(std::string_view record);
+// key + "\" + valueName: the value path RegistryAccess takes.
+std::string ValuePath(std::string_view key, std::string_view valueName);
+// prefix + index in decimal: "Folder0", "File12", "DF3".
+std::string IndexedName(std::string_view prefix, int index);
+// "UninstallString": the uninstaller's path, a blank and the record name. A path
+// holding a blank is put in double quotes so that the system starts the right file.
+std::string UninstallCommand(std::string_view uninstallerPath, std::string_view record);
+// "Uninstall <record>".
+std::string UninstallerShortcutName(std::string_view record);
+
+}  // namespace install::uninstall_layout

@@ -1,0 +1,70 @@
+#pragma once
+// Writes the uninstall log and the uninstall entry (see UninstallLayout.h) at the
+// stages of an installation. A value that cannot be written is skipped and the
+// record goes on; each call's result says whether all of its values were stored,
+// for callers that care (the installation run does not).
+#include <cstdint>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "install/RegistryAccess.h"
+
+namespace install {
+
+// What the system's list of installed programs shows for the product.
+struct UninstallEntry {
+    std::string groupName;        // "DisplayName" is this + " (Remove Only)"
+    std::string uninstallerPath;  // "UninstallString" is this + " " + the record name
+    std::string installLocation;  // "InstallLocation": the destination folder
+    std::string displayIcon;      // "DisplayIcon"; empty: the uninstaller's icon
+    std::uint32_t estimatedKilobytes = 0;  // "EstimatedSize"
+};
+
+#ifdef _WIN32
+class UninstallRecord {
+public:
+    // registryRecord names the record's keys; one that IsValidRecordName refuses
+    // makes every call write nothing and return false.
+    explicit UninstallRecord(std::string registryRecord);
+    virtual ~UninstallRecord();
+
+    // The log's first values: "Project", "IDate", "up", one "Folder" value per
+    // created folder (createdFolders is in creation order; the deepest gets index 0)
+    // and "TotalFolders". Starts the file and shortcut counts at 0.
+    bool Begin(std::string_view groupName, const std::vector<std::string>& createdFolders);
+    // The same with the install date given ("Monday, December 07, 2026").
+    bool Begin(std::string_view groupName, const std::vector<std::string>& createdFolders,
+               std::string_view installDate);
+
+    // "File<n>" for an installed file, n counting from 0.
+    bool AddFile(std::string_view path);
+    // "TotalFiles": the number of files added.
+    bool FinishFiles();
+    // "DF<n>" for a desktop shortcut that was made.
+    bool AddDesktopShortcut(std::string_view shortcutName);
+    // "TotalDF" and "SGroup".
+    bool FinishShortcuts(std::string_view groupName);
+    // The entry in the system's list of installed programs.
+    bool WriteUninstallEntry(const UninstallEntry& entry);
+
+    const std::string& LogKey() const noexcept { return logKey_; }
+    const std::string& EntryKey() const noexcept { return entryKey_; }
+    int FileCount() const noexcept { return fileCounter_; }
+    int DesktopShortcutCount() const noexcept { return shortcutCounter_; }
+
+private:
+    bool WriteLogText(std::string_view valueName, std::string_view text);
+    bool WriteLogNumber(std::string_view valueName, std::int32_t number);
+
+    RegistryAccess registry_;
+    std::string record_;
+    bool usable_;
+    std::string logKey_;
+    std::string entryKey_;
+    int fileCounter_ = 0;
+    int shortcutCounter_ = 0;
+};
+#endif
+
+}  // namespace install

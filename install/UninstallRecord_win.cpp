@@ -1,0 +1,79 @@
+#include "install/UninstallRecord.h"
+
+#include "install/InstallDate.h"
+#include "install/UninstallLayout.h"
+
+namespace install {
+
+namespace layout = uninstall_layout;
+
+UninstallRecord::UninstallRecord(std::string registryRecord)
+    : record_(std::move(registryRecord)),
+      usable_(layout::IsValidRecordName(record_)),
+      logKey_(layout::LogKey(record_)),
+      entryKey_(layout::EntryKey(record_)) {}
+
+UninstallRecord::~UninstallRecord() = default;
+
+bool UninstallRecord::WriteLogText(std::string_view valueName, std::string_view text) {
+    return usable_ && registry_.WriteRegistryText(layout::kLogRoot, layout::ValuePath(logKey_, valueName), text);
+}
+
+bool UninstallRecord::WriteLogNumber(std::string_view valueName, std::int32_t number) {
+    return usable_ && registry_.WriteRegistryNumber(layout::kLogRoot, layout::ValuePath(logKey_, valueName), number);
+}
+
+bool UninstallRecord::Begin(std::string_view groupName, const std::vector<std::string>& createdFolders) {
+    return Begin(groupName, createdFolders, TodayInstallDate());
+}
+
+bool UninstallRecord::Begin(std::string_view groupName, const std::vector<std::string>& createdFolders,
+                            std::string_view installDate) {
+    fileCounter_ = 0;
+    shortcutCounter_ = 0;
+    bool stored = WriteLogText(layout::kProject, groupName);
+    stored &= WriteLogText(layout::kInstallDate, installDate);
+    stored &= WriteLogText(layout::kUp, "1");
+    // The uninstaller removes folders in index order, so the deepest comes first.
+    int index = 0;
+    for (auto folder = createdFolders.rbegin(); folder != createdFolders.rend(); ++folder) {
+        stored &= WriteLogText(layout::IndexedName(layout::kFolderPrefix, index++), *folder);
+    }
+    stored &= WriteLogNumber(layout::kTotalFolders, index);
+    return stored;
+}
+
+bool UninstallRecord::AddFile(std::string_view path) {
+    return WriteLogText(layout::IndexedName(layout::kFilePrefix, fileCounter_++), path);
+}
+
+bool UninstallRecord::FinishFiles() { return WriteLogNumber(layout::kTotalFiles, fileCounter_); }
+
+bool UninstallRecord::AddDesktopShortcut(std::string_view shortcutName) {
+    return WriteLogText(layout::IndexedName(layout::kDesktopShortcutPrefix, shortcutCounter_++), shortcutName);
+}
+
+bool UninstallRecord::FinishShortcuts(std::string_view groupName) {
+    bool stored = WriteLogNumber(layout::kTotalDesktopShortcuts, shortcutCounter_);
+    stored &= WriteLogText(layout::kStartMenuGroup, groupName);
+    return stored;
+}
+
+bool UninstallRecord::WriteUninstallEntry(const UninstallEntry& entry) {
+    if (!usable_) return false;
+    const auto path = [this](std::string_view valueName) { return layout::ValuePath(entryKey_, valueName); };
+    const int root = layout::kEntryRoot;
+    bool stored = registry_.WriteRegistryText(root, path(layout::kDisplayName),
+                                              entry.groupName + std::string(layout::kRemoveOnlySuffix));
+    stored &= registry_.WriteRegistryText(root, path(layout::kUninstallString),
+                                          layout::UninstallCommand(entry.uninstallerPath, record_));
+    stored &= registry_.WriteRegistryText(root, path(layout::kDisplayIcon),
+                                          entry.displayIcon.empty() ? entry.uninstallerPath : entry.displayIcon);
+    stored &= registry_.WriteRegistryText(root, path(layout::kInstallLocation), entry.installLocation);
+    stored &= registry_.WriteRegistryDword(root, path(layout::kEstimatedSize), entry.estimatedKilobytes);
+    stored &= registry_.WriteRegistryDword(root, path(layout::kNoModify), 1);
+    stored &= registry_.WriteRegistryDword(root, path(layout::kNoRepair), 1);
+    return stored;
+}
+
+}  // namespace install
