@@ -1,0 +1,66 @@
+// tkds extract FILE PATH [-o OUT] [--password P]
+#include "storage/ContainerFormat.h"
+#include "storage/StorageCipher.h"
+#include "tools/tkds/CommandSupport.h"
+#include "tools/tkds/FileIo.h"
+
+namespace tkds {
+
+namespace {
+
+int RunExtract(const Args& args) {
+    ParsedArgs parsed;
+    std::string error;
+    if (!ParseArgs(args, {{"-o", true}, {"--output", true}, {"--password", true}}, parsed, error)) {
+        return UsageError(kExtractCommand, error);
+    }
+    if (parsed.positional.size() != 2) return UsageError(kExtractCommand, "expected a container file and a path");
+    const std::string output = parsed.Has("--output") ? parsed.Value("--output") : parsed.Value("-o", "-");
+    const std::string password = parsed.Value("--password");
+    const std::string& path = parsed.positional[1];
+
+    LoadedContainer container;
+    if (!container.Load(parsed.positional[0])) return kExitFailure;
+    const storage::ContainerIndex::Entry* entry = container.Index().Find(path);
+    if (!entry) {
+        PrintError(path + ": Path invalid.");
+        return kExitFailure;
+    }
+    const storage::ChainRecord& r = entry->record;
+    // The reader's order: the password first, then the type, then the data.
+    if (r.enciphered && !storage::StorageCipher().VerifyPassword(r.data, r.storedSize, password)) {
+        PrintError(path + ": Invalid password.");
+        return kExitFailure;
+    }
+    const auto type = storage::NodeTypeFromByte(r.type);
+    if (type == storage::NodeType::Folder) {
+        PrintError(path + " is a Folder and holds no data");
+        return kExitFailure;
+    }
+    std::uint32_t size = 0;
+    const storage::HeapBlock data = storage::ContainerIndex::Decode(*entry, password, size);
+    if (!data) {
+        PrintError(path + ": the stored data cannot be decoded");
+        return kExitFailure;
+    }
+    if (type == storage::NodeType::Integer && size != 4) {
+        PrintError(path + ": an Integer must decode to 4 bytes, this one gives " + std::to_string(size));
+        return kExitFailure;
+    }
+    if (!WriteFileBytes(output, {data.get(), size}, error)) {
+        PrintError("cannot write " + output + ": " + error);
+        return kExitFailure;
+    }
+    return kExitOk;
+}
+
+}  // namespace
+
+const Command kExtractCommand = {
+    "extract",
+    "FILE PATH [-o OUT] [--password P]",
+    "write a node's decoded bytes to OUT (standard output without -o)",
+    RunExtract,
+};
+
+}  // namespace tkds

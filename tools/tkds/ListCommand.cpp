@@ -1,0 +1,148 @@
+// tkds list [--json] [--password P] FILE
+#include <algorithm>
+#include <cstdio>
+#include <optional>
+#include <unordered_map>
+
+#include "storage/ContainerFormat.h"
+#include "tools/tkds/CommandSupport.h"
+#include "tools/tkds/JsonText.h"
+
+namespace tkds {
+
+namespace {
+
+using Entry = storage::ContainerIndex::Entry;
+
+struct Row {
+    const Entry* entry;
+    std::optional<std::uint32_t> decodedSize;
+};
+
+std::optional<std::string_view> TypeName(const storage::ChainRecord& r) {
+    if (r.kind != storage::kNodeRecordKind) return std::nullopt;
+    const auto type = storage::NodeTypeFromByte(r.type);
+    if (!type) return std::nullopt;
+    return storage::NodeTypeName(*type);
+}
+
+std::vector<Row> DecodeAll(const storage::ContainerIndex& index, const std::string& password) {
+    std::vector<Row> rows;
+    for (const Entry& entry : index.Entries()) {
+        Row row{&entry, std::nullopt};
+        std::uint32_t size = 0;
+        if (TypeName(entry.record) && storage::ContainerIndex::Decode(entry, password, size)) row.decodedSize = size;
+        rows.push_back(row);
+    }
+    return rows;
+}
+
+void PrintJson(const std::vector<Row>& rows) {
+    std::printf("[");
+    const char* separator = "\n";
+    for (const Row& row : rows) {
+        const storage::ChainRecord& r = row.entry->record;
+        const auto type = TypeName(r);
+        std::printf("%s  {\"path\": %s, \"id\": %u, \"parentId\": %u, \"type\": %s, \"compressed\": %s, "
+                    "\"enciphered\": %s, \"storedSize\": %u, \"decodedSize\": %s, \"kind\": %u, \"offset\": %u}",
+                    separator, row.entry->path ? JsonString(*row.entry->path).c_str() : "null", r.id, r.parentId,
+                    type ? JsonString(*type).c_str() : "null", r.compressed ? "true" : "false",
+                    r.enciphered ? "true" : "false", r.storedSize,
+                    row.decodedSize ? std::to_string(*row.decodedSize).c_str() : "null", r.kind, r.recordOffset);
+        separator = ",\n";
+    }
+    std::printf("%s]\n", rows.empty() ? "" : "\n");
+}
+
+std::string Flags(const storage::ChainRecord& r) {
+    return std::string(r.compressed ? "C" : "-") + (r.enciphered ? "E" : "-");
+}
+
+std::string SizeText(const std::optional<std::uint32_t>& size) { return size ? std::to_string(*size) : "?"; }
+
+void PrintRow(const Row& row, const std::string& label, int labelWidth) {
+    const storage::ChainRecord& r = row.entry->record;
+    const auto type = TypeName(r);
+    const std::string typeText =
+        r.kind != storage::kNodeRecordKind ? "kind " + std::to_string(r.kind)
+                                           : (type ? std::string(*type) : "type " + std::to_string(r.type));
+    std::printf("%-*s %10u %10u  %-8s %-5s %10u %10s\n", labelWidth, label.c_str(), r.id, r.parentId,
+                typeText.c_str(), Flags(r).c_str(), r.storedSize, SizeText(row.decodedSize).c_str());
+}
+
+// The reachable nodes as an indented tree (children in chain order), then the rest.
+void PrintTree(const std::string& file, const LoadedContainer& container, const std::vector<Row>& rows) {
+    const storage::ContainerIndex& index = container.Index();
+    std::unordered_map<std::string, std::vector<const Row*>> children;  // parent path -> rows
+    std::vector<const Row*> unreachable;
+    for (const Row& row : rows) {
+        if (!row.entry->path) {
+            unreachable.push_back(&row);
+            continue;
+        }
+        const std::string& path = *row.entry->path;
+        const std::size_t length = path.size() - row.entry->record.name.size();
+        children[length ? path.substr(0, length - 1) : std::string()].push_back(&row);
+    }
+    std::vector<std::pair<std::string, const Row*>> lines;
+    std::vector<std::pair<const Row*, int>> stack;
+    const auto pushChildren = [&](const std::string& parent, int depth) {
+        const auto found = children.find(parent);
+        if (found == children.end()) return;
+        for (auto it = found->second.rbegin(); it != found->second.rend(); ++it) stack.emplace_back(*it, depth);
+    };
+    pushChildren("", 0);
+    while (!stack.empty()) {
+        const auto [row, depth] = stack.back();
+        stack.pop_back();
+        lines.emplace_back(std::string(static_cast<std::size_t>(depth) * 2, ' ') + std::string(row->entry->record.name),
+                           row);
+        pushChildren(*row->entry->path, depth + 1);
+    }
+    for (const Row* row : unreachable) {
+        const auto& r = row->entry->record;
+        const std::string label = r.kind == storage::kNodeRecordKind ? std::string(r.name) : std::string();
+        lines.emplace_back("? " + label + " @" + std::to_string(r.recordOffset), row);
+    }
+
+    int width = 4;
+    for (const auto& line : lines) width = std::max(width, static_cast<int>(line.first.size()));
+    std::printf("%s: %zu bytes, version %u, highest id %u, %zu records\n", file.c_str(), container.Bytes().size(),
+                index.Header().version, index.Header().highestId, rows.size());
+    std::printf("%-*s %10s %10s  %-8s %-5s %10s %10s\n", width, "NAME", "ID", "PARENT", "TYPE", "FLAGS", "STORED",
+                "DECODED");
+    for (const auto& [label, row] : lines) PrintRow(*row, label, width);
+    if (!unreachable.empty()) {
+        std::printf("(%zu record(s) marked ? are not reachable by any path; @ gives their offset)\n",
+                    unreachable.size());
+    }
+}
+
+int RunList(const Args& args) {
+    ParsedArgs parsed;
+    std::string error;
+    if (!ParseArgs(args, {{"--json", false}, {"--password", true}}, parsed, error)) {
+        return UsageError(kListCommand, error);
+    }
+    if (parsed.positional.size() != 1) return UsageError(kListCommand, "expected one container file");
+    LoadedContainer container;
+    if (!container.Load(parsed.positional[0])) return kExitFailure;
+    const auto rows = DecodeAll(container.Index(), parsed.Value("--password"));
+    if (parsed.Has("--json")) {
+        PrintJson(rows);
+    } else {
+        PrintTree(parsed.positional[0], container, rows);
+    }
+    return kExitOk;
+}
+
+}  // namespace
+
+const Command kListCommand = {
+    "list",
+    "[--json] [--password P] FILE",
+    "show every record: path, id, parent, type, flags, stored and decoded sizes",
+    RunList,
+};
+
+}  // namespace tkds

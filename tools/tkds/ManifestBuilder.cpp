@@ -1,0 +1,104 @@
+#include "tools/tkds/ManifestBuilder.h"
+
+#include <charconv>
+#include <filesystem>
+#include <unordered_map>
+
+#include "storage/ContainerWriter.h"
+#include "tools/tkds/FileIo.h"
+#include "tools/tkds/PixelConversions.h"
+#ifdef TKDS_HAVE_PNG
+#include "tools/tkds/PngFile.h"
+#endif
+
+namespace tkds {
+
+namespace {
+
+std::string ResolveFile(const std::string& baseDir, const std::string& file) {
+    const std::filesystem::path path(file);
+    if (path.is_absolute() || baseDir.empty()) return path.string();
+    return (std::filesystem::path(baseDir) / path).string();
+}
+
+// The decoded bytes of an entry; false with a reason.
+bool EntryData(const ManifestEntry& entry, const std::string& baseDir, std::vector<std::uint8_t>& data,
+               std::string& error) {
+    using storage::NodeType;
+    data.clear();
+    if (entry.type == NodeType::Folder) return true;
+    if (entry.type == NodeType::Integer) {
+        std::int32_t number = 0;
+        std::from_chars(entry.value->data(), entry.value->data() + entry.value->size(), number);
+        storage::AppendLE32(data, static_cast<std::uint32_t>(number));
+        return true;
+    }
+    if (entry.value) {
+        data.assign(entry.value->begin(), entry.value->end());
+        return true;
+    }
+    const std::string path = ResolveFile(baseDir, *entry.file);
+    if (!entry.convert) {
+        if (!ReadFileBytes(path, data, error)) {
+            error = "cannot read " + path + ": " + error;
+            return false;
+        }
+        return true;
+    }
+#ifdef TKDS_HAVE_PNG
+    RgbaImage image;
+    if (!ReadPng(path, image, error)) {
+        error = path + ": " + error;
+        return false;
+    }
+    data = ConvertPixels(image, *entry.convert);
+    return true;
+#else
+    error = kNoPngMessage;
+    return false;
+#endif
+}
+
+}  // namespace
+
+bool BuildContainer(const std::vector<ManifestEntry>& entries, const std::string& baseDir,
+                    std::vector<std::uint8_t>& container, std::vector<ManifestError>& errors) {
+    const std::size_t errorsBefore = errors.size();
+    std::unordered_map<std::string, std::uint32_t> idOfPath;
+    for (const auto& entry : entries) idOfPath.emplace(entry.path, entry.id);
+
+    storage::ContainerWriter writer;
+    for (const auto& entry : entries) {
+        std::string error;
+        std::vector<std::uint8_t> data;
+        std::vector<std::uint8_t> stored;
+        if (!EntryData(entry, baseDir, data, error) ||
+            !storage::EncodeNodeData(data, entry.compress, entry.password ? &*entry.password : nullptr, stored,
+                                     error)) {
+            errors.push_back({entry.line, error});
+            continue;
+        }
+        storage::RecordFields fields;
+        fields.id = entry.id;
+        if (entry.segments.size() > 1) {
+            const std::string parent = entry.path.substr(0, entry.path.size() - entry.segments.back().size() - 1);
+            const auto found = idOfPath.find(parent);
+            if (found == idOfPath.end()) {
+                errors.push_back({entry.line, "parent '" + parent + "' is not in the manifest"});
+                continue;
+            }
+            fields.parentId = found->second;
+        }
+        fields.type = static_cast<std::uint8_t>(entry.type);
+        fields.compressed = entry.compress ? 1 : 0;
+        fields.enciphered = entry.password ? 1 : 0;
+        if (!writer.AppendRecord(fields, entry.segments.back(), stored, error)) {
+            errors.push_back({entry.line, error});
+        }
+    }
+    if (errors.size() != errorsBefore) return false;
+    container = writer.Finish();
+    return true;
+}
+
+}  // namespace tkds

@@ -1,0 +1,20 @@
+#pragma once
+// Turns checked manifest entries into a container: reads and converts the files,
+// encodes each node's data and writes one node record per entry, in order.
+#include <cstdint>
+#include <string>
+#include <vector>
+
+#include "tools/tkds/Manifest.h"
+
+namespace tkds {
+
+// Files named relatively are found in baseDir. Every problem is added to errors;
+// container is set only when there is none.
+bool BuildContainer(const std::vector<ManifestEntry>& entries, const std::string& baseDir,
+                    std::vector<std::uint8_t>& container, std::vector<ManifestError>& errors);
+
+// The message for work that needs libpng in a build without it.
+inline constexpr const char* kNoPngMessage = "PNG conversion is not available in this build";
+
+}  // namespace tkds
