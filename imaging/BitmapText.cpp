@@ -1,0 +1,99 @@
+#include "imaging/BitmapText.h"
+
+#include <algorithm>
+
+#include "imaging/DibImage.h"
+#include "imaging/PixelOps.h"
+
+namespace imaging {
+
+int GlyphColumn(unsigned char c) noexcept {
+    if (c >= 'A' && c <= 'Z') return (c - 64) * kGlyphWidth;
+    if (c >= '0' && c <= '9') return (c - 21) * kGlyphWidth;
+    switch (c) {
+        case '.': return 37 * kGlyphWidth;
+        case ':': return 38 * kGlyphWidth;
+        case '-': return 39 * kGlyphWidth;
+        case '%': return 40 * kGlyphWidth;
+        case '>': return 41 * kGlyphWidth;
+        default: return 0;
+    }
+}
+
+std::string TickerCharacters(std::string_view text) {
+    std::string result(text.substr(0, kMaxTickerCharacters));
+    // Only ASCII letters have glyphs, so the code page's other case pairs all end
+    // in the blank cell either way.
+    for (char& c : result)
+        if (c >= 'a' && c <= 'z') c = static_cast<char>(c - 'a' + 'A');
+    return result;
+}
+
+TickerLayout LayoutTicker(std::size_t characters) noexcept {
+    const int width = static_cast<int>(std::min(characters, kMaxTickerCharacters)) * kGlyphWidth;
+    return TickerLayout{width, std::max(width + kTickerGap, kTickerWindowWidth)};
+}
+
+int NormalizeTickerOffset(long long offset, int period) noexcept {
+    if (period <= 0) return 0;
+    long long r = offset % period;
+    if (r < 0) r += period;
+    return static_cast<int>(r);
+}
+
+int TickerPieces(long long offset, const TickerLayout& layout, TickerPiece pieces[2]) noexcept {
+    const int r = NormalizeTickerOffset(offset, layout.period);
+    int count = 0;
+    const int first = std::min(layout.width - r, kTickerWindowWidth);
+    if (first > 0) pieces[count++] = TickerPiece{r, 0, first};
+    const int back = layout.period - r;
+    if (back > 0 && back < kTickerWindowWidth) {
+        const int second = std::min(kTickerWindowWidth - back, layout.width);
+        if (second > 0) pieces[count++] = TickerPiece{0, back, second};
+    }
+    return count;
+}
+
+bool CounterCells(int n, std::array<int, 4>& cells) noexcept {
+    if (n < 0 || n > 9999) return false;
+    std::array<int, 4> c = {n / 1000 + 1, (n / 100) % 10 + 1, (n / 10) % 10 + 1, n % 10 + 1};
+    if (c[0] == 1) c[0] = 0;
+    if (c[1] == 1 && c[0] == 0) c[1] = 0;
+    if (c[2] == 1 && c[0] == 0 && c[1] == 0) c[2] = 0;
+    cells = c;
+    return true;
+}
+
+void RenderTickerStrip(DibImage* font, std::string_view characters, PixelBuffer& strip) {
+    // Without a font there is nothing to show: no strip, so the ticker shows its background.
+    strip.Reset(0, 0);
+    if (!font || !font->IsValid()) return;
+    strip.Reset(LayoutTicker(characters.size()).width, kGlyphHeight);
+    if (strip.Empty()) return;
+    for (std::size_t i = 0; i < characters.size() && i < kMaxTickerCharacters; ++i) {
+        CopyRect(strip.View(), static_cast<int>(i) * kGlyphWidth, 0, font->View(),
+                 GlyphColumn(static_cast<unsigned char>(characters[i])), 0, kGlyphWidth, kGlyphHeight);
+    }
+}
+
+void DrawTickerInto(const PixelView& target, const PixelView& clean, const PixelView* strip,
+                    const TickerLayout& layout, long long offset) {
+    CopyRect(target, kTickerLeft, kTickerTop, clean, kTickerLeft, kTickerTop, kTickerWindowWidth, kGlyphHeight);
+    if (!strip || !strip->IsValid()) return;
+    TickerPiece pieces[2];
+    const int count = TickerPieces(offset, layout, pieces);
+    for (int i = 0; i < count; ++i) {
+        CopyRect(target, kTickerLeft + pieces[i].dstX, kTickerTop, *strip, pieces[i].srcX, 0, pieces[i].width,
+                 kGlyphHeight);
+    }
+}
+
+void DrawCounterInto(const PixelView& target, DibImage* digits, int n) {
+    std::array<int, 4> cells{};
+    if (!digits || !CounterCells(n, cells)) return;
+    for (std::size_t i = 0; i < cells.size(); ++i)
+        digits->DrawToView(target, kCounterLefts[i], kCounterTop, cells[i] * kDigitWidth, 0, kDigitWidth,
+                           kDigitHeight);
+}
+
+}  // namespace imaging

@@ -1,0 +1,79 @@
+#pragma once
+// The arithmetic of the bitmap-font displays of the main window: the one-line
+// ticker (glyphs from the "Font" picture) and the four-digit counter (glyphs from
+// "Digits"). BitmapFont (BitmapFont_win.h) blits with GDI by these rules; the
+// Draw...Into functions are their software twins over pixel views, used by the
+// host preview and the tests.
+//
+// "Font": 42 cells of 12 x 13 pixels side by side, cell n from column n * 12:
+//   0 blank (space and every byte without a glyph), 1-26 "A"-"Z", 27-36 "0"-"9",
+//   37 ".", 38 ":", 39 "-", 40 "%", 41 ">".
+// "Digits": 11 cells of 13 x 19 pixels; cell 0 an unlit digit, cell d + 1 digit d.
+#include <array>
+#include <cstddef>
+#include <string>
+#include <string_view>
+
+#include "imaging/PixelBuffer.h"
+#include "imaging/PixelView.h"
+
+namespace imaging {
+
+class DibImage;
+
+inline constexpr int kGlyphWidth = 12;
+inline constexpr int kGlyphHeight = 13;
+// The ticker window in client coordinates.
+inline constexpr int kTickerLeft = 6;
+inline constexpr int kTickerTop = 8;
+inline constexpr int kTickerWindowWidth = 295;
+// The smallest gap behind the text before it comes round again.
+inline constexpr int kTickerGap = 60;
+// Longer texts are cut: a strip wider than this serves no one.
+inline constexpr std::size_t kMaxTickerCharacters = 1000;
+
+inline constexpr int kDigitWidth = 13;
+inline constexpr int kDigitHeight = 19;
+inline constexpr int kCounterTop = 114;
+inline constexpr std::array<int, 4> kCounterLefts = {163, 176, 189, 202};
+
+// First column of the glyph cell of character c (already uppercased).
+int GlyphColumn(unsigned char c) noexcept;
+// ASCII letters uppercased, every other byte kept; cut to kMaxTickerCharacters.
+std::string TickerCharacters(std::string_view text);
+
+struct TickerLayout {
+    int width = 0;   // of the rendered text: 12 per character
+    int period = kTickerWindowWidth;  // scroll period: max(width + 60, 295)
+};
+TickerLayout LayoutTicker(std::size_t characters) noexcept;
+
+// An offset reduced into 0 .. period - 1 (also for negative offsets).
+int NormalizeTickerOffset(long long offset, int period) noexcept;
+
+// One copy from the text strip into the ticker window.
+struct TickerPiece {
+    int srcX = 0;   // first strip column
+    int dstX = 0;   // column in the ticker window
+    int width = 0;
+};
+// The at most two pieces that show the text scrolled by offset: the text from
+// column offset mod period at the left edge, and its start coming back in from
+// the right edge period - r columns further on. Returns how many were written.
+int TickerPieces(long long offset, const TickerLayout& layout, TickerPiece pieces[2]) noexcept;
+
+// The four digit cells of n from left to right, leading zeros blank (cell 0) and
+// the units always lit; false (cells untouched) for n outside 0 .. 9999.
+bool CounterCells(int n, std::array<int, 4>& cells) noexcept;
+
+// Software twins of BitmapFont's drawing. `target` is a 24-bit window picture.
+// The text rendered into a new 24-bit strip of layout.width x 13; the strip is
+// empty when the text is empty or there is no font.
+void RenderTickerStrip(DibImage* font, std::string_view characters, PixelBuffer& strip);
+// The ticker window at (6, 8): the clean background, then the pieces of the strip.
+void DrawTickerInto(const PixelView& target, const PixelView& clean, const PixelView* strip,
+                    const TickerLayout& layout, long long offset);
+// The counter cells at y 114; nothing for n outside 0 .. 9999 or without digits.
+void DrawCounterInto(const PixelView& target, DibImage* digits, int n);
+
+}  // namespace imaging

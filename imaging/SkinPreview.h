@@ -1,0 +1,35 @@
+#pragma once
+// The main window's client area composed in software, exactly as the window's
+// painter composes it on Windows, for the host tools: the clean background tiled
+// from background set "1" into a 452-pixel-wide buffer, the four buttons in their
+// Normal state at their places (blended in the window's order), the counter and
+// the ticker.
+#include <cstdint>
+#include <string>
+#include <vector>
+
+#include "imaging/PixelBuffer.h"
+
+namespace storage {
+class Storage;
+}
+
+namespace imaging {
+
+struct PreviewContent {
+    int number = 0;              // shown in the counter (nothing outside 0 .. 9999)
+    std::string tickerText;      // shown in the ticker
+    long long tickerOffset = 0;  // scroll offset in pixels
+};
+
+struct PreviewResult {
+    PixelBuffer picture;                // 24-bit, 450 x 207
+    std::vector<std::string> warnings;  // skin parts that could not be used
+};
+
+// Renders from the container; parts of the skin that cannot be read are left out
+// as the window leaves them out, and listed in warnings. False only when no
+// picture can be made at all.
+bool RenderWindowPreview(storage::Storage& storage, const PreviewContent& content, PreviewResult& result);
+
+}  // namespace imaging

@@ -1,0 +1,27 @@
+#pragma once
+// The fixed geometry of the main setup window that the skin is drawn for: a
+// 450 x 207 client area, and the four skinned buttons placed in pixels, listed in
+// the order in which the window skins them (which is also their drawing order).
+#include <array>
+
+namespace imaging {
+
+inline constexpr int kMainClientWidth = 450;
+inline constexpr int kMainClientHeight = 207;
+// The background set the window tiles, and the button kind all four buttons use.
+inline constexpr const char* kMainBackgroundName = "1";
+inline constexpr const char* kMainButtonKind = "PushButton";
+
+struct ButtonPlacement {
+    int controlId;
+    int x;
+    int y;
+};
+inline constexpr std::array<ButtonPlacement, 4> kMainButtons = {{
+    {2, 294, 146},     // Cancel
+    {1004, 241, 61},   // Browse
+    {1001, 174, 146},  // License
+    {1000, 114, 146},  // SETUP
+}};
+
+}  // namespace imaging

@@ -1,0 +1,167 @@
+// The ticker and counter arithmetic and their software drawing.
+#include <gtest/gtest.h>
+
+#include "SkinFixtures.h"
+#include "imaging/BitmapText.h"
+#include "imaging/DibImage.h"
+#include "imaging/PixelOps.h"
+
+namespace imaging {
+namespace {
+
+using test::Bgr;
+
+Bgr At(const PixelView& v, int x, int y) {
+    const std::uint8_t* p = v.WindowRow(y) + x * 3;
+    return Bgr{p[0], p[1], p[2]};
+}
+
+TEST(Glyphs, CellTable) {
+    struct Case {
+        unsigned char c;
+        int column;
+    };
+    for (const Case c : {Case{'A', 12}, Case{'Z', 312}, Case{'0', 324}, Case{'9', 432}, Case{'.', 444},
+                         Case{':', 456}, Case{'-', 468}, Case{'%', 480}, Case{'>', 492}, Case{' ', 0},
+                         Case{',', 0}, Case{'/', 0}, Case{'a', 0}, Case{'@', 0}, Case{'[', 0}, Case{0xC9, 0}}) {
+        EXPECT_EQ(GlyphColumn(c.c), c.column) << c.c;
+    }
+}
+
+TEST(Glyphs, TickerCharactersAreUppercased) {
+    EXPECT_EQ(TickerCharacters("Complete: 5%"), "COMPLETE: 5%");
+    EXPECT_EQ(TickerCharacters("a,b/z"), "A,B/Z");
+    EXPECT_EQ(TickerCharacters(std::string(1500, 'x')).size(), kMaxTickerCharacters);
+}
+
+TEST(Ticker, Layout) {
+    EXPECT_EQ(LayoutTicker(12).width, 144);
+    EXPECT_EQ(LayoutTicker(12).period, 295);
+    EXPECT_EQ(LayoutTicker(25).width, 300);
+    EXPECT_EQ(LayoutTicker(25).period, 360);
+    EXPECT_EQ(LayoutTicker(0).period, 295);
+    EXPECT_EQ(LayoutTicker(20).period, 300);  // 240 + 60
+}
+
+TEST(Ticker, OffsetNeverTurnsNegative) {
+    EXPECT_EQ(NormalizeTickerOffset(0, 295), 0);
+    EXPECT_EQ(NormalizeTickerOffset(295, 295), 0);
+    EXPECT_EQ(NormalizeTickerOffset(-2, 295), 293);
+    EXPECT_EQ(NormalizeTickerOffset(2147483647LL + 2, 360), static_cast<int>((2147483647LL + 2) % 360));
+    EXPECT_EQ(NormalizeTickerOffset(5, 0), 0);
+}
+
+TEST(Ticker, Pieces) {
+    struct Case {
+        int characters;
+        long long offset;
+        std::vector<std::array<int, 3>> pieces;  // srcX, dstX, width
+    };
+    const Case cases[] = {
+        {12, 0, {{0, 0, 144}}},                    // stands at the left edge, no second piece
+        {12, 200, {{0, 95, 144}}},                 // first piece empty, text re-enters at 95
+        {12, 100, {{100, 0, 44}, {0, 195, 100}}},  // both pieces
+        {12, 295 + 100, {{100, 0, 44}, {0, 195, 100}}},
+        {12, -195, {{100, 0, 44}, {0, 195, 100}}},
+        {25, 10, {{10, 0, 290}}},
+        {25, 100, {{100, 0, 200}, {0, 260, 35}}},  // gap of 60 behind the end
+        {30, 0, {{0, 0, 295}}},                    // wider than the window: cut
+        {0, 50, {}},
+    };
+    for (const Case& c : cases) {
+        TickerPiece pieces[2];
+        const int count = TickerPieces(c.offset, LayoutTicker(c.characters), pieces);
+        ASSERT_EQ(count, static_cast<int>(c.pieces.size())) << c.characters << " @" << c.offset;
+        for (int i = 0; i < count; ++i) {
+            EXPECT_EQ(pieces[i].srcX, c.pieces[i][0]) << c.offset;
+            EXPECT_EQ(pieces[i].dstX, c.pieces[i][1]) << c.offset;
+            EXPECT_EQ(pieces[i].width, c.pieces[i][2]) << c.offset;
+        }
+    }
+}
+
+TEST(Counter, Cells) {
+    struct Case {
+        int n;
+        std::array<int, 4> cells;
+    };
+    for (const Case c : {Case{0, {0, 0, 0, 1}}, Case{42, {0, 0, 5, 3}}, Case{1005, {2, 1, 1, 6}},
+                         Case{9999, {10, 10, 10, 10}}, Case{7, {0, 0, 0, 8}}, Case{100, {0, 2, 1, 1}},
+                         Case{701, {0, 8, 1, 2}}, Case{1000, {2, 1, 1, 1}}}) {
+        std::array<int, 4> cells{};
+        ASSERT_TRUE(CounterCells(c.n, cells)) << c.n;
+        EXPECT_EQ(cells, c.cells) << c.n;
+    }
+    std::array<int, 4> untouched = {9, 9, 9, 9};
+    EXPECT_FALSE(CounterCells(10000, untouched));
+    EXPECT_FALSE(CounterCells(-1, untouched));
+    EXPECT_EQ(untouched[0], 9);
+}
+
+class SkinImages : public ::testing::Test {
+protected:
+    void SetUp() override {
+        const auto f = test::MakeFontRecord(), d = test::MakeDigitsRecord();
+        ASSERT_TRUE(font.LoadRecord(f.data(), f.size()));
+        ASSERT_TRUE(digits.LoadRecord(d.data(), d.size()));
+    }
+    DibImage font, digits;
+};
+
+TEST_F(SkinImages, StripIsTheGlyphCellsSideBySide) {
+    PixelBuffer strip;
+    RenderTickerStrip(&font, TickerCharacters("Complete: 5%"), strip);
+    ASSERT_EQ(strip.View().width, 144);
+    ASSERT_EQ(strip.View().height, 13);
+    const int cells[] = {3, 15, 13, 16, 12, 5, 20, 5, 38, 0, 32, 40};  // C O M P L E T E : space 5 %
+    for (int i = 0; i < 12; ++i)
+        for (int y = 0; y < 13; ++y)
+            for (int x = 0; x < 12; ++x)
+                ASSERT_EQ(At(strip.View(), i * 12 + x, y), test::FontPixel(cells[i], x, y)) << i;
+    RenderTickerStrip(nullptr, "ABC", strip);
+    EXPECT_TRUE(strip.Empty());
+    RenderTickerStrip(&font, "", strip);
+    EXPECT_TRUE(strip.Empty());
+}
+
+TEST_F(SkinImages, TickerWindowOverTheCleanBackground) {
+    PixelBuffer clean(452, 207), target(452, 207);
+    FillSolid(clean.View(), MakeColor(1, 2, 3), 0);
+    FillSolid(target.View(), MakeColor(9, 9, 9), 0);
+    const std::string text = TickerCharacters("Complete: 5%");
+    PixelBuffer strip;
+    RenderTickerStrip(&font, text, strip);
+    DrawTickerInto(target.View(), clean.View(), &strip.View(), LayoutTicker(text.size()), 200);
+    // First piece empty; the text starts at window x 6 + 95.
+    EXPECT_EQ(At(target.View(), 6, 8), (Bgr{3, 2, 1}));
+    EXPECT_EQ(At(target.View(), 101, 8), test::FontPixel(3, 0, 0));
+    EXPECT_EQ(At(target.View(), 101 + 143, 20), test::FontPixel(40, 11, 12));
+    EXPECT_EQ(At(target.View(), 300, 20), (Bgr{3, 2, 1}));
+    EXPECT_EQ(At(target.View(), 301, 8), (Bgr{9, 9, 9}));  // right of the ticker window
+    EXPECT_EQ(At(target.View(), 6, 21), (Bgr{9, 9, 9}));   // below it
+    // Without a strip only the background shows.
+    FillSolid(target.View(), MakeColor(9, 9, 9), 0);
+    DrawTickerInto(target.View(), clean.View(), nullptr, LayoutTicker(12), 0);
+    EXPECT_EQ(At(target.View(), 6, 8), (Bgr{3, 2, 1}));
+}
+
+TEST_F(SkinImages, CounterCellsAtTheirPlaces) {
+    PixelBuffer target(452, 207);
+    DrawCounterInto(target.View(), &digits, 42);
+    const int lefts[] = {163, 176, 189, 202}, cells[] = {0, 0, 5, 3};
+    for (int i = 0; i < 4; ++i) {
+        EXPECT_EQ(At(target.View(), lefts[i], 114), test::DigitPixel(cells[i], 0, 0)) << i;
+        EXPECT_EQ(At(target.View(), lefts[i] + 12, 132), test::DigitPixel(cells[i], 12, 18)) << i;
+    }
+    EXPECT_EQ(At(target.View(), 215, 114), (Bgr{0, 0, 0}));
+    EXPECT_EQ(At(target.View(), 163, 133), (Bgr{0, 0, 0}));
+
+    PixelBuffer untouched(452, 207);
+    DrawCounterInto(untouched.View(), &digits, 10000);
+    DrawCounterInto(untouched.View(), &digits, -1);
+    DrawCounterInto(untouched.View(), nullptr, 5);
+    EXPECT_EQ(At(untouched.View(), 202, 114), (Bgr{0, 0, 0}));
+}
+
+}  // namespace
+}  // namespace imaging
