@@ -1,0 +1,64 @@
+#pragma once
+// BitmapFont: the main window's painter (a BackgroundSet) with its two bitmap-font
+// displays, the scrolling one-line ticker at (6, 8), 295 x 13, and the four-digit
+// counter at y 114 (BitmapText.h gives the glyph tables and the arithmetic). A
+// full paint redraws both into the composed picture (PaintExtras); the window's
+// timer and the installation run redraw them directly between paints.
+//
+// Use (the main window, after SetOwner and before CreateBuffers):
+//   painter.SetImages(&fontImage, &digitsImage);
+//   painter.SetTickerText(productName);               // renders the text once
+//   every 20 ms: painter.DrawTicker(nullptr, painter.GetTickerOffset() + 2);
+//   painter.DrawNumber(nullptr, kilobytes);  painter.GetNumber();
+#include <windows.h>
+
+#include <string_view>
+
+#include "framework/Handles_win.h"
+#include "imaging/BackgroundSet_win.h"
+#include "imaging/BitmapText.h"
+
+namespace imaging {
+
+class DibImage;
+
+class BitmapFont : public BackgroundSet {
+public:
+    BitmapFont() noexcept = default;
+    ~BitmapFont() override;
+
+    // The "Font" and "Digits" pictures; not owned, they must outlive this object's use.
+    void SetImages(DibImage* fontImage, DibImage* digitsImage) noexcept;
+
+    // Uppercases the text and renders it, 12 pixels per character, into the ticker
+    // strip (a bitmap compatible with the owner's device context). Draws nothing.
+    // Without a font picture there is no strip and the ticker shows its background.
+    void SetTickerText(std::string_view text);
+    // Stores the offset (reduced modulo the period, so it never turns negative and
+    // can grow forever) and draws the ticker window scrolled to it, on dc or, when
+    // dc is null, on the owner's client area.
+    void DrawTicker(HDC dc, long long offset);
+    // Stores n and draws it in the counter cells on dc or, when dc is null, on the
+    // owner's client area; values outside 0 .. 9999 are stored but draw nothing.
+    void DrawNumber(HDC dc, int n);
+
+    int GetNumber() const noexcept { return number_; }
+    int GetTickerOffset() const noexcept { return tickerOffset_; }
+    int GetTickerWidth() const noexcept { return tickerLayout_.width; }
+    int GetTickerPeriod() const noexcept { return tickerLayout_.period; }
+
+protected:
+    // The counter, then the ticker, into the composed picture.
+    void PaintExtras(HDC memoryDc, std::uint8_t* composeBits, int width, int height, int bufferWidth,
+                     int bufferHeight) override;
+
+private:
+    TickerLayout tickerLayout_{};
+    int tickerOffset_ = 0;
+    framework::BitmapHandle tickerStrip_;
+    DibImage* fontImage_ = nullptr;
+    DibImage* digitsImage_ = nullptr;
+    int number_ = 0;
+};
+
+}  // namespace imaging
