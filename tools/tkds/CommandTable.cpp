@@ -8,6 +8,7 @@ const Command* const kTable[] = {
     &kListCommand,
     &kExtractCommand,
     &kVerifyCommand,
+    &kPreviewCommand,
 };
 
 std::vector<Command> Flatten() {

@@ -28,5 +28,6 @@ extern const Command kBuildCommand;
 extern const Command kListCommand;
 extern const Command kExtractCommand;
 extern const Command kVerifyCommand;
+extern const Command kPreviewCommand;
 
 }  // namespace tkds

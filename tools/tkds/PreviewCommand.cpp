@@ -1,0 +1,124 @@
+// tkds preview CONTAINER -o PNG [--number N] [--ticker TEXT] [--offset PX]
+//
+// Renders the main window's 450 x 207 client area from a container's skin the way
+// the window's painter composes it, through the same imaging code: the tiled
+// background, the four buttons in their Normal state, the counter and the ticker.
+// Without options it shows what the window shows when it opens: the kilobytes the
+// install document's payload needs, the product name, offset 0.
+#include <charconv>
+#include <cstdio>
+#include <string>
+
+#include "tools/tkds/CommandSupport.h"
+
+#ifdef TKDS_HAVE_PNG
+#include "imaging/SkinPreview.h"
+#include "install/InstallDocument.h"
+#include "storage/Storage.h"
+#include "tools/tkds/FileIo.h"
+#include "tools/tkds/PngFile.h"
+#else
+#include "tools/tkds/ManifestBuilder.h"
+#endif
+
+namespace tkds {
+
+namespace {
+
+#ifdef TKDS_HAVE_PNG
+template <typename Number>
+bool ParseNumber(const std::string& text, Number& value) {
+    const char* end = text.data() + text.size();
+    const auto result = std::from_chars(text.data(), end, value);
+    return !text.empty() && result.ec == std::errc() && result.ptr == end;
+}
+
+// The counter's value as the window gets it from its install document.
+class CapturedNumber : public install::NumberDisplay {
+public:
+    void DrawNumber(int n) override { number = n; }
+    int number = 0;  // the painter's own start value when the document shows nothing
+};
+
+RgbaImage ToRgba(const imaging::PixelView& picture) {
+    RgbaImage image;
+    image.width = static_cast<std::uint32_t>(picture.width);
+    image.height = static_cast<std::uint32_t>(picture.height);
+    image.pixels.reserve(image.width * image.height * 4);
+    for (int y = 0; y < picture.height; ++y) {
+        const std::uint8_t* p = picture.WindowRow(y);
+        for (int x = 0; x < picture.width; ++x, p += 3) image.pixels.insert(image.pixels.end(), {p[2], p[1], p[0], 255});
+    }
+    return image;
+}
+
+int RunPreview(const Args& args) {
+    ParsedArgs parsed;
+    std::string error;
+    if (!ParseArgs(args,
+                   {{"-o", true}, {"--output", true}, {"--number", true}, {"--ticker", true}, {"--offset", true}},
+                   parsed, error)) {
+        return UsageError(kPreviewCommand, error);
+    }
+    if (parsed.positional.size() != 1) return UsageError(kPreviewCommand, "expected one container file");
+    const std::string output = parsed.Has("--output") ? parsed.Value("--output") : parsed.Value("-o");
+    if (output.empty()) return UsageError(kPreviewCommand, "missing -o FILE");
+
+    imaging::PreviewContent content;
+    if (parsed.Has("--number") && !ParseNumber(parsed.Value("--number"), content.number))
+        return UsageError(kPreviewCommand, "--number needs a whole number");
+    if (parsed.Has("--offset") && !ParseNumber(parsed.Value("--offset"), content.tickerOffset))
+        return UsageError(kPreviewCommand, "--offset needs a whole number of pixels");
+
+    const std::string& path = parsed.positional[0];
+    std::vector<std::uint8_t> bytes;
+    if (!ReadFileBytes(path, bytes, error)) {
+        PrintError("cannot read " + path + ": " + error);
+        return kExitFailure;
+    }
+    storage::Storage storage;
+    if (!storage.OpenBytes(bytes.data(), bytes.size())) {
+        PrintError(path + ": not a readable container");
+        return kExitFailure;
+    }
+
+    // What the window shows at start comes from its install document, read by the
+    // installation engine's own loader (payload sizes included).
+    if (!parsed.Has("--number") || !parsed.Has("--ticker")) {
+        install::InstallDocument document;
+        CapturedNumber number;
+        document.Load(storage, number, [] { return std::optional<std::string>(); });
+        if (!parsed.Has("--number")) content.number = number.number;
+        if (!parsed.Has("--ticker")) content.tickerText = document.productName;
+    }
+    if (parsed.Has("--ticker")) content.tickerText = parsed.Value("--ticker");
+
+    imaging::PreviewResult result;
+    if (!imaging::RenderWindowPreview(storage, content, result)) {
+        PrintError("cannot make the window picture");
+        return kExitFailure;
+    }
+    for (const std::string& warning : result.warnings) PrintError("warning: " + warning);
+    if (!WritePng(output, ToRgba(result.picture.View()), error)) {
+        PrintError("cannot write " + output + ": " + error);
+        return kExitFailure;
+    }
+    return kExitOk;
+}
+#else
+int RunPreview(const Args&) {
+    PrintError(kNoPngMessage);
+    return kExitFailure;
+}
+#endif
+
+}  // namespace
+
+const Command kPreviewCommand = {
+    "preview",
+    "CONTAINER -o FILE [--number N] [--ticker TEXT] [--offset PX]",
+    "render the main window from the container's skin into a 450 x 207 PNG",
+    RunPreview,
+};
+
+}  // namespace tkds
