@@ -1,0 +1,134 @@
+#!/usr/bin/env bash
+# The tkds command line end to end: build, list (text and JSON), extract, verify,
+# and the messages and exit codes of its refusals.
+# Usage: tkds_cli_test.sh PATH/TO/tkds
+set -uo pipefail
+tkds=$(realpath "$1")
+work=$(mktemp -d /tmp/tkds-cli.XXXXXX)
+trap 'rm -rf "$work"' EXIT
+failures=0
+
+fail() { echo "FAIL: $*" >&2; failures=$((failures + 1)); }
+
+# expect_exit CODE COMMAND... : runs the command, keeps its output in $work/out and $work/err.
+expect_exit() {
+  local want=$1; shift
+  "$@" >"$work/out" 2>"$work/err"
+  local got=$?
+  [ "$got" -eq "$want" ] || fail "exit $got instead of $want: $* ($(head -c 300 "$work/err"))"
+}
+expect_err() { grep -qF -- "$1" "$work/err" || fail "stderr lacks '$1': $(head -c 300 "$work/err")"; }
+expect_out() { grep -qF -- "$1" "$work/out" || fail "stdout lacks '$1': $(head -c 300 "$work/out")"; }
+
+cd "$work"
+mkdir skin
+printf 'doc\0with zero' >doc.txt
+head -c 50000 /dev/zero | tr '\0' 'z' >payload.bin
+cat >c.manifest <<'MANIFEST'
+# a small container
+Backgrounds.Sizes.1x   Integer id=3   value=450
+Backgrounds.Sizes      Folder  id=2
+Backgrounds            Folder  id=1
+Data                   Folder  id=116
+Data.idoc              String  id=126 compress=yes file=doc.txt
+Data.prg               Binary  id=130 compress=yes file=${PAYLOAD}
+Secret                 String  id=140 compress=yes password="p w" value="hello \"you\""
+MANIFEST
+
+expect_exit 0 "$tkds" --version
+expect_out "tkds 1."
+expect_exit 0 "$tkds" --help
+for c in build list extract verify; do expect_out "  $c "; done
+expect_exit 0 "$tkds" list --help
+expect_out "usage: tkds list"
+expect_exit 2 "$tkds" frobnicate
+expect_err "unknown command 'frobnicate'"
+expect_exit 2 "$tkds" build c.manifest
+expect_err "missing -o FILE"
+expect_exit 2 "$tkds" list --bogus c.tkds
+expect_err "unknown option '--bogus'"
+
+expect_exit 0 "$tkds" build c.manifest -o c.tkds -D PAYLOAD=payload.bin
+[ -s c.tkds ] || fail "no container written"
+[ "$(head -c 5 c.tkds)" = "$(printf 'TKDS\002')" ] || fail "wrong header"
+
+# JSON listing: one object per record, in chain order.
+expect_exit 0 "$tkds" list --json c.tkds
+python3 - "$work/out" <<'PY' || fail "list --json content"
+import json, sys
+records = json.load(open(sys.argv[1]))
+want = [
+    ("Backgrounds.Sizes.1x", 3, 2, "Integer", False, False, 4, 4),
+    ("Backgrounds.Sizes", 2, 1, "Folder", False, False, 0, 0),
+    ("Backgrounds", 1, 0, "Folder", False, False, 0, 0),
+    ("Data", 116, 0, "Folder", False, False, 0, 0),
+    ("Data.idoc", 126, 116, "String", True, False, None, 13),
+    ("Data.prg", 130, 116, "Binary", True, False, None, 50000),
+    ("Secret", 140, 0, "String", True, True, None, None),
+]
+assert len(records) == len(want), records
+for r, (path, id_, parent, type_, comp, enc, stored, decoded) in zip(records, want):
+    got = (r["path"], r["id"], r["parentId"], r["type"], r["compressed"], r["enciphered"], r["decodedSize"])
+    assert got == (path, id_, parent, type_, comp, enc, decoded), (got, path)
+    if stored is not None:
+        assert r["storedSize"] == stored, r
+PY
+expect_exit 0 "$tkds" list --json --password "p w" c.tkds
+python3 -c 'import json,sys; r=json.load(open(sys.argv[1])); assert r[-1]["decodedSize"] == 11, r[-1]' "$work/out" ||
+  fail "decodedSize with the password"
+
+expect_exit 0 "$tkds" list c.tkds
+expect_out "highest id 140, 7 records"
+expect_out "  Sizes"
+expect_out "    1x"
+
+# Extraction gives the decoded bytes exactly.
+expect_exit 0 "$tkds" extract c.tkds Backgrounds.Sizes.1x
+[ "$(xxd -p "$work/out")" = "c2010000" ] || fail "Integer bytes: $(xxd -p "$work/out")"
+expect_exit 0 "$tkds" extract c.tkds Data.idoc -o idoc.out
+cmp -s idoc.out doc.txt || fail "String bytes differ"
+expect_exit 0 "$tkds" extract c.tkds Data..prg --output=prg.out
+cmp -s prg.out payload.bin || fail "Binary bytes differ"
+expect_exit 0 "$tkds" extract --password "p w" c.tkds Secret
+[ "$(cat "$work/out")" = 'hello "you"' ] || fail "enciphered text: $(cat "$work/out")"
+expect_exit 1 "$tkds" extract c.tkds Secret --password wrong
+expect_err "Secret: Invalid password."
+expect_exit 1 "$tkds" extract c.tkds Backgrounds
+expect_err "Backgrounds is a Folder"
+expect_exit 1 "$tkds" extract c.tkds backgrounds.sizes.1x
+expect_err "Path invalid."
+expect_exit 1 "$tkds" extract c.tkds Backgrounds.Sizes.
+expect_err "Path invalid."
+
+# Verification decodes everything; the enciphered node needs its password.
+expect_exit 1 "$tkds" verify c.tkds
+expect_err "Secret: password not accepted"
+expect_exit 0 "$tkds" verify c.tkds --password "p w"
+expect_out "all 7 nodes decode"
+
+# Broken containers give the reader's messages.
+head -c 13 c.tkds >short.tkds
+expect_exit 1 "$tkds" list short.tkds
+expect_err "Illegal file format."
+head -c $(( $(stat -c %s c.tkds) - 2 )) c.tkds >cut.tkds
+expect_exit 1 "$tkds" verify cut.tkds
+expect_err "Error in file body."
+expect_exit 1 "$tkds" list no-such-file.tkds
+expect_err "cannot read no-such-file.tkds"
+
+# Manifest refusals: FILE:LINE: reason, exit 1, no container written.
+expect_exit 1 "$tkds" build c.manifest -o nothing.tkds
+expect_err "c.manifest:7: undefined variable 'PAYLOAD'"
+[ ! -e nothing.tkds ] || fail "container written despite errors"
+printf 'A Folder id=1\nA.B Integer id=1 value=2\nC Binary id=3 file=missing.bin\n' >bad.manifest
+expect_exit 1 "$tkds" build bad.manifest -o nothing.tkds
+expect_err "bad.manifest:2: id 1 already used on line 1"
+printf 'C Binary id=3 file=missing.bin\n' >missing.manifest
+expect_exit 1 "$tkds" build missing.manifest -o nothing.tkds
+expect_err "missing.manifest:1: cannot read"
+
+if [ "$failures" -ne 0 ]; then
+  echo "$failures check(s) failed" >&2
+  exit 1
+fi
+echo "tkds command line: all checks passed"
