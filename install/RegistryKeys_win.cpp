@@ -1,0 +1,110 @@
+#include "install/RegistryKeys_win.h"
+
+#include <windows.h>
+
+#include "framework/Handles_win.h"
+#include "install/RegistryAccess.h"
+
+namespace install {
+
+namespace {
+
+constexpr DWORD kMaxValueBytes = 64 * 1024;
+
+HKEY RootKey(int root) noexcept {
+    switch (root) {
+        case ClassesRoot: return HKEY_CLASSES_ROOT;
+        case CurrentUser: return HKEY_CURRENT_USER;
+        case LocalMachine: return HKEY_LOCAL_MACHINE;
+        default: return nullptr;
+    }
+}
+
+// Opens root\keyPath; the owner is empty when it cannot be opened. *status gets the
+// system's code.
+framework::RegistryKey OpenKey(int root, std::string_view keyPath, REGSAM access, LONG* status = nullptr) {
+    LONG opened = ERROR_INVALID_HANDLE;
+    HKEY raw = nullptr;
+    if (const HKEY rootKey = RootKey(root)) {
+        const std::string path(keyPath);
+        opened = RegOpenKeyExA(rootKey, path.c_str(), 0, access, &raw);
+    }
+    if (status) *status = opened;
+    return framework::RegistryKey(opened == ERROR_SUCCESS ? raw : nullptr);
+}
+
+}  // namespace
+
+bool ReadRegistryValueText(int root, std::string_view valuePath, std::string& text) {
+    std::string keyPath, valueName;
+    RegistryAccess::SplitValuePath(valuePath, keyPath, valueName);
+    const framework::RegistryKey key = OpenKey(root, keyPath, KEY_QUERY_VALUE);
+    if (!key) return false;
+
+    std::string buffer(256, '\0');
+    DWORD type = REG_NONE;
+    for (;;) {
+        DWORD size = static_cast<DWORD>(buffer.size());
+        const LONG queried = RegQueryValueExA(key, valueName.c_str(), nullptr, &type,
+                                              reinterpret_cast<BYTE*>(buffer.data()), &size);
+        if (queried == ERROR_MORE_DATA && size > buffer.size() && size <= kMaxValueBytes) {
+            buffer.resize(size);
+            continue;  // the value may grow between the calls; ask again with its size
+        }
+        if (queried != ERROR_SUCCESS) return false;
+        buffer.resize(size);
+        break;
+    }
+    if (type != REG_SZ && type != REG_EXPAND_SZ && type != REG_DWORD) return false;
+    std::string converted;
+    if (!RegistryAccess::RegistryValueToText(reinterpret_cast<const std::uint8_t*>(buffer.data()), buffer.size(),
+                                             type, converted)) {
+        return false;
+    }
+    text = std::move(converted);
+    return true;
+}
+
+bool RegistryKeyExists(int root, std::string_view keyPath) {
+    return static_cast<bool>(OpenKey(root, keyPath, KEY_READ));
+}
+
+bool ListRegistrySubkeys(int root, std::string_view keyPath, std::vector<std::string>& names) {
+    const framework::RegistryKey key = OpenKey(root, keyPath, KEY_ENUMERATE_SUB_KEYS);
+    if (!key) return false;
+    std::vector<std::string> found;
+    for (DWORD index = 0;; ++index) {
+        char name[256];  // key names are at most 255 characters
+        DWORD length = sizeof name;
+        const LONG listed = RegEnumKeyExA(key, index, name, &length, nullptr, nullptr, nullptr, nullptr);
+        if (listed == ERROR_NO_MORE_ITEMS) break;
+        if (listed != ERROR_SUCCESS) return false;
+        found.emplace_back(name, length);
+    }
+    names = std::move(found);
+    return true;
+}
+
+KeyRemoval DeleteRegistryKeyIfEmpty(int root, std::string_view keyPath) {
+    const HKEY rootKey = RootKey(root);
+    if (!rootKey || keyPath.empty()) return KeyRemoval::Failed;
+    {
+        LONG opened = ERROR_SUCCESS;
+        const framework::RegistryKey key = OpenKey(root, keyPath, KEY_QUERY_VALUE, &opened);
+        if (opened == ERROR_FILE_NOT_FOUND) return KeyRemoval::Missing;
+        if (!key) return KeyRemoval::Failed;
+        DWORD subkeys = 0, values = 0;
+        if (RegQueryInfoKeyA(key, nullptr, nullptr, nullptr, &subkeys, nullptr, nullptr, &values, nullptr, nullptr,
+                             nullptr, nullptr) != ERROR_SUCCESS) {
+            return KeyRemoval::Failed;
+        }
+        if (subkeys != 0 || values != 0) return KeyRemoval::NotEmpty;
+    }
+    const std::string path(keyPath);
+    // RegDeleteKeyA never deletes a key that has subkeys, so one made in between survives.
+    const LONG deleted = RegDeleteKeyA(rootKey, path.c_str());
+    if (deleted == ERROR_SUCCESS) return KeyRemoval::Removed;
+    return deleted == ERROR_FILE_NOT_FOUND ? KeyRemoval::Missing : KeyRemoval::Failed;
+}
+
+}  // namespace install

@@ -1,0 +1,108 @@
+// CreateFolderPath and GetFreeDiskSpace on the real C: drive of a Wine prefix.
+#include <windows.h>
+
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+#include "install/DiskSpace.h"
+#include "install/FolderPath.h"
+
+namespace install {
+namespace {
+
+bool IsFolder(const std::string& path) {
+    const DWORD attributes = GetFileAttributesA(path.c_str());
+    return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY);
+}
+
+class FolderPathTest : public ::testing::Test {
+protected:
+    void TearDown() override {
+        // Deepest first; whatever a test made below the test folder.
+        for (const char* path : {"C:\\TolvikFolderTest\\A\\B\\C", "C:\\TolvikFolderTest\\A\\B", "C:\\TolvikFolderTest\\A",
+                                 "C:\\TolvikFolderTest\\Mixed\\Case", "C:\\TolvikFolderTest\\Mixed",
+                                 "C:\\TolvikFolderTest"}) {
+            RemoveDirectoryA(path);
+        }
+    }
+    std::vector<std::string> created;
+};
+
+TEST_F(FolderPathTest, CreatesEveryMissingFolderOutermostFirst) {
+    ASSERT_TRUE(CreateFolderPath("C:\\TolvikFolderTest\\A\\B", created));
+    EXPECT_EQ(created, (std::vector<std::string>{"C:\\TolvikFolderTest\\", "C:\\TolvikFolderTest\\A\\",
+                                                 "C:\\TolvikFolderTest\\A\\B\\"}));
+    EXPECT_TRUE(IsFolder("C:\\TolvikFolderTest\\A\\B"));
+
+    // A second time everything exists: accepted, nothing recorded.
+    ASSERT_TRUE(CreateFolderPath("C:\\TolvikFolderTest\\A\\B\\", created));
+    EXPECT_TRUE(created.empty());
+
+    // One more level below existing folders records only that level.
+    ASSERT_TRUE(CreateFolderPath("C:\\TolvikFolderTest\\A\\B\\C", created));
+    EXPECT_EQ(created, std::vector<std::string>{"C:\\TolvikFolderTest\\A\\B\\C\\"});
+}
+
+TEST_F(FolderPathTest, LowerCaseDriveIsUpperCasedAndTheRestKept) {
+    ASSERT_TRUE(CreateFolderPath("c:\\TolvikFolderTest\\Mixed\\Case", created));
+    EXPECT_EQ(created, (std::vector<std::string>{"C:\\TolvikFolderTest\\", "C:\\TolvikFolderTest\\Mixed\\",
+                                                 "C:\\TolvikFolderTest\\Mixed\\Case\\"}));
+}
+
+TEST_F(FolderPathTest, RefusedPaths) {
+    ASSERT_EQ(GetLogicalDrives() & (1u << ('Q' - 'A')), 0u) << "the test needs a prefix without drive Q:";
+    for (const char* path : {"\\\\server\\share\\Pellumar", "C:Program Files", "C", "", "Q:\\Apps", "C:/TolvikFolderTest"}) {
+        created = {"left over"};
+        EXPECT_FALSE(CreateFolderPath(path, created)) << path;
+        EXPECT_TRUE(created.empty()) << path;
+    }
+    EXPECT_FALSE(IsFolder("C:\\TolvikFolderTest"));
+}
+
+TEST_F(FolderPathTest, NameTheFileSystemRefuses) {
+    EXPECT_FALSE(CreateFolderPath("C:\\TolvikFolderTest\\Bad?Name\\X", created));
+    EXPECT_EQ(created, std::vector<std::string>{"C:\\TolvikFolderTest\\"});  // what was made stays listed
+    EXPECT_TRUE(IsFolder("C:\\TolvikFolderTest"));
+}
+
+TEST_F(FolderPathTest, DoubledBackslashAndDriveRoot) {
+    // The system decides about "C:\TolvikFolderTest\\" and "C:\\"; either way no
+    // folder outside the path is made and the call returns.
+    const bool doubled = CreateFolderPath("C:\\TolvikFolderTest\\\\A", created);
+    if (doubled) EXPECT_TRUE(IsFolder("C:\\TolvikFolderTest\\A"));
+    for (const std::string& folder : created) EXPECT_EQ(folder.rfind("C:\\TolvikFolderTest\\", 0), 0u) << folder;
+
+    const bool root = CreateFolderPath("C:\\", created);
+    EXPECT_TRUE(created.empty());
+    const BOOL made = CreateDirectoryA("C:\\\\", nullptr);
+    EXPECT_EQ(root, !made && GetLastError() == ERROR_ALREADY_EXISTS);
+}
+
+TEST(DiskSpaceTest, FreeSpaceOfTheSystemDrive) {
+    std::uint64_t viaExtended = 0;
+    ASSERT_TRUE(GetFreeDiskSpace("C:\\", viaExtended));
+    EXPECT_GT(viaExtended, 0u);
+
+    ULARGE_INTEGER available = {}, total = {}, totalFree = {};
+    ASSERT_TRUE(GetDiskFreeSpaceExA("C:\\", &available, &total, &totalFree));
+    // Other programs may write meanwhile; the two reads are close, not equal.
+    const std::uint64_t direct = available.QuadPart;
+    const std::uint64_t slack = 64ull << 20;
+    EXPECT_LT(viaExtended > direct ? viaExtended - direct : direct - viaExtended, slack);
+
+    std::uint64_t viaClusters = 0;
+    ASSERT_TRUE(GetFreeDiskSpaceByClusters("C:\\", viaClusters));
+    EXPECT_GT(viaClusters, 0u);
+}
+
+TEST(DiskSpaceTest, MissingDriveFailsAndLeavesTheCountAlone) {
+    std::uint64_t freeBytes = 12345;
+    EXPECT_FALSE(GetFreeDiskSpace("Q:\\", freeBytes));
+    EXPECT_FALSE(GetFreeDiskSpaceByClusters("Q:\\", freeBytes));
+    EXPECT_EQ(freeBytes, 12345u);
+}
+
+}  // namespace
+}  // namespace install

@@ -1,0 +1,117 @@
+// The install document loaded from a real container through the storage reader,
+// starting with the product's own document.
+#include <gtest/gtest.h>
+
+#include <cstdio>
+#include <cstring>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "install/InstallDocument.h"
+#include "storage/Storage.h"
+#include "tests/install/ShippedDocument.h"
+#include "tests/storage/TestContainers.h"
+
+namespace install {
+namespace {
+
+using storage::NodeType;
+using storage::test::TestNode;
+
+class RecordingDisplay final : public NumberDisplay {
+public:
+    void DrawNumber(int n) override { numbers.push_back(n); }
+    std::vector<int> numbers;
+};
+
+std::string Pattern(std::size_t size) {
+    std::string bytes(size, '\0');
+    for (std::size_t i = 0; i < size; ++i) bytes[i] = static_cast<char>(i * 31 + (i >> 8));
+    return bytes;
+}
+
+std::vector<TestNode> ShippedNodes(const std::string& document) {
+    return {
+        {1, 0, "Data", NodeType::Folder, ""},
+        {2, 1, "idoc", NodeType::String, document, true},
+        {3, 1, "prg", NodeType::Binary, Pattern(716800), true},
+        {4, 1, "lic", NodeType::Binary, Pattern(1217), true},
+    };
+}
+
+ProgramFilesLookup Fixed(std::optional<std::string> folder) {
+    return [folder] { return folder; };
+}
+
+TEST(InstallDocumentStorage, ProductDocumentFromContainer) {
+    const std::string document = test::ReadShippedDocument();
+    ASSERT_FALSE(document.empty());
+    const auto bytes = storage::test::MakeContainer(ShippedNodes(document));
+    storage::Storage container;
+    ASSERT_TRUE(container.OpenBytes(bytes.data(), bytes.size()));
+
+    storage::test::MessageCapture messages;
+    RecordingDisplay display;
+    InstallDocument doc;
+    doc.Load(container, display, Fixed("C:\\Program Files"));
+
+    EXPECT_FALSE(doc.IsDamaged()) << doc.DamageReason();
+    EXPECT_TRUE(messages.texts.empty());
+    EXPECT_EQ(doc.productName, "Tolvik Pellumar 1.0 Setup");
+    EXPECT_EQ(doc.registryRecord, "Pellumar");
+    EXPECT_EQ(doc.groupName, "Tolvik Pellumar 1.0");
+    EXPECT_EQ(doc.requiredKilobytes, 701u);
+    EXPECT_EQ(display.numbers, std::vector<int>{701});
+    EXPECT_EQ(doc.defaultDestination, "C:\\Program Files\\Tolvik\\Pellumar");
+    ASSERT_EQ(doc.entries.size(), 2u);
+    const std::string prg = Pattern(716800);
+    ASSERT_EQ(doc.entries[0].size, prg.size());
+    EXPECT_EQ(std::memcmp(doc.entries[0].data.get(), prg.data(), prg.size()), 0);
+    EXPECT_EQ(doc.entries[0].line, 15);
+    EXPECT_EQ(doc.entries[1].size, 1217u);
+}
+
+TEST(InstallDocumentStorage, MissingNodesAndUnresolvableKeys) {
+    struct Case {
+        std::vector<TestNode> nodes;
+        std::string message;  // empty: silent
+        bool damaged;
+    };
+    const std::string document = test::ReadShippedDocument();
+    const Case cases[] = {
+        // No document: silent, nothing shown.
+        {{{1, 0, "Data", NodeType::Folder, ""}}, "", true},
+        // The document stored under another type is unreadable as text.
+        {{{1, 0, "Data", NodeType::Folder, ""}, {2, 1, "idoc", NodeType::Binary, document}}, "", true},
+        {{{1, 0, "Data", NodeType::Folder, ""},
+          {2, 1, "idoc", NodeType::String, document},
+          {3, 1, "prg", NodeType::Binary, "x"}},
+         "Install document, line 16: the data \"Data.lic\" could not be read.", true},
+        // A payload stored as text is not binary data.
+        {{{1, 0, "Data", NodeType::Folder, ""},
+          {2, 1, "idoc", NodeType::String, document},
+          {3, 1, "prg", NodeType::String, "x"},
+          {4, 1, "lic", NodeType::Binary, "y"}},
+         "Install document, line 15: the data \"Data.prg\" could not be read.", true},
+        // An empty key names "Data.", which never resolves.
+        {{{1, 0, "Data", NodeType::Folder, ""},
+          {2, 1, "idoc", NodeType::String, "regrecord=R\ngroupname=G\n,x.txt,pit,f,f,S"}},
+         "Install document, line 3: the data \"Data.\" could not be read.", true},
+    };
+    for (const Case& c : cases) {
+        const auto bytes = storage::test::MakeContainer(c.nodes);
+        storage::Storage container;
+        ASSERT_TRUE(container.OpenBytes(bytes.data(), bytes.size()));
+        storage::test::MessageCapture messages;
+        RecordingDisplay display;
+        InstallDocument doc;
+        doc.Load(container, display, Fixed(std::nullopt));
+        EXPECT_EQ(doc.IsDamaged(), c.damaged) << c.message;
+        EXPECT_EQ(messages.texts, c.message.empty() ? std::vector<std::string>{} : std::vector<std::string>{c.message});
+        EXPECT_EQ(display.numbers.empty(), c.message.empty()) << c.message;
+    }
+}
+
+}  // namespace
+}  // namespace install
