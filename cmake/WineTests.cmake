@@ -10,8 +10,13 @@ endfunction()
 
 # A script test (bash) given the win64 build folder; it starts Wine itself.
 function(tolvik_wine_script name script)
+  # Each extra argument quoted on its own: a bare list would run them together.
+  set(args "")
+  foreach(arg IN LISTS ARGN)
+    string(APPEND args " \"${arg}\"")
+  endforeach()
   set_property(GLOBAL APPEND PROPERTY TOLVIK_WINE_TESTS
-    "add_test(${name} bash \"${script}\" \"${PROJECT_BINARY_DIR}\" ${ARGN})\nset_tests_properties(${name} PROPERTIES TIMEOUT 900)\n")
+    "add_test(${name} bash \"${script}\" \"${PROJECT_BINARY_DIR}\"${args})\nset_tests_properties(${name} PROPERTIES TIMEOUT 900)\n")
 endfunction()
 
 function(tolvik_write_wine_tests)
