@@ -379,7 +379,7 @@ DIGIT_SEGMENTS = ["abcdef", "bc", "abged", "abgcd", "fgbc", "afgcd", "afgedc", "
 
 def segment_shape(ox, name):
     x0, y0, x1, y1 = SEGMENTS[name]
-    t = 1.05  # half the stroke width
+    t = 1.25  # half the stroke width
     if y0 == y1:
         pts = [(x0 - t, y0), (x0, y0 - t), (x1, y0 - t), (x1 + t, y0), (x1, y0 + t), (x0, y0 + t)]
     else:
