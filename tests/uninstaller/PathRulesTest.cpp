@@ -1,0 +1,216 @@
+#include <gtest/gtest.h>
+
+#include "uninstaller/PathRules.h"
+
+namespace uninstaller {
+namespace {
+
+TEST(NormalizeLocalPath, AcceptsLocalPathsInOneSpelling) {
+    const struct {
+        const char* path;
+        const char* normalized;
+    } cases[] = {
+        {"C:\\Program Files\\Tolvik\\Pellumar\\", "C:\\Program Files\\Tolvik\\Pellumar"},
+        {"c:/apps//b\\\\", "C:\\apps\\b"},
+        {"C:\\", "C:\\"},
+        {"d:\\", "D:\\"},
+        {"C:\\Tolvik Pellumar 1.0\\.hidden", "C:\\Tolvik Pellumar 1.0\\.hidden"},
+        {"C:\\A\\\\B\\", "C:\\A\\B"},  // a doubled "\" from a typed destination
+    };
+    for (const auto& c : cases) {
+        const auto normalized = NormalizeLocalPath(c.path);
+        ASSERT_TRUE(normalized.has_value()) << c.path;
+        EXPECT_EQ(*normalized, c.normalized) << c.path;
+    }
+}
+
+TEST(NormalizeLocalPath, RefusesAnythingButAPlainLocalPath) {
+    const char* refused[] = {
+        "",
+        "C",
+        "C:",
+        "C:Program Files",
+        "1:\\x",
+        "\\\\server\\share\\Pellumar",
+        "\\\\?\\C:\\Windows",
+        "\\Pellumar.dll",
+        "C:\\Program Files\\..\\Windows",
+        "C:\\a\\.\\b",
+        "C:\\a\\...\\b",
+        "C:\\a\\b.",         // the system would strip the dot and name "b"
+        "C:\\a\\b \\c",      // and the blank
+        "C:\\a\\file.txt:stream",
+        "C:\\a\\*.dll",
+        "C:\\a\\b?",
+        "C:\\a\\b\"",
+        "C:\\a\\b|c",
+        "C:\\a\tb",
+    };
+    for (const char* path : refused) EXPECT_FALSE(NormalizeLocalPath(path).has_value()) << path;
+}
+
+TEST(NormalizeLocalPath, LimitsTheLengthToTheSystemPathBuffer) {
+    const std::string longest = "C:\\" + std::string(kMaxPathLength - 3, 'a');
+    EXPECT_TRUE(NormalizeLocalPath(longest).has_value());
+    EXPECT_FALSE(NormalizeLocalPath(longest + "b").has_value());
+    // Doubled separators do not count against the limit once dropped.
+    EXPECT_TRUE(NormalizeLocalPath("C:\\\\" + std::string(kMaxPathLength - 3, 'a')).has_value());
+}
+
+TEST(PathComparison, IgnoresCaseAndNeedsAWholePartAtTheBoundary) {
+    const struct {
+        const char* path;
+        const char* folder;
+        bool inside;
+        bool sameOrInside;
+    } cases[] = {
+        {"C:\\A\\B", "C:\\A", true, true},
+        {"c:\\a\\b", "C:\\A", true, true},
+        {"C:\\AB", "C:\\A", false, false},
+        {"C:\\A", "C:\\A", false, true},
+        {"C:\\a", "C:\\A", false, true},
+        {"C:\\A", "C:\\", true, true},
+        {"C:\\A", "C:\\A\\B", false, false},
+        {"D:\\A\\B", "C:\\A", false, false},
+    };
+    for (const auto& c : cases) {
+        EXPECT_EQ(IsInside(c.path, c.folder), c.inside) << c.path << " in " << c.folder;
+        EXPECT_EQ(IsSameOrInside(c.path, c.folder), c.sameOrInside) << c.path << " in " << c.folder;
+    }
+    EXPECT_TRUE(SamePath("C:\\Program Files", "c:\\PROGRAM FILES"));
+    EXPECT_FALSE(SamePath("C:\\Program Files", "C:\\Program File"));
+}
+
+TEST(IsPlainName, AcceptsOnlyOnePathPart) {
+    const struct {
+        const char* name;
+        bool plain;
+    } cases[] = {
+        {"Tolvik Pellumar 1.0", true},
+        {"Readme.LNK", true},
+        {"License & Reg.Information", true},
+        {"", false},
+        {".", false},
+        {"..", false},
+        {"a..b", false},
+        {"..\\Startup", false},
+        {"a\\b", false},
+        {"a/b", false},
+        {"C:x", false},
+        {"name.", false},
+        {"name ", false},
+        {"*", false},
+        {"a\nb", false},
+    };
+    for (const auto& c : cases) EXPECT_EQ(IsPlainName(c.name), c.plain) << c.name;
+}
+
+class PathRulesTest : public ::testing::Test {
+protected:
+    PathRules rules{ProtectedFolders{"C:\\windows",
+                                     {"C:\\Program Files", "C:\\users\\me\\Desktop", "C:\\windows\\system32"}}};
+};
+
+TEST_F(PathRulesTest, FolderValues) {
+    const std::optional<std::string> unknown;
+    const struct {
+        const char* value;
+        Refusal refusal;
+    } cases[] = {
+        {"C:\\Program Files\\Tolvik\\Pellumar\\", Refusal::None},
+        {"C:\\Program Files\\Tolvik\\", Refusal::None},
+        {"D:\\Apps\\", Refusal::None},
+        {"C:\\", Refusal::DriveRoot},
+        {"c:/", Refusal::DriveRoot},
+        {"C:\\windows\\", Refusal::SystemFolder},
+        {"C:\\WINDOWS", Refusal::SystemFolder},
+        {"C:\\windows\\system32\\", Refusal::SystemFolder},
+        {"C:\\windows\\Temp\\Pellumar\\", Refusal::SystemFolder},  // inside the Windows folder
+        {"C:\\Program Files\\", Refusal::SystemFolder},
+        {"C:\\users\\", Refusal::SystemFolder},  // above the desktop
+        {"C:\\users\\me\\Desktop\\", Refusal::SystemFolder},
+        {"C:\\Program Files\\..\\windows\\", Refusal::NotLocalPath},
+        {"\\\\server\\share\\", Refusal::NotLocalPath},
+        {"Tolvik\\", Refusal::NotLocalPath},
+    };
+    for (const auto& c : cases) {
+        const Verdict verdict = rules.CheckFolder(c.value, unknown);
+        EXPECT_EQ(verdict.refusal, c.refusal) << c.value;
+        EXPECT_EQ(verdict.Accepted(), !verdict.path.empty()) << c.value;
+    }
+}
+
+TEST_F(PathRulesTest, FolderValuesMustLieOnThePathToTheInstallLocation) {
+    const std::optional<std::string> location = "C:\\Program Files\\Tolvik\\Pellumar";
+    const struct {
+        const char* value;
+        Refusal refusal;
+    } cases[] = {
+        {"C:\\Program Files\\Tolvik\\Pellumar\\", Refusal::None},
+        {"c:\\program files\\tolvik\\", Refusal::None},
+        {"C:\\Program Files\\Other\\", Refusal::NotOnInstallPath},
+        {"C:\\Program Files\\Tolvik\\Pellumar\\Data\\", Refusal::NotOnInstallPath},
+        {"D:\\Tolvik\\", Refusal::NotOnInstallPath},
+    };
+    for (const auto& c : cases) EXPECT_EQ(rules.CheckFolder(c.value, location).refusal, c.refusal) << c.value;
+}
+
+TEST_F(PathRulesTest, InstallLocation) {
+    const struct {
+        const char* value;
+        Refusal refusal;
+    } cases[] = {
+        {"C:\\Program Files\\Tolvik\\Pellumar", Refusal::None},
+        {"C:\\Program Files", Refusal::None},  // files straight in Program Files are still listed one by one
+        {"C:\\", Refusal::DriveRoot},
+        {"C:\\windows", Refusal::SystemFolder},
+        {"C:\\windows\\system32", Refusal::SystemFolder},
+        {"C:\\", Refusal::DriveRoot},
+        {"", Refusal::NotLocalPath},
+        {"Program Files", Refusal::NotLocalPath},
+    };
+    for (const auto& c : cases) EXPECT_EQ(rules.CheckInstallLocation(c.value).refusal, c.refusal) << c.value;
+}
+
+TEST_F(PathRulesTest, FileValuesMustLieInsideAContainer) {
+    const std::vector<std::string> containers = {"C:\\Program Files\\Tolvik\\Pellumar"};
+    const struct {
+        const char* value;
+        Refusal refusal;
+        const char* path;
+    } cases[] = {
+        {"C:\\Program Files\\Tolvik\\Pellumar\\Pellumar.exe", Refusal::None,
+         "C:\\Program Files\\Tolvik\\Pellumar\\Pellumar.exe"},
+        {"c:/program files/tolvik/pellumar/sub/x.txt", Refusal::None, "C:\\program files\\tolvik\\pellumar\\sub\\x.txt"},
+        {"C:\\windows\\system32\\kernel32.dll", Refusal::OutsideInstallation, ""},
+        {"C:\\Program Files\\Tolvik\\Pellumar\\..\\..\\..\\windows\\win.ini", Refusal::NotLocalPath, ""},
+        {"C:\\Program Files\\Tolvik\\Pellumar", Refusal::OutsideInstallation, ""},
+        {"C:\\Program Files\\Tolvik\\Pellumar\\", Refusal::NotLocalPath, ""},
+        {"C:\\Program Files\\Tolvik\\PellumarOld\\a.exe", Refusal::OutsideInstallation, ""},
+        {"\\Pellumar.dll", Refusal::NotLocalPath, ""},
+        {"C:\\", Refusal::NotLocalPath, ""},
+    };
+    for (const auto& c : cases) {
+        const Verdict verdict = rules.CheckFile(c.value, containers);
+        EXPECT_EQ(verdict.refusal, c.refusal) << c.value;
+        EXPECT_EQ(verdict.path, c.path) << c.value;
+    }
+    EXPECT_EQ(rules.CheckFile("C:\\a\\b.txt", {}).refusal, Refusal::OutsideInstallation);
+}
+
+TEST(PathRules, WithoutAKnownWindowsFolderNoFolderIsAccepted) {
+    const PathRules rules(ProtectedFolders{"", {}});
+    EXPECT_EQ(rules.CheckFolder("C:\\Apps\\Pellumar\\", std::nullopt).refusal, Refusal::SystemFolder);
+    EXPECT_EQ(rules.CheckInstallLocation("C:\\Apps\\Pellumar").refusal, Refusal::SystemFolder);
+}
+
+TEST_F(PathRulesTest, ProtectedFoldersAndEverythingAboveThem) {
+    EXPECT_TRUE(rules.IsProtected("C:\\users\\me\\Desktop"));
+    EXPECT_TRUE(rules.IsProtected("C:\\USERS"));
+    EXPECT_TRUE(rules.IsProtected("C:\\windows"));
+    EXPECT_FALSE(rules.IsProtected("C:\\users\\me\\Desktop\\Pellumar"));
+    EXPECT_FALSE(rules.IsProtected("D:\\Apps"));
+}
+
+}  // namespace
+}  // namespace uninstaller

@@ -1,0 +1,32 @@
+#pragma once
+// Deleting one file or one empty folder, and saying what happened.
+#include <cstdint>
+#include <string>
+
+namespace uninstaller {
+
+enum class RemovalState {
+    Removed,
+    Absent,    // it was not there (any more): nothing to do
+    NotEmpty,  // a folder that still holds something
+    Failed,
+};
+
+struct Removal {
+    RemovalState state;
+    std::uint32_t error = 0;  // the system's code when Failed
+};
+
+// Deletes a file; a read-only file is made writable first.
+Removal RemoveFile(const std::string& path);
+// Removes a folder only when it is empty.
+Removal RemoveEmptyFolder(const std::string& path);
+
+// "Access to C:\x was denied." and the like, for a failed removal.
+std::string DescribeFailure(const Removal& removal, const std::string& path);
+
+// Removes a file that cannot be removed now (the running program) at the next start
+// of Windows. False, with error set, when the system refuses to schedule it.
+bool RemoveAtRestart(const std::string& path, std::uint32_t& error);
+
+}  // namespace uninstaller

@@ -1,0 +1,74 @@
+#include "uninstaller/OutcomeReport.h"
+
+namespace uninstaller {
+
+namespace {
+
+std::string Quoted(std::string_view text) { return "\"" + std::string(text) + "\""; }
+
+void AppendList(std::string& text, const std::vector<std::string>& lines) {
+    const std::size_t shown = lines.size() > kMaxListedLines ? kMaxListedLines - 1 : lines.size();
+    for (std::size_t i = 0; i < shown; ++i) {
+        text += "\n- ";
+        text += lines[i];
+    }
+    if (shown < lines.size()) text += "\n- ... and " + std::to_string(lines.size() - shown) + " more.";
+}
+
+const char* RefusalReason(Refusal refusal) {
+    switch (refusal) {
+        case Refusal::None: break;
+        case Refusal::NotLocalPath: return "it is not a complete local path";
+        case Refusal::DriveRoot: return "it names a whole drive";
+        case Refusal::SystemFolder: return "it is a system folder or lies in the Windows folder";
+        case Refusal::OutsideInstallation: return "it lies outside the installation's folders";
+        case Refusal::NotOnInstallPath: return "it is not on the path to the installation folder";
+        case Refusal::BadName: return "it is not a plain name";
+    }
+    return "it was not accepted";
+}
+
+}  // namespace
+
+std::string ConfirmationText(std::string_view product) {
+    return "Do you want to remove " + Quoted(product) + " and all of its components from this computer?";
+}
+
+std::string OutcomeText(const Outcome& outcome) {
+    std::string text;
+    if (outcome.notRemoved.empty()) {
+        text = Quoted(outcome.product) + " was removed from this computer.";
+    } else {
+        text = Quoted(outcome.product) + " was removed, except:\n";
+        AppendList(text, outcome.notRemoved);
+    }
+    if (outcome.recordKept) {
+        text += "\n\nThe uninstall information was kept: close any program that uses these files and run the "
+                "uninstall again.";
+    }
+    if (!outcome.undetermined.empty()) {
+        text += "\n\nNot determined from the uninstall log:\n";
+        AppendList(text, outcome.undetermined);
+    }
+    return text;
+}
+
+std::string MissingRecordNameText() {
+    return "No product was named on the command line, so nothing was removed.\n\n"
+           "Remove a product from the system's list of installed programs, which starts "
+           "this program with the product's name.";
+}
+
+std::string UnknownRecordText(std::string_view record) {
+    return "No uninstall information was found for " + Quoted(record) + ", so nothing was removed.";
+}
+
+std::string DescribeRefusal(const RefusedValue& refused) {
+    return "Refused " + refused.name + " = " + Quoted(refused.value) + ": " + RefusalReason(refused.refusal) + ".";
+}
+
+std::string KeptFolderText(std::string_view folder) {
+    return std::string(folder) + " was kept: it holds files that were not installed.";
+}
+
+}  // namespace uninstaller

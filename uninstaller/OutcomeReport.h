@@ -1,0 +1,33 @@
+#pragma once
+// The texts the uninstaller shows: the question before it starts and the one box
+// that tells how it ended.
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "uninstaller/RemovalPlan.h"
+
+namespace uninstaller {
+
+// A long list is cut after this many lines, with a line telling how many more there are.
+inline constexpr std::size_t kMaxListedLines = 15;
+
+struct Outcome {
+    std::string product;                   // the name shown for the product
+    std::vector<std::string> notRemoved;   // one sentence per item left in place, with the reason
+    std::vector<std::string> undetermined; // what the log did not tell
+    bool recordKept = false;               // the uninstall information stays for another run
+};
+
+std::string ConfirmationText(std::string_view product);
+std::string OutcomeText(const Outcome& outcome);
+
+std::string MissingRecordNameText();
+std::string UnknownRecordText(std::string_view record);
+
+// "File3 = "C:\x": it lies outside the installation's folders."
+std::string DescribeRefusal(const RefusedValue& refused);
+// A created folder that still holds something the installation did not put there.
+std::string KeptFolderText(std::string_view folder);
+
+}  // namespace uninstaller

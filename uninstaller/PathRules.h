@@ -1,0 +1,90 @@
+#pragma once
+// Which paths from an uninstall log may be deleted. The log lives under
+// HKEY_CURRENT_USER, where any program of the user can change it, while the
+// uninstaller runs with administrator rights: every path is checked against the
+// folders the installation itself created before anything is removed.
+#include <optional>
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace uninstaller {
+
+// The longest path accepted, without its terminating zero (the system's 260-byte buffers).
+inline constexpr std::size_t kMaxPathLength = 259;
+
+// A local absolute path in one spelling: "C:\A\B". The drive letter is upper-cased,
+// "/" becomes "\", doubled and trailing "\" are dropped (the root stays "C:\").
+// Empty when the path is not "<letter>:\...", is too long, holds a character that
+// no file name may hold, or has a part that the system would rewrite: "." and
+// "..", and any part ending in "." or " " (the system strips those, so "a." would
+// name "a").
+std::optional<std::string> NormalizeLocalPath(std::string_view path);
+
+// Comparisons of normalized paths; letter case is ignored for ASCII letters.
+bool SamePath(std::string_view a, std::string_view b);
+// True when path lies below folder (not the folder itself).
+bool IsInside(std::string_view path, std::string_view folder);
+bool IsSameOrInside(std::string_view path, std::string_view folder);
+
+// A name used as one part of a path (a shortcut, a program group): not empty, no
+// "\", "/", ":", "..", wildcard or control character, not ending in "." or " ".
+bool IsPlainName(std::string_view name);
+
+// Why a logged value is not used.
+enum class Refusal {
+    None,
+    NotLocalPath,         // not "<letter>:\...", too long, or a "." / ".." part
+    DriveRoot,            // "C:\" itself
+    SystemFolder,         // the Windows folder, a folder above it or inside it, or a shell folder
+    OutsideInstallation,  // a file outside every folder the installation created
+    NotOnInstallPath,     // a folder that is neither the install folder nor above it
+    BadName,              // a shortcut or group name that is not a plain name
+};
+
+struct Verdict {
+    std::string path;  // normalized; empty when refused
+    Refusal refusal = Refusal::None;
+    bool Accepted() const noexcept { return refusal == Refusal::None; }
+};
+
+// The folders that nothing in a log may name as a created folder.
+struct ProtectedFolders {
+    std::string windowsFolder;
+    // Program Files, the shell's special folders (desktop, Start menu, documents,
+    // application data, the system folder...): none of them, and no folder above
+    // one of them, is a folder an installation created.
+    std::vector<std::string> systemFolders;
+};
+
+class PathRules {
+public:
+    explicit PathRules(const ProtectedFolders& folders);
+
+    // The install location from the system's uninstall entry, the folder files are
+    // installed into: a local folder that is not a drive root and is neither the
+    // Windows folder nor above or inside it. Program Files itself is allowed (an
+    // installation may put its files straight into it).
+    Verdict CheckInstallLocation(std::string_view value) const;
+
+    // A "Folder" value: a local folder that is not a drive root, not the Windows
+    // folder, above or inside it, not a protected folder or above one. When the
+    // install location is known it must also be that folder or lie above it: an
+    // installation creates only the folders along its destination.
+    Verdict CheckFolder(std::string_view value, const std::optional<std::string>& installLocation) const;
+
+    // A "File" value: a local path strictly inside one of containers (the accepted
+    // created folders and the install location, all normalized).
+    Verdict CheckFile(std::string_view value, const std::vector<std::string>& containers) const;
+
+    // True when folder is a protected folder (for the Start-menu group folder).
+    bool IsProtected(std::string_view folder) const;
+
+private:
+    bool TouchesWindows(std::string_view folder) const;
+
+    std::optional<std::string> windows_;
+    std::vector<std::string> protected_;
+};
+
+}  // namespace uninstaller

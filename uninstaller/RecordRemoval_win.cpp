@@ -1,0 +1,83 @@
+#include "uninstaller/RecordRemoval_win.h"
+
+#include "install/RegistryKeys_win.h"
+#include "install/UninstallLayout.h"
+
+namespace uninstaller {
+
+namespace layout = install::uninstall_layout;
+
+namespace {
+
+std::string RootName(int root) {
+    return root == install::LocalMachine ? "HKEY_LOCAL_MACHINE\\" : "HKEY_CURRENT_USER\\";
+}
+
+// Removes key with everything in it, then each parent up to (not including) stop
+// while it is left empty.
+void RemoveKeyAndEmptyParents(int root, std::string key, std::string_view stop, std::string_view what,
+                              std::vector<std::string>& failures) {
+    install::RegistryAccess registry;
+    if (!registry.DeleteRegistryKey(root, key)) {
+        failures.push_back(std::string(what) + " (" + RootName(root) + key + ") could not be removed.");
+        return;
+    }
+    while (true) {
+        const auto slash = key.rfind('\\');
+        if (slash == std::string::npos) return;
+        key.resize(slash);
+        if (key.size() <= stop.size()) return;
+        const auto removal = install::DeleteRegistryKeyIfEmpty(root, key);
+        if (removal == install::KeyRemoval::NotEmpty || removal == install::KeyRemoval::Failed) return;
+    }
+}
+
+bool FoldedContains(std::string_view text, std::string_view part) {
+    const auto fold = [](char c) { return (c >= 'a' && c <= 'z') ? static_cast<char>(c - 'a' + 'A') : c; };
+    if (part.size() > text.size()) return false;
+    for (std::size_t start = 0; start + part.size() <= text.size(); ++start) {
+        std::size_t i = 0;
+        while (i < part.size() && fold(text[start + i]) == fold(part[i])) ++i;
+        if (i == part.size()) return true;
+    }
+    return false;
+}
+
+// Looks through the entries below key, and the entries of nested record names
+// down to a few levels.
+bool EntriesBelowStart(const std::string& key, std::string_view programFileName, int depth) {
+    std::vector<std::string> names;
+    if (!install::ListRegistrySubkeys(install::LocalMachine, key, names)) return false;
+    for (const auto& name : names) {
+        const std::string entry = key + '\\' + name;
+        std::string command;
+        if (install::ReadRegistryValueText(install::LocalMachine, layout::ValuePath(entry, layout::kUninstallString),
+                                           command) &&
+            FoldedContains(command, programFileName)) {
+            return true;
+        }
+        if (depth > 1 && EntriesBelowStart(entry, programFileName, depth - 1)) return true;
+    }
+    return false;
+}
+
+}  // namespace
+
+std::vector<std::string> RemoveUninstallRecord(std::string_view record) {
+    std::vector<std::string> failures;
+    if (!layout::IsValidRecordName(record)) return failures;
+    const std::string_view makerParent = layout::kMakerKey.substr(0, layout::kMakerKey.rfind('\\'));
+    RemoveKeyAndEmptyParents(layout::kLogRoot, layout::LogKey(record), makerParent, "The uninstall log", failures);
+    const std::string entry = layout::EntryKey(record);
+    if (install::RegistryKeyExists(layout::kEntryRoot, entry)) {
+        RemoveKeyAndEmptyParents(layout::kEntryRoot, entry, layout::kSystemUninstallKey,
+                                 "The entry in the list of installed programs", failures);
+    }
+    return failures;
+}
+
+bool UninstallEntriesStart(std::string_view programFileName) {
+    return EntriesBelowStart(std::string(layout::kSystemUninstallKey), programFileName, 4);
+}
+
+}  // namespace uninstaller

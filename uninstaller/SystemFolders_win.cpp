@@ -1,0 +1,75 @@
+#include "uninstaller/SystemFolders_win.h"
+
+#include <windows.h>
+#include <shlobj.h>
+
+#include "install/RegistryKeys_win.h"
+#include "install/RegistryAccess.h"
+#include "install/ShortcutMaker_win.h"
+
+namespace uninstaller {
+
+namespace {
+
+// Shell folders that hold other programs' and the user's things.
+constexpr int kShellFolders[] = {
+    CSIDL_PROGRAM_FILES,        CSIDL_PROGRAM_FILESX86,        CSIDL_PROGRAM_FILES_COMMON,
+    CSIDL_PROGRAM_FILES_COMMONX86, CSIDL_SYSTEM,               CSIDL_SYSTEMX86,
+    CSIDL_WINDOWS,              CSIDL_FONTS,                   CSIDL_PROFILE,
+    CSIDL_DESKTOPDIRECTORY,     CSIDL_COMMON_DESKTOPDIRECTORY, CSIDL_PERSONAL,
+    CSIDL_COMMON_DOCUMENTS,     CSIDL_MYPICTURES,              CSIDL_MYMUSIC,
+    CSIDL_MYVIDEO,              CSIDL_FAVORITES,               CSIDL_STARTMENU,
+    CSIDL_COMMON_STARTMENU,     CSIDL_PROGRAMS,                CSIDL_COMMON_PROGRAMS,
+    CSIDL_STARTUP,              CSIDL_COMMON_STARTUP,          CSIDL_APPDATA,
+    CSIDL_LOCAL_APPDATA,        CSIDL_COMMON_APPDATA,          CSIDL_TEMPLATES,
+    CSIDL_COMMON_TEMPLATES,     CSIDL_SENDTO,                  CSIDL_RECENT,
+    CSIDL_NETHOOD,              CSIDL_PRINTHOOD,               CSIDL_INTERNET_CACHE,
+    CSIDL_COOKIES,              CSIDL_HISTORY,                 CSIDL_ADMINTOOLS,
+    CSIDL_COMMON_ADMINTOOLS,
+};
+
+std::string ShellFolder(int csidl) {
+    char path[MAX_PATH] = {};
+    if (FAILED(SHGetFolderPathA(nullptr, csidl, nullptr, SHGFP_TYPE_CURRENT, path))) return {};
+    return path;
+}
+
+}  // namespace
+
+std::string ExpandShortNames(const std::string& path) {
+    if (path.find('~') == std::string::npos) return path;
+    char expanded[MAX_PATH];
+    const DWORD length = GetLongPathNameA(path.c_str(), expanded, MAX_PATH);
+    if (length == 0 || length >= MAX_PATH) return path;
+    return std::string(expanded, length);
+}
+
+SystemFolders LookUpSystemFolders() {
+    SystemFolders folders;
+    char windows[MAX_PATH];
+    const UINT length = GetWindowsDirectoryA(windows, MAX_PATH);
+    if (length > 0 && length < MAX_PATH) folders.windowsFolder = ExpandShortNames(std::string(windows, length));
+    folders.protectedFolders.windowsFolder = folders.windowsFolder;
+
+    // The same look-ups the installation made its shortcuts with.
+    install::ShortcutMaker shell;
+    shell.GetDesktopFolder(folders.desktopFolder);
+    shell.GetProgramsFolder(folders.programsFolder);
+
+    auto& kept = folders.protectedFolders.systemFolders;
+    // The Program Files folder the installation offered as its default.
+    std::string programFiles;
+    if (install::ReadRegistryValueText(install::LocalMachine,
+                                       "SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\ProgramFilesDir", programFiles)) {
+        kept.push_back(ExpandShortNames(programFiles));
+    }
+    for (int csidl : kShellFolders) {
+        if (std::string folder = ShellFolder(csidl); !folder.empty()) kept.push_back(ExpandShortNames(folder));
+    }
+    char temp[MAX_PATH];
+    const DWORD tempLength = GetTempPathA(MAX_PATH, temp);
+    if (tempLength > 0 && tempLength < MAX_PATH) kept.push_back(ExpandShortNames(std::string(temp, tempLength)));
+    return folders;
+}
+
+}  // namespace uninstaller

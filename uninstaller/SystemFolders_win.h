@@ -1,0 +1,24 @@
+#pragma once
+// The folders of this system that an uninstall needs: where the installation put
+// its shortcuts and which folders no uninstall log may name.
+#include <string>
+
+#include "uninstaller/PathRules.h"
+
+namespace uninstaller {
+
+struct SystemFolders {
+    std::string windowsFolder;   // GetWindowsDirectoryA
+    std::string desktopFolder;   // the user's desktop, where "DF" shortcuts are
+    std::string programsFolder;  // the user's Start-menu Programs folder, parent of "SGroup"
+    ProtectedFolders protectedFolders;
+};
+
+// Asks the system. A folder that cannot be looked up stays empty.
+SystemFolders LookUpSystemFolders();
+
+// The long form of a path that contains short ("PROGRA~1") parts and exists;
+// any other path is returned unchanged.
+std::string ExpandShortNames(const std::string& path);
+
+}  // namespace uninstaller

@@ -1,0 +1,261 @@
+#include "uninstaller/Uninstaller_win.h"
+
+#include <windows.h>
+
+#include "framework/Handles_win.h"
+#include "framework/UserMessages.h"
+#include "install/RegistryKeys_win.h"
+#include "install/ShortcutPath.h"
+#include "install/UninstallLayout.h"
+#include "uninstaller/CommandLine.h"
+#include "uninstaller/FileRemoval_win.h"
+#include "uninstaller/OutcomeReport.h"
+#include "uninstaller/RecordRemoval_win.h"
+#include "uninstaller/RemovalPlan.h"
+#include "uninstaller/ShortcutLink_win.h"
+
+namespace uninstaller {
+
+namespace layout = install::uninstall_layout;
+
+Prompt::~Prompt() = default;
+
+bool MessageBoxPrompt::Confirm(std::string_view text) {
+    const std::string owned(text);
+    const std::string title = framework::ApplicationTitle();
+    return MessageBoxA(nullptr, owned.c_str(), title.c_str(), MB_YESNO | MB_ICONQUESTION | MB_SETFOREGROUND) == IDYES;
+}
+
+void MessageBoxPrompt::Report(std::string_view text, bool problem) {
+    framework::ShowMessage(text, problem ? framework::MessageIcon::Exclamation : framework::MessageIcon::Information);
+}
+
+namespace {
+
+// The log's values, read from its key under HKEY_CURRENT_USER.
+class RegistryLogValues : public LogValues {
+public:
+    explicit RegistryLogValues(std::string key) : key_(std::move(key)) {}
+    std::optional<std::string> Read(std::string_view valueName) const override {
+        std::string text;
+        if (!install::ReadRegistryValueText(layout::kLogRoot, layout::ValuePath(key_, valueName), text)) {
+            return std::nullopt;
+        }
+        return text;
+    }
+
+private:
+    std::string key_;
+};
+
+void ExpandAllShortNames(std::vector<LoggedValue>& values) {
+    for (auto& value : values) value.value = ExpandShortNames(value.value);
+}
+
+// One uninstall after the user said Yes: collects what stays and why.
+class RemovalRun {
+public:
+    RemovalRun(std::string_view record, const RemovalPlan& plan, const PathRules& rules,
+               const UninstallSettings& settings)
+        : record_(record), plan_(plan), rules_(rules), settings_(settings) {}
+
+    void RemoveDesktopShortcuts();
+    void RemoveStartMenuGroup();
+    void RemoveFiles();
+    void RemoveFolders();
+
+    // A file or shortcut that is still there: running again may remove it.
+    bool HasFailures() const noexcept { return !failures_.empty(); }
+    void AddFailure(std::string line) { failures_.push_back(std::move(line)); }
+    void AddUndetermined(std::string line) { undetermined_.push_back(std::move(line)); }
+
+    // Every line for the report: failures first, then what was kept, then refusals.
+    std::vector<std::string> NotRemoved() const;
+    const std::vector<std::string>& Undetermined() const noexcept { return undetermined_; }
+
+private:
+    void RemoveOneFile(const std::string& path);
+    void RemoveOneFolder(const std::string& path);
+    bool BelongsToProduct(const ShortcutLink& link) const;
+
+    std::string record_;
+    const RemovalPlan& plan_;
+    const PathRules& rules_;
+    const UninstallSettings& settings_;
+    std::vector<std::string> failures_;
+    std::vector<std::string> kept_;
+    std::vector<std::string> undetermined_;
+};
+
+void RemovalRun::RemoveOneFile(const std::string& path) {
+    const Removal removal = RemoveFile(path);
+    if (removal.state == RemovalState::Failed) failures_.push_back(DescribeFailure(removal, path));
+}
+
+void RemovalRun::RemoveOneFolder(const std::string& path) {
+    const Removal removal = RemoveEmptyFolder(path);
+    if (removal.state == RemovalState::NotEmpty) kept_.push_back(KeptFolderText(path));
+    if (removal.state == RemovalState::Failed) failures_.push_back(DescribeFailure(removal, path));
+}
+
+void RemovalRun::RemoveDesktopShortcuts() {
+    if (plan_.desktopShortcuts.empty()) return;
+    if (settings_.folders.desktopFolder.empty()) {
+        undetermined_.push_back("The desktop folder could not be found; the desktop shortcuts were left.");
+        return;
+    }
+    for (const auto& name : plan_.desktopShortcuts) {
+        std::string path = settings_.folders.desktopFolder;
+        if (!install::AppendShortcutFile(path, name)) {
+            kept_.push_back("The desktop shortcut \"" + name + "\" was kept: its path is too long.");
+            continue;
+        }
+        RemoveOneFile(path);
+    }
+}
+
+bool RemovalRun::BelongsToProduct(const ShortcutLink& link) const {
+    const auto target = NormalizeLocalPath(ExpandShortNames(link.target));
+    if (!target) return false;
+    for (const auto& file : plan_.files) {
+        if (SamePath(*target, file)) return true;
+    }
+    // The uninstaller's own shortcut: the shared uninstaller, started for this record.
+    const auto uninstaller = NormalizeLocalPath(settings_.installedUninstaller);
+    return uninstaller && SamePath(*target, *uninstaller) &&
+           RecordFromCommandLine("program " + link.arguments) == record_;
+}
+
+void RemovalRun::RemoveStartMenuGroup() {
+    if (!plan_.startMenuGroup) return;
+    if (settings_.folders.programsFolder.empty()) {
+        undetermined_.push_back("The Start-menu Programs folder could not be found; the program group was left.");
+        return;
+    }
+    std::string group = settings_.folders.programsFolder;
+    install::AppendSeparator(group);
+    group += *plan_.startMenuGroup;
+
+    // The log names the group but not its shortcuts: a shortcut belongs to the
+    // product when it starts one of the product's files or its uninstall.
+    WIN32_FIND_DATAA found;
+    const std::string pattern = group + "\\*.lnk";
+    HANDLE search = FindFirstFileA(pattern.c_str(), &found);
+    if (search == INVALID_HANDLE_VALUE) return;  // no group, or nothing in it
+    std::vector<std::string> shortcuts;
+    do {
+        // "*.lnk" also matches longer extensions through short names; keep real ones.
+        if (!(found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) && install::HasShortcutExtension(found.cFileName)) {
+            shortcuts.push_back(group + '\\' + found.cFileName);
+        }
+    } while (FindNextFileA(search, &found));
+    FindClose(search);
+
+    for (const auto& shortcut : shortcuts) {
+        const auto link = ReadShortcutLink(shortcut);
+        if (link && BelongsToProduct(*link)) RemoveOneFile(shortcut);
+    }
+    if (const auto folder = NormalizeLocalPath(group); folder && !rules_.IsProtected(*folder)) RemoveOneFolder(*folder);
+}
+
+void RemovalRun::RemoveFiles() {
+    for (const auto& file : plan_.files) RemoveOneFile(file);
+}
+
+void RemovalRun::RemoveFolders() {
+    for (const auto& folder : plan_.folders) RemoveOneFolder(folder);
+}
+
+std::vector<std::string> RemovalRun::NotRemoved() const {
+    std::vector<std::string> lines = failures_;
+    lines.insert(lines.end(), kept_.begin(), kept_.end());
+    for (const auto& refused : plan_.refused) lines.push_back(DescribeRefusal(refused));
+    return lines;
+}
+
+}  // namespace
+
+UninstallSettings SettingsForThisProgram() {
+    UninstallSettings settings;
+    settings.folders = LookUpSystemFolders();
+    if (!settings.folders.windowsFolder.empty()) {
+        settings.installedUninstaller = settings.folders.windowsFolder;
+        install::AppendSeparator(settings.installedUninstaller);
+        settings.installedUninstaller += layout::kUninstallerFileName;
+    }
+    char self[MAX_PATH];
+    const DWORD length = GetModuleFileNameA(nullptr, self, MAX_PATH);
+    if (length > 0 && length < MAX_PATH) {
+        const auto running = NormalizeLocalPath(ExpandShortNames(std::string(self, length)));
+        const auto installed = NormalizeLocalPath(settings.installedUninstaller);
+        // Only the installed copy removes itself; a copy started elsewhere stays.
+        if (running && installed && SamePath(*running, *installed)) settings.removableUninstaller = *running;
+    }
+    return settings;
+}
+
+UninstallResult Uninstall(std::string_view record, Prompt& prompt, const UninstallSettings& settings) {
+    if (record.empty()) {
+        prompt.Report(MissingRecordNameText(), true);
+        return UninstallResult::NoRecord;
+    }
+    const std::string logKey = layout::LogKey(record);
+    if (!layout::IsValidRecordName(record) || !install::RegistryKeyExists(layout::kLogRoot, logKey)) {
+        prompt.Report(UnknownRecordText(record), true);
+        return UninstallResult::NoRecord;
+    }
+
+    UninstallLog log = ReadUninstallLog(RegistryLogValues(logKey));
+    ExpandAllShortNames(log.folders);
+    ExpandAllShortNames(log.files);
+
+    const std::string entryKey = layout::EntryKey(record);
+    std::optional<std::string> installLocation;
+    if (!install::RegistryKeyExists(layout::kEntryRoot, entryKey)) {
+        log.undetermined.push_back(
+            "The product has no entry in the list of installed programs, so its installation folder is not known.");
+    } else if (std::string location; install::ReadRegistryValueText(
+                   layout::kEntryRoot, layout::ValuePath(entryKey, layout::kInstallLocation), location)) {
+        installLocation = ExpandShortNames(location);
+    } else {
+        log.undetermined.push_back("The installation folder is not recorded.");
+    }
+
+    const PathRules rules(settings.folders.protectedFolders);
+    const RemovalPlan plan = PlanRemoval(log, installLocation, rules);
+    const std::string product = log.project.value_or(std::string(record));
+    if (!prompt.Confirm(ConfirmationText(product))) return UninstallResult::Cancelled;
+
+    framework::ComScope com;  // for reading the program group's shortcuts
+    RemovalRun run(record, plan, rules, settings);
+    for (const auto& line : log.undetermined) run.AddUndetermined(line);
+    run.RemoveDesktopShortcuts();
+    run.RemoveStartMenuGroup();
+    run.RemoveFiles();
+    run.RemoveFolders();
+
+    Outcome outcome;
+    outcome.product = product;
+    // While a file is still there the records stay, so that the uninstall can be
+    // run again once the program that holds the file is closed.
+    outcome.recordKept = run.HasFailures();
+    if (!outcome.recordKept) {
+        for (auto& line : RemoveUninstallRecord(record)) run.AddFailure(std::move(line));
+        const std::string& self = settings.removableUninstaller;
+        if (!self.empty() && !UninstallEntriesStart(layout::kUninstallerFileName)) {
+            // A running program cannot delete its own file; Windows removes it at its next start.
+            std::uint32_t error = 0;
+            if (RemoveFile(self).state == RemovalState::Failed && !RemoveAtRestart(self, error)) {
+                run.AddFailure(DescribeFailure({RemovalState::Failed, error}, self));
+            }
+        }
+    }
+    outcome.notRemoved = run.NotRemoved();
+    outcome.undetermined = run.Undetermined();
+
+    const bool complete = outcome.notRemoved.empty();
+    prompt.Report(OutcomeText(outcome), !complete || !outcome.undetermined.empty());
+    return complete ? UninstallResult::Removed : UninstallResult::RemovedExcept;
+}
+
+}  // namespace uninstaller
