@@ -2,12 +2,17 @@
 # After wine_env_start: WINEPREFIX, DISPLAY and WINE64 are set and the prefix is booted.
 WINE64=${TOLVIK_WINE64:-/usr/lib/wine/wine64}
 export WINEDEBUG=-all
-export WINEDLLOVERRIDES="mscoree,mshtml="
+# winemenubuilder would mirror shortcuts into the Linux desktop's menus.
+export WINEDLLOVERRIDES="mscoree,mshtml=;winemenubuilder.exe=d"
 
 wine_env_start() {
   unset DISPLAY
   WINE_ENV_DIR=$(mktemp -d /tmp/tolvik-wine.XXXXXX)
   export WINEPREFIX="$WINE_ENV_DIR/prefix"
+  # The prefix links the user's Desktop and Documents to $HOME: keep them inside
+  # the throwaway folder so that tests never write into the real home.
+  export HOME="$WINE_ENV_DIR/home"
+  mkdir -p "$HOME"
   local display
   for display in $(seq 100 400); do
     [ -e "/tmp/.X11-unix/X$display" ] || [ -e "/tmp/.X$display-lock" ] && continue
