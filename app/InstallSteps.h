@@ -1,0 +1,61 @@
+#pragma once
+// The installation run's rules that need no Windows: where an entry's file goes,
+// which files the uninstall log lists, the progress percentages and the texts the
+// user is shown.
+#include <cstddef>
+#include <string>
+#include <string_view>
+
+#include "install/InstallDocument.h"
+
+namespace app {
+
+inline constexpr std::string_view kRunTitle = "Tolvik Setup.";
+inline constexpr std::string_view kCheckingFolders = "Checking folders...";
+inline constexpr std::string_view kCheckingDiskSpace = "Checking disk space...";
+inline constexpr std::string_view kCreatingShortcuts = "Creating shortcuts...";
+inline constexpr std::string_view kSettingUninstall = "setting uninstall...";
+inline constexpr std::string_view kCompleteSuccessfully = "complete successfully";
+inline constexpr std::string_view kNotEnoughSpace = "Not enough space on destination drive...";
+inline constexpr std::string_view kSourceCorrupt = "Source corrupt...\n";
+
+// "Path invalid." and how a full path looks.
+std::string PathRejectedMessage();
+// "File could not be opened..." and the description of the file error.
+std::string FileErrorMessage(std::string_view description);
+// Said instead of installing when the install document is damaged.
+std::string DamagedSetupMessage(std::string_view reason);
+
+// "Complete: 5%", "Complete: 52%", ...
+std::string CompleteText(int percent);
+
+// The percentage after each payload file: from 5, adding 95 / entries each time
+// (in double precision), truncated toward zero. Two entries give 52 and 100.
+class ProgressCounter {
+public:
+    explicit ProgressCounter(std::size_t entries);
+    int Advance();
+
+private:
+    double progress_ = 5.0;
+    double step_;
+};
+
+// The folders an entry's file may go to.
+struct BaseFolders {
+    std::string destination;    // the path the user confirmed
+    std::string windowsFolder;  // GetWindowsDirectory
+    std::string programFiles;   // the Program Files folder
+};
+
+// The entry's base folder, ending in "\": the destination for InstallFolder and
+// PluginFolder, the Windows folder for WindowsFolder, the Program Files folder for
+// ProgramFiles.
+std::string BaseFolderFor(install::FolderKind kind, const BaseFolders& folders);
+// Files in the Windows folder are not listed in the uninstall log.
+bool IsLoggedKind(install::FolderKind kind);
+
+// folder with a final "\" (an empty folder becomes "\").
+std::string WithTrailingBackslash(std::string folder);
+
+}  // namespace app

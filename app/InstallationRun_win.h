@@ -1,0 +1,31 @@
+#pragma once
+// What SETUP does: in one pass on the window's thread, check the destination and
+// create its folders, check the free space, start the uninstall log, write every
+// payload file from memory, make the shortcuts, install and register the
+// uninstaller, announcing each stage in the ticker. On success the window closes;
+// on failure a message box says why, the window returns to idle and everything
+// done so far stays in place.
+#include <cstdint>
+#include <string>
+#include <string_view>
+
+namespace app {
+
+class SetupDialog;
+
+class InstallationRun {
+public:
+    explicit InstallationRun(SetupDialog& window) : window_(window) {}
+    void Run();
+
+private:
+    // Shows the failure, returns the window to idle; the run then stops.
+    void Fail(std::string_view message);
+    // Creates (or replaces) the file and writes the bytes; on failure shows the
+    // file error and returns false.
+    bool WriteFile(const std::string& path, const std::uint8_t* bytes, std::uint32_t size);
+
+    SetupDialog& window_;
+};
+
+}  // namespace app

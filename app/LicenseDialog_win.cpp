@@ -1,0 +1,18 @@
+#include "app/LicenseDialog_win.h"
+
+#include "resources/resource_ids.h"
+
+namespace app {
+
+LicenseDialog::LicenseDialog(HWND parent) : framework::Dialog(IDD_LICENSE_DIALOG, parent) {}
+
+BOOL LicenseDialog::OnInitDialog() {
+    // The text goes into the edit byte for byte: no line-end conversion.
+    shownText = licenseText;
+    UpdateData(false);
+    return TRUE;
+}
+
+void LicenseDialog::DoDataExchange(bool save) { ExchangeText(save, IDC_LICENSE_TEXT, shownText); }
+
+}  // namespace app

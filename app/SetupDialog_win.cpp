@@ -1,0 +1,238 @@
+#include "app/SetupDialog_win.h"
+
+#include <array>
+
+#include "app/FolderBrowser_win.h"
+#include "app/InstallationRun_win.h"
+#include "app/LicenseDialog_win.h"
+#include "framework/UserMessages.h"
+#include "resources/resource_ids.h"
+
+namespace app {
+
+namespace {
+
+constexpr char kWindowTitle[] = "Tolvik Setup";
+constexpr char kEmptyPassword[] = "";
+constexpr char kButtonKind[] = "PushButton";
+
+
+}  // namespace
+
+SetupDialog::SetupDialog(HWND parent) : framework::Dialog(IDD_SETUP_DIALOG, parent) {
+    appIcon = LoadIconA(GetModuleHandleA(nullptr), MAKEINTRESOURCEA(IDI_SETUP_ICON));
+}
+
+SetupDialog::~SetupDialog() = default;
+
+void SetupDialog::DoDataExchange(bool save) {
+    // Binding happens on the first exchange; later exchanges only move the text.
+    if (!setupButton.Handle()) {
+        browseButton.Attach(Item(IDC_BROWSE_BUTTON));
+        setupButton.Attach(Item(IDC_SETUP_BUTTON));
+        licenseButton.Attach(Item(IDC_LICENSE_BUTTON));
+        cancelButton.Attach(Item(IDCANCEL));
+    }
+    ExchangeText(save, IDC_PATH_EDIT, destinationPath);
+}
+
+BOOL SetupDialog::OnInitDialog() {
+    framework::SetMainWindow(Handle());
+    // The dialog class's own style, so it holds for every dialog opened afterwards.
+    SetClassLongPtrA(Handle(), GCL_STYLE, CS_VREDRAW | CS_HREDRAW | CS_DBLCLKS);
+    SetWindowTextA(Handle(), kWindowTitle);
+    PlaceWindow();
+    ShapeWindow();
+    SendMessageA(Handle(), WM_SETICON, ICON_BIG, reinterpret_cast<LPARAM>(appIcon));
+    SendMessageA(Handle(), WM_SETICON, ICON_SMALL, reinterpret_cast<LPARAM>(appIcon));
+    LoadWindowSkin();
+    SkinButtons();
+    MoveWindow(Item(IDC_PATH_EDIT), 38, 69, 196, 20, TRUE);
+
+    CounterDisplay counter(painter);
+    document.Load(storage, counter);
+    if (!document.defaultDestination.empty()) {
+        destinationPath = document.defaultDestination;
+        UpdateData(false);
+    }
+    ShowIdleStatus();
+    return TRUE;
+}
+
+// The client area is exactly 450 x 207 pixels at (100, 100), whatever the dialog
+// font made of the template's dialog units.
+void SetupDialog::PlaceWindow() {
+    RECT client{};
+    RECT window{};
+    GetClientRect(Handle(), &client);
+    GetWindowRect(Handle(), &window);
+    const int frameWidth = (window.right - window.left) - (client.right - client.left);
+    const int frameHeight = (window.bottom - window.top) - (client.bottom - client.top);
+    MoveWindow(Handle(), 100, 100, kClientWidth + frameWidth, kClientHeight + frameHeight, TRUE);
+}
+
+// The outline: a top strip, the body, a tab right of the body, an upright bar
+// joining the tab to the strip, and a small triangle under the bar.
+void SetupDialog::ShapeWindow() {
+    static constexpr std::array<RECT, 4> kPieces{{
+        {0, 0, 500, 31},
+        {0, 46, 395, 207},
+        {395, 71, 430, 84},
+        {430, 31, 443, 72},
+    }};
+    framework::RegionHandle shape(CreateRectRgn(0, 0, 10, 10));
+    if (!shape) return;
+    for (const RECT& piece : kPieces) {
+        framework::RegionHandle part(CreateRectRgn(piece.left, piece.top, piece.right, piece.bottom));
+        if (part) CombineRgn(shape, shape, part, RGN_OR);
+    }
+    const POINT triangle[3] = {{430, 70}, {430, 83}, {443, 71}};
+    framework::RegionHandle tip(CreatePolygonRgn(triangle, 3, WINDING));
+    if (tip) CombineRgn(shape, shape, tip, RGN_OR);
+    // Once set, the region belongs to the system.
+    if (SetWindowRgn(Handle(), shape.Get(), TRUE)) shape.Detach();
+}
+
+void SetupDialog::LoadWindowSkin() {
+    if (!storage.Open(IDR_SETUP_STORAGE)) framework::FatalExit("Error opening Main Storage...Aborting...");
+    // A missing picture is not reported: the painter draws what it has.
+    digitsImage.Load(storage, "Digits", kEmptyPassword);
+    fontImage.Load(storage, "Font", kEmptyPassword);
+    painter.SetOwner(Handle());
+    painter.SetImages(&fontImage, &digitsImage);
+    painter.CreateBuffers(false);
+    painter.LoadBackground(storage, "1");
+}
+
+void SetupDialog::SkinButtons() {
+    struct Placement {
+        imaging::MaskedButton* button;
+        int x;
+        int y;
+    };
+    const std::array<Placement, 4> placements{{
+        {&cancelButton, 294, 146},
+        {&browseButton, 241, 61},
+        {&licenseButton, 174, 146},
+        {&setupButton, 114, 146},
+    }};
+    for (const Placement& p : placements) {
+        p.button->LoadSkin(painter, storage, kButtonKind);
+        p.button->MoveTo(p.x, p.y);
+    }
+}
+
+void SetupDialog::ShowIdleStatus() {
+    painter.SetTickerText(document.productName);
+    SetTimer(Handle(), kTickerTimer, kTickerPeriod, nullptr);
+}
+
+void SetupDialog::ShowStatus(std::string_view text) {
+    painter.SetTickerText(text);
+    painter.DrawTicker(nullptr, 0);
+}
+
+void SetupDialog::StopTicker() noexcept { KillTimer(Handle(), kTickerTimer); }
+
+bool SetupDialog::OnCommand(int id, int notifyCode, HWND control) {
+    switch (id) {
+        case IDC_SETUP_BUTTON:
+            RunInstallation();
+            return true;
+        case IDC_LICENSE_BUTTON:
+            ShowLicense();
+            return true;
+        case IDC_BROWSE_BUTTON:
+            BrowseForFolder();
+            return true;
+        default:
+            return framework::Dialog::OnCommand(id, notifyCode, control);
+    }
+}
+
+// Enter (the dialog's default command) installs exactly as SETUP does.
+void SetupDialog::OnOK() { RunInstallation(); }
+
+void SetupDialog::RunInstallation() { InstallationRun(*this).Run(); }
+
+void SetupDialog::ShowLicense() {
+    LicenseDialog dialog;
+    storage.GetString("License", dialog.licenseText, kEmptyPassword);  // missing: an empty dialog
+    dialog.DoModal();
+}
+
+void SetupDialog::BrowseForFolder() {
+    constexpr UINT kChooserFlags = BIF_RETURNONLYFSDIRS | BIF_DONTGOBELOWDOMAIN | BIF_STATUSTEXT;
+    framework::ComScope com;
+    InstallPathBrowser browser(Handle(), IDS_SELECT_INSTALL_PATH);
+    UpdateData(true);
+    browser.SetInitialPath(destinationPath);
+    browser.SetFlags(kChooserFlags);
+    if (browser.Browse()) {
+        destinationPath = browser.GetFolderPath();
+        if (destinationPath.empty() || destinationPath.back() != '\\') destinationPath += '\\';
+        destinationPath += document.defaultFolder;
+        UpdateData(false);
+    }
+}
+
+bool SetupDialog::PreTranslateMessage(MSG& message) {
+    // Keys reach only the path field; Esc and Enter still close or install.
+    if ((message.message == WM_KEYDOWN || message.message == WM_KEYUP) && message.hwnd != Item(IDC_PATH_EDIT) &&
+        message.wParam != VK_ESCAPE && message.wParam != VK_RETURN) {
+        return true;
+    }
+    return false;
+}
+
+void SetupDialog::PaintIconic() {
+    PAINTSTRUCT paint{};
+    HDC dc = BeginPaint(Handle(), &paint);
+    SendMessageA(Handle(), WM_ICONERASEBKGND, reinterpret_cast<WPARAM>(dc), 0);
+    RECT client{};
+    GetClientRect(Handle(), &client);
+    const int x = (client.right - client.left - GetSystemMetrics(SM_CXICON) + 1) / 2;
+    const int y = (client.bottom - client.top - GetSystemMetrics(SM_CYICON) + 1) / 2;
+    DrawIcon(dc, x, y, appIcon);
+    EndPaint(Handle(), &paint);
+}
+
+LRESULT SetupDialog::EditColor(HDC dc, HWND control) {
+    if (control != Item(IDC_PATH_EDIT)) return 0;
+    if (!editBrush) editBrush.Attach(CreateSolidBrush(kEditColor));
+    SetBkColor(dc, kEditColor);
+    return reinterpret_cast<LRESULT>(editBrush.Get());
+}
+
+std::optional<LRESULT> SetupDialog::OnMessage(UINT message, WPARAM wParam, LPARAM lParam) {
+    switch (message) {
+        case WM_ERASEBKGND:
+            painter.PaintBackground(reinterpret_cast<HDC>(wParam), kClientWidth, kClientHeight, true);
+            return 1;
+        case WM_PAINT:
+            if (IsIconic(Handle())) {
+                PaintIconic();
+                return 0;
+            }
+            return std::nullopt;
+        case WM_QUERYDRAGICON:
+            return reinterpret_cast<LRESULT>(appIcon);
+        case WM_NCHITTEST:
+            return HTCAPTION;  // a press anywhere on the body drags the window
+        case WM_TIMER:
+            if (wParam == kTickerTimer) painter.DrawTicker(nullptr, static_cast<long long>(painter.GetTickerOffset()) + 2);
+            return std::nullopt;
+        case WM_CTLCOLOREDIT:
+            if (LRESULT brush = EditColor(reinterpret_cast<HDC>(wParam), reinterpret_cast<HWND>(lParam))) return brush;
+            return std::nullopt;
+        case WM_HELP:
+            return TRUE;  // help has no visible effect
+        case WM_DESTROY:
+            document.ReleasePayloadData();
+            return std::nullopt;
+        default:
+            return std::nullopt;
+    }
+}
+
+}  // namespace app
