@@ -71,7 +71,9 @@ TEST_F(FolderPathTest, DoubledBackslashAndDriveRoot) {
     // The system decides about "C:\TolvikFolderTest\\" and "C:\\"; either way no
     // folder outside the path is made and the call returns.
     const bool doubled = CreateFolderPath("C:\\TolvikFolderTest\\\\A", created);
-    if (doubled) EXPECT_TRUE(IsFolder("C:\\TolvikFolderTest\\A"));
+    if (doubled) {
+        EXPECT_TRUE(IsFolder("C:\\TolvikFolderTest\\A"));
+    }
     for (const std::string& folder : created) EXPECT_EQ(folder.rfind("C:\\TolvikFolderTest\\", 0), 0u) << folder;
 
     const bool root = CreateFolderPath("C:\\", created);
