@@ -72,7 +72,7 @@ void ComposeRows(const PixelView& dst, int dx, int dy, const PixelView& src, int
                 d[2] = Blend(s[3], d[2], t);
             }
         } else if (width > 0) {
-            std::memcpy(d, s, static_cast<std::size_t>(width) * 3);
+            std::memmove(d, s, static_cast<std::size_t>(width) * 3);  // a picture may compose itself
         }
     }
 }
