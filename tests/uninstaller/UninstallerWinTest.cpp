@@ -1,0 +1,355 @@
+// The uninstall against the real registry, file system and shell of a fresh Wine
+// prefix. Products are "installed" with the installation's own pieces (folder
+// creation, shortcut maker, uninstall record), so these tests also hold the two
+// sides of the record to one layout.
+#include <windows.h>
+
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+#include "framework/Handles_win.h"
+#include "install/FolderPath.h"
+#include "install/RegistryKeys_win.h"
+#include "install/ShortcutMaker_win.h"
+#include "install/UninstallLayout.h"
+#include "install/UninstallRecord.h"
+#include "uninstaller/OutcomeReport.h"
+#include "uninstaller/Uninstaller_win.h"
+
+namespace uninstaller {
+namespace {
+
+namespace layout = install::uninstall_layout;
+
+class ScriptedPrompt : public Prompt {
+public:
+    explicit ScriptedPrompt(bool answer) : answer_(answer) {}
+    bool Confirm(std::string_view text) override {
+        questions.emplace_back(text);
+        return answer_;
+    }
+    void Report(std::string_view text, bool problem) override {
+        reports.emplace_back(text);
+        problems.push_back(problem);
+    }
+    std::vector<std::string> questions, reports;
+    std::vector<bool> problems;
+
+private:
+    bool answer_;
+};
+
+bool Exists(const std::string& path) { return GetFileAttributesA(path.c_str()) != INVALID_FILE_ATTRIBUTES; }
+
+void MakeFile(const std::string& path, const std::string& text = "data") {
+    framework::FileHandle file(
+        CreateFileA(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr));
+    ASSERT_TRUE(file.IsValid()) << path;
+    DWORD written = 0;
+    ASSERT_TRUE(WriteFile(file, text.data(), static_cast<DWORD>(text.size()), &written, nullptr));
+}
+
+bool HasLine(const std::string& report, const std::string& line) { return report.find(line) != std::string::npos; }
+
+// One product installed the way the installation run does it.
+struct FakeProduct {
+    std::string record;
+    std::string group;
+    std::string destination;
+    std::vector<std::string> files;
+    std::string desktopShortcut;
+    std::string groupFolder;
+};
+
+class UninstallerTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        settings = SettingsForThisProgram();
+        ASSERT_FALSE(settings.folders.desktopFolder.empty());
+        ASSERT_FALSE(settings.folders.programsFolder.empty());
+        ASSERT_TRUE(settings.removableUninstaller.empty());  // the test program is no installed uninstaller
+        // Every product goes below this folder; as it exists before they are
+        // installed, none of them lists it as created.
+        CreateDirectoryA("C:\\TolvikTest", nullptr);
+    }
+
+    FakeProduct Install(const std::string& record, const std::string& destination, bool withEntry = true,
+                        const std::string& group = {}) {
+        FakeProduct product{record, group.empty() ? "Tolvik " + record + " 1.0" : group, destination, {}, {}, {}};
+        std::vector<std::string> created;
+        EXPECT_TRUE(install::CreateFolderPath(destination, created));
+        install::UninstallRecord log(record);
+        log.Begin(product.group, created);
+        for (const char* name : {"\\Program.exe", "\\License.txt"}) {
+            product.files.push_back(destination + name);
+            MakeFile(product.files.back());
+            log.AddFile(product.files.back());
+        }
+        log.FinishFiles();
+        install::ShortcutMaker shell;
+        const std::string workingFolder = destination + "\\";
+        EXPECT_TRUE(shell.CreateDesktopShortcut(product.files[0], product.group, product.group, workingFolder,
+                                                std::nullopt, std::nullopt, 0));
+        log.AddDesktopShortcut(product.group);
+        product.desktopShortcut = settings.folders.desktopFolder + "\\" + product.group + ".lnk";
+        EXPECT_TRUE(shell.CreateStartMenuShortcut(product.files[0], product.group, product.group, workingFolder,
+                                                  std::nullopt, std::nullopt, 0));
+        EXPECT_TRUE(shell.CreateStartMenuShortcut(product.files[1], product.group, "License", workingFolder,
+                                                  std::nullopt, std::nullopt, 0));
+        log.FinishShortcuts(product.group);
+        // A record name with "\\" makes no valid shortcut name: the installation fails to make it too.
+        EXPECT_EQ(shell.CreateStartMenuShortcut(settings.installedUninstaller, product.group,
+                                                layout::UninstallerShortcutName(record),
+                                                settings.folders.windowsFolder + "\\", record, std::nullopt, 0),
+                  record.find('\\') == std::string::npos);
+        product.groupFolder = settings.folders.programsFolder + "\\" + product.group;
+        if (withEntry) {
+            install::UninstallEntry entry;
+            entry.groupName = product.group;
+            entry.uninstallerPath = settings.installedUninstaller;
+            entry.installLocation = destination;
+            log.WriteUninstallEntry(entry);
+        }
+        EXPECT_TRUE(Exists(product.desktopShortcut));
+        EXPECT_TRUE(Exists(product.groupFolder + "\\License.lnk"));
+        return product;
+    }
+
+    void ExpectGone(const FakeProduct& product) {
+        for (const auto& file : product.files) EXPECT_FALSE(Exists(file)) << file;
+        EXPECT_FALSE(Exists(product.destination)) << product.destination;
+        EXPECT_FALSE(Exists(product.desktopShortcut));
+        EXPECT_FALSE(Exists(product.groupFolder));
+        EXPECT_FALSE(install::RegistryKeyExists(layout::kLogRoot, layout::LogKey(product.record)));
+        EXPECT_FALSE(install::RegistryKeyExists(layout::kEntryRoot, layout::EntryKey(product.record)));
+    }
+
+    UninstallSettings settings;
+};
+
+TEST_F(UninstallerTest, WithoutARecordNameNothingIsAskedOrTouched) {
+    ScriptedPrompt prompt(true);
+    EXPECT_EQ(Uninstall("", prompt, settings), UninstallResult::NoRecord);
+    EXPECT_TRUE(prompt.questions.empty());
+    ASSERT_EQ(prompt.reports.size(), 1u);
+    EXPECT_EQ(prompt.reports[0], MissingRecordNameText());
+}
+
+TEST_F(UninstallerTest, AnUnknownOrMalformedRecordIsReported) {
+    for (const char* record : {"NoSuchProduct", "\\Pellumar", "a\\\\b"}) {
+        ScriptedPrompt prompt(true);
+        EXPECT_EQ(Uninstall(record, prompt, settings), UninstallResult::NoRecord) << record;
+        EXPECT_TRUE(prompt.questions.empty());
+        ASSERT_EQ(prompt.reports.size(), 1u);
+        EXPECT_EQ(prompt.reports[0], UnknownRecordText(record));
+    }
+}
+
+TEST_F(UninstallerTest, AnsweringNoChangesNothing) {
+    const FakeProduct product = Install("Kept", "C:\\TolvikTest\\Kept\\App");
+    ScriptedPrompt prompt(false);
+    EXPECT_EQ(Uninstall("Kept", prompt, settings), UninstallResult::Cancelled);
+    ASSERT_EQ(prompt.questions.size(), 1u);
+    EXPECT_EQ(prompt.questions[0], ConfirmationText("Tolvik Kept 1.0"));
+    EXPECT_TRUE(prompt.reports.empty());
+    for (const auto& file : product.files) EXPECT_TRUE(Exists(file));
+    EXPECT_TRUE(Exists(product.desktopShortcut));
+    EXPECT_TRUE(install::RegistryKeyExists(layout::kLogRoot, layout::LogKey("Kept")));
+
+    ScriptedPrompt yes(true);  // its entry would keep the shared uninstaller for the other tests
+    EXPECT_EQ(Uninstall("Kept", yes, settings), UninstallResult::Removed);
+}
+
+TEST_F(UninstallerTest, RemovesACompleteInstallation) {
+    const FakeProduct product = Install("Pellumar", "C:\\TolvikTest\\Pellumar\\Program");
+    ScriptedPrompt prompt(true);
+    EXPECT_EQ(Uninstall("Pellumar", prompt, settings), UninstallResult::Removed);
+    ASSERT_EQ(prompt.reports.size(), 1u);
+    EXPECT_EQ(prompt.reports[0], "\"Tolvik Pellumar 1.0\" was removed from this computer.");
+    EXPECT_FALSE(prompt.problems[0]);
+    ExpectGone(product);
+    EXPECT_FALSE(Exists("C:\\TolvikTest\\Pellumar"));  // created by the installation too
+    EXPECT_TRUE(Exists("C:\\TolvikTest"));            // the other tests' products are still there
+}
+
+TEST_F(UninstallerTest, AUserFileKeepsItsFolder) {
+    const FakeProduct product = Install("UserFile", "C:\\TolvikTest\\UserFile");
+    MakeFile(product.destination + "\\notes.txt", "mine");
+    ScriptedPrompt prompt(true);
+    EXPECT_EQ(Uninstall("UserFile", prompt, settings), UninstallResult::RemovedExcept);
+    EXPECT_TRUE(Exists(product.destination + "\\notes.txt"));
+    for (const auto& file : product.files) EXPECT_FALSE(Exists(file));
+    ASSERT_EQ(prompt.reports.size(), 1u);
+    EXPECT_TRUE(HasLine(prompt.reports[0], "\n- " + KeptFolderText(product.destination))) << prompt.reports[0];
+    EXPECT_FALSE(install::RegistryKeyExists(layout::kLogRoot, layout::LogKey("UserFile")));
+}
+
+TEST_F(UninstallerTest, AFileInUseKeepsTheRecordForAnotherRun) {
+    const FakeProduct product = Install("InUse", "C:\\TolvikTest\\InUse");
+    {
+        framework::FileHandle held(
+            CreateFileA(product.files[0].c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING, 0, nullptr));
+        ASSERT_TRUE(held.IsValid());
+        ScriptedPrompt prompt(true);
+        EXPECT_EQ(Uninstall("InUse", prompt, settings), UninstallResult::RemovedExcept);
+        ASSERT_EQ(prompt.reports.size(), 1u);
+        EXPECT_TRUE(HasLine(prompt.reports[0], "A sharing violation occurred while accessing " + product.files[0]))
+            << prompt.reports[0];
+        EXPECT_TRUE(HasLine(prompt.reports[0], "The uninstall information was kept"));
+        EXPECT_TRUE(Exists(product.files[0]));
+        EXPECT_FALSE(Exists(product.files[1]));
+        EXPECT_TRUE(install::RegistryKeyExists(layout::kLogRoot, layout::LogKey("InUse")));
+        EXPECT_TRUE(install::RegistryKeyExists(layout::kEntryRoot, layout::EntryKey("InUse")));
+    }
+    ScriptedPrompt again(true);
+    EXPECT_EQ(Uninstall("InUse", again, settings), UninstallResult::Removed);
+    ExpectGone(product);
+}
+
+TEST_F(UninstallerTest, APartialLogRemovesWhatItListsAndSaysWhatItLacks) {
+    // Stopped while copying: no "TotalFiles", no shortcuts, no uninstall entry.
+    std::vector<std::string> created;
+    ASSERT_TRUE(install::CreateFolderPath("C:\\TolvikTest\\Partial\\App", created));
+    install::UninstallRecord log("Partial");
+    log.Begin("Tolvik Partial 1.0", created);
+    MakeFile("C:\\TolvikTest\\Partial\\App\\Program.exe");
+    log.AddFile("C:\\TolvikTest\\Partial\\App\\Program.exe");
+    MakeFile("C:\\TolvikTest\\Partial\\App\\Half.dll");  // being written when the run stopped
+
+    ScriptedPrompt prompt(true);
+    EXPECT_EQ(Uninstall("Partial", prompt, settings), UninstallResult::RemovedExcept);
+    EXPECT_FALSE(Exists("C:\\TolvikTest\\Partial\\App\\Program.exe"));
+    EXPECT_TRUE(Exists("C:\\TolvikTest\\Partial\\App\\Half.dll"));
+    ASSERT_EQ(prompt.reports.size(), 1u);
+    const std::string& report = prompt.reports[0];
+    EXPECT_TRUE(HasLine(report, "The number of files is not recorded (\"TotalFiles\"); the 1 listed")) << report;
+    EXPECT_TRUE(HasLine(report, "no entry in the list of installed programs")) << report;
+    EXPECT_TRUE(HasLine(report, KeptFolderText("C:\\TolvikTest\\Partial\\App"))) << report;
+    EXPECT_FALSE(install::RegistryKeyExists(layout::kLogRoot, layout::LogKey("Partial")));
+}
+
+TEST_F(UninstallerTest, HostileValuesAreRefusedAndNothingOutsideIsTouched) {
+    const FakeProduct product = Install("Hostile", "C:\\TolvikTest\\Hostile");
+    const std::string system = settings.folders.windowsFolder + "\\system32\\kernel32.dll";
+    MakeFile("C:\\TolvikTest\\outside.txt", "not ours");
+    install::RegistryAccess registry;
+    const std::string key = layout::LogKey("Hostile");
+    const struct {
+        const char* name;
+        std::string value;
+    } hostile[] = {
+        {"File2", system},
+        {"File3", "C:\\TolvikTest\\Hostile\\..\\outside.txt"},
+        {"File4", "C:\\"},
+        {"Folder1", settings.folders.windowsFolder + "\\"},
+        {"Folder2", "C:\\"},
+        {"DF1", "..\\outside"},
+    };
+    for (const auto& value : hostile) registry.WriteRegistryText(layout::kLogRoot, layout::ValuePath(key, value.name), value.value);
+    registry.WriteRegistryNumber(layout::kLogRoot, layout::ValuePath(key, "TotalFiles"), 5);
+    registry.WriteRegistryNumber(layout::kLogRoot, layout::ValuePath(key, "TotalFolders"), 3);
+    registry.WriteRegistryNumber(layout::kLogRoot, layout::ValuePath(key, "TotalDF"), 2);
+
+    ScriptedPrompt prompt(true);
+    EXPECT_EQ(Uninstall("Hostile", prompt, settings), UninstallResult::RemovedExcept);
+    EXPECT_TRUE(Exists(system));
+    EXPECT_TRUE(Exists("C:\\TolvikTest\\outside.txt"));
+    ASSERT_EQ(prompt.reports.size(), 1u);
+    const std::string& report = prompt.reports[0];
+    for (const auto& value : hostile) {
+        EXPECT_TRUE(HasLine(report, std::string("Refused ") + value.name + " = \"" + value.value + "\"")) << report;
+    }
+    EXPECT_TRUE(prompt.problems[0]);
+    ExpectGone(product);
+}
+
+TEST_F(UninstallerTest, ANestedRecordNameTakesItsEmptyParentKeysAlong) {
+    Install("Suite\\Part", "C:\\TolvikTest\\Suite", true, "Tolvik Suite Part");
+    ScriptedPrompt prompt(true);
+    EXPECT_EQ(Uninstall("Suite\\Part", prompt, settings), UninstallResult::Removed);
+    EXPECT_FALSE(install::RegistryKeyExists(layout::kLogRoot, "Software\\Tolvik\\Suite"));
+    EXPECT_FALSE(install::RegistryKeyExists(layout::kEntryRoot, layout::EntryKey("Suite")));
+    EXPECT_TRUE(install::RegistryKeyExists(layout::kEntryRoot, std::string(layout::kSystemUninstallKey)));
+}
+
+TEST_F(UninstallerTest, TheSharedUninstallerStaysWhileAnotherProductNeedsIt) {
+    const std::string copy = "C:\\TolvikTest\\TKUNTOOL.EXE";  // stands in for the installed copy
+    settings.removableUninstaller = copy;
+    Install("First", "C:\\TolvikTest\\First");
+    Install("Second", "C:\\TolvikTest\\Second");
+    MakeFile(copy);
+
+    ScriptedPrompt first(true);
+    EXPECT_EQ(Uninstall("First", first, settings), UninstallResult::Removed) << first.reports[0];
+    EXPECT_TRUE(Exists(copy));
+    ScriptedPrompt second(true);
+    EXPECT_EQ(Uninstall("Second", second, settings), UninstallResult::Removed) << second.reports[0];
+    EXPECT_FALSE(Exists(copy));
+}
+
+TEST_F(UninstallerTest, ShortcutsOfOtherProductsInTheGroupStay) {
+    const FakeProduct product = Install("Shared", "C:\\TolvikTest\\Shared");
+    install::ShortcutMaker shell;
+    ASSERT_TRUE(shell.CreateStartMenuShortcut("C:\\Other\\other.exe", product.group, "Other", "C:\\Other\\",
+                                              std::nullopt, std::nullopt, 0));
+    ASSERT_TRUE(shell.CreateStartMenuShortcut(settings.installedUninstaller, product.group, "Uninstall Other",
+                                              settings.folders.windowsFolder + "\\", std::string("Other"),
+                                              std::nullopt, 0));
+    ScriptedPrompt prompt(true);
+    EXPECT_EQ(Uninstall("Shared", prompt, settings), UninstallResult::RemovedExcept);
+    EXPECT_TRUE(Exists(product.groupFolder + "\\Other.lnk"));
+    EXPECT_TRUE(Exists(product.groupFolder + "\\Uninstall Other.lnk"));
+    EXPECT_FALSE(Exists(product.groupFolder + "\\License.lnk"));
+    EXPECT_FALSE(Exists(product.groupFolder + "\\Uninstall Shared.lnk"));
+}
+
+TEST(RegistryKeys, ReadsLongValuesAndOnlyTextOrNumbers) {
+    const std::string key = "Software\\TolvikTest\\Values";
+    install::RegistryAccess registry;
+    const std::string longText(300, 'x');
+    ASSERT_TRUE(registry.WriteRegistryText(install::CurrentUser, key + "\\Long", longText));
+    ASSERT_TRUE(registry.WriteRegistryDword(install::CurrentUser, key + "\\Number", 42));
+    std::string text = "untouched";
+    EXPECT_TRUE(install::ReadRegistryValueText(install::CurrentUser, key + "\\Long", text));
+    EXPECT_EQ(text, longText);
+    EXPECT_TRUE(install::ReadRegistryValueText(install::CurrentUser, key + "\\Number", text));
+    EXPECT_EQ(text, "42");
+
+    framework::RegistryKey raw;
+    HKEY opened = nullptr;
+    ASSERT_EQ(RegOpenKeyExA(HKEY_CURRENT_USER, key.c_str(), 0, KEY_SET_VALUE, &opened), ERROR_SUCCESS);
+    raw.Attach(opened);
+    const BYTE bytes[] = {1, 2, 3};
+    ASSERT_EQ(RegSetValueExA(raw, "Binary", 0, REG_BINARY, bytes, sizeof bytes), ERROR_SUCCESS);
+    text = "untouched";
+    EXPECT_FALSE(install::ReadRegistryValueText(install::CurrentUser, key + "\\Binary", text));
+    EXPECT_FALSE(install::ReadRegistryValueText(install::CurrentUser, key + "\\Missing", text));
+    EXPECT_FALSE(install::ReadRegistryValueText(install::CurrentUser, "Software\\NoSuchKey\\Value", text));
+    EXPECT_EQ(text, "untouched");
+    EXPECT_TRUE(registry.DeleteRegistryKey(install::CurrentUser, "Software\\TolvikTest"));
+}
+
+TEST(RegistryKeys, RemovesAKeyOnlyWhenEmpty) {
+    const std::string parent = "Software\\TolvikTest\\Parent";
+    install::RegistryAccess registry;
+    ASSERT_TRUE(registry.WriteRegistryText(install::CurrentUser, parent + "\\Child\\Value", "v"));
+    EXPECT_EQ(install::DeleteRegistryKeyIfEmpty(install::CurrentUser, parent), install::KeyRemoval::NotEmpty);
+    EXPECT_EQ(install::DeleteRegistryKeyIfEmpty(install::CurrentUser, parent + "\\Child"),
+              install::KeyRemoval::NotEmpty);
+    std::vector<std::string> names;
+    EXPECT_TRUE(install::ListRegistrySubkeys(install::CurrentUser, parent, names));
+    EXPECT_EQ(names, std::vector<std::string>{"Child"});
+    ASSERT_TRUE(registry.DeleteRegistryValue(install::CurrentUser, parent + "\\Child\\Value"));
+    EXPECT_EQ(install::DeleteRegistryKeyIfEmpty(install::CurrentUser, parent + "\\Child"),
+              install::KeyRemoval::Removed);
+    EXPECT_EQ(install::DeleteRegistryKeyIfEmpty(install::CurrentUser, parent + "\\Child"),
+              install::KeyRemoval::Missing);
+    EXPECT_EQ(install::DeleteRegistryKeyIfEmpty(install::CurrentUser, ""), install::KeyRemoval::Failed);
+    EXPECT_EQ(install::DeleteRegistryKeyIfEmpty(7, parent), install::KeyRemoval::Failed);
+    EXPECT_TRUE(registry.DeleteRegistryKey(install::CurrentUser, "Software\\TolvikTest"));
+}
+
+}  // namespace
+}  // namespace uninstaller
