@@ -18,6 +18,8 @@
 //   button.Attach(GetDlgItem(window, id));          // framework::SubclassedWindow
 //   button.LoadSkin(painter, storage, "PushButton");
 //   button.MoveTo(x, y);                            // size comes from the skin
+// The controls carry BS_OWNERDRAW, so the window gets WM_DRAWITEM for them and
+// must draw nothing (the default dialog handling does nothing).
 #include <windows.h>
 
 #include <cstddef>

@@ -179,6 +179,14 @@ TEST_F(ComposeTest, ClippedToTheRoomLeft) {
     EXPECT_EQ(dest.GetPixelAddress(2, 4)[1], 150);
 }
 
+TEST_F(ComposeTest, PictureComposedOntoItself) {
+    DibImage picture;
+    const auto record = Record(6, 1, 3);  // blue = column
+    ASSERT_TRUE(picture.LoadRecord(record.data(), record.size()));
+    ASSERT_TRUE(picture.Compose(picture, 1, 0, 0, 0, 5, 1));  // overlapping: shift right by one
+    for (int x = 1; x < 6; ++x) EXPECT_EQ(picture.GetPixelAddress(x, 0)[0], x - 1);
+}
+
 TEST_F(ComposeTest, InvalidImages) {
     DibImage empty;
     EXPECT_FALSE(dest.Compose(empty, 0, 0, 0, 0, 1, 1));
