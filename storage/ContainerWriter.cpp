@@ -80,7 +80,6 @@ bool ContainerWriter::AppendRecord(const RecordFields& fields, std::string_view 
         return false;
     }
     const auto storedSize = static_cast<std::uint32_t>(stored.size());
-    bytes_.reserve(static_cast<std::size_t>(next) + kEndMarkerSize);
     AppendLE16(bytes_, static_cast<std::uint16_t>(recordLength));
     bytes_.push_back(fields.kind);
     AppendLE32(bytes_, fields.id);
