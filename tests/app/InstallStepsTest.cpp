@@ -1,0 +1,44 @@
+#include <gtest/gtest.h>
+
+#include <vector>
+
+#include "app/InstallSteps.h"
+
+namespace {
+
+std::vector<int> Percentages(std::size_t entries) {
+    app::ProgressCounter progress(entries);
+    std::vector<int> shown;
+    for (std::size_t i = 0; i < entries; ++i) shown.push_back(progress.Advance());
+    return shown;
+}
+
+TEST(InstallSteps, PercentagesAfterEachFileAreTruncatedRunningSums) {
+    EXPECT_EQ(Percentages(2), (std::vector<int>{52, 100}));
+    EXPECT_EQ(Percentages(3), (std::vector<int>{36, 68, 100}));
+    // The running sum of 95 / 7 falls just short of 100.
+    EXPECT_EQ(Percentages(7), (std::vector<int>{18, 32, 45, 59, 72, 86, 99}));
+    EXPECT_TRUE(Percentages(0).empty());
+    EXPECT_EQ(app::CompleteText(5), "Complete: 5%");
+}
+
+TEST(InstallSteps, EveryKindOfEntryGetsARealBaseFolder) {
+    const app::BaseFolders folders{"C:\\Apps\\Pellumar", "C:\\WINDOWS", "C:\\Program Files\\"};
+    using install::FolderKind;
+    EXPECT_EQ(app::BaseFolderFor(FolderKind::InstallFolder, folders), "C:\\Apps\\Pellumar\\");
+    EXPECT_EQ(app::BaseFolderFor(FolderKind::PluginFolder, folders), "C:\\Apps\\Pellumar\\");
+    EXPECT_EQ(app::BaseFolderFor(FolderKind::WindowsFolder, folders), "C:\\WINDOWS\\");
+    EXPECT_EQ(app::BaseFolderFor(FolderKind::ProgramFiles, folders), "C:\\Program Files\\");
+    EXPECT_FALSE(app::IsLoggedKind(FolderKind::WindowsFolder));
+    EXPECT_TRUE(app::IsLoggedKind(FolderKind::ProgramFiles));
+    EXPECT_EQ(app::WithTrailingBackslash(""), "\\");
+}
+
+TEST(InstallSteps, MessagesReadAsTheUserSeesThem) {
+    EXPECT_EQ(app::PathRejectedMessage(),
+              "Path invalid.\nYou must enter the full path, e.g.\n \"c:\\Program Files\\Tolvik\\FolderName\"");
+    EXPECT_EQ(app::FileErrorMessage("Disk full while accessing C:\\a."),
+              "File could not be opened...\nDisk full while accessing C:\\a.");
+}
+
+}  // namespace

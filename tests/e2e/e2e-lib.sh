@@ -1,0 +1,110 @@
+# Shared by the end-to-end tests: starts the real setup.exe in a fresh Wine prefix
+# on a private X display, drives it as a user would (mouse clicks and keys with
+# xdotool; the probe reads texts X cannot see, such as a message box's), and reads
+# the outcome back with tools of the system: reg, lnkinfo, cmp, ImageMagick.
+#
+# Arguments of every e2e script: WIN64_BUILD_DIR SETUP_EXE PROBE_EXE TKDS
+set -euo pipefail
+E2E_DIR=$(cd "$(dirname "${BASH_SOURCE[0]}")" && pwd)
+source "$E2E_DIR/../wine/wine-env.sh"
+
+BUILD_DIR=$1
+SETUP_EXE=$2
+PROBE_EXE=$3
+TKDS=$4
+CONTAINER="$BUILD_DIR/resources/setup-container.tkds"
+WINDOW="Tolvik Setup"
+RUN_BOX="Tolvik Setup."
+SETUP_PID=""
+FAILURES=0
+
+e2e_start() {
+  wine_env_start
+  trap e2e_stop EXIT
+  E2E_WORK="$WINE_ENV_DIR/work"
+  mkdir -p "$E2E_WORK"
+}
+
+e2e_stop() {
+  local rc=$?
+  [ -n "$SETUP_PID" ] && kill "$SETUP_PID" 2>/dev/null || true
+  wine_env_stop
+  if [ "$FAILURES" -gt 0 ]; then
+    echo "FAILED: $FAILURES check(s)"
+    exit 1
+  fi
+  exit $rc
+}
+
+probe() { "$WINE64" "$PROBE_EXE" "$@"; }
+
+check() {  # check DESCRIPTION COMMAND...
+  local what=$1
+  shift
+  if "$@"; then
+    echo "ok: $what"
+  else
+    echo "FAIL: $what"
+    FAILURES=$((FAILURES + 1))
+  fi
+}
+
+equal() { [ "$1" == "$2" ] || { echo "  expected: [$2]"; echo "  actual:   [$1]"; return 1; }; }
+
+# Starts setup.exe and waits until its window is shown and painted.
+start_setup() {
+  "$WINE64" "$SETUP_EXE" &
+  SETUP_PID=$!
+  probe wait "$WINDOW" 60 || { echo "setup window did not appear"; return 1; }
+  sleep 1
+}
+
+# Waits until setup.exe has ended; false after SECONDS.
+setup_ended() {
+  local seconds=${1:-60} i
+  for i in $(seq 1 $((seconds * 10))); do
+    kill -0 "$SETUP_PID" 2>/dev/null || { wait "$SETUP_PID" 2>/dev/null || true; SETUP_PID=""; return 0; }
+    sleep 0.1
+  done
+  return 1
+}
+
+# Clicks at a point of the main window's client area (the window stands at 100, 100).
+click_client() {
+  xdotool mousemove $((100 + $1)) $((100 + $2)) sleep 0.2 click 1
+}
+
+# Clicks the middle of a 44 x 32 button whose top-left corner is at (x, y).
+click_button() { click_client $(($1 + 22)) $(($2 + 16)); }
+SETUP_BUTTON="114 146"
+LICENSE_BUTTON="174 146"
+BROWSE_BUTTON="241 61"
+
+set_path() { probe set-text "$WINDOW" 1005 "$1" >/dev/null; }
+get_path() { probe get-text "$WINDOW" 1005 | tr -d '\r'; }
+
+# The text of the run's message box (waits for it), without its title line.
+run_box_text() {
+  probe wait "$RUN_BOX" "${1:-30}" >/dev/null || return 1
+  probe texts "$RUN_BOX" | tr -d '\r' | sed '1d' | grep -v -x -e 'OK' -e ''
+}
+
+close_run_box() {
+  probe press "$RUN_BOX" 2 >/dev/null 2>&1 || probe press "$RUN_BOX" 1 >/dev/null
+  probe gone "$RUN_BOX" 10 >/dev/null
+}
+
+# reg query VALUE of KEY (HKCU\... or HKLM\...): the data, or nothing.
+reg_value() {
+  "$WINE64" reg query "$1" /v "$2" 2>/dev/null | tr -d '\r' |
+    awk -v name="$2" 'BEGIN { FS = "    " } $2 == name { print $4; found = 1 } END { exit !found }'
+}
+
+# The Unix path of a Windows path on drive C:.
+unix_path() { wine_unix_path "$1"; }
+
+# The node's decoded bytes from the setup's own container.
+extract_node() { "$TKDS" extract "$CONTAINER" "$1" -o "$2"; }
+
+# A field of lnkinfo's report ("Local path", "Working directory", "Command line arguments").
+lnk_field() { lnkinfo "$1" 2>/dev/null | sed -n "s/^[[:space:]]*$2[[:space:]]*: //p" | head -n 1; }

@@ -1,0 +1,161 @@
+// A small test driver that runs inside the same Wine session as the program under
+// test: it waits for top-level windows, reads the texts of their controls (a message
+// box's text is not visible to X tools) and sets field texts or presses buttons.
+//
+//   probe wait TITLE [SECONDS]          exit 0 when a visible window with that title exists
+//   probe gone TITLE [SECONDS]          exit 0 when no window with that title is left
+//   probe texts TITLE                   print the window's text and its controls' texts, one per line
+//   probe set-text TITLE ID TEXT        WM_SETTEXT to control ID of the window
+//   probe get-text TITLE ID             print control ID's text
+//   probe press TITLE ID                BM_CLICK on control ID (a message box's OK is IDOK = 1)
+//   probe rect TITLE                    print "x y width height" of the client area in screen pixels
+//   probe list                          print the titles of the visible top-level windows
+//   probe backdrop SECONDS              a screen-sized magenta window, to show what lies beneath others
+//   probe hold FILE SECONDS             open FILE for writing without sharing, print "held", keep it open
+#include <windows.h>
+
+#include <cstdio>
+#include <cstdlib>
+#include <string>
+#include <vector>
+
+namespace {
+
+HWND FindVisibleWindow(const char* title) {
+    struct Search {
+        const char* title;
+        HWND found;
+    } search{title, nullptr};
+    EnumWindows(
+        [](HWND window, LPARAM data) -> BOOL {
+            auto* s = reinterpret_cast<Search*>(data);
+            char text[512] = {};
+            GetWindowTextA(window, text, sizeof text);
+            if (IsWindowVisible(window) && std::string(text) == s->title) {
+                s->found = window;
+                return FALSE;
+            }
+            return TRUE;
+        },
+        reinterpret_cast<LPARAM>(&search));
+    return search.found;
+}
+
+// WM_GETTEXT, not GetWindowText: for another process's control the latter gives
+// only the text the control was created with.
+std::string WindowText(HWND window) {
+    DWORD_PTR length = 0;
+    if (!SendMessageTimeoutA(window, WM_GETTEXTLENGTH, 0, 0, SMTO_ABORTIFHUNG, 5000, &length)) return "";
+    std::vector<char> text(static_cast<size_t>(length) + 2, '\0');
+    DWORD_PTR copied = 0;
+    SendMessageTimeoutA(window, WM_GETTEXT, text.size(), reinterpret_cast<LPARAM>(text.data()), SMTO_ABORTIFHUNG,
+                        5000, &copied);
+    return text.data();
+}
+
+HWND WaitFor(const char* title, double seconds) {
+    for (double waited = 0; waited <= seconds; waited += 0.1) {
+        if (HWND window = FindVisibleWindow(title)) return window;
+        Sleep(100);
+    }
+    return nullptr;
+}
+
+int Usage() {
+    std::fprintf(stderr, "usage: probe wait|gone|texts|set-text|get-text|press|rect TITLE ... | probe backdrop|hold ...\n");
+    return 2;
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    if (argc == 2 && std::string(argv[1]) == "list") {
+        EnumWindows(
+            [](HWND window, LPARAM) -> BOOL {
+                if (IsWindowVisible(window)) std::printf("%s\n", WindowText(window).c_str());
+                return TRUE;
+            },
+            0);
+        return 0;
+    }
+    if (argc < 3) return Usage();
+    const std::string command = argv[1];
+    if (command == "backdrop") {
+        WNDCLASSA windowClass{};
+        windowClass.lpfnWndProc = DefWindowProcA;
+        windowClass.hInstance = GetModuleHandleA(nullptr);
+        windowClass.hbrBackground = CreateSolidBrush(RGB(255, 0, 255));
+        windowClass.lpszClassName = "ProbeBackdrop";
+        RegisterClassA(&windowClass);
+        CreateWindowExA(0, "ProbeBackdrop", "Backdrop", WS_POPUP | WS_VISIBLE, 0, 0, GetSystemMetrics(SM_CXSCREEN),
+                        GetSystemMetrics(SM_CYSCREEN), nullptr, nullptr, windowClass.hInstance, nullptr);
+        const DWORD end = GetTickCount() + static_cast<DWORD>(std::atof(argv[2]) * 1000);
+        MSG message;
+        while (GetTickCount() < end) {
+            while (PeekMessageA(&message, nullptr, 0, 0, PM_REMOVE)) DispatchMessageA(&message);
+            Sleep(20);
+        }
+        return 0;
+    }
+    if (command == "hold") {
+        HANDLE file = CreateFileA(argv[2], GENERIC_WRITE, 0, nullptr, OPEN_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
+        if (file == INVALID_HANDLE_VALUE) return 1;
+        std::printf("held\n");
+        std::fflush(stdout);
+        Sleep(static_cast<DWORD>((argc > 3 ? std::atof(argv[3]) : 60.0) * 1000));
+        CloseHandle(file);
+        return 0;
+    }
+    const char* title = argv[2];
+    const double seconds = argc > 3 ? std::atof(argv[3]) : 30.0;
+
+    if (command == "wait") return WaitFor(title, seconds) ? 0 : 1;
+    if (command == "gone") {
+        for (double waited = 0; waited <= seconds; waited += 0.1) {
+            if (!FindVisibleWindow(title)) return 0;
+            Sleep(100);
+        }
+        return 1;
+    }
+
+    HWND window = WaitFor(title, 10.0);
+    if (!window) {
+        std::fprintf(stderr, "probe: no window titled \"%s\"\n", title);
+        return 1;
+    }
+    if (command == "texts") {
+        std::printf("%s\n", WindowText(window).c_str());
+        EnumChildWindows(
+            window,
+            [](HWND child, LPARAM) -> BOOL {
+                std::printf("%s\n", WindowText(child).c_str());
+                return TRUE;
+            },
+            0);
+        return 0;
+    }
+    if (command == "rect") {
+        RECT client{};
+        GetClientRect(window, &client);
+        POINT origin{0, 0};
+        ClientToScreen(window, &origin);
+        std::printf("%ld %ld %ld %ld\n", origin.x, origin.y, client.right - client.left, client.bottom - client.top);
+        return 0;
+    }
+    if (argc < 4) return Usage();
+    HWND control = GetDlgItem(window, std::atoi(argv[3]));
+    if (!control) {
+        std::fprintf(stderr, "probe: no control %s in \"%s\"\n", argv[3], title);
+        return 1;
+    }
+    if (command == "set-text" && argc >= 5) return SendMessageA(control, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(argv[4])) ? 0 : 1;
+    if (command == "get-text") {
+        std::printf("%s\n", WindowText(control).c_str());
+        return 0;
+    }
+    if (command == "press") {
+        PostMessageA(control, BM_CLICK, 0, 0);
+        return 0;
+    }
+    return Usage();
+}
