@@ -1,0 +1,51 @@
+#!/usr/bin/env bash
+# Builds everything, then runs the 64-bit setup.exe under Wine on a headless X
+# display in a fresh prefix, as a user would: the window appears (screenshot in
+# out/setup-window.png), SETUP is clicked, and what was installed is printed.
+# The 32-bit release setup.exe is build/native/win32/app/setup.exe.
+# Usage: scripts/run-setup.sh
+set -euo pipefail
+cd "$(dirname "$0")/.."
+root=$(pwd)
+
+bash scripts/install-deps.sh
+cmake --preset native
+cmake --build --preset native
+
+build="$root/build/native/win64"
+setup="$build/app/setup.exe"
+probe_exe="$build/tests/e2e/probe.exe"
+mkdir -p out
+
+source tests/wine/wine-env.sh
+wine_env_start
+trap wine_env_stop EXIT
+probe() { "$WINE64" "$probe_exe" "$@"; }
+
+echo "== Starting $setup"
+"$WINE64" "$setup" &
+setup_pid=$!
+probe wait "Tolvik Setup" 60 >/dev/null
+sleep 2
+import -window root -crop 450x207+100+100 +repage out/setup-window.png
+echo "Screenshot of the window: out/setup-window.png"
+echo "Destination: $(probe get-text "Tolvik Setup" 1005 | tr -d '\r')"
+
+echo "== Clicking SETUP"
+xdotool mousemove $((100 + 114 + 22)) $((100 + 146 + 16)) sleep 0.2 click 1
+sleep 1
+import -window root -crop 450x207+100+100 +repage out/setup-installing.png
+for i in $(seq 1 600); do kill -0 "$setup_pid" 2>/dev/null || break; sleep 0.1; done
+if kill -0 "$setup_pid" 2>/dev/null; then
+  echo "setup.exe is still running; its window says:"
+  probe texts "Tolvik Setup." 2>/dev/null || true
+  exit 1
+fi
+
+echo "== Installed files"
+(cd "$WINEPREFIX/drive_c" && find "Program Files/Tolvik" -type f -exec ls -l {} \; ; ls -l windows/TKUNTOOL.EXE)
+echo "== Shortcuts"
+(cd "$WINEPREFIX/drive_c/users" && find . -name '*.lnk' -newer "$WINEPREFIX/system.reg" 2>/dev/null | grep -i -e tolvik -e pellumar || true)
+echo "== Uninstall log and entry"
+"$WINE64" reg query 'HKCU\Software\Tolvik\Pellumar\Uninstall' | tr -d '\r'
+"$WINE64" reg query 'HKLM\SOFTWARE\Microsoft\Windows\CurrentVersion\Uninstall\Pellumar' | tr -d '\r'
