@@ -45,3 +45,8 @@ counter="$E2E_WORK/counter.png"
 convert "$shot" -crop 52x19+163+114 +repage "$counter"
 convert "$E2E_WORK/preview.png" -crop 52x19+163+114 +repage "$counter.expected.png"
 check "the counter shows the kilobytes" test "$(compare -metric AE "$counter" "$counter.expected.png" null: 2>&1 || true)" == 0
+
+# A press anywhere on the body drags the window.
+xdotool mousemove 120 300 sleep 0.2 mousedown 1 sleep 0.2 mousemove 150 320 sleep 0.2 mousemove 170 330 sleep 0.2 mouseup 1
+sleep 0.5
+check "dragging the body moves the window" equal "$(probe rect "$WINDOW" | tr -d '\r')" "150 130 450 207"
