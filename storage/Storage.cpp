@@ -25,11 +25,14 @@ Storage::Storage() : lastError_(&kNoReason) {}
 
 Storage::~Storage() { Close(); }
 
+bool Storage::RefuseSecondOpen() noexcept {
+    if (!open_) return false;
+    Fail(kAlreadyOpen);
+    return true;
+}
+
 bool Storage::OpenBytes(const std::uint8_t* bytes, std::size_t length) {
-    if (open_) {
-        Fail(kAlreadyOpen);
-        return false;
-    }
+    if (RefuseSecondOpen()) return false;
     framework::WaitCursor wait;
     return OpenContainer(bytes, length);
 }

@@ -50,6 +50,8 @@ private:
     };
     using ChildMap = std::unordered_map<std::string, StorageNode, NameHash, std::equal_to<>>;
 
+    // True (and the reason recorded) when a container is open already.
+    bool RefuseSecondOpen() noexcept;
     bool OpenContainer(const std::uint8_t* bytes, std::size_t length);
     bool ResolvePath(std::string_view path, StorageNode& node) const;
     bool CheckPassword(std::string_view password, const StorageNode& node) const;

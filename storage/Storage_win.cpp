@@ -24,7 +24,7 @@ void FindStorageResource(int resourceId, const std::uint8_t*& bytes, std::size_t
 }  // namespace
 
 bool Storage::Open(int resourceId) {
-    if (IsOpen()) return OpenBytes(nullptr, 0);  // refused with the usual reason
+    if (RefuseSecondOpen()) return false;
     framework::WaitCursor wait;
     const std::uint8_t* bytes = nullptr;
     std::size_t length = 0;
