@@ -6,6 +6,7 @@
 #include <functional>
 
 #include "storage/Storage.h"
+#include "storage/StorageErrors.h"
 #include "tests/storage/TestContainers.h"
 
 namespace storage::test {
@@ -302,6 +303,16 @@ TEST(StorageState, GettersOnAClosedStorageFindNothing) {
     EXPECT_EQ(s.LastError(), "Path invalid.");
     EXPECT_EQ(text, "same");
     EXPECT_TRUE(s.Close());
+}
+
+TEST(StorageErrors, ReportShowsOneBoxPerNonZeroCode) {
+    MessageCapture capture;
+    ReportStorageError(0);
+    ReportStorageError(kErrorFileBody);
+    ReportStorageError(14);
+    ReportStorageError(999);  // not in the table: shown as the unspecified error
+    EXPECT_EQ(capture.texts, (std::vector<std::string>{"Error in file body.", "The end of file was reached",
+                                                        "An unspecified error occurred"}));
 }
 
 }  // namespace
