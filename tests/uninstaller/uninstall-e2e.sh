@@ -1,0 +1,322 @@
+#!/usr/bin/env bash
+# End to end: a product is installed into a fresh Wine prefix, TKUNTOOL.EXE is
+# started exactly as the product's "UninstallString" says, its boxes are answered
+# with the keyboard (xdotool), and the whole prefix (files and registry) is
+# compared before and after: what the product installed must be gone, everything
+# else unchanged.
+#
+# Usage: uninstall-e2e.sh WIN64-BUILD-DIR
+#
+# The install step is install_product (below). Until setup.exe can install, it
+# writes what an installation writes with reg.exe, plain files and the
+# installation's own shortcut code; replace its body with a run of setup.exe to
+# check the same after a real installation.
+set -euo pipefail
+build=$(cd "$1" && pwd)
+here=$(cd "$(dirname "$0")" && pwd)
+source "$here/../wine/wine-env.sh"
+
+UNINSTALLER="$build/uninstaller/TKUNTOOL.EXE"
+MAKE_SHORTCUT="$build/tests/uninstaller/uninstall_make_shortcut.exe"
+BOX_TEXT="$build/tests/uninstaller/uninstall_box_text.exe"
+for program in "$UNINSTALLER" "$MAKE_SHORTCUT" "$BOX_TEXT"; do
+  [ -f "$program" ] || { echo "missing $program" >&2; exit 1; }
+done
+command -v xdotool >/dev/null || { echo "xdotool is needed" >&2; exit 1; }
+
+RECORD=Pellumar
+GROUP="Tolvik Pellumar 1.0"
+DESTINATION='C:\Program Files\Tolvik\Pellumar'
+LOG_KEY="HKCU\\Software\\Tolvik\\$RECORD\\Uninstall"
+ENTRY_KEY="HKLM\\SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\$RECORD"
+BOX_TITLE=TKUNTOOL
+
+failures=0
+fail() { echo "FAIL: $*" >&2; failures=$((failures + 1)); }
+pass() { echo "ok: $*"; }
+w() { "$WINE64" "$@" 2>/dev/null | tr -d '\r'; }
+reg_set() { "$WINE64" reg add "$1" /v "$2" /d "$3" /f >/dev/null 2>&1 || fail "reg add $1 $2"; }
+
+# ---------------------------------------------------------------------------
+# The install step.
+# install_product [partial]: writes the product as an installation run does: the
+# folders it creates, the payload files, the desktop and program-group
+# shortcuts, TKUNTOOL.EXE in the Windows folder with its own shortcut, the
+# uninstall log and the uninstall entry. "partial" stops like a run whose file
+# copying failed: no "TotalFiles", no shortcuts, no uninstaller, no entry.
+install_product() {
+  local partial=${1:-}
+  mkdir -p "$(wine_unix_path "$DESTINATION")"
+  printf 'MZ program' >"$(wine_unix_path "$DESTINATION\\Pellumar.exe")"
+  printf 'License text' >"$(wine_unix_path "$DESTINATION\\License.txt")"
+  reg_set "$LOG_KEY" Project "$GROUP"
+  reg_set "$LOG_KEY" IDate "Monday, December 07, 2026"
+  reg_set "$LOG_KEY" up 1
+  reg_set "$LOG_KEY" Folder0 'C:\Program Files\Tolvik\Pellumar\'
+  reg_set "$LOG_KEY" Folder1 'C:\Program Files\Tolvik\'
+  reg_set "$LOG_KEY" TotalFolders 2
+  reg_set "$LOG_KEY" File0 "$DESTINATION\\Pellumar.exe"
+  reg_set "$LOG_KEY" File1 "$DESTINATION\\License.txt"
+  [ "$partial" = partial ] && return
+  reg_set "$LOG_KEY" TotalFiles 2
+  w "$MAKE_SHORTCUT" desktop "$GROUP" "$GROUP" "$DESTINATION\\Pellumar.exe" "$DESTINATION\\" || fail "desktop shortcut"
+  reg_set "$LOG_KEY" DF0 "$GROUP"
+  w "$MAKE_SHORTCUT" group "$GROUP" "$GROUP" "$DESTINATION\\Pellumar.exe" "$DESTINATION\\" || fail "group shortcut"
+  w "$MAKE_SHORTCUT" group "$GROUP" "License & Reg.Information" "$DESTINATION\\License.txt" "$DESTINATION\\" ||
+    fail "license shortcut"
+  reg_set "$LOG_KEY" TotalDF 1
+  reg_set "$LOG_KEY" SGroup "$GROUP"
+  cp "$UNINSTALLER" "$(wine_unix_path 'C:\windows\TKUNTOOL.EXE')"
+  w "$MAKE_SHORTCUT" group "$GROUP" "Uninstall $RECORD" 'C:\windows\TKUNTOOL.EXE' 'C:\windows\' "$RECORD" ||
+    fail "uninstaller shortcut"
+  reg_set "$ENTRY_KEY" DisplayName "$GROUP (Remove Only)"
+  reg_set "$ENTRY_KEY" UninstallString "C:\\windows\\TKUNTOOL.EXE $RECORD"
+  reg_set "$ENTRY_KEY" InstallLocation "$DESTINATION"
+}
+
+# ---------------------------------------------------------------------------
+# Snapshots: every file and folder under drive C: and the home folder (the
+# prefix's desktop), and every registry value, one line each.
+snapshot() {
+  "${WINE64%/*}/wineserver" -w 2>/dev/null || true  # the registry reaches disk when wineserver ends
+  {
+    (cd "$WINEPREFIX/drive_c" && find . -path ./windows/temp -prune -o -printf 'C %y %s %p\n')
+    (cd "$HOME" && find . -printf 'HOME %y %s %p\n')
+    for hive in system.reg user.reg; do
+      # "[key] timestamp" starts a key; values follow, long ones continued with "\".
+      awk -v hive="$hive" '
+        /^#/ { next }
+        /^\[/ {
+          key = $0; sub(/\] [0-9]+$/, "]", key); print hive " " key
+          # The file leaves out keys that hold only subkeys: list every parent, so
+          # that a parent does not seem to appear when its last subkey goes.
+          path = substr(key, 2, length(key) - 2)
+          while ((cut = match(path, /\\\\[^\\]*$/)) > 0) { path = substr(path, 1, cut - 1); print hive " [" path "]" }
+          next
+        }
+        { line = line $0 }
+        /\\$/ { sub(/\\$/, "", line); next }
+        line != "" { print hive " " key " " line }
+        { line = "" }' "$WINEPREFIX/$hive"
+    done
+  } | grep -v '"DriverDateData"=' | LC_ALL=C sort -u >"$1"  # Wine renews the display driver's date at each start
+}
+
+# Lines only in the first snapshot (removed) or only in the second (added).
+removed_lines() { LC_ALL=C comm -23 "$1" "$2"; }
+added_lines() { LC_ALL=C comm -13 "$1" "$2"; }
+
+# ---------------------------------------------------------------------------
+# Running the uninstaller and answering its boxes.
+UNINSTALL_PID=
+start_uninstall() {
+  "$WINE64" cmd /c "$1" >/dev/null 2>&1 &
+  UNINSTALL_PID=$!
+}
+
+# answer_box KEY: waits for the uninstaller's box, keeps its text in BOX, presses KEY.
+BOX=
+answer_box() {
+  local window= i
+  for i in $(seq 1 150); do
+    window=$(xdotool search --name "^$BOX_TITLE\$" 2>/dev/null | head -1 || true)
+    [ -n "$window" ] && BOX=$(w "$BOX_TEXT" "$BOX_TITLE") && break
+    window=
+    sleep 0.2
+  done
+  if [ -z "$window" ]; then
+    fail "no box titled $BOX_TITLE appeared"
+    return 1
+  fi
+  xdotool windowfocus "$window" 2>/dev/null || true
+  xdotool key --window "$window" "$1"
+  for i in $(seq 1 100); do
+    xdotool search --name "^$BOX_TITLE\$" 2>/dev/null | grep -qx "$window" || return 0
+    sleep 0.1
+  done
+  fail "the box did not close on $1"
+  return 1
+}
+
+finish_uninstall() {
+  local i
+  for i in $(seq 1 150); do
+    kill -0 "$UNINSTALL_PID" 2>/dev/null || break
+    sleep 0.2
+  done
+  if kill -0 "$UNINSTALL_PID" 2>/dev/null; then
+    fail "the uninstaller did not end"
+    kill "$UNINSTALL_PID" 2>/dev/null || true
+  fi
+  wait "$UNINSTALL_PID" 2>/dev/null || true
+}
+
+expect_box() {  # expect_box TEXT-FRAGMENT WHAT
+  case "$BOX" in
+    *"$1"*) pass "$2" ;;
+    *) fail "$2: the box says: $BOX" ;;
+  esac
+}
+
+uninstall_string() {
+  w reg query "$ENTRY_KEY" /v UninstallString | sed -n 's/^ *UninstallString *REG_SZ *//p'
+}
+
+expect_no_changes() {  # expect_no_changes BEFORE AFTER WHAT
+  local changes
+  changes=$( (removed_lines "$1" "$2"; added_lines "$1" "$2") | head -20)
+  [ -z "$changes" ] && pass "$3: nothing changed" || fail "$3: the prefix changed:"$'\n'"$changes"
+}
+
+# Nothing of the product may be left, and nothing else may have changed. The
+# uninstaller may only be left in place when it is scheduled for removal.
+expect_product_gone() {  # BEFORE AFTER
+  local before=$1 after=$2 left unexpected
+  left=$(grep -E "Tolvik|Pellumar" "$after" | grep -v 'PendingFileRenameOperations' || true)
+  [ -z "$left" ] && pass "nothing of the product is left" || fail "left behind:"$'\n'"$left"
+  unexpected=$(removed_lines "$before" "$after" | grep -Ev "Tolvik|Pellumar|TKUNTOOL" || true)
+  [ -z "$unexpected" ] && pass "nothing else was removed" || fail "removed as well:"$'\n'"$unexpected"
+  unexpected=$(added_lines "$before" "$after" | grep -v 'PendingFileRenameOperations' || true)
+  [ -z "$unexpected" ] && pass "nothing was added" || fail "added:"$'\n'"$unexpected"
+  if grep -q 'TKUNTOOL.EXE' "$after"; then
+    grep -q 'PendingFileRenameOperations.*TKUNTOOL\.EXE' "$after" &&
+      pass "TKUNTOOL.EXE is scheduled for removal at restart" ||
+      fail "TKUNTOOL.EXE stays and is not scheduled for removal"
+  else
+    pass "TKUNTOOL.EXE is gone"
+  fi
+}
+
+run_in_fresh_prefix() {  # run_in_fresh_prefix NAME FUNCTION
+  echo "== $1"
+  wine_env_start
+  "$2" || fail "$1 stopped early"
+  wine_env_stop
+}
+
+# ---------------------------------------------------------------------------
+# The cases.
+
+# A complete installation; before removing it, the uninstaller is started without
+# a record name, with an unknown one, and answered No: none of these may change anything.
+case_complete() {
+  install_product
+  local snap="$WINE_ENV_DIR/snap"
+  snapshot "$snap.0"
+
+  start_uninstall 'C:\windows\TKUNTOOL.EXE'
+  answer_box Return && expect_box "No product was named" "no record name is reported"
+  finish_uninstall
+  start_uninstall 'C:\windows\TKUNTOOL.EXE Nothing'
+  answer_box Return && expect_box 'No uninstall information was found for "Nothing"' "an unknown record is reported"
+  finish_uninstall
+  start_uninstall "$(uninstall_string)"
+  answer_box n && expect_box "Do you want to remove \"$GROUP\"" "the question names the product"
+  finish_uninstall
+  snapshot "$snap.1"
+  expect_no_changes "$snap.0" "$snap.1" "no record, unknown record, answer No"
+
+  local command
+  command=$(uninstall_string)
+  [ "$command" = "C:\\windows\\TKUNTOOL.EXE $RECORD" ] || fail "UninstallString is '$command'"
+  start_uninstall "$command"
+  answer_box Return
+  answer_box Return && expect_box "\"$GROUP\" was removed from this computer." "the removal is reported"
+  finish_uninstall
+  snapshot "$snap.2"
+  expect_product_gone "$snap.1" "$snap.2"
+}
+
+# A file the user made in the install folder stays, and so do its folder and the folder above.
+case_user_file() {
+  install_product
+  local folder user_file snap="$WINE_ENV_DIR/snap"
+  folder=$(wine_unix_path "$DESTINATION")
+  user_file="$folder/my notes.txt"
+  printf 'mine' >"$user_file"
+  snapshot "$snap.0"
+  start_uninstall "$(uninstall_string)"
+  answer_box Return
+  answer_box Return && expect_box "$DESTINATION was kept: it holds files that were not installed." \
+    "the kept folder is reported"
+  finish_uninstall
+  snapshot "$snap.1"
+  [ -f "$user_file" ] && pass "the user's file stays" || fail "the user's file was removed"
+  [ ! -e "$folder/Pellumar.exe" ] && [ ! -e "$folder/License.txt" ] && pass "the product's files are gone" ||
+    fail "product files left"
+  local unexpected
+  unexpected=$(removed_lines "$snap.0" "$snap.1" | grep -Ev "Tolvik|Pellumar|TKUNTOOL" || true)
+  [ -z "$unexpected" ] && pass "nothing else was removed" || fail "removed as well:"$'\n'"$unexpected"
+}
+
+# An installation that stopped while copying: no "TotalFiles", no shortcuts, no
+# uninstaller, no uninstall entry. The uninstaller is started by hand.
+case_partial() {
+  install_product partial
+  cp "$UNINSTALLER" "$WINE_ENV_DIR/TKUNTOOL.EXE"
+  local snap="$WINE_ENV_DIR/snap"
+  snapshot "$snap.0"
+  start_uninstall "Z:${WINE_ENV_DIR//\//\\}\\TKUNTOOL.EXE $RECORD"
+  answer_box Return
+  answer_box Return
+  expect_box "\"$GROUP\" was removed" "the partial removal is reported"
+  expect_box 'The number of files is not recorded ("TotalFiles"); the 2 listed up to the first gap were taken.' \
+    "the missing file count is reported"
+  expect_box "no entry in the list of installed programs" "the missing entry is reported"
+  finish_uninstall
+  snapshot "$snap.1"
+  local left
+  left=$(grep -E "Tolvik|Pellumar" "$snap.1" || true)
+  [ -z "$left" ] && pass "nothing of the partial installation is left" || fail "left behind:"$'\n'"$left"
+  local added
+  added=$(added_lines "$snap.0" "$snap.1")
+  [ -z "$added" ] && pass "nothing was added" || fail "added:"$'\n'"$added"
+}
+
+# Values that point outside the installation are refused and nothing outside is touched.
+case_hostile() {
+  install_product
+  reg_set "$LOG_KEY" File2 'C:\windows\system32\kernel32.dll'
+  reg_set "$LOG_KEY" File3 'C:\Program Files\Tolvik\Pellumar\..\..\Common Files\shared.dll'
+  reg_set "$LOG_KEY" File4 'C:\'
+  reg_set "$LOG_KEY" TotalFiles 5
+  reg_set "$LOG_KEY" Folder2 'C:\windows\'
+  reg_set "$LOG_KEY" Folder3 'C:\'
+  reg_set "$LOG_KEY" TotalFolders 4
+  reg_set "$LOG_KEY" DF1 '..\Documents'
+  reg_set "$LOG_KEY" TotalDF 2
+  mkdir -p "$(wine_unix_path 'C:\Program Files\Common Files')"
+  printf 'shared' >"$(wine_unix_path 'C:\Program Files\Common Files\shared.dll')"
+  local snap="$WINE_ENV_DIR/snap"
+  snapshot "$snap.0"
+  start_uninstall "$(uninstall_string)"
+  answer_box Return
+  answer_box Return
+  expect_box 'Refused File2 = "C:\windows\system32\kernel32.dll": it lies outside' "kernel32.dll is refused"
+  expect_box 'Refused File3 = "C:\Program Files\Tolvik\Pellumar\..\..\Common Files\shared.dll"' "a .. path is refused"
+  expect_box 'Refused File4 = "C:\"' "a drive root is refused"
+  expect_box 'Refused Folder2 = "C:\windows\"' "the Windows folder is refused"
+  expect_box 'Refused DF1 = "..\Documents"' "a shortcut name with .. is refused"
+  finish_uninstall
+  snapshot "$snap.1"
+  [ -f "$(wine_unix_path 'C:\windows\system32\kernel32.dll')" ] && pass "kernel32.dll stays" || fail "kernel32.dll is gone"
+  [ -f "$(wine_unix_path 'C:\Program Files\Common Files\shared.dll')" ] && pass "shared.dll stays" ||
+    fail "shared.dll is gone"
+  local unexpected
+  unexpected=$(removed_lines "$snap.0" "$snap.1" | grep -Ev "Tolvik|Pellumar|TKUNTOOL" || true)
+  [ -z "$unexpected" ] && pass "nothing else was removed" || fail "removed as well:"$'\n'"$unexpected"
+  [ -z "$(grep -E "Tolvik|Pellumar" "$snap.1" | grep -v PendingFileRename || true)" ] &&
+    pass "the product itself is gone" || fail "the product was not removed"
+}
+
+trap wine_env_stop EXIT
+run_in_fresh_prefix "complete installation" case_complete
+run_in_fresh_prefix "user file in the install folder" case_user_file
+run_in_fresh_prefix "partial log" case_partial
+run_in_fresh_prefix "hostile log values" case_hostile
+
+if [ "$failures" -ne 0 ]; then
+  echo "$failures check(s) failed" >&2
+  exit 1
+fi
+echo "all uninstall checks passed"
