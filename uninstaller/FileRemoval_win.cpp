@@ -41,7 +41,19 @@ std::string DescribeFailure(const Removal& removal, const std::string& path) {
     return framework::DescribeFileError(framework::FileErrorKindFromWin32(removal.error), path);
 }
 
-bool RemoveAtRestart(const std::string& path, std::uint32_t& error) {
+bool RemoveRunningProgram(const std::string& path, std::uint32_t& error) {
+    if (DeleteFileA(path.c_str())) return true;
+    char folder[MAX_PATH];
+    char parked[MAX_PATH];
+    const DWORD length = GetTempPathA(MAX_PATH, folder);
+    if (length > 0 && length < MAX_PATH && GetTempFileNameA(folder, "TKU", 0, parked) != 0) {
+        // No copying: a copy would leave the running file where it is.
+        if (MoveFileExA(path.c_str(), parked, MOVEFILE_REPLACE_EXISTING)) {
+            MoveFileExA(parked, nullptr, MOVEFILE_DELAY_UNTIL_REBOOT);
+            return true;
+        }
+        DeleteFileA(parked);  // GetTempFileNameA made it
+    }
     // With no new name the file is deleted when Windows next starts (recorded in
     // PendingFileRenameOperations; this needs administrator rights).
     if (MoveFileExA(path.c_str(), nullptr, MOVEFILE_DELAY_UNTIL_REBOOT)) return true;

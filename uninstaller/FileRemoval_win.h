@@ -25,8 +25,12 @@ Removal RemoveEmptyFolder(const std::string& path);
 // "Access to C:\x was denied." and the like, for a failed removal.
 std::string DescribeFailure(const Removal& removal, const std::string& path);
 
-// Removes a file that cannot be removed now (the running program) at the next start
-// of Windows. False, with error set, when the system refuses to schedule it.
-bool RemoveAtRestart(const std::string& path, std::uint32_t& error);
+// Removes the running program's own file, which cannot be deleted while it runs:
+// it is moved into the temporary folder at once (a running program may be
+// renamed) and deleted from there when Windows next starts. Moving it away keeps
+// the pending deletion from hitting a fresh copy that a later installation writes
+// to the same place. When it cannot be moved, the file itself is deleted at the
+// next start. False, with error set, when neither can be arranged.
+bool RemoveRunningProgram(const std::string& path, std::uint32_t& error);
 
 }  // namespace uninstaller

@@ -243,9 +243,8 @@ UninstallResult Uninstall(std::string_view record, Prompt& prompt, const Uninsta
         for (auto& line : RemoveUninstallRecord(record)) run.AddFailure(std::move(line));
         const std::string& self = settings.removableUninstaller;
         if (!self.empty() && !UninstallEntriesStart(layout::kUninstallerFileName)) {
-            // A running program cannot delete its own file; Windows removes it at its next start.
             std::uint32_t error = 0;
-            if (RemoveFile(self).state == RemovalState::Failed && !RemoveAtRestart(self, error)) {
+            if (!RemoveRunningProgram(self, error)) {
                 run.AddFailure(DescribeFailure({RemovalState::Failed, error}, self));
             }
         }

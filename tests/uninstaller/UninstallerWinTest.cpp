@@ -305,6 +305,18 @@ TEST_F(UninstallerTest, ShortcutsOfOtherProductsInTheGroupStay) {
     EXPECT_FALSE(Exists(product.groupFolder + "\\Uninstall Shared.lnk"));
 }
 
+TEST(ExpandShortNames, GivesTheLongFormOfAnExistingPath) {
+    const std::string folder = "C:\\TolvikTest Long Folder Name";
+    ASSERT_TRUE(CreateDirectoryA(folder.c_str(), nullptr) || GetLastError() == ERROR_ALREADY_EXISTS);
+    char shortForm[MAX_PATH] = {};
+    const DWORD length = GetShortPathNameA(folder.c_str(), shortForm, MAX_PATH);
+    ASSERT_GT(length, 0u);
+    ASSERT_NE(std::string(shortForm), folder);  // the volume makes short names
+    EXPECT_EQ(ExpandShortNames(shortForm), folder);
+    EXPECT_EQ(ExpandShortNames("C:\\NOSUCH~1\\x"), "C:\\NOSUCH~1\\x");  // kept when it cannot be looked up
+    RemoveDirectoryA(folder.c_str());
+}
+
 TEST(RegistryKeys, ReadsLongValuesAndOnlyTextOrNumbers) {
     const std::string key = "Software\\TolvikTest\\Values";
     install::RegistryAccess registry;

@@ -169,19 +169,27 @@ expect_no_changes() {  # expect_no_changes BEFORE AFTER WHAT
 }
 
 # Nothing of the product may be left, and nothing else may have changed. The
-# uninstaller may only be left in place when it is scheduled for removal.
+# running uninstaller cannot delete itself: it must be gone from the Windows
+# folder, parked in the temporary folder and listed for deletion at restart, or
+# at least be listed for deletion itself.
 expect_product_gone() {  # BEFORE AFTER
-  local before=$1 after=$2 left unexpected
+  local before=$1 after=$2 left unexpected parked
   left=$(grep -E "Tolvik|Pellumar" "$after" | grep -v 'PendingFileRenameOperations' || true)
   [ -z "$left" ] && pass "nothing of the product is left" || fail "left behind:"$'\n'"$left"
   unexpected=$(removed_lines "$before" "$after" | grep -Ev "Tolvik|Pellumar|TKUNTOOL" || true)
   [ -z "$unexpected" ] && pass "nothing else was removed" || fail "removed as well:"$'\n'"$unexpected"
-  unexpected=$(added_lines "$before" "$after" | grep -v 'PendingFileRenameOperations' || true)
+  parked=$(added_lines "$before" "$after" | sed -n 's|^C f [0-9]* \./users/[^/]*/.*Temp/\(TKU[0-9A-Fa-f]*\.tmp\)$|\1|p')
+  unexpected=$(added_lines "$before" "$after" | grep -v 'PendingFileRenameOperations' |
+    grep -Ev '^C f [0-9]+ \./users/[^/]*/.*Temp/TKU[0-9A-Fa-f]+\.tmp$' || true)
   [ -z "$unexpected" ] && pass "nothing was added" || fail "added:"$'\n'"$unexpected"
-  if grep -q 'TKUNTOOL.EXE' "$after"; then
-    grep -q 'PendingFileRenameOperations.*TKUNTOOL\.EXE' "$after" &&
+  if grep -q '^C f [0-9]* \./windows/TKUNTOOL\.EXE$' "$after"; then
+    grep -q 'PendingFileRenameOperations.*windows\\\\TKUNTOOL\.EXE' "$after" &&
       pass "TKUNTOOL.EXE is scheduled for removal at restart" ||
       fail "TKUNTOOL.EXE stays and is not scheduled for removal"
+  elif [ -n "$parked" ]; then
+    grep -q "PendingFileRenameOperations.*$parked" "$after" &&
+      pass "TKUNTOOL.EXE is gone; its parked copy $parked is deleted at restart" ||
+      fail "the parked copy $parked is not scheduled for removal"
   else
     pass "TKUNTOOL.EXE is gone"
   fi
