@@ -5,14 +5,17 @@
 # compared before and after: what the product installed must be gone, everything
 # else unchanged.
 #
-# Usage: uninstall-e2e.sh WIN64-BUILD-DIR
+# Usage: uninstall-e2e.sh WIN64-BUILD-DIR [SETUP-EXE]
 #
-# The install step is install_product (below). Until setup.exe can install, it
-# writes what an installation writes with reg.exe, plain files and the
-# installation's own shortcut code; replace its body with a run of setup.exe to
-# check the same after a real installation.
+# The install step is install_product (below). Given SETUP-EXE, complete
+# installations are made by setup.exe itself, driven with the mouse as a user
+# does. Without it, and always for the partial log (a run stopped while copying,
+# which no ordinary setup run leaves behind on demand), it writes what an
+# installation writes with reg.exe, plain files and the installation's own
+# shortcut code.
 set -euo pipefail
 build=$(cd "$1" && pwd)
+SETUP_EXE=${2:-}
 here=$(cd "$(dirname "$0")" && pwd)
 source "$here/../wine/wine-env.sh"
 
@@ -35,7 +38,15 @@ failures=0
 fail() { echo "FAIL: $*" >&2; failures=$((failures + 1)); }
 pass() { echo "ok: $*"; }
 w() { "$WINE64" "$@" 2>/dev/null | tr -d '\r'; }
-reg_set() { "$WINE64" reg add "$1" /v "$2" /d "$3" /f >/dev/null 2>&1 || fail "reg add $1 $2"; }
+# reg.exe now and then fails while Wine is still starting its services: try again.
+reg_set() {
+  local try
+  for try in 1 2 3; do
+    "$WINE64" reg add "$1" /v "$2" /d "$3" /f >/dev/null 2>&1 && return 0
+    sleep 1
+  done
+  fail "reg add $1 $2"
+}
 
 # ---------------------------------------------------------------------------
 # The install step.
@@ -46,6 +57,10 @@ reg_set() { "$WINE64" reg add "$1" /v "$2" /d "$3" /f >/dev/null 2>&1 || fail "r
 # copying failed: no "TotalFiles", no shortcuts, no uninstaller, no entry.
 install_product() {
   local partial=${1:-}
+  if [ -n "$SETUP_EXE" ] && [ -z "$partial" ]; then
+    install_with_setup
+    return
+  fi
   mkdir -p "$(wine_unix_path "$DESTINATION")"
   printf 'MZ program' >"$(wine_unix_path "$DESTINATION\\Pellumar.exe")"
   printf 'License text' >"$(wine_unix_path "$DESTINATION\\License.txt")"
@@ -72,6 +87,32 @@ install_product() {
   reg_set "$ENTRY_KEY" DisplayName "$GROUP (Remove Only)"
   reg_set "$ENTRY_KEY" UninstallString "C:\\windows\\TKUNTOOL.EXE $RECORD"
   reg_set "$ENTRY_KEY" InstallLocation "$DESTINATION"
+}
+
+# A user installs the product with setup.exe: the window appears at (100, 100),
+# a click on SETUP (its 44 x 32 button at 114, 146), and setup.exe ends.
+install_with_setup() {
+  "$WINE64" "$SETUP_EXE" >/dev/null 2>&1 &
+  local pid=$! window= i
+  for i in $(seq 1 300); do
+    window=$(xdotool search --onlyvisible --name '^Tolvik Setup$' 2>/dev/null | head -1 || true)
+    [ -n "$window" ] && break
+    sleep 0.2
+  done
+  [ -n "$window" ] || { fail "the setup window did not appear"; return 1; }
+  sleep 1
+  xdotool mousemove $((100 + 114 + 22)) $((100 + 146 + 16)) sleep 0.2 click 1
+  for i in $(seq 1 600); do
+    kill -0 "$pid" 2>/dev/null || break
+    sleep 0.1
+  done
+  if kill -0 "$pid" 2>/dev/null; then
+    fail "setup.exe did not finish installing"
+    kill "$pid" 2>/dev/null || true
+    return 1
+  fi
+  wait "$pid" 2>/dev/null || true
+  pass "setup.exe installed the product"
 }
 
 # ---------------------------------------------------------------------------
