@@ -6,6 +6,7 @@
 
 #include "framework/Handles_win.h"
 #include "install/RegistryAccess.h"
+#include "install/RegistryRoot_win.h"
 
 namespace install {
 
@@ -13,15 +14,6 @@ static_assert(StringValue == REG_SZ && ExpandStringValue == REG_EXPAND_SZ && Bin
               DwordValue == REG_DWORD && MultiStringValue == REG_MULTI_SZ);
 
 namespace {
-
-HKEY RootKey(int root) noexcept {
-    switch (root) {
-        case ClassesRoot: return HKEY_CLASSES_ROOT;
-        case CurrentUser: return HKEY_CURRENT_USER;
-        case LocalMachine: return HKEY_LOCAL_MACHINE;
-        default: return nullptr;
-    }
-}
 
 // Opens the key for writing, creating it (and every missing key above it) when it
 // cannot be opened.
@@ -40,7 +32,7 @@ framework::RegistryKey OpenForWriting(HKEY rootKey, const std::string& keyPath) 
 }
 
 bool WriteValue(int root, std::string_view valuePath, DWORD type, const BYTE* data, DWORD size) {
-    const HKEY rootKey = RootKey(root);
+    const HKEY rootKey = RegistryRootKey(root);
     if (!rootKey) return false;
     std::string keyPath, valueName;
     RegistryAccess::SplitValuePath(valuePath, keyPath, valueName);
@@ -70,7 +62,7 @@ bool RegistryAccess::WriteRegistryDword(int root, std::string_view valuePath, st
 }
 
 bool RegistryAccess::ReadRegistryText(int root, std::string_view valuePath, std::string& text) const {
-    const HKEY rootKey = RootKey(root);
+    const HKEY rootKey = RegistryRootKey(root);
     if (!rootKey) return false;
     std::string keyPath, valueName;
     SplitValuePath(valuePath, keyPath, valueName);
@@ -88,7 +80,7 @@ bool RegistryAccess::ReadRegistryText(int root, std::string_view valuePath, std:
 }
 
 bool RegistryAccess::DeleteRegistryValue(int root, std::string_view valuePath) const {
-    const HKEY rootKey = RootKey(root);
+    const HKEY rootKey = RegistryRootKey(root);
     if (!rootKey) return false;
     std::string keyPath, valueName;
     SplitValuePath(valuePath, keyPath, valueName);
@@ -103,7 +95,7 @@ bool RegistryAccess::DeleteRegistryValue(int root, std::string_view valuePath) c
 }
 
 bool RegistryAccess::DeleteRegistryKey(int root, std::string_view keyPath) const {
-    const HKEY rootKey = RootKey(root);
+    const HKEY rootKey = RegistryRootKey(root);
     if (!rootKey || keyPath.empty()) return false;
     const std::string path(keyPath);
     const LONG deleted = RegDeleteTreeA(rootKey, path.c_str());

@@ -4,6 +4,7 @@
 
 #include "framework/Handles_win.h"
 #include "install/RegistryAccess.h"
+#include "install/RegistryRoot_win.h"
 
 namespace install {
 
@@ -11,21 +12,12 @@ namespace {
 
 constexpr DWORD kMaxValueBytes = 64 * 1024;
 
-HKEY RootKey(int root) noexcept {
-    switch (root) {
-        case ClassesRoot: return HKEY_CLASSES_ROOT;
-        case CurrentUser: return HKEY_CURRENT_USER;
-        case LocalMachine: return HKEY_LOCAL_MACHINE;
-        default: return nullptr;
-    }
-}
-
 // Opens root\keyPath; the owner is empty when it cannot be opened. *status gets the
 // system's code.
 framework::RegistryKey OpenKey(int root, std::string_view keyPath, REGSAM access, LONG* status = nullptr) {
     LONG opened = ERROR_INVALID_HANDLE;
     HKEY raw = nullptr;
-    if (const HKEY rootKey = RootKey(root)) {
+    if (const HKEY rootKey = RegistryRootKey(root)) {
         const std::string path(keyPath);
         opened = RegOpenKeyExA(rootKey, path.c_str(), 0, access, &raw);
     }
@@ -86,7 +78,7 @@ bool ListRegistrySubkeys(int root, std::string_view keyPath, std::vector<std::st
 }
 
 KeyRemoval DeleteRegistryKeyIfEmpty(int root, std::string_view keyPath) {
-    const HKEY rootKey = RootKey(root);
+    const HKEY rootKey = RegistryRootKey(root);
     if (!rootKey || keyPath.empty()) return KeyRemoval::Failed;
     {
         LONG opened = ERROR_SUCCESS;
