@@ -16,7 +16,7 @@ std::string ParsedArgs::Value(std::string_view name, std::string fallback) const
     return found == options.end() || found->second.empty() ? fallback : found->second.back();
 }
 
-bool ParseArgs(const Args& args, std::initializer_list<OptionSpec> specs, ParsedArgs& parsed, std::string& error) {
+bool ParseArgs(const Args& args, std::initializer_list<OptionRule> rules, ParsedArgs& parsed, std::string& error) {
     bool optionsEnded = false;
     for (std::size_t i = 0; i < args.size(); ++i) {
         const std::string& arg = args[i];
@@ -28,19 +28,19 @@ bool ParseArgs(const Args& args, std::initializer_list<OptionSpec> specs, Parsed
             optionsEnded = true;
             continue;
         }
-        const OptionSpec* match = nullptr;
+        const OptionRule* match = nullptr;
         std::string inlineValue;
         bool hasInline = false;
-        for (const OptionSpec& spec : specs) {
-            if (arg == spec.name) {
-                match = &spec;
-            } else if (spec.takesValue && spec.name.size() == 2 && arg.starts_with(spec.name)) {
-                match = &spec;  // -DNAME=VALUE
+        for (const OptionRule& rule : rules) {
+            if (arg == rule.name) {
+                match = &rule;
+            } else if (rule.takesValue && rule.name.size() == 2 && arg.starts_with(rule.name)) {
+                match = &rule;  // -DNAME=VALUE
                 inlineValue = arg.substr(2);
                 hasInline = true;
-            } else if (spec.takesValue && arg.starts_with(std::string(spec.name) + "=")) {
-                match = &spec;  // --password=P
-                inlineValue = arg.substr(spec.name.size() + 1);
+            } else if (rule.takesValue && arg.starts_with(std::string(rule.name) + "=")) {
+                match = &rule;  // --password=P
+                inlineValue = arg.substr(rule.name.size() + 1);
                 hasInline = true;
             }
             if (match) break;

@@ -15,7 +15,7 @@ namespace tkds {
 // Writes "tkds: message" and a line break to standard error.
 void PrintError(std::string_view message);
 
-struct OptionSpec {
+struct OptionRule {
     std::string_view name;  // "-o", "--password", "--json", "-D"
     bool takesValue;
 };
@@ -31,7 +31,7 @@ struct ParsedArgs {
 
 // Accepts "-o VALUE", "--long VALUE", "--long=VALUE" and "-DVALUE"; "--" ends the
 // options. False with a reason for an unknown option or a missing value.
-bool ParseArgs(const Args& args, std::initializer_list<OptionSpec> specs, ParsedArgs& parsed, std::string& error);
+bool ParseArgs(const Args& args, std::initializer_list<OptionRule> rules, ParsedArgs& parsed, std::string& error);
 
 // Prints the reason and the command's usage; returns kExitUsage.
 int UsageError(const Command& command, std::string_view reason);
