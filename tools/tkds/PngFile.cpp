@@ -4,6 +4,7 @@
 #include "tools/tkds/PngFile.h"
 
 #include <png.h>
+#include <sys/stat.h>
 
 #include <cerrno>
 #include <csetjmp>
@@ -18,6 +19,10 @@ namespace {
 // Larger pictures are refused before any buffer is made for them.
 constexpr png_uint_32 kMaxSide = 65535;
 constexpr std::uint64_t kMaxPixels = std::uint64_t{1} << 28;
+// Deflate cannot shrink data by more than this factor, so a file smaller than
+// its rows divided by it cannot hold them: such a header is refused before its
+// buffer is made (a few bytes could otherwise claim a gigabyte).
+constexpr std::uint64_t kMaxDeflateRatio = 1032;
 
 struct FileCloser {
     void operator()(std::FILE* f) const noexcept { std::fclose(f); }
@@ -51,13 +56,19 @@ struct WriteState {
 };
 
 // Reads the header and asks libpng for 8-bit RGBA rows whatever the file holds.
-bool ReadHeader(ReadState& s, std::FILE* file, png_uint_32& width, png_uint_32& height) {
+// storedRowBytes: the size of the file's rows before compression (one filter
+// byte and the packed samples per row, as if not interlaced).
+bool ReadHeader(ReadState& s, std::FILE* file, png_uint_32& width, png_uint_32& height,
+                std::uint64_t& storedRowBytes) {
     if (setjmp(png_jmpbuf(s.png))) return false;
     png_init_io(s.png, file);
     png_set_user_limits(s.png, kMaxSide, kMaxSide);
     png_read_info(s.png, s.info);
     const int colorType = png_get_color_type(s.png, s.info);
     const int bitDepth = png_get_bit_depth(s.png, s.info);
+    const std::uint64_t bitsPerPixel = std::uint64_t{png_get_channels(s.png, s.info)} * bitDepth;
+    storedRowBytes = std::uint64_t{png_get_image_height(s.png, s.info)} *
+                     (1 + (std::uint64_t{png_get_image_width(s.png, s.info)} * bitsPerPixel + 7) / 8);
     if (colorType == PNG_COLOR_TYPE_PALETTE) png_set_palette_to_rgb(s.png);
     if (colorType == PNG_COLOR_TYPE_GRAY && bitDepth < 8) png_set_expand_gray_1_2_4_to_8(s.png);
     if (png_get_valid(s.png, s.info, PNG_INFO_tRNS)) png_set_tRNS_to_alpha(s.png);
@@ -90,6 +101,11 @@ bool WriteAll(WriteState& s, std::FILE* file, png_uint_32 width, png_uint_32 hei
     return true;
 }
 
+std::uint64_t FileLength(std::FILE* file) {
+    struct stat info {};
+    return fstat(fileno(file), &info) == 0 && info.st_size > 0 ? static_cast<std::uint64_t>(info.st_size) : 0;
+}
+
 std::string Reason(const PngMessage& message, const char* fallback) {
     return message.text[0] ? std::string(message.text) : std::string(fallback);
 }
@@ -118,12 +134,18 @@ bool ReadPng(const std::string& path, RgbaImage& image, std::string& error) {
 
     png_uint_32 width = 0;
     png_uint_32 height = 0;
-    if (!ReadHeader(s, file.get(), width, height)) {
+    std::uint64_t storedRowBytes = 0;
+    if (!ReadHeader(s, file.get(), width, height, storedRowBytes)) {
         error = Reason(s.message, "cannot read the PNG header");
         return false;
     }
+    const std::string size = std::to_string(width) + " x " + std::to_string(height);
     if (std::uint64_t{width} * height > kMaxPixels) {
-        error = "picture too large (" + std::to_string(width) + " x " + std::to_string(height) + ")";
+        error = "picture too large (" + size + ")";
+        return false;
+    }
+    if (storedRowBytes / kMaxDeflateRatio > FileLength(file.get())) {
+        error = "the file is too short for a " + size + " picture";
         return false;
     }
     RgbaImage decoded;

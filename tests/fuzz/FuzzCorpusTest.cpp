@@ -1,0 +1,188 @@
+// The fuzzers' committed inputs, run through the same checks as the fuzzers
+// (FuzzChecks.h), each with the outcome it must have: a sound result, a refused
+// document with its message, or a false result with its reason. Every file of
+// each corpus folder must be listed here, so a new bad input comes with its
+// expected outcome.
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <fstream>
+#include <iterator>
+#include <set>
+#include <string>
+#include <vector>
+
+#include "tests/fuzz/FuzzChecks.h"
+
+namespace fuzz {
+namespace {
+
+using namespace std::string_literals;
+
+const std::filesystem::path kCorpus = TOLVIK_FUZZ_CORPUS;
+
+std::vector<std::uint8_t> ReadCorpusFile(const std::string& folder, const std::string& name) {
+    std::ifstream in(kCorpus / folder / name, std::ios::binary);
+    EXPECT_TRUE(in.good()) << folder << "/" << name;
+    return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
+}
+
+// The files of a corpus folder that no table row names.
+template <typename Row>
+std::set<std::string> Unlisted(const std::string& folder, const std::vector<Row>& rows) {
+    std::set<std::string> names;
+    for (const auto& entry : std::filesystem::directory_iterator(kCorpus / folder))
+        names.insert(entry.path().filename().string());
+    for (const Row& row : rows) names.erase(row.file);
+    return names;
+}
+
+const std::string kRecordMissing = "Install document: there is no \"regrecord=\" line naming the uninstall record.";
+const std::string kSixFields =
+    ": a payload line needs six fields: key, file name, folder, start menu, desktop, shortcut name.";
+
+struct DocumentRow {
+    std::string file;
+    std::string reason;  // empty: a sound document
+    std::size_t entries;
+    std::uint32_t kilobytes;
+    std::string destination;
+};
+
+const std::vector<DocumentRow> kDocuments = {
+    {"shipped.idoc", "", 2, 1, "C:\\Program Files\\Tolvik\\Pellumar"},
+    {"empty.idoc", kRecordMissing, 0, 0, "C:\\Program Files\\"},
+    {"comments-only.idoc", kRecordMissing, 0, 0, "C:\\Program Files\\"},
+    {"no-groupname.idoc", "Install document: there is no \"groupname=\" line naming the program group.", 1, 0,
+     "C:\\Program Files\\"},
+    {"short-payload-line.idoc", "Install document, line 3" + kSixFields, 0, 0, "C:\\Program Files\\"},
+    {"blank-shortcut-name.idoc", "Install document, line 3" + kSixFields, 0, 0, "C:\\Program Files\\"},
+    {"unknown-folder-word.idoc", "Install document, line 3: \"PIT\" is not a folder (pit, pf, ps or wn).", 0, 0,
+     "C:\\Program Files\\"},
+    {"file-name-leaves-folder.idoc",
+     "Install document, line 3: the file name \"..\\..\\Windows\\evil.exe\" must stay inside its folder.", 0, 0,
+     "C:\\Program Files\\"},
+    {"absolute-file-name.idoc", "Install document, line 3: the file name \"C:\\evil.exe\" must stay inside its folder.",
+     0, 0, "C:\\Program Files\\"},
+    {"shortcut-name-with-slash.idoc", "Install document, line 3: the shortcut name \"a/b\" must not hold \\, / or :.",
+     0, 0, "C:\\Program Files\\"},
+    {"record-name-with-backslash-end.idoc",
+     "Install document, line 1: the uninstall record name \"Pellumar\\\" cannot be used as a registry key.", 0, 0,
+     "C:\\Program Files\\"},
+    {"group-leaves-folder.idoc", "Install document, line 2: the program group \"..\\Startup\" must be a folder name.",
+     0, 0, "C:\\Program Files\\"},
+    {"missing-payload-node.idoc", "Install document, line 4: the data \"Data.lost?\" could not be read.", 1, 0,
+     "C:\\Program Files\\"},
+    {"cr-only-line-ends.idoc", "", 1, 0, ""},
+    {"commas-and-blanks.idoc", "Install document, line 3: \"P.exe\" is not a folder (pit, pf, ps or wn).", 0, 0,
+     "C:\\Program Files\\"},
+    {"zero-bytes.idoc", "Install document, line 4: the file name \"F\0\" must stay inside its folder."s, 0, 0,
+     "C:\\Program Files\\"},
+    {"high-bytes.idoc", "", 1, 0, "C:\\Program Files\\"},
+};
+
+TEST(FuzzCorpus, InstallDocuments) {
+    for (const DocumentRow& row : kDocuments) {
+        SCOPED_TRACE(row.file);
+        const auto bytes = ReadCorpusFile("install_document", row.file);
+        const DocumentOutcome outcome = CheckInstallDocument(bytes.data(), bytes.size());
+        EXPECT_EQ(outcome.broken, "");
+        EXPECT_EQ(outcome.damaged, !row.reason.empty());
+        EXPECT_EQ(outcome.reason, row.reason);
+        if (!row.reason.empty()) EXPECT_EQ(outcome.messages, std::vector<std::string>{row.reason});
+        EXPECT_EQ(outcome.entries, row.entries);
+        EXPECT_EQ(outcome.requiredKilobytes, row.kilobytes);
+        EXPECT_EQ(outcome.defaultDestination, row.destination);
+    }
+    EXPECT_EQ(Unlisted("install_document", kDocuments), std::set<std::string>{});
+}
+
+struct ImageRow {
+    std::string file;
+    bool loaded;
+    int width;
+    int height;
+    bool hasAlpha;
+};
+
+const std::vector<ImageRow> kImages = {
+    {"valid-24bit.dib", true, 5, 3, false},
+    {"valid-32bit.dib", true, 3, 2, true},
+    {"valid-format1.dib", true, 2, 2, false},
+    {"small-font.dib", true, 10, 10, false},
+    {"font-sized.dib", true, 504, 13, false},
+    {"header-only.dib", false, 0, 0, false},
+    {"short-header.dib", false, 0, 0, false},
+    {"wrong-tag.dib", false, 0, 0, false},
+    {"zero-width.dib", false, 0, 0, false},
+    {"negative-height.dib", false, 0, 0, false},
+    {"rows-missing.dib", false, 0, 0, false},
+    {"rows-without-padding.dib", false, 0, 0, false},
+    {"huge-size.dib", false, 0, 0, false},
+    {"stride-overflow.dib", false, 0, 0, false},
+};
+
+TEST(FuzzCorpus, ImageRecords) {
+    for (const ImageRow& row : kImages) {
+        SCOPED_TRACE(row.file);
+        const auto bytes = ReadCorpusFile("image_record", row.file);
+        const ImageRecordOutcome outcome = CheckImageRecord(bytes.data(), bytes.size());
+        EXPECT_EQ(outcome.broken, "");
+        EXPECT_EQ(outcome.loaded, row.loaded);
+        EXPECT_EQ(outcome.status, row.loaded ? "Ok" : "Incorrect function call...");
+        EXPECT_EQ(outcome.width, row.width);
+        EXPECT_EQ(outcome.height, row.height);
+        EXPECT_EQ(outcome.hasAlpha, row.hasAlpha);
+    }
+    EXPECT_EQ(Unlisted("image_record", kImages), std::set<std::string>{});
+}
+
+#ifdef TKDS_HAVE_PNG
+struct PngRow {
+    std::string file;
+    std::string error;  // empty: read, with this size
+    std::uint32_t width;
+    std::uint32_t height;
+};
+
+const std::vector<PngRow> kPngs = {
+    {"valid-rgba.png", "", 3, 2},
+    {"valid-rgb.png", "", 4, 3},
+    {"valid-gray16.png", "", 2, 2},
+    {"valid-gray1bit.png", "", 9, 2},
+    {"valid-palette-trns.png", "", 4, 1},
+    {"valid-interlaced.png", "", 5, 5},
+    {"not-a-png.png", "not a PNG file", 0, 0},
+    {"truncated-signature.png", "not a PNG file", 0, 0},
+    {"signature-only.png", "Read Error", 0, 0},
+    {"bad-ihdr-crc.png", "IHDR: CRC error", 0, 0},
+    {"zero-width.png", "Invalid IHDR data", 0, 0},
+    {"bad-color-type.png", "Invalid IHDR data", 0, 0},
+    {"bad-bit-depth.png", "Invalid IHDR data", 0, 0},
+    {"ends-after-ihdr.png", "Read Error", 0, 0},
+    {"idat-too-short.png", "Not enough image data", 0, 0},
+    {"idat-not-zlib.png", "IDAT: incorrect header check", 0, 0},
+    {"palette-index-out-of-range.png", "", 2, 1},
+    {"palette-missing.png", "IDAT: Missing PLTE before IDAT", 0, 0},
+    {"huge-claimed-size.png", "picture too large (60000 x 60000)", 0, 0},
+    {"wide-claimed-size.png", "the file is too short for a 65535 x 4000 picture", 0, 0},
+    {"no-iend.png", "Read Error", 0, 0},
+};
+
+TEST(FuzzCorpus, PngNodes) {
+    for (const PngRow& row : kPngs) {
+        SCOPED_TRACE(row.file);
+        const auto bytes = ReadCorpusFile("png_node", row.file);
+        const PngOutcome outcome = CheckPngNode(bytes.data(), bytes.size());
+        EXPECT_EQ(outcome.broken, "");
+        EXPECT_EQ(outcome.read, row.error.empty());
+        EXPECT_EQ(outcome.error, row.error);
+        EXPECT_EQ(outcome.width, row.width);
+        EXPECT_EQ(outcome.height, row.height);
+    }
+    EXPECT_EQ(Unlisted("png_node", kPngs), std::set<std::string>{});
+}
+#endif
+
+}  // namespace
+}  // namespace fuzz
