@@ -5,10 +5,11 @@ namespace framework {
 void ShowDefaultMessage(std::string_view text, MessageIcon icon);  // per platform
 
 namespace {
-MessageSink& CurrentSink() {
-    static MessageSink sink;
-    return sink;
-}
+// At namespace scope: a function-local static would need a thread-safe guard,
+// which links the runtime's thread library into every Windows program.
+// Nothing shows a message during static initialisation.
+MessageSink currentSink;
+MessageSink& CurrentSink() { return currentSink; }
 }  // namespace
 
 void SetMessageSink(MessageSink sink) { CurrentSink() = std::move(sink); }

@@ -1,6 +1,5 @@
 #include "install/InstallDate.h"
 
-#include <cstdio>
 
 namespace install {
 
@@ -29,10 +28,16 @@ int DayOfWeek(int year, int month, int day) {
 
 std::string FormatInstallDate(int year, int month, int day) {
     if (year < 1 || year > 99999 || month < 1 || month > 12 || day < 1 || day > DaysInMonth(year, month)) return {};
-    char text[64];
-    const int length = std::snprintf(text, sizeof text, "%s, %s %02d, %d", kDayNames[DayOfWeek(year, month, day)],
-                                     kMonthNames[month - 1], day, year);
-    return length > 0 ? std::string(text, static_cast<std::size_t>(length)) : std::string();
+    // Put together by hand: printf's formatter would add some 30 KB to the setup program.
+    std::string text = kDayNames[DayOfWeek(year, month, day)];
+    text += ", ";
+    text += kMonthNames[month - 1];
+    text += ' ';
+    text += static_cast<char>('0' + day / 10);
+    text += static_cast<char>('0' + day % 10);
+    text += ", ";
+    text += std::to_string(year);
+    return text;
 }
 
 }  // namespace install
