@@ -1,0 +1,157 @@
+#!/usr/bin/env bash
+# Measures the setup program side by side with a conventional installer of the
+# same payload, all figures taken in this one run, and prints them as a table
+# of ratios (also saved to out/measure/report.txt):
+#   - size: the 32-bit setup.exe against its own container (the stub's overhead)
+#     and against NSIS installers of the same files (zlib, and solid LZMA);
+#   - start-up under Wine (64-bit builds): process start to the main window shown,
+#     painted and idle, median of several runs, against NSIS's first page;
+#   - memory: the setup's peak working set after start-up, less that of an empty
+#     window program, against the decoded payload plus the container;
+#   - the benchmarks of the container reader and the skin's pixel work.
+# Not part of the test command: figures depend on the machine and its load.
+#
+# Usage: scripts/measure.sh [--runs N] [--no-build]
+#                           [--native DIR --win64 DIR --win32 DIR]
+# By default it builds with the native preset (build/native, which drives
+# build/native/win64 and build/native/win32).
+set -euo pipefail
+cd "$(dirname "$0")/.."
+root=$(pwd)
+
+runs=7
+build=yes
+native="$root/build/native"
+win64=""
+win32=""
+while [ $# -gt 0 ]; do
+  case "$1" in
+    --runs) runs=$2; shift 2 ;;
+    --no-build) build=no; shift ;;
+    --native) native=$(realpath "$2"); shift 2 ;;
+    --win64) win64=$(realpath "$2"); shift 2 ;;
+    --win32) win32=$(realpath "$2"); shift 2 ;;
+    *) echo "usage: $0 [--runs N] [--no-build] [--native DIR --win64 DIR --win32 DIR]" >&2; exit 2 ;;
+  esac
+done
+win64=${win64:-$native/win64}
+win32=${win32:-$native/win32}
+
+if [ "$build" = yes ]; then
+  bash scripts/install-deps.sh
+  if [ "$native" = "$root/build/native" ] && [ "$win64" = "$native/win64" ] && [ "$win32" = "$native/win32" ]; then
+    cmake --preset native
+    cmake --build --preset native
+  else
+    cmake --build "$native" --target tkds bench_storage bench_imaging
+    cmake --build "$win64" --target setup startup_meter
+    cmake --build "$win32" --target setup
+  fi
+fi
+
+tkds="$native/tools/tkds/tkds"
+out="$root/out/measure"
+rm -rf "$out"
+mkdir -p "$out"
+raw="$out/raw.txt"
+: >"$raw"
+record() { echo "$1=$2" >>"$raw"; }
+size_of() { stat -c %s "$1"; }
+
+# The payload that both installers carry, and the decoded sizes of the container's nodes.
+payload_dir() {  # payload_dir BUILD_DIR DEST
+  mkdir -p "$2"
+  cp "$1/demo/Pellumar.exe" "$1/uninstaller/TKUNTOOL.EXE" "$2/"
+  cp "$root/resources/content/License.txt" "$2/"
+}
+decoded_payload() {  # the payload setup.exe holds from start-up on: every "Data." binary
+  "$tkds" list --json "$1" | python3 -c '
+import json, sys
+print(sum(n["decodedSize"] for n in json.load(sys.stdin) if n["path"].startswith("Data.") and n["type"] == "Binary"))'
+}
+decoded_at_start() {  # everything setup.exe decodes while its window starts (each of 4 buttons reads its strip)
+  "$tkds" list --json "$1" | python3 -c '
+import json, sys
+times = {"Backgrounds.1": 1, "Digits": 1, "Font": 1, "Data.idoc": 1, "Controls.MaskedButtons.PushButton.RGBA": 4}
+print(sum(n["decodedSize"] * times.get(n["path"], 1 if n["path"].startswith("Data.") else 0)
+          for n in json.load(sys.stdin)))'
+}
+
+echo "== Sizes (32-bit release)"
+payload_dir "$win32" "$out/payload32"
+makensis -V1 -DPAYLOAD="$out/payload32" -DOUTFILE="$out/nsis32-zlib.exe" scripts/measure/peer-installer.nsi
+makensis -V1 -DPAYLOAD="$out/payload32" -DOUTFILE="$out/nsis32-lzma.exe" -DSOLID_LZMA scripts/measure/peer-installer.nsi
+record setup32 "$(size_of "$win32/app/setup.exe")"
+record container32 "$(size_of "$win32/resources/setup-container.tkds")"
+record nsis32_zlib "$(size_of "$out/nsis32-zlib.exe")"
+record nsis32_lzma "$(size_of "$out/nsis32-lzma.exe")"
+record nsis32_stub "$(size_of /usr/share/nsis/Stubs/zlib-x86-ansi)"
+record payload32_files "$(cat "$out"/payload32/* | wc -c)"
+
+echo "== Start-up and memory under Wine (64-bit)"
+payload_dir "$win64" "$out/payload64"
+makensis -V1 -DPAYLOAD="$out/payload64" -DOUTFILE="$out/nsis64-zlib.exe" -DTARGET=amd64-unicode \
+  scripts/measure/peer-installer.nsi
+record setup64 "$(size_of "$win64/app/setup.exe")"
+record container64 "$(size_of "$win64/resources/setup-container.tkds")"
+record payload64_decoded "$(decoded_payload "$win64/resources/setup-container.tkds")"
+record decoded64_at_start "$(decoded_at_start "$win64/resources/setup-container.tkds")"
+
+source tests/wine/wine-env.sh
+wine_env_start
+trap wine_env_stop EXIT
+meter="$win64/tests/bench/startup_meter.exe"
+# NSIS titles its window after the page it shows.
+nsis_title="Tolvik Pellumar 1.0 Setup: Installation Folder"
+cp "$win64/app/setup.exe" "$out/nsis64-zlib.exe" "$WINE_ENV_DIR/"
+measure() {  # measure NAME TITLE PROGRAM [ARGS]: one run, its figures recorded under NAME
+  local name=$1 line
+  shift
+  line=$("$WINE64" "$meter" "$@" | tr -d '\r')
+  echo "  $name: $line"
+  [ -n "$line" ] && echo "$name $line" >>"$out/startup.txt"
+}
+: >"$out/startup.txt"
+# The first start of each program in a fresh prefix fills caches; it is not counted.
+measure warmup "Tolvik Setup" "$WINE_ENV_DIR/setup.exe" >/dev/null
+measure warmup "$nsis_title" "$WINE_ENV_DIR/nsis64-zlib.exe" >/dev/null
+measure warmup "Empty window" "$meter" --idle-window "Empty window" >/dev/null
+for run in $(seq 1 "$runs"); do
+  measure setup "Tolvik Setup" "$WINE_ENV_DIR/setup.exe"
+  measure nsis "$nsis_title" "$WINE_ENV_DIR/nsis64-zlib.exe"
+  measure baseline "Empty window" "$meter" --idle-window "Empty window"
+done
+# Memory as Linux sees the process (Wine reports no private memory for another
+# process): peak and resident set, and the anonymous part of it, which holds
+# every heap block and would hold a copy of the container. The process that
+# "wine64 PROGRAM" starts is the Windows program itself.
+probe_exe="$win64/tests/e2e/probe.exe"
+: >"$out/memory.txt"
+memory() {  # memory NAME TITLE PROGRAM [ARGS]
+  local name=$1 title=$2 pid
+  shift 2
+  "$WINE64" "$@" &
+  pid=$!
+  "$WINE64" "$probe_exe" wait "$title" 60 >/dev/null
+  sleep 2
+  echo "$name $(awk '$1 ~ /^(VmHWM|VmRSS|RssAnon):$/ { sub(":", "", $1); printf "%s=%d ", $1, $2 * 1024 }' "/proc/$pid/status")" |
+    tee -a "$out/memory.txt"
+  kill "$pid"
+  wait "$pid" 2>/dev/null || true
+}
+for run in 1 2 3; do
+  memory setup "Tolvik Setup" "$WINE_ENV_DIR/setup.exe"
+  memory nsis "$nsis_title" "$WINE_ENV_DIR/nsis64-zlib.exe"
+  memory baseline "Empty window" "$meter" --idle-window "Empty window"
+done
+wine_env_stop
+trap - EXIT
+
+echo "== Benchmarks"
+"$native/tests/bench/bench_storage" --benchmark_min_time=0.2 --benchmark_out="$out/bench_storage.json" \
+  --benchmark_out_format=json >"$out/bench_storage.txt"
+"$native/tests/imaging/bench_imaging" --benchmark_min_time=0.2 --benchmark_out="$out/bench_imaging.json" \
+  --benchmark_out_format=json >"$out/bench_imaging.txt"
+
+echo
+python3 scripts/measure/report.py "$out" | tee "$out/report.txt"

@@ -1,0 +1,175 @@
+#!/usr/bin/env python3
+"""Prints scripts/measure.sh's table from the figures it collected in OUT_DIR:
+raw.txt (sizes), startup.txt (one line per start under Wine), memory.txt (the
+/proc figures of one start per line) and the two benchmark programs' JSON output. Every figure stands beside its reference and
+the ratio of the two."""
+import json
+import statistics
+import sys
+from pathlib import Path
+
+UNITS = {"ns": 1e-9, "us": 1e-6, "ms": 1e-3, "s": 1.0}
+
+
+def read_raw(folder):
+    values = {}
+    for line in (folder / "raw.txt").read_text().splitlines():
+        key, _, value = line.partition("=")
+        values[key] = int(value)
+    return values
+
+
+def read_runs(path):
+    """name -> {field: [values of every counted run]} from lines "NAME key=value ..." """
+    runs = {}
+    for line in path.read_text().splitlines():
+        name, *fields = line.split()
+        if name == "warmup":
+            continue
+        entry = runs.setdefault(name, {})
+        for field in fields:
+            key, _, value = field.partition("=")
+            entry.setdefault(key, []).append(float(value))
+    return runs
+
+
+def read_bench(path):
+    """benchmark name -> its JSON record, with 'seconds' (CPU time per iteration) added"""
+    if not path.exists():
+        return {}
+    records = {}
+    for b in json.loads(path.read_text())["benchmarks"]:
+        b["seconds"] = b["cpu_time"] * UNITS[b["time_unit"]]
+        records[b["name"]] = b
+    return records
+
+
+def kb(n):
+    return f"{n / 1024:,.1f} KB"
+
+
+def mb(n):
+    return f"{n / 1048576:,.1f} MB"
+
+
+def ms(x):
+    return f"{x:,.0f} ms"
+
+
+def ratio(a, b):
+    return f"{a / b:.2f}" if b else "-"
+
+
+class Table:
+    def __init__(self):
+        self.rows = []
+
+    def section(self, title):
+        self.rows.append((title,))
+
+    def row(self, what, measured, reference, ratio_text, note=""):
+        self.rows.append((what, measured, reference, ratio_text, note))
+
+    def print(self):
+        head = ("figure", "measured", "reference", "ratio", "")
+        data = [r for r in self.rows if len(r) > 1]
+        widths = [max(len(r[i]) for r in data + [head]) for i in range(4)]
+        line = lambda r: "  ".join(c.ljust(widths[i]) if i == 0 else c.rjust(widths[i]) for i, c in enumerate(r[:4]))
+        print(line(head))
+        for r in self.rows:
+            if len(r) == 1:
+                print(f"\n{r[0]}")
+            else:
+                print(line(r) + (f"  {r[4]}" if r[4] else ""))
+
+
+def main():
+    folder = Path(sys.argv[1])
+    raw = read_raw(folder)
+    starts = read_runs(folder / "startup.txt")
+    memory = read_runs(folder / "memory.txt")
+    storage = read_bench(folder / "bench_storage.json")
+    imaging = read_bench(folder / "bench_imaging.json")
+    t = Table()
+
+    t.section("Size (32-bit release setup.exe)")
+    setup, container = raw["setup32"], raw["container32"]
+    stub = setup - container
+    t.row("setup.exe / its container", kb(setup), kb(container), ratio(setup, container),
+          f"stub overhead {kb(stub)}")
+    t.row("stub overhead / NSIS zlib stub", kb(stub), kb(raw["nsis32_stub"]), ratio(stub, raw["nsis32_stub"]),
+          "Debian's NSIS stub (x86-ansi)")
+    t.row("setup.exe / NSIS installer, zlib", kb(setup), kb(raw["nsis32_zlib"]), ratio(setup, raw["nsis32_zlib"]),
+          "same payload files, shortcuts, uninstall entry")
+    t.row("setup.exe / NSIS installer, solid LZMA", kb(setup), kb(raw["nsis32_lzma"]),
+          ratio(setup, raw["nsis32_lzma"]))
+    t.row("container / payload files", kb(container), kb(raw["payload32_files"]),
+          ratio(container, raw["payload32_files"]), "the container also holds the skin")
+
+    t.section("Start-up under Wine (64-bit), median of %d runs" % len(starts.get("setup", {}).get("ready_ms", [])))
+    med = lambda name, key: statistics.median(starts[name][key]) if name in starts else 0.0
+    setup_ready, nsis_ready, base_ready = med("setup", "ready_ms"), med("nsis", "ready_ms"), med("baseline", "ready_ms")
+    t.row("setup.exe: start to window shown", ms(med("setup", "window_ms")), "", "")
+    t.row("setup.exe: start to painted and idle / NSIS first page", ms(setup_ready), ms(nsis_ready),
+          ratio(setup_ready, nsis_ready), "NSIS amd64-unicode, zlib")
+    t.row("setup.exe / an empty window program", ms(setup_ready), ms(base_ready), ratio(setup_ready, base_ready),
+          "Wine's own cost of starting a GUI process")
+    t.row("own start-up work (less the empty window) / NSIS's", ms(setup_ready - base_ready),
+          ms(nsis_ready - base_ready), ratio(setup_ready - base_ready, nsis_ready - base_ready))
+
+    t.section("Memory under Wine (64-bit), after start-up, median")
+    payload, container64 = raw["payload64_decoded"], raw["container64"]
+    reference = payload + container64
+    mem = lambda name, key: statistics.median(memory[name][key]) if name in memory else 0.0
+    peak, base_peak = med("setup", "peak_working_set"), med("baseline", "peak_working_set")
+    anon, base_anon = mem("setup", "RssAnon"), mem("baseline", "RssAnon")
+    t.row("setup.exe peak working set / empty window program", mb(peak), mb(base_peak), ratio(peak, base_peak),
+          "GetProcessMemoryInfo")
+    t.row("setup.exe's own peak working set / payload + container", kb(peak - base_peak), kb(reference),
+          ratio(peak - base_peak, reference), f"payload {kb(payload)} decoded, container {kb(container64)}")
+    t.row("setup.exe's own anonymous memory / payload + container", kb(anon - base_anon), kb(reference),
+          ratio(anon - base_anon, reference), "heap and pictures; a copy of the container would add its size")
+    # The window's two off-screen buffers: 452 x 207 pixels, 24-bit rows of 1,356 bytes.
+    held = raw["decoded64_at_start"] + 2 * 1356 * 207
+    t.row("setup.exe's own anonymous memory / decoded at start + window buffers", kb(anon - base_anon), kb(held),
+          ratio(anon - base_anon, held), "skin, document and payload decoded, two 452 x 207 buffers")
+    nsis_peak, nsis_anon = mem("nsis", "VmHWM"), mem("nsis", "RssAnon")
+    t.row("setup.exe peak working set / NSIS installer's", mb(mem("setup", "VmHWM")), mb(nsis_peak),
+          ratio(mem("setup", "VmHWM"), nsis_peak), "whole processes, Wine's libraries included")
+    t.row("setup.exe anonymous memory / NSIS installer's", mb(anon), mb(nsis_anon), ratio(anon, nsis_anon))
+
+    if storage:
+        t.section("Container reader (bench_storage, CPU time)")
+        decode, zlib = storage["GetBinaryCompressed"]["seconds"], storage["ZlibUncompressDirect"]["seconds"]
+        t.row("GetBinary of a 700 KB compressed node / zlib uncompress alone", f"{decode * 1e6:,.0f} us",
+              f"{zlib * 1e6:,.0f} us", ratio(decode, zlib))
+        per10 = storage["OpenAndIndex/10"]["per_node"]
+        for n in (10, 1000, 100000):
+            per = storage[f"OpenAndIndex/{n}"]["per_node"]
+            t.row(f"open and index, per node, {n:,} nodes / 10 nodes", f"{per * 1e9:,.0f} ns",
+                  f"{per10 * 1e9:,.0f} ns", ratio(per, per10))
+        seg1 = storage["ResolvePath/1"]["per_segment"]
+        for d in (1, 4, 16):
+            per = storage[f"ResolvePath/{d}"]["per_segment"]
+            t.row(f"path lookup, per segment, depth {d} / depth 1", f"{per * 1e9:,.0f} ns", f"{seg1 * 1e9:,.0f} ns",
+                  ratio(per, seg1))
+
+    if imaging:
+        t.section("Skin pixel work (bench_imaging, CPU time)")
+        compose, copy = imaging["FullCompose"]["seconds"], imaging["PlainCopyOfTheWindow"]["seconds"]
+        t.row("full compose, four overlays / plain copy of the window", f"{compose * 1e6:,.1f} us",
+              f"{copy * 1e6:,.1f} us", ratio(compose, copy))
+        memcpy_time = imaging["MemcpyOfThePixels"]["seconds"]
+        pixels = 452 * 207
+        for mix, what in ((0, "runs of opaque/clear/blended"), (1, "every pixel blended"), (2, "random per pixel")):
+            blend = imaging[f"BlendOverlayPixels/mix:{mix}"]["seconds"]
+            t.row(f"overlay blend, {what} / memcpy", f"{pixels / blend / 1e6:,.0f} Mpx/s",
+                  f"{pixels / memcpy_time / 1e6:,.0f} Mpx/s", ratio(blend, memcpy_time), "time ratio")
+        tick = imaging["TickerTick"]["seconds"]
+        t.row("ticker tick / its 20 ms period", f"{tick * 1e6:,.2f} us", "20,000 us", f"{tick / 0.020:.5f}")
+
+    t.print()
+
+
+if __name__ == "__main__":
+    main()
