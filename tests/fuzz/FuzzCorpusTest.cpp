@@ -167,6 +167,8 @@ const std::vector<PngRow> kPngs = {
     {"huge-claimed-size.png", "picture too large (60000 x 60000)", 0, 0},
     {"wide-claimed-size.png", "the file is too short for a 65535 x 4000 picture", 0, 0},
     {"no-iend.png", "Read Error", 0, 0},
+    // Found by the fuzzer: a text chunk whose length claims 1.6 GB, in a 107-byte file.
+    {"huge-text-chunk.png", "Read Error", 0, 0},
 };
 
 TEST(FuzzCorpus, PngNodes) {

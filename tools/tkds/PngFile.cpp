@@ -23,6 +23,9 @@ constexpr std::uint64_t kMaxPixels = std::uint64_t{1} << 28;
 // its rows divided by it cannot hold them: such a header is refused before its
 // buffer is made (a few bytes could otherwise claim a gigabyte).
 constexpr std::uint64_t kMaxDeflateRatio = 1032;
+// No chunk but the image data may be larger: libpng would otherwise allocate
+// whatever a text or profile chunk's length field claims, up to 2 GB.
+constexpr png_alloc_size_t kMaxChunkBytes = 8 << 20;
 
 struct FileCloser {
     void operator()(std::FILE* f) const noexcept { std::fclose(f); }
@@ -131,6 +134,7 @@ bool ReadPng(const std::string& path, RgbaImage& image, std::string& error) {
         return false;
     }
     png_set_sig_bytes(s.png, sizeof signature);
+    png_set_chunk_malloc_max(s.png, kMaxChunkBytes);
 
     png_uint_32 width = 0;
     png_uint_32 height = 0;
