@@ -23,9 +23,13 @@ constexpr std::uint64_t kMaxPixels = std::uint64_t{1} << 28;
 // its rows divided by it cannot hold them: such a header is refused before its
 // buffer is made (a few bytes could otherwise claim a gigabyte).
 constexpr std::uint64_t kMaxDeflateRatio = 1032;
-// No chunk but the image data may be larger: libpng would otherwise allocate
-// whatever a text or profile chunk's length field claims, up to 2 GB.
+// No chunk but the image data may be larger than this.
 constexpr png_alloc_size_t kMaxChunkBytes = 8 << 20;
+// Chunks the conversion never uses (text, colour profile, other metadata) are
+// skipped unread: libpng would otherwise allocate whatever such a chunk's length
+// field claims, up to 2 GB, before finding that the file ends long before.
+constexpr png_byte kSkippedChunks[] = "tEXt\0zTXt\0iTXt\0iCCP\0sPLT\0pCAL\0sCAL\0eXIf\0tIME";
+constexpr int kSkippedChunkCount = 9;
 
 struct FileCloser {
     void operator()(std::FILE* f) const noexcept { std::fclose(f); }
@@ -135,6 +139,7 @@ bool ReadPng(const std::string& path, RgbaImage& image, std::string& error) {
     }
     png_set_sig_bytes(s.png, sizeof signature);
     png_set_chunk_malloc_max(s.png, kMaxChunkBytes);
+    png_set_keep_unknown_chunks(s.png, PNG_HANDLE_CHUNK_NEVER, kSkippedChunks, kSkippedChunkCount);
 
     png_uint_32 width = 0;
     png_uint_32 height = 0;
