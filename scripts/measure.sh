@@ -49,6 +49,14 @@ if [ "$build" = yes ]; then
   fi
 fi
 
+# A build tree keeps the compiler it was first configured with; the release
+# build's toolchain file may name another since (see cmake/mingw-w64-i686.cmake).
+wanted=$(sed -n 's/^set(CMAKE_CXX_COMPILER \(.*\))$/\1/p' cmake/mingw-w64-i686.cmake)
+if ! grep -qs "$wanted" "$win32"/CMakeFiles/*/CMakeCXXCompiler.cmake; then
+  echo "note: $win32 was configured with another compiler than $wanted;" \
+       "delete that folder and build again to measure the current release build" >&2
+fi
+
 tkds="$native/tools/tkds/tkds"
 out="$root/out/measure"
 rm -rf "$out"
