@@ -44,7 +44,7 @@ if [ "$build" = yes ]; then
     cmake --build --preset native
   else
     cmake --build "$native" --target tkds bench_storage bench_imaging
-    cmake --build "$win64" --target setup startup_meter
+    cmake --build "$win64" --target setup startup_meter wine_probe
     cmake --build "$win32" --target setup
   fi
 fi
