@@ -203,6 +203,11 @@ const std::vector<PeRow> kPes = {
     {"too-many-sections.exe", "the PE header declares 200 sections (1 to 96 are valid)", 0},
     {"tree-loop.exe", "a resource directory is reached twice (a loop or a shared subtree)", 0},
     {"tree-two-levels.exe", "the resource tree is not three levels deep (at a name entry)", 0},
+    // Found by the fuzzer: a section name's raw bytes (a line break) went into the one-line reason.
+    // Found by the fuzzer: an empty debug directory outside every section made each rewrite
+    // add another resource section instead of rewriting its own.
+    {"empty-debug-directory.exe", "", 0},
+    {"section-name-with-line-break.exe", "section 1 (\"e.???$\")'s data overlaps the headers or the section before it", 0},
 };
 
 TEST(FuzzCorpus, PeResources) {

@@ -52,7 +52,9 @@ bool ReadSections(std::span<const std::uint8_t> file, PeHeaders& pe, std::uint16
         s.rawSize = LoadLE32(p + 16);
         s.rawOffset = LoadLE32(p + 20);
         s.characteristics = LoadLE32(p + 36);
-        const std::string which = "section " + std::to_string(i + 1) + " (\"" + s.name + "\")";
+        std::string shown = s.name;  // the name as the message shows it: any bytes may stand there
+        for (char& c : shown) c = c >= 0x20 && c < 0x7F ? c : '?';
+        const std::string which = "section " + std::to_string(i + 1) + " (\"" + shown + "\")";
         if (s.virtualAddress % pe.sectionAlignment != 0 || s.virtualAddress < nextAddress)
             return Fail(error, which + " is not aligned or overlaps the one before it");
         if (s.Extent() == 0) return Fail(error, which + " is empty");
@@ -151,6 +153,9 @@ bool ReadPeHeaders(std::span<const std::uint8_t> file, PeHeaders& pe, std::strin
     if (sizeOfImage != imageSize)
         return Fail(error, "SizeOfImage " + Hex(sizeOfImage) + " does not match the sections (" + Hex(imageSize) + ")");
 
+    const DataDirectory debug = pe.Directory(kDebugDirectory);
+    if (debug.size != 0 && !pe.BytesAt(file, debug.rva, debug.size))
+        return Fail(error, "the debug directory lies outside the file's sections");
     if (pe.Directory(kSecurityDirectory).size != 0)
         return Fail(error, "the file is signed; a signature does not survive new resources: sign after make, never before");
     if (file.size() > pe.imageEnd)

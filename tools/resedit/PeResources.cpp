@@ -59,16 +59,16 @@ bool OnlyRelocations(std::span<const std::uint8_t> file, const PeHeaders& pe, co
 }
 
 // True when no debug directory entry keeps its data in the file at or after `from`,
-// which a rewrite in place would move.
+// which a rewrite in place would move. (ReadPeHeaders made sure the entries can be read.)
 bool DebugDataBefore(std::span<const std::uint8_t> file, const PeHeaders& pe, std::uint32_t from) {
     const DataDirectory debug = pe.Directory(kDebugDirectory);
-    if (debug.rva == 0 && debug.size == 0) return true;
+    if (debug.size == 0) return true;
     const std::uint8_t* entries = pe.BytesAt(file, debug.rva, debug.size);
-    if (!entries) return false;
     for (std::size_t at = 0; at + kDebugEntrySize <= debug.size; at += kDebugEntrySize) {
         const std::uint32_t size = LoadLE32(entries + at + 16);
         const std::uint32_t pointer = LoadLE32(entries + at + 24);
-        if (size != 0 && pointer + std::uint64_t{size} > from) return false;
+        // Data beyond the file's end is not data of this file; nothing there moves.
+        if (size != 0 && pointer < file.size() && pointer + std::uint64_t{size} > from) return false;
     }
     return true;
 }
