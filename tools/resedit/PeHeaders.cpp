@@ -122,10 +122,11 @@ bool ReadPeHeaders(std::span<const std::uint8_t> file, PeHeaders& pe, std::strin
     const std::size_t fixed = pe.pe32Plus ? kOptionalFixedPe32Plus : kOptionalFixedPe32;
     if (optionalSize < fixed) return Fail(error, "the optional header is too short");
     pe.directoryCount = LoadLE32(opt + fixed - 4);
-    if (pe.directoryCount > kMaxDirectories || pe.directoryCount <= kDebugDirectory ||
-        fixed + std::size_t{pe.directoryCount} * 8 > optionalSize)
-        return Fail(error, "the optional header's data directory count " + std::to_string(pe.directoryCount) +
-                               " does not fit it");
+    if (pe.directoryCount > kMaxDirectories || pe.directoryCount <= kDebugDirectory)
+        return Fail(error, "the optional header declares " + std::to_string(pe.directoryCount) +
+                               " data directories (7 to 16 are supported)");
+    if (fixed + std::size_t{pe.directoryCount} * 8 > optionalSize)
+        return Fail(error, "the data directories do not fit in the optional header");
     pe.dataDirectoriesAt = pe.optionalAt + fixed;
     for (std::uint32_t i = 0; i < pe.directoryCount; ++i) {
         const std::uint8_t* d = file.data() + pe.dataDirectoriesAt + i * 8;
