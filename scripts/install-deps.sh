@@ -12,7 +12,7 @@ packages=(
   googletest libgtest-dev libgmock-dev libbenchmark-dev
   wine wine64 xvfb xdotool x11-utils imagemagick liblnk-utils
   nsis
-  python3
+  python3 python3-pefile icoutils
 )
 
 missing=()
