@@ -34,10 +34,15 @@ struct Placement {
     std::optional<std::size_t> moved;      // the relocation section moved behind it
 };
 
-bool AnyOtherDirectoryIn(const PeHeaders& pe, std::size_t except, const SectionHeader& s) {
-    for (std::size_t i = 0; i < pe.directories.size(); ++i)
-        if (i != except && pe.directories[i].rva != 0 && s.Holds(pe.directories[i].rva)) return true;
-    return pe.entryPoint != 0 && s.Holds(pe.entryPoint);
+// True when a data directory other than the resources and the relocations, or the entry
+// point, lies at or above rva: something there that a rewrite in place would move.
+// (ReadPeHeaders made sure that every directory and the entry point lie in a section.)
+bool CodeRefersAtOrAbove(const PeHeaders& pe, std::uint32_t rva) {
+    for (std::size_t i = 0; i < pe.directories.size(); ++i) {
+        if (i == kResourceDirectory || i == kBaseRelocationDirectory || i == kSecurityDirectory) continue;
+        if (pe.directories[i].rva >= rva) return true;
+    }
+    return pe.entryPoint >= rva;
 }
 
 // The section holding only the base relocations, none of which patches an address at
@@ -46,7 +51,6 @@ bool OnlyRelocations(std::span<const std::uint8_t> file, const PeHeaders& pe, co
                      std::uint32_t from) {
     const DataDirectory relocs = pe.Directory(kBaseRelocationDirectory);
     if (relocs.rva != s.virtualAddress || relocs.size == 0 || relocs.size > s.Extent()) return false;
-    if (AnyOtherDirectoryIn(pe, kBaseRelocationDirectory, s)) return false;
     const std::uint8_t* table = pe.BytesAt(file, relocs.rva, relocs.size);
     if (!table) return false;
     for (std::size_t at = 0; at + 8 <= relocs.size;) {
@@ -80,8 +84,9 @@ Placement Plan(std::span<const std::uint8_t> file, const PeHeaders& pe) {
     for (std::size_t k = 0; k < count; ++k) {
         const SectionHeader& s = pe.sections[k];
         if (s.virtualAddress != resources.rva) continue;
-        if (AnyOtherDirectoryIn(pe, kResourceDirectory, s) || !DebugDataBefore(file, pe, s.rawOffset)) return {};
-        if (k + 1 == count) return {k, std::nullopt};
+        if (CodeRefersAtOrAbove(pe, s.virtualAddress) || !DebugDataBefore(file, pe, s.rawOffset)) return {};
+        const std::uint32_t relocations = pe.Directory(kBaseRelocationDirectory).rva;
+        if (k + 1 == count) return relocations < s.virtualAddress ? Placement{k, std::nullopt} : Placement{};
         if (k + 2 == count && OnlyRelocations(file, pe, pe.sections[k + 1], s.virtualAddress)) return {k, k + 1};
         return {};
     }
