@@ -23,8 +23,8 @@ public:
 
     static Application* Instance() noexcept;
 
-    // What WinMain runs: DLL-search hardening, InitInstance, then a message loop
-    // if InitInstance returned true. Returns the process exit code.
+    // What WinMain runs after the process hardening below: InitInstance, then a
+    // message loop if InitInstance returned true. Returns the process exit code.
     int Start() noexcept;
 
 private:
@@ -32,7 +32,18 @@ private:
 };
 
 // Restricts the DLL search path to the system folder, so that a DLL planted
-// beside a downloaded program is never loaded.
+// beside a downloaded program is never loaded, and loads the DLLs the system
+// delay-loads by name (the folder chooser's) from there. Where the system cannot
+// restrict the search, the current folder is taken out and PreloadSystemLibraries
+// runs. The first thing WinMain does.
 void HardenDllSearchPath() noexcept;
+
+// Loads, by full path from the system folder, the DLLs that the system's own
+// components load by name later, so that those loads find them already loaded.
+void PreloadSystemLibraries() noexcept;
+
+// Adds SEM_FAILCRITICALERRORS to the process's error mode: a drive without media
+// fails the call instead of showing the system's box. WinMain's second step.
+void KeepErrorsInTheProgram() noexcept;
 
 }  // namespace framework

@@ -1,27 +1,39 @@
 #include "framework/SubclassedWindow_win.h"
 
-#include <commctrl.h>
-
 namespace framework {
 
 namespace {
-constexpr UINT_PTR kSubclassId = 0x544B;  // any constant unique to this class
-}
+// The window property that leads from a control back to its object. The window
+// procedure is replaced with user32 alone (no common-controls subclassing), so
+// that the programs import nothing outside the system's known DLLs.
+constexpr char kObjectProperty[] = "Tolvik.SubclassedWindow";
+
+LONG_PTR AsLong(WNDPROC procedure) noexcept { return reinterpret_cast<LONG_PTR>(procedure); }
+}  // namespace
 
 SubclassedWindow::~SubclassedWindow() { Detach(); }
 
 bool SubclassedWindow::Attach(HWND window) noexcept {
-    if (window_ || !window || !IsWindow(window)) return false;
-    if (!SetWindowSubclass(window, StaticProc, kSubclassId, reinterpret_cast<DWORD_PTR>(this))) return false;
+    if (window_ || !window || !IsWindow(window) || GetPropA(window, kObjectProperty)) return false;
+    if (!SetPropA(window, kObjectProperty, this)) return false;
+    const LONG_PTR previous = SetWindowLongPtrA(window, GWLP_WNDPROC, AsLong(StaticProc));
+    if (!previous) {
+        RemovePropA(window, kObjectProperty);
+        return false;
+    }
+    previousProc_ = reinterpret_cast<WNDPROC>(previous);
     window_ = window;
     return true;
 }
 
 void SubclassedWindow::Detach() noexcept {
-    if (window_) {
-        RemoveWindowSubclass(window_, StaticProc, kSubclassId);
-        window_ = nullptr;
+    if (!window_) return;
+    // Only while ours is the window's procedure can the one before it be put back.
+    if (GetWindowLongPtrA(window_, GWLP_WNDPROC) == AsLong(StaticProc)) {
+        SetWindowLongPtrA(window_, GWLP_WNDPROC, AsLong(previousProc_));
     }
+    RemovePropA(window_, kObjectProperty);
+    window_ = nullptr;
 }
 
 LRESULT SubclassedWindow::WindowProc(UINT message, WPARAM wParam, LPARAM lParam) {
@@ -29,21 +41,23 @@ LRESULT SubclassedWindow::WindowProc(UINT message, WPARAM wParam, LPARAM lParam)
 }
 
 LRESULT SubclassedWindow::DefaultProc(UINT message, WPARAM wParam, LPARAM lParam) noexcept {
-    return DefSubclassProc(window_, message, wParam, lParam);
+    return CallWindowProcA(previousProc_, window_, message, wParam, lParam);
 }
 
-LRESULT CALLBACK SubclassedWindow::StaticProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam, UINT_PTR,
-                                              DWORD_PTR data) noexcept {
-    auto* self = reinterpret_cast<SubclassedWindow*>(data);
+LRESULT CALLBACK SubclassedWindow::StaticProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) noexcept {
+    auto* self = static_cast<SubclassedWindow*>(GetPropA(window, kObjectProperty));
+    if (!self) return DefWindowProcA(window, message, wParam, lParam);
     if (message == WM_NCDESTROY) {
-        LRESULT result = DefSubclassProc(window, message, wParam, lParam);
-        if (self) self->Detach();
-        return result;
+        // The property must go before the window does; the control's own
+        // procedure still sees its last message.
+        const WNDPROC previous = self->previousProc_;
+        self->Detach();
+        return CallWindowProcA(previous, window, message, wParam, lParam);
     }
     try {
-        return self ? self->WindowProc(message, wParam, lParam) : DefSubclassProc(window, message, wParam, lParam);
+        return self->WindowProc(message, wParam, lParam);
     } catch (...) {
-        return DefSubclassProc(window, message, wParam, lParam);
+        return self->DefaultProc(message, wParam, lParam);
     }
 }
 

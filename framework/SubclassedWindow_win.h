@@ -23,9 +23,9 @@ protected:
     LRESULT DefaultProc(UINT message, WPARAM wParam, LPARAM lParam) noexcept;
 
 private:
-    static LRESULT CALLBACK StaticProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam, UINT_PTR id,
-                                       DWORD_PTR data) noexcept;
+    static LRESULT CALLBACK StaticProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) noexcept;
     HWND window_ = nullptr;
+    WNDPROC previousProc_ = nullptr;  // the control's own procedure
 };
 
 }  // namespace framework

@@ -2,8 +2,7 @@
 
 #include "framework/UserMessages.h"
 #include "install/DocumentText.h"
-#include "install/RelativePath.h"
-#include "install/UninstallLayout.h"
+#include "install/NameRule.h"
 
 namespace install {
 
@@ -36,6 +35,11 @@ bool IsBlank(std::string_view text) { return TrimBlanks(text).empty(); }
 
 std::string Quoted(std::string_view text) { return "\"" + std::string(text) + "\""; }
 
+// "the file name "NUL.txt" names the device NUL."
+std::string NameRefused(std::string_view what, std::string_view name, NameFault fault) {
+    return std::string(what) + " " + Quoted(name) + " " + DescribeNameFault(fault, name) + ".";
+}
+
 // A key line's value when the line starts with key (case-sensitive, "=" included).
 std::optional<std::string_view> KeyValue(std::string_view line, std::string_view key) {
     if (line.substr(0, key.size()) != key) return std::nullopt;
@@ -66,6 +70,7 @@ void InstallDocument::Parse(std::string_view text) {
     Clear();
     int recordLine = 0;
     int groupLine = 0;
+    int folderLine = 0;
     for (const DocumentLine& raw : SplitDocumentLines(text)) {
         const std::string_view line = TrimBlanks(raw.text);
         if (line.empty() || line.substr(0, 2) == "//") continue;
@@ -74,6 +79,7 @@ void InstallDocument::Parse(std::string_view text) {
             if (const auto kind = PathTypeFromValue(*value)) installPathType = kind;
         } else if (const auto value = KeyValue(line, "deffolder=")) {
             defaultFolder.assign(*value);
+            folderLine = raw.number;
         } else if (const auto value = KeyValue(line, "groupname=")) {
             groupName.assign(*value);
             groupLine = raw.number;
@@ -91,14 +97,21 @@ void InstallDocument::Parse(std::string_view text) {
     // them it would write into the parent keys and folders themselves.
     if (recordLine == 0) {
         MarkDamaged(0, "there is no \"regrecord=\" line naming the uninstall record.");
-    } else if (!uninstall_layout::IsValidRecordName(registryRecord)) {
-        MarkDamaged(recordLine, "the uninstall record name " + Quoted(registryRecord) +
-                                    " cannot be used as a registry key.");
+    } else if (const NameFault fault = CheckRelativePath(registryRecord); fault != NameFault::None) {
+        MarkDamaged(recordLine, NameRefused("the uninstall record name", registryRecord, fault));
     }
+    // The group is one folder under the Start menu's Programs folder: a nested
+    // "A\B" would leave "A" behind, which the uninstaller never removes.
     if (groupLine == 0) {
         MarkDamaged(0, "there is no \"groupname=\" line naming the program group.");
-    } else if (!IsContainedRelativePath(groupName)) {
-        MarkDamaged(groupLine, "the program group " + Quoted(groupName) + " must be a folder name.");
+    } else if (const NameFault fault = CheckName(groupName); fault != NameFault::None) {
+        MarkDamaged(groupLine, NameRefused("the program group", groupName, fault));
+    }
+    // The default destination is Program Files + "\" + this folder.
+    if (folderLine != 0) {
+        if (const NameFault fault = CheckRelativePath(defaultFolder); fault != NameFault::None) {
+            MarkDamaged(folderLine, NameRefused("the default folder", defaultFolder, fault));
+        }
     }
 }
 
@@ -123,8 +136,8 @@ void InstallDocument::ParsePayloadLine(int line, std::string_view text) {
     entry.desktopShortcut = fields[4] == "t";
     entry.shortcutName.assign(fields[5]);
 
-    if (!IsContainedRelativePath(entry.fileName)) {
-        MarkDamaged(line, "the file name " + Quoted(entry.fileName) + " must stay inside its folder.");
+    if (const NameFault fault = CheckRelativePath(entry.fileName); fault != NameFault::None) {
+        MarkDamaged(line, NameRefused("the file name", entry.fileName, fault));
         return;
     }
     if (entry.startMenuShortcut || entry.desktopShortcut) {
@@ -132,8 +145,8 @@ void InstallDocument::ParsePayloadLine(int line, std::string_view text) {
             MarkDamaged(line, "a shortcut is asked for but its name is empty.");
             return;
         }
-        if (entry.shortcutName.find_first_of("\\/:") != std::string::npos) {
-            MarkDamaged(line, "the shortcut name " + Quoted(entry.shortcutName) + " must not hold \\, / or :.");
+        if (const NameFault fault = CheckName(entry.shortcutName); fault != NameFault::None) {
+            MarkDamaged(line, NameRefused("the shortcut name", entry.shortcutName, fault));
             return;
         }
     }

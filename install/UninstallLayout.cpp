@@ -1,12 +1,10 @@
 #include "install/UninstallLayout.h"
 
+#include "install/NameRule.h"
+
 namespace install::uninstall_layout {
 
-bool IsValidRecordName(std::string_view record) {
-    if (record.empty() || record.front() == '\\' || record.back() == '\\') return false;
-    if (record.find('\0') != std::string_view::npos) return false;
-    return record.find("\\\\") == std::string_view::npos;
-}
+bool IsValidRecordName(std::string_view record) { return CheckRelativePath(record) == NameFault::None; }
 
 std::string LogKey(std::string_view record) {
     std::string key(kMakerKey);

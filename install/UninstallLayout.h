@@ -69,9 +69,10 @@ inline constexpr std::string_view kRemoveOnlySuffix = " (Remove Only)";
 inline constexpr std::string_view kUninstallerFileName = "TKUNTOOL.EXE";
 inline constexpr std::string_view kUninstallerShortcutPrefix = "Uninstall ";
 
-// A record name must be usable as a key path below both parents: not empty, no
-// empty part between "\" (so no leading, trailing or doubled "\"), no zero character.
-// An empty name would put the values into the parents themselves.
+// A record name must be usable as a key path below both parents: a relative name
+// that the document's name rule accepts (install/NameRule.h: no empty, "." or ".."
+// part, so no leading, trailing or doubled "\"). An empty name would put the
+// values into the parents themselves.
 bool IsValidRecordName(std::string_view record);
 
 // "Software\Tolvik\<record>\Uninstall".

@@ -1,5 +1,7 @@
 #include "uninstaller/PathRules.h"
 
+#include "install/NameRule.h"
+
 namespace uninstaller {
 
 namespace {
@@ -69,13 +71,7 @@ bool IsSameOrInside(std::string_view path, std::string_view folder) {
     return SamePath(path, folder) || IsInside(path, folder);
 }
 
-bool IsPlainName(std::string_view name) {
-    if (name.empty() || IsRewrittenPart(name) || name.find("..") != std::string_view::npos) return false;
-    for (char c : name) {
-        if (c == '\\' || c == '/' || c == ':' || IsForbiddenCharacter(c)) return false;
-    }
-    return true;
-}
+bool IsPlainName(std::string_view name) { return install::CheckName(name) == install::NameFault::None; }
 
 PathRules::PathRules(const ProtectedFolders& folders) : windows_(NormalizeLocalPath(folders.windowsFolder)) {
     for (const auto& folder : folders.systemFolders) {

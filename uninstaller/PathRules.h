@@ -27,8 +27,9 @@ bool SamePath(std::string_view a, std::string_view b);
 bool IsInside(std::string_view path, std::string_view folder);
 bool IsSameOrInside(std::string_view path, std::string_view folder);
 
-// A name used as one part of a path (a shortcut, a program group): not empty, no
-// "\", "/", ":", "..", wildcard or control character, not ending in "." or " ".
+// A name used as one part of a path (a shortcut, a program group): the setup
+// program's own rule for these names (install::CheckName), so that what setup
+// makes the uninstaller also removes. A nested group "A\B" is refused by both.
 bool IsPlainName(std::string_view name);
 
 // Why a logged value is not used.

@@ -4,7 +4,7 @@
 
 #include "framework/UserMessages.h"
 #include "install/InstallDocument.h"
-#include "install/RelativePath.h"
+#include "install/NameRule.h"
 #include "install/UninstallLayout.h"
 #include "tests/fuzz/FuzzChecks.h"
 
@@ -68,11 +68,11 @@ std::string BrokenRule(const install::InstallDocument& doc, std::size_t textLeng
     for (const install::PayloadEntry& e : doc.entries) {
         if (!e.data) return "an entry without data stayed in the list";
         if (e.size != e.key.size() * kBytesPerKeyCharacter) return "an entry's size is not its node's";
-        if (!install::IsContainedRelativePath(e.fileName)) return "a file name leaving its folder was accepted";
+        if (install::CheckRelativePath(e.fileName) != install::NameFault::None)
+            return "a file name the name rule refuses was accepted";
         if (static_cast<int>(e.folderKind) < 0 || static_cast<int>(e.folderKind) > 3) return "folder kind out of range";
         if ((e.startMenuShortcut || e.desktopShortcut) &&
-            (e.shortcutName.find_first_not_of(" \t\r\n\v\f") == std::string::npos ||
-             e.shortcutName.find_first_of("\\/:") != std::string::npos))
+            install::CheckName(e.shortcutName) != install::NameFault::None)
             return "a shortcut name that cannot name a file was accepted";
         if (e.line < 1 || static_cast<std::size_t>(e.line) > textLength) return "an entry's line number is impossible";
         total += e.size;
@@ -81,8 +81,10 @@ std::string BrokenRule(const install::InstallDocument& doc, std::size_t textLeng
     if (!doc.IsDamaged()) {
         if (!install::uninstall_layout::IsValidRecordName(doc.registryRecord))
             return "an undamaged document has an unusable record name";
-        if (!install::IsContainedRelativePath(doc.groupName))
-            return "an undamaged document has a group that leaves its folder";
+        if (install::CheckName(doc.groupName) != install::NameFault::None)
+            return "an undamaged document has a group that is not one usable name";
+        if (!doc.defaultFolder.empty() && install::CheckRelativePath(doc.defaultFolder) != install::NameFault::None)
+            return "an undamaged document has a default folder the name rule refuses";
     } else if (doc.DamageReason().rfind("Install document", 0) != 0) {
         return "a damage reason that does not name the install document";
     }

@@ -63,4 +63,15 @@ struct PeOutcome {
 };
 PeOutcome CheckPeResources(const std::uint8_t* bytes, std::size_t length);
 
+// tkds's manifest parser: the input is the text of a manifest, read with the
+// definitions DEMO, UNINSTALL and EMPTY (the empty text).
+struct ManifestOutcome {
+    bool passed = false;     // ParseManifest's result
+    std::size_t entries = 0;
+    std::size_t errors = 0;
+    std::string firstError;  // "LINE: reason" of the first error
+    std::string broken;
+};
+ManifestOutcome CheckManifest(const std::uint8_t* bytes, std::size_t length);
+
 }  // namespace fuzz

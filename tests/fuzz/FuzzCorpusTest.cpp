@@ -41,6 +41,11 @@ const std::string kRecordMissing = "Install document: there is no \"regrecord=\"
 const std::string kSixFields =
     ": a payload line needs six fields: key, file name, folder, start menu, desktop, shortcut name.";
 
+const std::string kStayInside =
+    " must stay inside its folder (no leading, trailing or doubled \\ or /, no \".\" or \"..\" part).";
+const std::string kForbiddenCharacter = " holds one of < > : \" | ? * or a control character.";
+const std::string kOneName = " must be one name, without \\ or /.";
+
 struct DocumentRow {
     std::string file;
     std::string reason;  // empty: a sound document
@@ -60,23 +65,33 @@ const std::vector<DocumentRow> kDocuments = {
     {"unknown-folder-word.idoc", "Install document, line 3: \"PIT\" is not a folder (pit, pf, ps or wn).", 0, 0,
      "C:\\Program Files\\"},
     {"file-name-leaves-folder.idoc",
-     "Install document, line 3: the file name \"..\\..\\Windows\\evil.exe\" must stay inside its folder.", 0, 0,
+     "Install document, line 3: the file name \"..\\..\\Windows\\evil.exe\"" + kStayInside, 0, 0,
      "C:\\Program Files\\"},
-    {"absolute-file-name.idoc", "Install document, line 3: the file name \"C:\\evil.exe\" must stay inside its folder.",
-     0, 0, "C:\\Program Files\\"},
-    {"shortcut-name-with-slash.idoc", "Install document, line 3: the shortcut name \"a/b\" must not hold \\, / or :.",
-     0, 0, "C:\\Program Files\\"},
-    {"record-name-with-backslash-end.idoc",
-     "Install document, line 1: the uninstall record name \"Pellumar\\\" cannot be used as a registry key.", 0, 0,
+    {"absolute-file-name.idoc", "Install document, line 3: the file name \"C:\\evil.exe\"" + kForbiddenCharacter, 0,
+     0, "C:\\Program Files\\"},
+    {"shortcut-name-with-slash.idoc", "Install document, line 3: the shortcut name \"a/b\"" + kOneName, 0, 0,
      "C:\\Program Files\\"},
-    {"group-leaves-folder.idoc", "Install document, line 2: the program group \"..\\Startup\" must be a folder name.",
+    {"record-name-with-backslash-end.idoc", "Install document, line 1: the uninstall record name \"Pellumar\\\"" + kStayInside,
      0, 0, "C:\\Program Files\\"},
+    {"group-leaves-folder.idoc", "Install document, line 2: the program group \"..\\Startup\"" + kOneName, 0, 0,
+     "C:\\Program Files\\"},
+    {"nested-group.idoc", "Install document, line 2: the program group \"Tolvik\\Pellumar\"" + kOneName, 0, 0,
+     "C:\\Program Files\\"},
+    {"device-file-name.idoc", "Install document, line 3: the file name \"NUL.txt\" names the device NUL.", 0, 0,
+     "C:\\Program Files\\"},
+    {"trailing-dot-file-name.idoc",
+     "Install document, line 3: the file name \"License.txt.\" has a part ending in a dot or a blank, which Windows "
+     "drops.",
+     0, 0, "C:\\Program Files\\"},
+    {"default-folder-leaves.idoc",
+     "Install document, line 4: the default folder \"..\\..\\Windows\\System32\"" + kStayInside, 0, 0,
+     "C:\\Program Files\\..\\..\\Windows\\System32"},
     {"missing-payload-node.idoc", "Install document, line 4: the data \"Data.lost?\" could not be read.", 1, 0,
      "C:\\Program Files\\"},
     {"cr-only-line-ends.idoc", "", 1, 0, ""},
     {"commas-and-blanks.idoc", "Install document, line 3: \"P.exe\" is not a folder (pit, pf, ps or wn).", 0, 0,
      "C:\\Program Files\\"},
-    {"zero-bytes.idoc", "Install document, line 4: the file name \"F\0\" must stay inside its folder."s, 0, 0,
+    {"zero-bytes.idoc", "Install document, line 4: the file name \"F\0\""s + kForbiddenCharacter, 0, 0,
      "C:\\Program Files\\"},
     {"high-bytes.idoc", "", 1, 0, "C:\\Program Files\\"},
 };
@@ -225,6 +240,49 @@ TEST(FuzzCorpus, PeResources) {
         EXPECT_EQ(outcome.resources, row.resources);
     }
     EXPECT_EQ(Unlisted("pe_resources", kPes), std::set<std::string>{});
+}
+#endif
+
+#ifdef TOLVIK_HAVE_TKDS
+struct ManifestRow {
+    std::string file;
+    std::size_t entries;
+    std::size_t errors;
+    std::string firstError;  // "LINE: reason"; empty when the manifest passed
+};
+
+// The large ones reach past the 4 KB that libFuzzer would otherwise cap its inputs at.
+const std::vector<ManifestRow> kManifests = {
+    {"shipped.manifest", 21, 0, ""},
+    {"large-tree.manifest", 121, 0, ""},
+    {"long-quoted-value.manifest", 3, 0, ""},
+    {"late-repeated-id.manifest", 122, 1, "123: id 17 already used on line 18"},
+    {"unterminated-quote.manifest", 1, 1, "2: unterminated quote"},
+    {"undefined-variable.manifest", 1, 1, "2: undefined variable 'MISSING' (define it with -D MISSING=...)"},
+    {"missing-parent.manifest", 1, 1, "1: parent 'A' is not in the manifest"},
+    {"parent-not-folder.manifest", 2, 1, "2: parent 'A' is not a Folder (line 1)"},
+    {"bad-id.manifest", 0, 2, "1: id must be a whole number from 1 to 4294967295, found '0'"},
+    {"folder-with-data.manifest", 0, 1, "1: a Folder takes no value="},
+    {"value-and-file.manifest", 0, 1, "1: give either value= or file=, not both"},
+    {"integer-not-number.manifest", 0, 2, "1: value must be a 32-bit decimal integer, found '12x'"},
+    {"convert-on-string.manifest", 0, 1, "1: convert= applies to a Binary node read from a PNG file="},
+    {"unknown-type.manifest", 0, 2, "1: unknown type 'Thing' (Integer, String, Binary or Folder)"},
+    {"empty-segment.manifest", 0, 1, "1: empty name in path 'A..B'"},
+    {"zero-byte.manifest", 0, 1, "1: zero byte in path"},
+};
+
+TEST(FuzzCorpus, Manifests) {
+    for (const ManifestRow& row : kManifests) {
+        SCOPED_TRACE(row.file);
+        const auto bytes = ReadCorpusFile("manifest", row.file);
+        const ManifestOutcome outcome = CheckManifest(bytes.data(), bytes.size());
+        EXPECT_EQ(outcome.broken, "");
+        EXPECT_EQ(outcome.passed, row.errors == 0);
+        EXPECT_EQ(outcome.entries, row.entries);
+        EXPECT_EQ(outcome.errors, row.errors);
+        EXPECT_EQ(outcome.firstError, row.firstError);
+    }
+    EXPECT_EQ(Unlisted("manifest", kManifests), std::set<std::string>{});
 }
 #endif
 

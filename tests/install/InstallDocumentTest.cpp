@@ -262,19 +262,38 @@ TEST(InstallDocumentParse, PayloadRefusals) {
         {"prg", "a payload line needs six fields"},
         {"prg,Pellumar.exe,PIT,t,t,S", "\"PIT\" is not a folder (pit, pf, ps or wn)."},
         {"prg,Pellumar.exe, pit,t,t,S", "\" pit\" is not a folder"},
-        {"prg,..\\Pellumar.exe,pit,f,f,S", "the file name \"..\\Pellumar.exe\" must stay inside its folder."},
+        {"prg,..\\Pellumar.exe,pit,f,f,S", "the file name \"..\\Pellumar.exe\" must stay inside its folder"},
         {"prg,sub\\..\\..\\x.exe,pit,f,f,S", "must stay inside its folder"},
         {"prg,a/../../x.exe,pit,f,f,S", "must stay inside its folder"},
         {"prg,\\Windows\\x.exe,pit,f,f,S", "must stay inside its folder"},
         {"prg,/x.exe,pit,f,f,S", "must stay inside its folder"},
-        {"prg,C:\\x.exe,pit,f,f,S", "must stay inside its folder"},
-        {"prg,C:x.exe,pit,f,f,S", "must stay inside its folder"},
-        {"prg,x.exe:stream,pit,f,f,S", "must stay inside its folder"},
+        {"prg,C:\\x.exe,pit,f,f,S", "the file name \"C:\\x.exe\" holds one of < > : \" | ? * or a control character."},
+        {"prg,C:x.exe,pit,f,f,S", "holds one of"},
+        {"prg,x.exe:stream,pit,f,f,S", "holds one of"},
         {"prg,sub\\,pit,f,f,S", "must stay inside its folder"},
+        {"prg,sub\\.\\x.exe,pit,f,f,S", "must stay inside its folder"},
+        // Names Windows does not take literally: a device, or a name it shortens.
+        {"prg,NUL.txt,pit,f,f,S", "the file name \"NUL.txt\" names the device NUL."},
+        {"prg,sub\\com1,pit,f,f,S", "the file name \"sub\\com1\" names the device COM1."},
+        {"prg,Lpt9.tar.gz,pit,f,f,S", "names the device LPT9."},
+        {"prg,con .txt,pit,f,f,S", "names the device CON."},
+        {"prg,COM\xB9.log,pit,f,f,S", "names the device COM\xB9."},
+        {"prg,License.txt.,pit,f,f,S",
+         "the file name \"License.txt.\" has a part ending in a dot or a blank, which Windows drops."},
+        {"prg,License.txt ,pit,f,f,S", "has a part ending in a dot or a blank"},
+        {"prg,Docs.\\x.txt,pit,f,f,S", "has a part ending in a dot or a blank"},
+        {"prg,a<b.txt,pit,f,f,S", "holds one of"},
+        {"prg,a|b.txt,pit,f,f,S", "holds one of"},
+        {"prg,a?.txt,pit,f,f,S", "holds one of"},
+        {"prg,a\x1f.txt,pit,f,f,S", "holds one of"},
+        {"prg,a\\" + std::string(256, 'n') + ",pit,f,f,S", "has a part longer than 255 characters."},
         {"prg,x.exe,pit,t,f, ,y", "a shortcut is asked for but its name is empty."},
         {"prg,x.exe,pit,f,t,\t,y", "a shortcut is asked for but its name is empty."},
-        {"prg,x.exe,pit,t,f,..\\..\\x", "the shortcut name \"..\\..\\x\" must not hold \\, / or :."},
-        {"prg,x.exe,pit,f,t,a/b", "must not hold"},
+        {"prg,x.exe,pit,t,f,..\\..\\x", "the shortcut name \"..\\..\\x\" must be one name, without \\ or /."},
+        {"prg,x.exe,pit,f,t,a/b", "must be one name"},
+        {"prg,x.exe,pit,f,t,COM1", "the shortcut name \"COM1\" names the device COM1."},
+        {"prg,x.exe,pit,t,f,Readme.", "has a part ending in a dot or a blank"},
+        {"prg,x.exe,pit,t,f,Read:me", "holds one of"},
     };
     for (const Case& c : cases) {
         InstallDocument doc;
@@ -284,6 +303,24 @@ TEST(InstallDocumentParse, PayloadRefusals) {
         EXPECT_NE(doc.DamageReason().find(c.reason), std::string::npos) << c.line << ": " << doc.DamageReason();
         EXPECT_TRUE(doc.entries.empty()) << c.line;
         EXPECT_EQ(doc.productName, "After") << c.line;  // the rest is still read
+    }
+}
+
+TEST(InstallDocumentParse, NamesCloseToTheRefusedOnesAreAccepted) {
+    const std::string longest(255, 'n');
+    const std::string lines[] = {
+        "a,NULL.txt,pit,t,t,CONSOLE",
+        "a,COM0.txt,pit,t,t,COM10",
+        "a,LPT,pit,t,t,AUX1",
+        "a,my.nul,pit,t,t,Version 1..2",
+        "a,sub\\" + longest + ",pit,t,t," + longest,
+        "a, leading blank.txt,pit,t,t,.hidden",
+    };
+    for (const std::string& line : lines) {
+        InstallDocument doc;
+        doc.Parse(WithNames(line));
+        EXPECT_FALSE(doc.IsDamaged()) << line << ": " << doc.DamageReason();
+        EXPECT_EQ(doc.entries.size(), 1u) << line;
     }
 }
 
@@ -321,15 +358,28 @@ TEST(InstallDocumentParse, RecordAndGroupNamesAreRequired) {
     };
     const Case cases[] = {
         {"regrecord=R\ngroupname=G", ""},
-        {"regrecord=Tolvik\\Sub\ngroupname=Tolvik\\Group", ""},
+        {"regrecord=Tolvik\\Sub\ngroupname=G\ndeffolder=Tolvik\\Pellumar", ""},
+        // The group is one folder under the Start menu's Programs: the uninstaller
+        // removes one folder there, so a nested group is refused.
+        {"regrecord=R\ngroupname=A\\B",
+         "Install document, line 2: the program group \"A\\B\" must be one name, without \\ or /."},
+        {"regrecord=R\ngroupname=G\ndeffolder=..\\..\\Windows\\System32",
+         "Install document, line 3: the default folder \"..\\..\\Windows\\System32\" must stay inside its folder"},
+        {"regrecord=R\ngroupname=G\ndeffolder=C:\\Windows", "Install document, line 3: the default folder"},
+        {"regrecord=R\ngroupname=G\ndeffolder=", "Install document, line 3: the default folder \"\" is empty."},
+        {"regrecord=R\ngroupname=G\ndeffolder=Tolvik\\Pellumar.", "Install document, line 3: the default folder"},
+        {"regrecord=R\ngroupname=AUX", "Install document, line 2: the program group \"AUX\" names the device AUX."},
+        {"regrecord=R\ngroupname=Group.", "Install document, line 2: the program group"},
+        {"regrecord=NUL\ngroupname=G",
+         "Install document, line 1: the uninstall record name \"NUL\" names the device NUL."},
         {"groupname=G", "Install document: there is no \"regrecord=\" line naming the uninstall record."},
         {"regrecord=R", "Install document: there is no \"groupname=\" line naming the program group."},
         {"regrecord=\ngroupname=G",
-         "Install document, line 1: the uninstall record name \"\" cannot be used as a registry key."},
+         "Install document, line 1: the uninstall record name \"\" is empty."},
         {"regrecord=A\\\\B\ngroupname=G", "Install document, line 1: the uninstall record name"},
         {"regrecord=\\A\ngroupname=G", "Install document, line 1: the uninstall record name"},
         {"regrecord=A\\\ngroupname=G", "Install document, line 1: the uninstall record name"},
-        {"regrecord=R\ngroupname=", "Install document, line 2: the program group \"\" must be a folder name."},
+        {"regrecord=R\ngroupname=", "Install document, line 2: the program group \"\" is empty."},
         {"regrecord=R\n\ngroupname=..\\..", "Install document, line 3: the program group"},
         {"regrecord=R\ngroupname=C:\\Windows", "Install document, line 2: the program group"},
     };

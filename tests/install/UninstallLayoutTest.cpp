@@ -68,6 +68,8 @@ TEST(UninstallLayout, RecordNames) {
     const Case cases[] = {
         {"Pellumar", true}, {"Tolvik\\Pellumar", true}, {"With blank", true}, {"", false},
         {"\\A", false},     {"A\\", false},             {"A\\\\B", false},    {std::string("A\0B", 3), false},
+        // The same rule as every other name from the install document.
+        {"NUL", false},     {"Tolvik\\COM1", false},    {"Tolvik.\\P", false}, {"A\\..\\B", false},
     };
     for (const Case& c : cases) EXPECT_EQ(layout::IsValidRecordName(c.name), c.valid) << c.name;
 }

@@ -39,6 +39,7 @@ expect_exit 0 "$tkds" --version
 expect_out "tkds 1."
 expect_exit 0 "$tkds" --help
 for c in build list extract verify; do expect_out "  $c "; done
+expect_out "a password protects nothing against anyone who has the file"
 expect_exit 0 "$tkds" list --help
 expect_out "usage: tkds list"
 expect_exit 2 "$tkds" frobnicate

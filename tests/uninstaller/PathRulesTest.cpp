@@ -81,9 +81,11 @@ TEST(PathComparison, IgnoresCaseAndNeedsAWholePartAtTheBoundary) {
     EXPECT_FALSE(SamePath("C:\\Program Files", "C:\\Program File"));
 }
 
+// The setup program's own rule for group and shortcut names (install::CheckName):
+// what setup accepts and logs, the uninstaller takes back, and nothing else.
 TEST(IsPlainName, AcceptsOnlyOnePathPart) {
     const struct {
-        const char* name;
+        std::string name;
         bool plain;
     } cases[] = {
         {"Tolvik Pellumar 1.0", true},
@@ -92,15 +94,26 @@ TEST(IsPlainName, AcceptsOnlyOnePathPart) {
         {"", false},
         {".", false},
         {"..", false},
-        {"a..b", false},
+        {"Version 1..2", true},  // ".." inside a name is no parent folder
         {"..\\Startup", false},
-        {"a\\b", false},
+        {"a\\b", false},  // a nested group: setup refuses it too
         {"a/b", false},
         {"C:x", false},
         {"name.", false},
         {"name ", false},
         {"*", false},
         {"a\nb", false},
+        {"NUL", false},
+        {"nul.lnk", false},
+        {"COM1", false},
+        {"Lpt3.txt", false},
+        {"CON .lnk", false},
+        {"NULL", true},
+        {"COM10", true},
+        {"a<b", false},
+        {"a|b", false},
+        {std::string(255, 'n'), true},
+        {std::string(256, 'n'), false},
     };
     for (const auto& c : cases) EXPECT_EQ(IsPlainName(c.name), c.plain) << c.name;
 }

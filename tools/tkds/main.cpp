@@ -16,7 +16,9 @@ void PrintHelp() {
                     c.summary.data());
     }
     std::printf("\n'tkds COMMAND --help' shows one command. Passwords default to the empty text,\n"
-                "as the setup program reads every node with it.\n");
+                "as the setup program reads every node with it.\n\n"
+                "A node's password= only hides its content: the key can be read back from the\n"
+                "container itself, so a password protects nothing against anyone who has the file.\n");
 }
 
 }  // namespace
