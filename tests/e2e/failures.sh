@@ -87,3 +87,19 @@ check "the uninstall reports the product removed" grep -q 'was removed from this
 probe press TKUNTOOL 2 >/dev/null 2>&1 || probe press TKUNTOOL 1 >/dev/null
 wait "$uninstaller" 2>/dev/null || true
 check "no folder of the product is left" test ! -e "$tolvik_folder"
+
+# A folder that setup created is swapped for a link (a Unix symlink, which Wine
+# shows as a reparse point) before the first file is written: nothing is written
+# through it.
+start_setup
+decoy="$E2E_WORK/decoy"
+mkdir -p "$decoy"
+swapped="$(unix_path 'C:\Swap\App')"
+set_path 'C:\Swap\App'
+click_button $SETUP_BUTTON
+for i in $(seq 1 300); do [ -d "$swapped" ] && break; sleep 0.01; done
+mv "$swapped" "$swapped.made" && ln -s "$decoy" "$swapped"
+check "a swapped folder is refused" equal "$(run_box_text)" \
+  $'File could not be opened...\nC:\\Swap\\App is a link to another place (a reparse point); setup does not write through it.'
+close_run_box
+check "nothing was written through the link" test -z "$(ls -A "$decoy")"
