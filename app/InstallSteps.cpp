@@ -14,6 +14,23 @@ std::string DamagedSetupMessage(std::string_view reason) {
     return "This setup is damaged and cannot install.\n" + std::string(reason);
 }
 
+std::string LinkRefusedDescription(std::string_view path) {
+    return std::string(path) + " is a link to another place (a reparse point); setup does not write through it.";
+}
+
+std::string InstallLocationFor(std::string_view destination) {
+    std::string_view rest = destination.size() >= 2 && destination[1] == ':' ? destination.substr(2) : "x";
+    while (!rest.empty() && rest.front() == '\\') rest.remove_prefix(1);
+    return rest.empty() ? std::string() : std::string(destination);
+}
+
+std::string ParentFolder(std::string_view folder) {
+    while (folder.size() > 3 && folder.back() == '\\') folder.remove_suffix(1);
+    const auto slash = folder.rfind('\\');
+    if (slash == std::string_view::npos) return std::string(folder);
+    return std::string(folder.substr(0, slash < 3 ? 3 : slash));
+}
+
 std::string CompleteText(int percent) { return "Complete: " + std::to_string(percent) + "%"; }
 
 ProgressCounter::ProgressCounter(std::size_t entries) : step_(entries ? 95.0 / static_cast<double>(entries) : 0.0) {}

@@ -26,6 +26,17 @@ std::string FileErrorMessage(std::string_view description);
 // Said instead of installing when the install document is damaged.
 std::string DamagedSetupMessage(std::string_view reason);
 
+// The file-error description for a file or folder that setup will not write
+// through: it is a link to another place (a reparse point).
+std::string LinkRefusedDescription(std::string_view path);
+
+// The uninstall entry's "InstallLocation" for a destination: empty for a drive
+// root ("C:\"), which is never an installation's own folder.
+std::string InstallLocationFor(std::string_view destination);
+
+// The folder above a created folder ("C:\A\B\" gives "C:\A"; "C:\A\" gives "C:\").
+std::string ParentFolder(std::string_view folder);
+
 // "Complete: 5%", "Complete: 52%", ...
 std::string CompleteText(int percent);
 

@@ -10,6 +10,7 @@
 #include "framework/Handles_win.h"
 #include "install/DiskSpace.h"
 #include "install/FolderPath.h"
+#include "install/LinkFreePath_win.h"
 #include "install/ProgramFiles_win.h"
 #include "install/ShortcutMaker_win.h"
 #include "install/UninstallLayout.h"
@@ -43,10 +44,17 @@ void InstallationRun::Fail(std::string_view message) {
 bool InstallationRun::WriteFile(const std::string& path, const std::uint8_t* bytes, std::uint32_t size) {
     DWORD error = NO_ERROR;
     {
-        framework::FileHandle file(
-            CreateFileA(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr));
+        // FILE_FLAG_OPEN_REPARSE_POINT: a link at the file's name is opened itself, never its target.
+        framework::FileHandle file(CreateFileA(path.c_str(), GENERIC_WRITE | FILE_READ_ATTRIBUTES, 0, nullptr,
+                                               CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL | FILE_FLAG_OPEN_REPARSE_POINT,
+                                               nullptr));
+        BY_HANDLE_FILE_INFORMATION information;
         if (!file) {
             error = GetLastError();
+        } else if (GetFileInformationByHandle(file, &information) &&
+                   (information.dwFileAttributes & FILE_ATTRIBUTE_REPARSE_POINT)) {
+            Fail(FileErrorMessage(LinkRefusedDescription(path)));
+            return false;
         } else {
             std::uint32_t written = 0;
             while (written < size) {
@@ -66,6 +74,31 @@ bool InstallationRun::WriteFile(const std::string& path, const std::uint8_t* byt
     return false;
 }
 
+bool InstallationRun::HoldCreatedFolders() {
+    heldFolders_.clear();
+    const std::vector<std::string>& created = window_.CreatedFolders();
+    if (created.empty()) return true;
+    install::HeldPath held = install::HoldPathBelow(ParentFolder(created.front()), created.back(), {});
+    if (held.state == install::PathHold::Held) {
+        heldFolders_ = std::move(held.handles);
+        return true;
+    }
+    if (held.state == install::PathHold::Link) {
+        Fail(FileErrorMessage(LinkRefusedDescription(held.where)));
+    } else {
+        Fail(FileErrorMessage(
+            framework::DescribeFileError(framework::FileErrorKindFromWin32(held.error), held.where)));
+    }
+    return false;
+}
+
+void InstallationRun::RemoveCreatedFolders() {
+    heldFolders_.clear();
+    std::vector<std::string>& created = window_.CreatedFolders();
+    for (auto folder = created.rbegin(); folder != created.rend(); ++folder) RemoveDirectoryA(folder->c_str());
+    created.clear();
+}
+
 void InstallationRun::Run() {
     install::InstallDocument& document = window_.Document();
     window_.UpdateData(true);
@@ -81,6 +114,7 @@ void InstallationRun::Run() {
     const std::string destination = window_.DestinationPath();
     std::vector<std::string>& createdFolders = window_.CreatedFolders();
     if (!install::CreateFolderPath(destination, createdFolders)) {
+        RemoveCreatedFolders();
         Fail(PathRejectedMessage());
         return;
     }
@@ -92,6 +126,7 @@ void InstallationRun::Run() {
     std::uint64_t freeBytes = 0;
     if (install::GetFreeDiskSpace(destination, freeBytes) &&
         !install::HasEnoughSpace(freeBytes, document.requiredKilobytes)) {
+        RemoveCreatedFolders();
         Fail(kNotEnoughSpace);
         return;
     }
@@ -99,6 +134,7 @@ void InstallationRun::Run() {
 
     install::UninstallRecord record(document.registryRecord);
     record.Begin(document.groupName, createdFolders);
+    if (!HoldCreatedFolders()) return;
     window_.ShowStatus(CompleteText(5));
     Sleep(kStepWait);
 
@@ -153,13 +189,14 @@ void InstallationRun::Run() {
     install::UninstallEntry entry;
     entry.groupName = document.groupName;
     entry.uninstallerPath = uninstallerPath;
-    entry.installLocation = destination;
+    entry.installLocation = InstallLocationFor(destination);
     entry.estimatedKilobytes = document.requiredKilobytes;
     const install::OwnVersionTexts version = install::ReadOwnVersionTexts();
     entry.displayVersion = version.productVersion;
     entry.publisher = version.companyName;
     record.WriteUninstallEntry(entry);
 
+    heldFolders_.clear();
     window_.ShowStatus(kCompleteSuccessfully);
     Sleep(kFinalWait);
     window_.EndDialog(0);

@@ -8,6 +8,9 @@
 #include <cstdint>
 #include <string>
 #include <string_view>
+#include <vector>
+
+#include "framework/Handles_win.h"
 
 namespace app {
 
@@ -22,10 +25,18 @@ private:
     // Shows the failure, returns the window to idle; the run then stops.
     void Fail(std::string_view message);
     // Creates (or replaces) the file and writes the bytes; on failure shows the
-    // file error and returns false.
+    // file error and returns false. A file that is a link is not written through.
     bool WriteFile(const std::string& path, const std::uint8_t* bytes, std::uint32_t size);
+    // Opens the folders this run created, from the outermost down, without
+    // following links, and keeps them open (so none can be swapped) while the
+    // payload is written; on a link shows the file error and returns false.
+    bool HoldCreatedFolders();
+    // Removes the folders this run created, deepest first, when the run stops
+    // before anything was written into them; they are empty.
+    void RemoveCreatedFolders();
 
     SetupDialog& window_;
+    std::vector<framework::FileHandle> heldFolders_;
 };
 
 }  // namespace app

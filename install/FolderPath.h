@@ -23,7 +23,8 @@ bool CreateFolderPath(std::string_view path, std::vector<std::string>& createdFo
                       const MakeFolder& makeFolder);
 
 #ifdef _WIN32
-// The same with the system's drives (GetLogicalDrives) and CreateDirectoryA.
+// The same with the system's drives (GetLogicalDrives) and CreateDirectoryA; a
+// name along the path that exists but is no folder (a file) refuses the path.
 bool CreateFolderPath(std::string_view path, std::vector<std::string>& createdFolders);
 #endif
 

@@ -7,7 +7,12 @@ namespace install {
 bool CreateFolderPath(std::string_view path, std::vector<std::string>& createdFolders) {
     return CreateFolderPath(path, createdFolders, GetLogicalDrives(), [](const std::string& folder) {
         if (CreateDirectoryA(folder.c_str(), nullptr)) return FolderCreation::Created;
-        return GetLastError() == ERROR_ALREADY_EXISTS ? FolderCreation::AlreadyExists : FolderCreation::Failed;
+        if (GetLastError() != ERROR_ALREADY_EXISTS) return FolderCreation::Failed;
+        // A file of that name makes CreateDirectoryA say the same: only a folder will do.
+        const DWORD attributes = GetFileAttributesA(folder.c_str());
+        return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY)
+                   ? FolderCreation::AlreadyExists
+                   : FolderCreation::Failed;
     });
 }
 

@@ -1,19 +1,31 @@
 #include "install/UninstallLayout.h"
 
+#include <algorithm>
+#include <set>
+
 #include "install/NameRule.h"
 
 namespace install::uninstall_layout {
 
 bool IsValidRecordName(std::string_view record) { return CheckRelativePath(record) == NameFault::None; }
 
-std::string LogKey(std::string_view record) {
-    std::string key(kMakerKey);
+namespace {
+
+// maker + "\\" + record + "\\Uninstall".
+std::string RecordLogKey(std::string_view maker, std::string_view record) {
+    std::string key(maker);
     key += '\\';
     key += record;
     key += '\\';
     key += kLogSubkey;
     return key;
 }
+
+}  // namespace
+
+std::string LogKey(std::string_view record) { return RecordLogKey(kMakerKey, record); }
+
+std::string TrustedLogKey(std::string_view record) { return RecordLogKey(kTrustedMakerKey, record); }
 
 std::string EntryKey(std::string_view record) {
     std::string key(kSystemUninstallKey);
@@ -49,6 +61,44 @@ std::string UninstallCommand(std::string_view uninstallerPath, std::string_view 
 
 std::string UninstallerShortcutName(std::string_view record) {
     return std::string(kUninstallerShortcutPrefix) + std::string(record);
+}
+
+std::optional<int> ParseCount(std::string_view text) {
+    if (text.empty() || text.size() > 5) return std::nullopt;
+    int count = 0;
+    for (char c : text) {
+        if (c < '0' || c > '9') return std::nullopt;
+        count = count * 10 + (c - '0');
+    }
+    if (count > kMaxLoggedValues) return std::nullopt;
+    return count;
+}
+
+namespace {
+
+std::string Folded(std::string text) {
+    for (char& c : text) c = (c >= 'a' && c <= 'z') ? static_cast<char>(c - 'a' + 'A') : c;
+    return text;
+}
+
+std::size_t Depth(const std::string& folder) {
+    return static_cast<std::size_t>(std::count(folder.begin(), folder.end(), '\\'));
+}
+
+}  // namespace
+
+std::vector<std::string> FoldersToLog(const std::vector<std::string>& createdThisRun,
+                                      const std::vector<std::string>& earlierStillThere) {
+    std::vector<std::string> folders;
+    std::set<std::string> listed;
+    const auto add = [&](const std::string& folder) {
+        if (listed.insert(Folded(folder)).second) folders.push_back(folder);
+    };
+    std::for_each(createdThisRun.rbegin(), createdThisRun.rend(), add);
+    std::for_each(earlierStillThere.begin(), earlierStillThere.end(), add);
+    std::stable_sort(folders.begin(), folders.end(),
+                     [](const std::string& a, const std::string& b) { return Depth(a) > Depth(b); });
+    return folders;
 }
 
 }  // namespace install::uninstall_layout

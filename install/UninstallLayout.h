@@ -16,7 +16,17 @@
 //   "TotalDF"        how many "DF" values
 //   "SGroup"         the program group folder under the Start menu's Programs folder
 // Values are never deleted by a later installation, so indexes at or above a "Total"
-// count may be left over from an earlier one and are not current.
+// count may be left over from an earlier one and are not current. A later run of
+// the same record lists, besides its own, the folders an earlier run created that
+// still exist, so that a retry after a failed run still covers them.
+//
+// The trusted copy: the same values, written at the same moments, under
+// HKEY_LOCAL_MACHINE "SOFTWARE\Tolvik\<record>\Uninstall", which only an
+// administrator can write. The uninstaller runs elevated and removes files, folders
+// and shortcuts only as this copy lists them; the log under HKEY_CURRENT_USER, which
+// any program of the user can change, is never acted on. A 32-bit setup on 64-bit
+// Windows writes the copy in the 32-bit view (WOW6432Node), where the uninstaller it
+// carries, built for the same architecture, reads it.
 //
 // The uninstall entry, root HKEY_LOCAL_MACHINE,
 // key "SOFTWARE\Microsoft\Windows\CurrentVersion\Uninstall\<record>":
@@ -27,8 +37,10 @@
 //   "EstimatedSize"    REG_DWORD  kilobytes installed
 //   "NoModify", "NoRepair"  REG_DWORD 1: the entry offers removal only
 // A record name holding "\" makes nested keys under both parents.
+#include <optional>
 #include <string>
 #include <string_view>
+#include <vector>
 
 #include "install/RegistryAccess.h"
 
@@ -36,8 +48,10 @@ namespace install::uninstall_layout {
 
 inline constexpr int kLogRoot = CurrentUser;
 inline constexpr int kEntryRoot = LocalMachine;
+inline constexpr int kTrustedRoot = LocalMachine;
 
 inline constexpr std::string_view kMakerKey = "Software\\Tolvik";
+inline constexpr std::string_view kTrustedMakerKey = "SOFTWARE\\Tolvik";
 inline constexpr std::string_view kLogSubkey = "Uninstall";
 inline constexpr std::string_view kSystemUninstallKey = "SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Uninstall";
 
@@ -77,6 +91,8 @@ bool IsValidRecordName(std::string_view record);
 
 // "Software\Tolvik\<record>\Uninstall".
 std::string LogKey(std::string_view record);
+// "SOFTWARE\Tolvik\<record>\Uninstall", under kTrustedRoot.
+std::string TrustedLogKey(std::string_view record);
 // "SOFTWARE\Microsoft\Windows\CurrentVersion\Uninstall\<record>".
 std::string EntryKey(std::string_view record);
 // key + "\" + valueName: the value path RegistryAccess takes.
@@ -88,5 +104,17 @@ std::string IndexedName(std::string_view prefix, int index);
 std::string UninstallCommand(std::string_view uninstallerPath, std::string_view record);
 // "Uninstall <record>".
 std::string UninstallerShortcutName(std::string_view record);
+
+// No log lists more values of one kind than this; a larger count is not believed.
+inline constexpr int kMaxLoggedValues = 10000;
+// A "Total" count as the log stores it: decimal digits only, 0 to kMaxLoggedValues.
+std::optional<int> ParseCount(std::string_view text);
+
+// The "Folder" values of a run, deepest first: the folders this run created
+// (createdThisRun in creation order, outermost first) and those an earlier run of
+// the same record created and that are still there, each folder once (letter case
+// ignored). Folders of equal depth keep this run's first, then the earlier order.
+std::vector<std::string> FoldersToLog(const std::vector<std::string>& createdThisRun,
+                                      const std::vector<std::string>& earlierStillThere);
 
 }  // namespace install::uninstall_layout

@@ -1,6 +1,6 @@
 #pragma once
-// Writes the uninstall log and the uninstall entry (see UninstallLayout.h) at the
-// stages of an installation. A value that cannot be written is skipped and the
+// Writes the uninstall log, its trusted copy and the uninstall entry (see
+// UninstallLayout.h) at the stages of an installation. A value that cannot be written is skipped and the
 // record goes on; each call's result says whether all of its values were stored,
 // for callers that care (the installation run does not).
 #include <cstdint>
@@ -16,7 +16,7 @@ namespace install {
 struct UninstallEntry {
     std::string groupName;        // "DisplayName" is this + " (Remove Only)"
     std::string uninstallerPath;  // "UninstallString" is this + " " + the record name
-    std::string installLocation;  // "InstallLocation": the destination folder
+    std::string installLocation;  // "InstallLocation": the destination folder; empty: none written
     std::string displayIcon;      // "DisplayIcon"; empty: the uninstaller's icon
     std::uint32_t estimatedKilobytes = 0;  // "EstimatedSize"
     std::string displayVersion;   // "DisplayVersion"; not written when empty
@@ -33,7 +33,9 @@ public:
 
     // The log's first values: "Project", "IDate", "up", one "Folder" value per
     // created folder (createdFolders is in creation order; the deepest gets index 0)
-    // and "TotalFolders". Starts the file and shortcut counts at 0.
+    // and "TotalFolders". The folders that the trusted copy of an earlier run of
+    // this record lists and that are still folders are listed again. Starts the
+    // file and shortcut counts at 0.
     bool Begin(std::string_view groupName, const std::vector<std::string>& createdFolders);
     // The same with the install date given ("Monday, December 07, 2026").
     bool Begin(std::string_view groupName, const std::vector<std::string>& createdFolders,
@@ -51,6 +53,7 @@ public:
     bool WriteUninstallEntry(const UninstallEntry& entry);
 
     const std::string& LogKey() const noexcept { return logKey_; }
+    const std::string& TrustedLogKey() const noexcept { return trustedKey_; }
     const std::string& EntryKey() const noexcept { return entryKey_; }
     int FileCount() const noexcept { return fileCounter_; }
     int DesktopShortcutCount() const noexcept { return shortcutCounter_; }
@@ -58,11 +61,14 @@ public:
 private:
     bool WriteLogText(std::string_view valueName, std::string_view text);
     bool WriteLogNumber(std::string_view valueName, std::int32_t number);
+    // The "Folder" values of the trusted copy's last run that are still folders.
+    std::vector<std::string> EarlierFoldersStillThere() const;
 
     RegistryAccess registry_;
     std::string record_;
     bool usable_;
     std::string logKey_;
+    std::string trustedKey_;
     std::string entryKey_;
     int fileCounter_ = 0;
     int shortcutCounter_ = 0;

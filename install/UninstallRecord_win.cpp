@@ -1,6 +1,9 @@
 #include "install/UninstallRecord.h"
 
+#include <windows.h>
+
 #include "install/InstallDate.h"
+#include "install/RegistryKeys_win.h"
 #include "install/UninstallLayout.h"
 
 namespace install {
@@ -11,16 +14,42 @@ UninstallRecord::UninstallRecord(std::string registryRecord)
     : record_(std::move(registryRecord)),
       usable_(layout::IsValidRecordName(record_)),
       logKey_(layout::LogKey(record_)),
+      trustedKey_(layout::TrustedLogKey(record_)),
       entryKey_(layout::EntryKey(record_)) {}
 
 UninstallRecord::~UninstallRecord() = default;
 
+// Every value goes to the log and, the same, to its trusted copy.
 bool UninstallRecord::WriteLogText(std::string_view valueName, std::string_view text) {
-    return usable_ && registry_.WriteRegistryText(layout::kLogRoot, layout::ValuePath(logKey_, valueName), text);
+    if (!usable_) return false;
+    const bool logged = registry_.WriteRegistryText(layout::kLogRoot, layout::ValuePath(logKey_, valueName), text);
+    return registry_.WriteRegistryText(layout::kTrustedRoot, layout::ValuePath(trustedKey_, valueName), text) &&
+           logged;
 }
 
 bool UninstallRecord::WriteLogNumber(std::string_view valueName, std::int32_t number) {
-    return usable_ && registry_.WriteRegistryNumber(layout::kLogRoot, layout::ValuePath(logKey_, valueName), number);
+    return WriteLogText(valueName, std::to_string(number));
+}
+
+std::vector<std::string> UninstallRecord::EarlierFoldersStillThere() const {
+    std::vector<std::string> folders;
+    std::string text;
+    if (!usable_ || !ReadRegistryValueText(layout::kTrustedRoot, layout::ValuePath(trustedKey_, layout::kTotalFolders),
+                                           text)) {
+        return folders;
+    }
+    const int total = layout::ParseCount(text).value_or(0);
+    for (int index = 0; index < total; ++index) {
+        std::string folder;
+        const auto name = layout::IndexedName(layout::kFolderPrefix, index);
+        if (!ReadRegistryValueText(layout::kTrustedRoot, layout::ValuePath(trustedKey_, name), folder)) continue;
+        const DWORD attributes = GetFileAttributesA(folder.c_str());
+        if (attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY) &&
+            !(attributes & FILE_ATTRIBUTE_REPARSE_POINT)) {
+            folders.push_back(std::move(folder));
+        }
+    }
+    return folders;
 }
 
 bool UninstallRecord::Begin(std::string_view groupName, const std::vector<std::string>& createdFolders) {
@@ -31,14 +60,13 @@ bool UninstallRecord::Begin(std::string_view groupName, const std::vector<std::s
                             std::string_view installDate) {
     fileCounter_ = 0;
     shortcutCounter_ = 0;
+    const std::vector<std::string> folders = layout::FoldersToLog(createdFolders, EarlierFoldersStillThere());
     bool stored = WriteLogText(layout::kProject, groupName);
     stored &= WriteLogText(layout::kInstallDate, installDate);
     stored &= WriteLogText(layout::kUp, "1");
     // The uninstaller removes folders in index order, so the deepest comes first.
     int index = 0;
-    for (auto folder = createdFolders.rbegin(); folder != createdFolders.rend(); ++folder) {
-        stored &= WriteLogText(layout::IndexedName(layout::kFolderPrefix, index++), *folder);
-    }
+    for (const auto& folder : folders) stored &= WriteLogText(layout::IndexedName(layout::kFolderPrefix, index++), folder);
     stored &= WriteLogNumber(layout::kTotalFolders, index);
     return stored;
 }
@@ -69,7 +97,9 @@ bool UninstallRecord::WriteUninstallEntry(const UninstallEntry& entry) {
                                           layout::UninstallCommand(entry.uninstallerPath, record_));
     stored &= registry_.WriteRegistryText(root, path(layout::kDisplayIcon),
                                           entry.displayIcon.empty() ? entry.uninstallerPath : entry.displayIcon);
-    stored &= registry_.WriteRegistryText(root, path(layout::kInstallLocation), entry.installLocation);
+    if (!entry.installLocation.empty()) {
+        stored &= registry_.WriteRegistryText(root, path(layout::kInstallLocation), entry.installLocation);
+    }
     stored &= registry_.WriteRegistryDword(root, path(layout::kEstimatedSize), entry.estimatedKilobytes);
     stored &= registry_.WriteRegistryDword(root, path(layout::kNoModify), 1);
     stored &= registry_.WriteRegistryDword(root, path(layout::kNoRepair), 1);

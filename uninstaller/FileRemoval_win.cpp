@@ -3,41 +3,74 @@
 #include <windows.h>
 
 #include "framework/FileErrorText.h"
+#include "install/LinkFreePath_win.h"
 
 namespace uninstaller {
 
 namespace {
 
-bool IsAbsence(DWORD error) noexcept { return error == ERROR_FILE_NOT_FOUND || error == ERROR_PATH_NOT_FOUND; }
+bool MarkForDeletion(HANDLE handle) {
+    FILE_DISPOSITION_INFO disposition{};
+    disposition.DeleteFile = TRUE;
+    return SetFileInformationByHandle(handle, FileDispositionInfo, &disposition, sizeof disposition) != 0;
+}
 
-}  // namespace
+// A read-only file cannot be marked for deletion: clear the flag through the same
+// handle, and put it back when the deletion fails all the same.
+bool MarkReadOnlyFileForDeletion(HANDLE handle, DWORD& error) {
+    FILE_BASIC_INFO basic{};
+    if (!GetFileInformationByHandleEx(handle, FileBasicInfo, &basic, sizeof basic) ||
+        !(basic.FileAttributes & FILE_ATTRIBUTE_READONLY)) {
+        return false;
+    }
+    const DWORD attributes = basic.FileAttributes;
+    basic.FileAttributes = attributes & ~DWORD{FILE_ATTRIBUTE_READONLY};
+    if (basic.FileAttributes == 0) basic.FileAttributes = FILE_ATTRIBUTE_NORMAL;
+    if (!SetFileInformationByHandle(handle, FileBasicInfo, &basic, sizeof basic)) return false;
+    if (MarkForDeletion(handle)) return true;
+    error = GetLastError();
+    basic.FileAttributes = attributes;
+    SetFileInformationByHandle(handle, FileBasicInfo, &basic, sizeof basic);
+    return false;
+}
 
-Removal RemoveFile(const std::string& path) {
-    if (DeleteFileA(path.c_str())) return {RemovalState::Removed};
+Removal RemoveHeld(const std::string& path, const std::string& base, bool folder) {
+    install::LastComponent last;
+    last.access = DELETE | FILE_READ_ATTRIBUTES | (folder ? 0 : FILE_WRITE_ATTRIBUTES);
+    last.share = FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE;
+    last.folder = folder;
+    const install::HeldPath held = install::HoldPathBelow(base, path, last);
+    switch (held.state) {
+        case install::PathHold::Held: break;
+        case install::PathHold::Missing: return {RemovalState::Absent};
+        case install::PathHold::Link: return {RemovalState::Refused, 0, held.where};
+        case install::PathHold::Failed: return {RemovalState::Failed, held.error};
+    }
+    // Marked through its own handle; the system deletes it when held goes and that
+    // handle closes, while the folders above are still held.
+    const HANDLE own = held.handles.back();
+    if (MarkForDeletion(own)) return {RemovalState::Removed};
     DWORD error = GetLastError();
-    if (IsAbsence(error)) return {RemovalState::Absent};
-    if (error == ERROR_ACCESS_DENIED) {
-        const DWORD attributes = GetFileAttributesA(path.c_str());
-        if (attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_READONLY) &&
-            !(attributes & FILE_ATTRIBUTE_DIRECTORY) &&
-            SetFileAttributesA(path.c_str(), attributes & ~DWORD{FILE_ATTRIBUTE_READONLY})) {
-            if (DeleteFileA(path.c_str())) return {RemovalState::Removed};
-            error = GetLastError();
-            SetFileAttributesA(path.c_str(), attributes);  // it stays: leave it as it was
-        }
+    if (folder && (error == ERROR_DIR_NOT_EMPTY)) return {RemovalState::NotEmpty};
+    if (!folder && error == ERROR_ACCESS_DENIED && MarkReadOnlyFileForDeletion(own, error)) {
+        return {RemovalState::Removed};
     }
     return {RemovalState::Failed, error};
 }
 
-Removal RemoveEmptyFolder(const std::string& path) {
-    if (RemoveDirectoryA(path.c_str())) return {RemovalState::Removed};
-    const DWORD error = GetLastError();
-    if (IsAbsence(error)) return {RemovalState::Absent};
-    if (error == ERROR_DIR_NOT_EMPTY) return {RemovalState::NotEmpty};
-    return {RemovalState::Failed, error};
+}  // namespace
+
+Removal RemoveFile(const std::string& path, const std::string& base) {
+    return RemoveHeld(path, base, false);
 }
 
+Removal RemoveEmptyFolder(const std::string& path, const std::string& base) { return RemoveHeld(path, base, true); }
+
 std::string DescribeFailure(const Removal& removal, const std::string& path) {
+    if (removal.state == RemovalState::Refused) {
+        return path + " was not removed: " + removal.refusedAt +
+               " is a link to another place (a reparse point) or has moved; nothing is deleted through it.";
+    }
     return framework::DescribeFileError(framework::FileErrorKindFromWin32(removal.error), path);
 }
 

@@ -1,5 +1,9 @@
 #pragma once
-// Deleting one file or one empty folder, and saying what happened.
+// Deleting one file or one empty folder, and saying what happened. Nothing is
+// deleted through a link: every component of the path below a trusted base is
+// opened without following links when the deletion happens (HoldPathBelow), and
+// the file or folder is deleted through its own handle (FileDispositionInfo), so
+// that nothing can be swapped in between.
 #include <cstdint>
 #include <string>
 
@@ -9,20 +13,23 @@ enum class RemovalState {
     Removed,
     Absent,    // it was not there (any more): nothing to do
     NotEmpty,  // a folder that still holds something
+    Refused,   // a component is a link (reparse point) or not where the path says
     Failed,
 };
 
 struct Removal {
     RemovalState state;
     std::uint32_t error = 0;  // the system's code when Failed
+    std::string refusedAt;    // the component that is a link, when Refused
 };
 
-// Deletes a file; a read-only file is made writable first.
-Removal RemoveFile(const std::string& path);
+// Deletes a file; a read-only file is made writable first. path lies below base,
+// a folder the system named (the desktop, the Start menu) or a drive root "C:\".
+Removal RemoveFile(const std::string& path, const std::string& base);
 // Removes a folder only when it is empty.
-Removal RemoveEmptyFolder(const std::string& path);
+Removal RemoveEmptyFolder(const std::string& path, const std::string& base);
 
-// "Access to C:\x was denied." and the like, for a failed removal.
+// "Access to C:\x was denied." and the like, for a failed or refused removal.
 std::string DescribeFailure(const Removal& removal, const std::string& path);
 
 // Removes the running program's own file, which cannot be deleted while it runs:

@@ -21,8 +21,6 @@ const char* RefusalReason(Refusal refusal) {
         case Refusal::NotLocalPath: return "it is not a complete local path";
         case Refusal::DriveRoot: return "it names a whole drive";
         case Refusal::SystemFolder: return "it is a system folder or lies in the Windows folder";
-        case Refusal::OutsideInstallation: return "it lies outside the installation's folders";
-        case Refusal::NotOnInstallPath: return "it is not on the path to the installation folder";
         case Refusal::BadName: return "it is not a plain name";
     }
     return "it was not accepted";
@@ -49,6 +47,29 @@ std::string OutcomeText(const Outcome& outcome) {
     if (!outcome.undetermined.empty()) {
         text += "\n\nNot determined from the uninstall log:\n";
         AppendList(text, outcome.undetermined);
+    }
+    return text;
+}
+
+std::string UnconfirmedRecordQuestion(std::string_view product) {
+    return "The uninstall information for " + Quoted(product) +
+           " has no copy where only an administrator can write it: it was left by an older setup, or not by setup "
+           "at all. Nothing will be removed from disk.\n\nRemove " +
+           Quoted(product) + " from the list of installed programs?";
+}
+
+std::string UnconfirmedRecordText(std::string_view product, const std::vector<std::string>& byHand,
+                                  const std::vector<std::string>& failures) {
+    std::string text = Quoted(product) +
+                       " was removed from the list of installed programs. Nothing was removed from disk: its uninstall "
+                       "information is not confirmed by a copy that only an administrator can write.";
+    if (!byHand.empty()) {
+        text += "\n\nRemove by hand what is left of it, if it is still there:";
+        AppendList(text, byHand);
+    }
+    if (!failures.empty()) {
+        text += "\n\nNot removed:";
+        AppendList(text, failures);
     }
     return text;
 }

@@ -22,6 +22,14 @@ struct Outcome {
 std::string ConfirmationText(std::string_view product);
 std::string OutcomeText(const Outcome& outcome);
 
+// A record whose log has no trusted copy (an installation made by an older setup,
+// or values that setup never wrote): only its registry information is removed.
+std::string UnconfirmedRecordQuestion(std::string_view product);
+// byHand: what the user may remove by hand ("the folder C:\..."); failures: the
+// keys that could not be removed.
+std::string UnconfirmedRecordText(std::string_view product, const std::vector<std::string>& byHand,
+                                  const std::vector<std::string>& failures);
+
 std::string MissingRecordNameText();
 std::string UnknownRecordText(std::string_view record);
 

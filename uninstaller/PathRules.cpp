@@ -93,31 +93,25 @@ bool PathRules::IsProtected(std::string_view folder) const {
     return false;
 }
 
-Verdict PathRules::CheckInstallLocation(std::string_view value) const {
-    auto normalized = NormalizeLocalPath(value);
-    if (!normalized) return {{}, Refusal::NotLocalPath};
-    if (normalized->size() == 3) return {{}, Refusal::DriveRoot};
-    if (TouchesWindows(*normalized)) return {{}, Refusal::SystemFolder};
-    return {std::move(*normalized), Refusal::None};
-}
-
-Verdict PathRules::CheckFolder(std::string_view value, const std::optional<std::string>& installLocation) const {
+Verdict PathRules::CheckFolder(std::string_view value) const {
     auto normalized = NormalizeLocalPath(value);
     if (!normalized) return {{}, Refusal::NotLocalPath};
     if (normalized->size() == 3) return {{}, Refusal::DriveRoot};
     if (TouchesWindows(*normalized) || IsProtected(*normalized)) return {{}, Refusal::SystemFolder};
-    if (installLocation && !IsSameOrInside(*installLocation, *normalized)) return {{}, Refusal::NotOnInstallPath};
     return {std::move(*normalized), Refusal::None};
 }
 
-Verdict PathRules::CheckFile(std::string_view value, const std::vector<std::string>& containers) const {
+Verdict PathRules::CheckFile(std::string_view value) const {
     auto normalized = NormalizeLocalPath(value);
     // A value ending in "\" names a folder, not a file.
-    if (!normalized || value.back() == '\\' || value.back() == '/') return {{}, Refusal::NotLocalPath};
-    for (const auto& container : containers) {
-        if (IsInside(*normalized, container)) return {std::move(*normalized), Refusal::None};
+    if (!normalized || normalized->size() == 3 || value.back() == '\\' || value.back() == '/') {
+        return {{}, Refusal::NotLocalPath};
     }
-    return {{}, Refusal::OutsideInstallation};
+    if (!windows_ || IsInside(*normalized, *windows_)) return {{}, Refusal::SystemFolder};
+    for (const auto& kept : protected_) {
+        if (SamePath(*normalized, kept)) return {{}, Refusal::SystemFolder};
+    }
+    return {std::move(*normalized), Refusal::None};
 }
 
 }  // namespace uninstaller

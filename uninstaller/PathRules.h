@@ -1,8 +1,8 @@
 #pragma once
-// Which paths from an uninstall log may be deleted. The log lives under
-// HKEY_CURRENT_USER, where any program of the user can change it, while the
-// uninstaller runs with administrator rights: every path is checked against the
-// folders the installation itself created before anything is removed.
+// Which paths from an uninstall log may be deleted. The uninstaller reads only the
+// log's trusted copy, which only an administrator can write; these rules keep even
+// a damaged copy away from drive roots, the Windows folder and the system's shell
+// folders.
 #include <optional>
 #include <string>
 #include <string_view>
@@ -35,12 +35,10 @@ bool IsPlainName(std::string_view name);
 // Why a logged value is not used.
 enum class Refusal {
     None,
-    NotLocalPath,         // not "<letter>:\...", too long, or a "." / ".." part
-    DriveRoot,            // "C:\" itself
-    SystemFolder,         // the Windows folder, a folder above it or inside it, or a shell folder
-    OutsideInstallation,  // a file outside every folder the installation created
-    NotOnInstallPath,     // a folder that is neither the install folder nor above it
-    BadName,              // a shortcut or group name that is not a plain name
+    NotLocalPath,  // not "<letter>:\...", too long, or a "." / ".." part
+    DriveRoot,     // "C:\" itself
+    SystemFolder,  // the Windows folder, a folder above it or inside it, or a shell folder
+    BadName,       // a shortcut or group name that is not a plain name
 };
 
 struct Verdict {
@@ -62,21 +60,17 @@ class PathRules {
 public:
     explicit PathRules(const ProtectedFolders& folders);
 
-    // The install location from the system's uninstall entry, the folder files are
-    // installed into: a local folder that is not a drive root and is neither the
-    // Windows folder nor above or inside it. Program Files itself is allowed (an
-    // installation may put its files straight into it).
-    Verdict CheckInstallLocation(std::string_view value) const;
-
     // A "Folder" value: a local folder that is not a drive root, not the Windows
-    // folder, above or inside it, not a protected folder or above one. When the
-    // install location is known it must also be that folder or lie above it: an
-    // installation creates only the folders along its destination.
-    Verdict CheckFolder(std::string_view value, const std::optional<std::string>& installLocation) const;
+    // folder, above or inside it, not a protected folder or above one. (A folder
+    // inside a protected one, such as Program Files\Tolvik, is what an installation
+    // creates.)
+    Verdict CheckFolder(std::string_view value) const;
 
-    // A "File" value: a local path strictly inside one of containers (the accepted
-    // created folders and the install location, all normalized).
-    Verdict CheckFile(std::string_view value, const std::vector<std::string>& containers) const;
+    // A "File" value: a local file path (not ending in "\") that is neither inside
+    // the Windows folder (the installation lists no file there) nor a protected
+    // folder itself. A file the installation wrote straight into Program Files is
+    // its own.
+    Verdict CheckFile(std::string_view value) const;
 
     // True when folder is a protected folder (for the Start-menu group folder).
     bool IsProtected(std::string_view folder) const;

@@ -2,6 +2,7 @@
 
 #include "install/RegistryKeys_win.h"
 #include "install/UninstallLayout.h"
+#include "uninstaller/CommandLine.h"
 
 namespace uninstaller {
 
@@ -12,6 +13,8 @@ namespace {
 std::string RootName(int root) {
     return root == install::LocalMachine ? "HKEY_LOCAL_MACHINE\\" : "HKEY_CURRENT_USER\\";
 }
+
+std::string_view ParentOf(std::string_view key) { return key.substr(0, key.rfind('\\')); }
 
 // Removes key with everything in it, then each parent up to (not including) stop
 // while it is left empty.
@@ -66,14 +69,28 @@ bool EntriesBelowStart(const std::string& key, std::string_view programFileName,
 std::vector<std::string> RemoveUninstallRecord(std::string_view record) {
     std::vector<std::string> failures;
     if (!layout::IsValidRecordName(record)) return failures;
-    const std::string_view makerParent = layout::kMakerKey.substr(0, layout::kMakerKey.rfind('\\'));
-    RemoveKeyAndEmptyParents(layout::kLogRoot, layout::LogKey(record), makerParent, "The uninstall log", failures);
+    RemoveKeyAndEmptyParents(layout::kLogRoot, layout::LogKey(record), ParentOf(layout::kMakerKey),
+                             "The uninstall log", failures);
+    const std::string trusted = layout::TrustedLogKey(record);
+    if (install::RegistryKeyExists(layout::kTrustedRoot, trusted)) {
+        RemoveKeyAndEmptyParents(layout::kTrustedRoot, trusted, ParentOf(layout::kTrustedMakerKey),
+                                 "The administrator's copy of the uninstall log", failures);
+    }
     const std::string entry = layout::EntryKey(record);
-    if (install::RegistryKeyExists(layout::kEntryRoot, entry)) {
+    if (EntryStartsUninstallerFor(record)) {
         RemoveKeyAndEmptyParents(layout::kEntryRoot, entry, layout::kSystemUninstallKey,
                                  "The entry in the list of installed programs", failures);
     }
     return failures;
+}
+
+bool EntryStartsUninstallerFor(std::string_view record) {
+    std::string command;
+    return layout::IsValidRecordName(record) &&
+           install::ReadRegistryValueText(layout::kEntryRoot,
+                                          layout::ValuePath(layout::EntryKey(record), layout::kUninstallString),
+                                          command) &&
+           FoldedContains(command, layout::kUninstallerFileName) && RecordFromCommandLine(command) == record;
 }
 
 bool UninstallEntriesStart(std::string_view programFileName) {

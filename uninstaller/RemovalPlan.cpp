@@ -12,26 +12,11 @@ std::size_t Depth(const std::string& path) { return static_cast<std::size_t>(std
 
 }  // namespace
 
-RemovalPlan PlanRemoval(const UninstallLog& log, const std::optional<std::string>& installLocation,
-                        const PathRules& rules) {
+RemovalPlan PlanRemoval(const UninstallLog& log, const PathRules& rules) {
     RemovalPlan plan;
-    std::vector<std::string> containers;
-
-    if (installLocation) {
-        Verdict verdict = rules.CheckInstallLocation(*installLocation);
-        if (verdict.Accepted()) {
-            plan.installLocation = verdict.path;
-            containers.push_back(std::move(verdict.path));
-        } else {
-            plan.refused.push_back(
-                {std::string(install::uninstall_layout::kInstallLocation), *installLocation, verdict.refusal});
-        }
-    }
-
     for (const auto& folder : log.folders) {
-        Verdict verdict = rules.CheckFolder(folder.value, plan.installLocation);
+        Verdict verdict = rules.CheckFolder(folder.value);
         if (verdict.Accepted()) {
-            containers.push_back(verdict.path);
             plan.folders.push_back(std::move(verdict.path));
         } else {
             plan.refused.push_back({folder.name, folder.value, verdict.refusal});
@@ -43,7 +28,7 @@ RemovalPlan PlanRemoval(const UninstallLog& log, const std::optional<std::string
                      [](const std::string& a, const std::string& b) { return Depth(a) > Depth(b); });
 
     for (const auto& file : log.files) {
-        Verdict verdict = rules.CheckFile(file.value, containers);
+        Verdict verdict = rules.CheckFile(file.value);
         if (verdict.Accepted()) {
             plan.files.push_back(std::move(verdict.path));
         } else {

@@ -8,17 +8,6 @@ namespace layout = install::uninstall_layout;
 
 LogValues::~LogValues() = default;
 
-std::optional<int> ParseCount(std::string_view text) {
-    if (text.empty() || text.size() > 5) return std::nullopt;
-    int count = 0;
-    for (char c : text) {
-        if (c < '0' || c > '9') return std::nullopt;
-        count = count * 10 + (c - '0');
-    }
-    if (count > kMaxLoggedValues) return std::nullopt;
-    return count;
-}
-
 namespace {
 
 // What one kind of indexed value is called, for the report.

@@ -9,6 +9,8 @@
 #include <string_view>
 #include <vector>
 
+#include "install/UninstallLayout.h"
+
 namespace uninstaller {
 
 // One value as it was found: its name ("File3") and its text.
@@ -25,8 +27,8 @@ public:
     virtual std::optional<std::string> Read(std::string_view valueName) const = 0;
 };
 
-// No log lists more values of one kind than this; a larger count is not believed.
-inline constexpr int kMaxLoggedValues = 10000;
+using install::uninstall_layout::kMaxLoggedValues;
+using install::uninstall_layout::ParseCount;
 
 struct UninstallLog {
     std::optional<std::string> project;   // "Project": the product's name as shown
@@ -40,8 +42,5 @@ struct UninstallLog {
 
 // Reads every current value of the log.
 UninstallLog ReadUninstallLog(const LogValues& values);
-
-// A count as the log stores it: decimal digits only, 0 to kMaxLoggedValues.
-std::optional<int> ParseCount(std::string_view text);
 
 }  // namespace uninstaller

@@ -32,21 +32,24 @@ void MessageBoxPrompt::Report(std::string_view text, bool problem) {
 
 namespace {
 
-// The log's values, read from its key under HKEY_CURRENT_USER.
+// The log's values, read from one of its two keys.
 class RegistryLogValues : public LogValues {
 public:
-    explicit RegistryLogValues(std::string key) : key_(std::move(key)) {}
+    RegistryLogValues(int root, std::string key) : root_(root), key_(std::move(key)) {}
     std::optional<std::string> Read(std::string_view valueName) const override {
         std::string text;
-        if (!install::ReadRegistryValueText(layout::kLogRoot, layout::ValuePath(key_, valueName), text)) {
-            return std::nullopt;
-        }
+        if (!install::ReadRegistryValueText(root_, layout::ValuePath(key_, valueName), text)) return std::nullopt;
         return text;
     }
 
 private:
+    int root_;
     std::string key_;
 };
+
+// The drive root a logged path starts from ("C:\"): every component below it is
+// checked when the path is removed.
+std::string DriveRootOf(const std::string& path) { return path.substr(0, 3); }
 
 void ExpandAllShortNames(std::vector<LoggedValue>& values) {
     for (auto& value : values) value.value = ExpandShortNames(value.value);
@@ -74,8 +77,8 @@ public:
     const std::vector<std::string>& Undetermined() const noexcept { return undetermined_; }
 
 private:
-    void RemoveOneFile(const std::string& path);
-    void RemoveOneFolder(const std::string& path);
+    void RemoveOneFile(const std::string& path, const std::string& base);
+    void RemoveOneFolder(const std::string& path, const std::string& base);
     bool BelongsToProduct(const ShortcutLink& link) const;
 
     std::string record_;
@@ -87,15 +90,18 @@ private:
     std::vector<std::string> undetermined_;
 };
 
-void RemovalRun::RemoveOneFile(const std::string& path) {
-    const Removal removal = RemoveFile(path);
+void RemovalRun::RemoveOneFile(const std::string& path, const std::string& base) {
+    const Removal removal = RemoveFile(path, base);
     if (removal.state == RemovalState::Failed) failures_.push_back(DescribeFailure(removal, path));
+    // Running again would meet the same link: what stays is reported, the record goes.
+    if (removal.state == RemovalState::Refused) kept_.push_back(DescribeFailure(removal, path));
 }
 
-void RemovalRun::RemoveOneFolder(const std::string& path) {
-    const Removal removal = RemoveEmptyFolder(path);
+void RemovalRun::RemoveOneFolder(const std::string& path, const std::string& base) {
+    const Removal removal = RemoveEmptyFolder(path, base);
     if (removal.state == RemovalState::NotEmpty) kept_.push_back(KeptFolderText(path));
     if (removal.state == RemovalState::Failed) failures_.push_back(DescribeFailure(removal, path));
+    if (removal.state == RemovalState::Refused) kept_.push_back(DescribeFailure(removal, path));
 }
 
 void RemovalRun::RemoveDesktopShortcuts() {
@@ -110,7 +116,7 @@ void RemovalRun::RemoveDesktopShortcuts() {
             kept_.push_back("The desktop shortcut \"" + name + "\" was kept: its path is too long.");
             continue;
         }
-        RemoveOneFile(path);
+        RemoveOneFile(path, settings_.folders.desktopFolder);
     }
 }
 
@@ -153,17 +159,19 @@ void RemovalRun::RemoveStartMenuGroup() {
 
     for (const auto& shortcut : shortcuts) {
         const auto link = ReadShortcutLink(shortcut);
-        if (link && BelongsToProduct(*link)) RemoveOneFile(shortcut);
+        if (link && BelongsToProduct(*link)) RemoveOneFile(shortcut, settings_.folders.programsFolder);
     }
-    if (const auto folder = NormalizeLocalPath(group); folder && !rules_.IsProtected(*folder)) RemoveOneFolder(*folder);
+    if (const auto folder = NormalizeLocalPath(group); folder && !rules_.IsProtected(*folder)) {
+        RemoveOneFolder(*folder, settings_.folders.programsFolder);
+    }
 }
 
 void RemovalRun::RemoveFiles() {
-    for (const auto& file : plan_.files) RemoveOneFile(file);
+    for (const auto& file : plan_.files) RemoveOneFile(file, DriveRootOf(file));
 }
 
 void RemovalRun::RemoveFolders() {
-    for (const auto& folder : plan_.folders) RemoveOneFolder(folder);
+    for (const auto& folder : plan_.folders) RemoveOneFolder(folder, DriveRootOf(folder));
 }
 
 std::vector<std::string> RemovalRun::NotRemoved() const {
@@ -194,35 +202,73 @@ UninstallSettings SettingsForThisProgram() {
     return settings;
 }
 
+namespace {
+
+// What the user may remove by hand when nothing is removed from disk: the
+// installation folder that the system's entry names, or else the folders and
+// shortcuts that the unconfirmed log lists.
+std::vector<std::string> LeftForTheUser(std::string_view record, const UninstallLog& unconfirmed) {
+    std::vector<std::string> lines;
+    std::string location;
+    if (install::ReadRegistryValueText(layout::kEntryRoot,
+                                       layout::ValuePath(layout::EntryKey(record), layout::kInstallLocation),
+                                       location) &&
+        !location.empty()) {
+        lines.push_back("the folder " + location);
+    } else {
+        for (const auto& folder : unconfirmed.folders) lines.push_back("the folder " + folder.value);
+    }
+    for (const auto& shortcut : unconfirmed.desktopShortcuts) {
+        lines.push_back("the desktop shortcut \"" + shortcut.value + "\"");
+    }
+    if (unconfirmed.startMenuGroup) lines.push_back("the program group \"" + *unconfirmed.startMenuGroup + "\" in the Start menu");
+    return lines;
+}
+
+void RemoveSelfWhenUnused(const UninstallSettings& settings, std::vector<std::string>& failures) {
+    const std::string& self = settings.removableUninstaller;
+    if (self.empty() || UninstallEntriesStart(layout::kUninstallerFileName)) return;
+    std::uint32_t error = 0;
+    if (!RemoveRunningProgram(self, error)) failures.push_back(DescribeFailure({RemovalState::Failed, error}, self));
+}
+
+// A log without a trusted copy: made before setup kept one, or planted. Nothing
+// it lists is removed from disk; the user may remove its registry information.
+UninstallResult ForgetUnconfirmedRecord(std::string_view record, Prompt& prompt, const UninstallSettings& settings) {
+    const UninstallLog unconfirmed = ReadUninstallLog(RegistryLogValues(layout::kLogRoot, layout::LogKey(record)));
+    const std::string product = unconfirmed.project.value_or(std::string(record));
+    if (!prompt.Confirm(UnconfirmedRecordQuestion(product))) return UninstallResult::Cancelled;
+    const std::vector<std::string> byHand = LeftForTheUser(record, unconfirmed);
+    std::vector<std::string> failures = RemoveUninstallRecord(record);
+    RemoveSelfWhenUnused(settings, failures);
+    prompt.Report(UnconfirmedRecordText(product, byHand, failures), true);
+    return UninstallResult::RecordOnly;
+}
+
+}  // namespace
+
 UninstallResult Uninstall(std::string_view record, Prompt& prompt, const UninstallSettings& settings) {
     if (record.empty()) {
         prompt.Report(MissingRecordNameText(), true);
         return UninstallResult::NoRecord;
     }
-    const std::string logKey = layout::LogKey(record);
-    if (!layout::IsValidRecordName(record) || !install::RegistryKeyExists(layout::kLogRoot, logKey)) {
+    const bool valid = layout::IsValidRecordName(record);
+    const std::string trustedKey = layout::TrustedLogKey(record);
+    if (valid && !install::RegistryKeyExists(layout::kTrustedRoot, trustedKey) &&
+        install::RegistryKeyExists(layout::kLogRoot, layout::LogKey(record))) {
+        return ForgetUnconfirmedRecord(record, prompt, settings);
+    }
+    if (!valid || !install::RegistryKeyExists(layout::kTrustedRoot, trustedKey)) {
         prompt.Report(UnknownRecordText(record), true);
         return UninstallResult::NoRecord;
     }
 
-    UninstallLog log = ReadUninstallLog(RegistryLogValues(logKey));
+    UninstallLog log = ReadUninstallLog(RegistryLogValues(layout::kTrustedRoot, trustedKey));
     ExpandAllShortNames(log.folders);
     ExpandAllShortNames(log.files);
 
-    const std::string entryKey = layout::EntryKey(record);
-    std::optional<std::string> installLocation;
-    if (!install::RegistryKeyExists(layout::kEntryRoot, entryKey)) {
-        log.undetermined.push_back(
-            "The product has no entry in the list of installed programs, so its installation folder is not known.");
-    } else if (std::string location; install::ReadRegistryValueText(
-                   layout::kEntryRoot, layout::ValuePath(entryKey, layout::kInstallLocation), location)) {
-        installLocation = ExpandShortNames(location);
-    } else {
-        log.undetermined.push_back("The installation folder is not recorded.");
-    }
-
     const PathRules rules(settings.folders.protectedFolders);
-    const RemovalPlan plan = PlanRemoval(log, installLocation, rules);
+    const RemovalPlan plan = PlanRemoval(log, rules);
     const std::string product = log.project.value_or(std::string(record));
     if (!prompt.Confirm(ConfirmationText(product))) return UninstallResult::Cancelled;
 
@@ -240,14 +286,9 @@ UninstallResult Uninstall(std::string_view record, Prompt& prompt, const Uninsta
     // run again once the program that holds the file is closed.
     outcome.recordKept = run.HasFailures();
     if (!outcome.recordKept) {
-        for (auto& line : RemoveUninstallRecord(record)) run.AddFailure(std::move(line));
-        const std::string& self = settings.removableUninstaller;
-        if (!self.empty() && !UninstallEntriesStart(layout::kUninstallerFileName)) {
-            std::uint32_t error = 0;
-            if (!RemoveRunningProgram(self, error)) {
-                run.AddFailure(DescribeFailure({RemovalState::Failed, error}, self));
-            }
-        }
+        std::vector<std::string> failures = RemoveUninstallRecord(record);
+        RemoveSelfWhenUnused(settings, failures);
+        for (auto& line : failures) run.AddFailure(std::move(line));
     }
     outcome.notRemoved = run.NotRemoved();
     outcome.undetermined = run.Undetermined();

@@ -1,7 +1,11 @@
 #pragma once
-// Removes one installed product as its uninstall log lists it: desktop shortcuts,
-// the program group's shortcuts, the files, the created folders (each only when
-// empty), the uninstall log and entry, and finally the uninstaller itself.
+// Removes one installed product as the trusted copy of its uninstall log lists it
+// (HKEY_LOCAL_MACHINE, see UninstallLayout.h): desktop shortcuts, the program
+// group's shortcuts, the files, the created folders (each only when empty), the
+// uninstall log, its copy and the entry, and finally the uninstaller itself. A log
+// under HKEY_CURRENT_USER without that copy (an installation made before setup
+// kept one, or values setup never wrote) removes nothing from disk: only its
+// registry information goes, and the user is told what to remove by hand.
 #include <string>
 #include <string_view>
 
@@ -43,6 +47,7 @@ enum class UninstallResult {
     RemovedExcept,  // the report lists what stays and why
     Cancelled,      // the user answered No; nothing was touched
     NoRecord,       // no record name, or no log for it; nothing was touched
+    RecordOnly,     // no trusted copy: the registry information went, nothing on disk
 };
 
 // The settings for the running program: this system's folders, and the running

@@ -34,6 +34,14 @@ TEST(InstallSteps, EveryKindOfEntryGetsARealBaseFolder) {
     EXPECT_EQ(app::WithTrailingBackslash(""), "\\");
 }
 
+TEST(InstallSteps, ADriveRootIsNoInstallLocationAndCreatedFoldersHaveParents) {
+    EXPECT_EQ(app::InstallLocationFor("C:\\"), "");
+    EXPECT_EQ(app::InstallLocationFor("c:\\\\"), "");
+    EXPECT_EQ(app::InstallLocationFor("C:\\Apps"), "C:\\Apps");
+    EXPECT_EQ(app::ParentFolder("C:\\Program Files\\Tolvik\\"), "C:\\Program Files");
+    EXPECT_EQ(app::ParentFolder("C:\\Apps\\"), "C:\\");
+}
+
 TEST(InstallSteps, MessagesReadAsTheUserSeesThem) {
     EXPECT_EQ(app::PathRejectedMessage(),
               "Path invalid.\nYou must enter the full path, e.g.\n \"c:\\Program Files\\Tolvik\\FolderName\"");

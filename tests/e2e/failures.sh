@@ -1,7 +1,9 @@
 #!/usr/bin/env bash
 # What the user is told when an installation cannot go on, and that the window is
-# usable again afterwards: bad paths, a drive too small, a payload file held open
-# by another program; then a second SETUP with a good path succeeds.
+# usable again afterwards: bad paths, a file where a folder should be, a drive too
+# small (its folders are removed again), a payload file held open by another
+# program; then a second SETUP succeeds, its log still lists the folders the
+# failed run created, and the registered uninstall command leaves none of them.
 source "$(dirname "$0")/e2e-lib.sh"
 e2e_start
 
@@ -34,30 +36,70 @@ if $have_small; then
   click_button $SETUP_BUTTON
   check "a small drive gives the space message" equal "$(run_box_text)" "Not enough space on destination drive..."
   close_run_box
-  check "the destination's folders stay" test -d "$small/Apps/Pellumar"
-  check "no file was written to the small drive" test -z "$(find "$small" -type f)"
+  check "no folder or file is left on the small drive" test -z "$(find "$small" -mindepth 1)"
 else
   echo "skip: cannot mount a small tmpfs here (not root?)"
 fi
 
-# Another program holds the payload file open without sharing.
-mkdir -p "$(unix_path 'C:\Held')"
-"$WINE64" "$PROBE_EXE" hold 'C:\Held\Pellumar.exe' 120 > "$E2E_WORK/held" &
+# A file where the destination folder should be is a bad path like any other.
+printf 'a file' >"$(unix_path 'C:\Blocked')"
+set_path 'C:\Blocked'
+click_button $SETUP_BUTTON
+check "a file in the way gives the path message" equal "$(run_box_text)" "$path_message"
+close_run_box
+log='HKCU\Software\Tolvik\Pellumar\Uninstall'
+check "a file in the way starts no log" test -z "$(reg_value "$log" up || true)"
+
+# Another program holds the first payload file open without sharing, in the folder
+# setup creates (the holder waits for it to appear).
+destination='C:\Program Files\Tolvik\Pellumar'
+"$WINE64" "$PROBE_EXE" hold "$destination\\Pellumar.exe" 120 > "$E2E_WORK/held" &
 holder=$!
-for i in $(seq 1 100); do grep -q held "$E2E_WORK/held" 2>/dev/null && break; sleep 0.1; done
-set_path 'C:\Held'
+set_path "$destination"
 click_button $SETUP_BUTTON
 check "a held file gives the sharing-violation text" equal "$(run_box_text)" \
-  $'File could not be opened...\nA sharing violation occurred while accessing C:\\Held\\Pellumar.exe.'
+  $'File could not be opened...\nA sharing violation occurred while accessing C:\\Program Files\\Tolvik\\Pellumar\\Pellumar.exe.'
 close_run_box
 kill "$holder" 2>/dev/null || true
 wait "$holder" 2>/dev/null || true
-log='HKCU\Software\Tolvik\Pellumar\Uninstall'
 check "the stopped run left no TotalFiles" test -z "$(reg_value "$log" TotalFiles || true)"
 
-# The window is idle again: a second SETUP over the existing folder succeeds.
+# The window is idle again: a second SETUP over the existing folders succeeds, and
+# its log (and the trusted copy) still lists the folders the first run created.
 click_button $SETUP_BUTTON
 check "setup ends after the second try" setup_ended 60
-check "the program was installed" test -s "$(unix_path 'C:\Held\Pellumar.exe')"
-check "TotalFolders is 0 over existing folders" equal "$(reg_value "$log" TotalFolders)" "0"
+check "the program was installed" test -s "$(unix_path "$destination\\Pellumar.exe")"
 check "TotalFiles is 2" equal "$(reg_value "$log" TotalFiles)" "2"
+for key in "$log" 'HKLM\SOFTWARE\Tolvik\Pellumar\Uninstall'; do
+  check "$key still lists the failed run's folders" equal \
+    "$(reg_value "$key" TotalFolders) $(reg_value "$key" Folder0) $(reg_value "$key" Folder1)" \
+    "2 $destination\\ C:\\Program Files\\Tolvik\\"
+done
+
+# The registered uninstall command: Yes, then the report; no folder of the product is left.
+command=$(reg_value 'HKLM\SOFTWARE\Microsoft\Windows\CurrentVersion\Uninstall\Pellumar' UninstallString)
+"$WINE64" cmd /c "$command" >/dev/null 2>&1 &
+uninstaller=$!
+probe wait TKUNTOOL 30 >/dev/null && probe press TKUNTOOL 6 >/dev/null
+sleep 2
+probe wait TKUNTOOL 30 >/dev/null
+check "the uninstall reports the product removed" grep -q 'was removed from this computer' <(probe texts TKUNTOOL)
+probe press TKUNTOOL 2 >/dev/null 2>&1 || probe press TKUNTOOL 1 >/dev/null
+wait "$uninstaller" 2>/dev/null || true
+check "no folder of the product is left" test ! -e "$tolvik_folder"
+
+# A folder that setup created is swapped for a link (a Unix symlink, which Wine
+# shows as a reparse point) before the first file is written: nothing is written
+# through it.
+start_setup
+decoy="$E2E_WORK/decoy"
+mkdir -p "$decoy"
+swapped="$(unix_path 'C:\Swap\App')"
+set_path 'C:\Swap\App'
+click_button $SETUP_BUTTON
+for i in $(seq 1 300); do [ -d "$swapped" ] && break; sleep 0.01; done
+mv "$swapped" "$swapped.made" && ln -s "$decoy" "$swapped"
+check "a swapped folder is refused" equal "$(run_box_text)" \
+  $'File could not be opened...\nC:\\Swap\\App is a link to another place (a reparse point); setup does not write through it.'
+close_run_box
+check "nothing was written through the link" test -z "$(ls -A "$decoy")"

@@ -11,7 +11,8 @@
 //   probe rect TITLE                    print "x y width height" of the client area in screen pixels
 //   probe list                          print the titles of the visible top-level windows
 //   probe backdrop SECONDS              a screen-sized magenta window, to show what lies beneath others
-//   probe hold FILE SECONDS             open FILE for writing without sharing, print "held", keep it open
+//   probe hold FILE SECONDS             open FILE for writing without sharing, print "held", keep it open;
+//                                       a folder of FILE that does not exist yet is waited for
 #include <windows.h>
 
 #include <cstdio>
@@ -98,11 +99,18 @@ int main(int argc, char** argv) {
         return 0;
     }
     if (command == "hold") {
-        HANDLE file = CreateFileA(argv[2], GENERIC_WRITE, 0, nullptr, OPEN_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
+        const DWORD seconds = static_cast<DWORD>((argc > 3 ? std::atof(argv[3]) : 60.0) * 1000);
+        // Polled often: setup creates the folder and writes its first file a second later.
+        HANDLE file = INVALID_HANDLE_VALUE;
+        for (DWORD waited = 0; waited <= seconds; waited += 5) {
+            file = CreateFileA(argv[2], GENERIC_WRITE, 0, nullptr, OPEN_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
+            if (file != INVALID_HANDLE_VALUE || GetLastError() != ERROR_PATH_NOT_FOUND) break;
+            Sleep(5);
+        }
         if (file == INVALID_HANDLE_VALUE) return 1;
         std::printf("held\n");
         std::fflush(stdout);
-        Sleep(static_cast<DWORD>((argc > 3 ? std::atof(argv[3]) : 60.0) * 1000));
+        Sleep(seconds);
         CloseHandle(file);
         return 0;
     }

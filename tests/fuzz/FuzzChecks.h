@@ -74,4 +74,17 @@ struct ManifestOutcome {
 };
 ManifestOutcome CheckManifest(const std::uint8_t* bytes, std::size_t length);
 
+// The uninstaller's core: the input's lines "name=value" are the values of an
+// uninstall log; ReadUninstallLog, then PlanRemoval with a fixed set of protected
+// folders, then the folders carried into a later run's log.
+struct UninstallLogOutcome {
+    std::size_t folders = 0;  // planned for removal
+    std::size_t files = 0;
+    std::size_t shortcuts = 0;
+    std::size_t refused = 0;
+    std::size_t undetermined = 0;  // lines for the report
+    std::string broken;
+};
+UninstallLogOutcome CheckUninstallLog(const std::uint8_t* bytes, std::size_t length);
+
 }  // namespace fuzz

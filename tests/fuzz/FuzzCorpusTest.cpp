@@ -152,6 +152,40 @@ TEST(FuzzCorpus, ImageRecords) {
     EXPECT_EQ(Unlisted("image_record", kImages), std::set<std::string>{});
 }
 
+struct UninstallLogRow {
+    std::string file;
+    std::size_t folders, files, shortcuts, refused, undetermined;
+};
+
+const std::vector<UninstallLogRow> kUninstallLogs = {
+    {"shipped.log", 2, 2, 1, 0, 0},
+    {"many-files.log", 1, 400, 0, 0, 0},
+    // Other vendors' paths, drive roots, the Windows and shell folders, "..", wildcards, over-long paths.
+    {"hostile.log", 30, 18, 1, 184, 0},
+    // No counts at all: taken up to the first gap, and each missing count reported.
+    {"no-totals.log", 300, 40, 0, 0, 5},
+    {"count-too-large.log", 1, 1, 1, 0, 3},
+    {"values-missing.log", 100, 150, 0, 0, 3},
+    {"deep-folders.log", 60, 60, 0, 2, 0},
+    {"empty.log", 0, 0, 0, 0, 5},
+    {"odd-bytes.log", 0, 0, 0, 4, 2},
+};
+
+TEST(FuzzCorpus, UninstallLogs) {
+    for (const UninstallLogRow& row : kUninstallLogs) {
+        SCOPED_TRACE(row.file);
+        const auto bytes = ReadCorpusFile("uninstall_log", row.file);
+        const UninstallLogOutcome outcome = CheckUninstallLog(bytes.data(), bytes.size());
+        EXPECT_EQ(outcome.broken, "");
+        EXPECT_EQ(outcome.folders, row.folders);
+        EXPECT_EQ(outcome.files, row.files);
+        EXPECT_EQ(outcome.shortcuts, row.shortcuts);
+        EXPECT_EQ(outcome.refused, row.refused);
+        EXPECT_EQ(outcome.undetermined, row.undetermined);
+    }
+    EXPECT_EQ(Unlisted("uninstall_log", kUninstallLogs), std::set<std::string>{});
+}
+
 #ifdef TKDS_HAVE_PNG
 struct PngRow {
     std::string file;

@@ -74,5 +74,22 @@ TEST(UninstallLayout, RecordNames) {
     for (const Case& c : cases) EXPECT_EQ(layout::IsValidRecordName(c.name), c.valid) << c.name;
 }
 
+TEST(UninstallLayout, ARetryStillListsTheFoldersAnEarlierRunCreated) {
+    // Run 1 made Tolvik and Pellumar and stopped; run 2 makes nothing, or one more level.
+    const std::vector<std::string> earlier = {"C:\\PF\\Tolvik\\Pellumar\\", "C:\\PF\\Tolvik\\"};
+    EXPECT_EQ(layout::FoldersToLog({}, earlier), earlier);
+    EXPECT_EQ(layout::FoldersToLog({"C:\\PF\\Tolvik\\Pellumar\\Data\\"}, earlier),
+              (std::vector<std::string>{"C:\\PF\\Tolvik\\Pellumar\\Data\\", "C:\\PF\\Tolvik\\Pellumar\\",
+                                        "C:\\PF\\Tolvik\\"}));
+    // A folder listed by both, in another letter case, is listed once; this run's come first at equal depth.
+    EXPECT_EQ(layout::FoldersToLog({"C:\\Apps\\", "C:\\Apps\\B\\"}, {"c:\\apps\\b\\", "C:\\Old\\"}),
+              (std::vector<std::string>{"C:\\Apps\\B\\", "C:\\Apps\\", "C:\\Old\\"}));
+}
+
+TEST(UninstallLayout, TheTrustedCopyHasTheLogsLayoutUnderTheMachine) {
+    EXPECT_EQ(layout::TrustedLogKey("Pellumar"), "SOFTWARE\\Tolvik\\Pellumar\\Uninstall");
+    EXPECT_EQ(layout::kTrustedRoot, LocalMachine);
+}
+
 }  // namespace
 }  // namespace install

@@ -38,8 +38,9 @@ TEST(OutcomeReport, CutsALongListAndCountsTheRest) {
 }
 
 TEST(OutcomeReport, RefusalsNameTheValueAndTheReason) {
-    EXPECT_EQ(DescribeRefusal({"File2", "C:\\windows\\system32\\kernel32.dll", Refusal::OutsideInstallation}),
-              "Refused File2 = \"C:\\windows\\system32\\kernel32.dll\": it lies outside the installation's folders.");
+    EXPECT_EQ(DescribeRefusal({"File2", "C:\\windows\\system32\\kernel32.dll", Refusal::SystemFolder}),
+              "Refused File2 = \"C:\\windows\\system32\\kernel32.dll\": it is a system folder or lies in the Windows "
+              "folder.");
     EXPECT_EQ(DescribeRefusal({"Folder1", "C:\\", Refusal::DriveRoot}),
               "Refused Folder1 = \"C:\\\": it names a whole drive.");
 }

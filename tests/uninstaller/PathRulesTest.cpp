@@ -125,7 +125,6 @@ protected:
 };
 
 TEST_F(PathRulesTest, FolderValues) {
-    const std::optional<std::string> unknown;
     const struct {
         const char* value;
         Refusal refusal;
@@ -147,46 +146,13 @@ TEST_F(PathRulesTest, FolderValues) {
         {"Tolvik\\", Refusal::NotLocalPath},
     };
     for (const auto& c : cases) {
-        const Verdict verdict = rules.CheckFolder(c.value, unknown);
+        const Verdict verdict = rules.CheckFolder(c.value);
         EXPECT_EQ(verdict.refusal, c.refusal) << c.value;
         EXPECT_EQ(verdict.Accepted(), !verdict.path.empty()) << c.value;
     }
 }
 
-TEST_F(PathRulesTest, FolderValuesMustLieOnThePathToTheInstallLocation) {
-    const std::optional<std::string> location = "C:\\Program Files\\Tolvik\\Pellumar";
-    const struct {
-        const char* value;
-        Refusal refusal;
-    } cases[] = {
-        {"C:\\Program Files\\Tolvik\\Pellumar\\", Refusal::None},
-        {"c:\\program files\\tolvik\\", Refusal::None},
-        {"C:\\Program Files\\Other\\", Refusal::NotOnInstallPath},
-        {"C:\\Program Files\\Tolvik\\Pellumar\\Data\\", Refusal::NotOnInstallPath},
-        {"D:\\Tolvik\\", Refusal::NotOnInstallPath},
-    };
-    for (const auto& c : cases) EXPECT_EQ(rules.CheckFolder(c.value, location).refusal, c.refusal) << c.value;
-}
-
-TEST_F(PathRulesTest, InstallLocation) {
-    const struct {
-        const char* value;
-        Refusal refusal;
-    } cases[] = {
-        {"C:\\Program Files\\Tolvik\\Pellumar", Refusal::None},
-        {"C:\\Program Files", Refusal::None},  // files straight in Program Files are still listed one by one
-        {"C:\\", Refusal::DriveRoot},
-        {"C:\\windows", Refusal::SystemFolder},
-        {"C:\\windows\\system32", Refusal::SystemFolder},
-        {"C:\\", Refusal::DriveRoot},
-        {"", Refusal::NotLocalPath},
-        {"Program Files", Refusal::NotLocalPath},
-    };
-    for (const auto& c : cases) EXPECT_EQ(rules.CheckInstallLocation(c.value).refusal, c.refusal) << c.value;
-}
-
-TEST_F(PathRulesTest, FileValuesMustLieInsideAContainer) {
-    const std::vector<std::string> containers = {"C:\\Program Files\\Tolvik\\Pellumar"};
+TEST_F(PathRulesTest, FileValuesAreTheInstallationsOwnOutsideTheWindowsFolder) {
     const struct {
         const char* value;
         Refusal refusal;
@@ -195,26 +161,29 @@ TEST_F(PathRulesTest, FileValuesMustLieInsideAContainer) {
         {"C:\\Program Files\\Tolvik\\Pellumar\\Pellumar.exe", Refusal::None,
          "C:\\Program Files\\Tolvik\\Pellumar\\Pellumar.exe"},
         {"c:/program files/tolvik/pellumar/sub/x.txt", Refusal::None, "C:\\program files\\tolvik\\pellumar\\sub\\x.txt"},
-        {"C:\\windows\\system32\\kernel32.dll", Refusal::OutsideInstallation, ""},
+        // Written straight into Program Files ("pf" in the document): still the installation's file.
+        {"C:\\Program Files\\Pellumar.dll", Refusal::None, "C:\\Program Files\\Pellumar.dll"},
+        {"D:\\Tools\\a.exe", Refusal::None, "D:\\Tools\\a.exe"},
+        {"C:\\windows\\system32\\kernel32.dll", Refusal::SystemFolder, ""},
+        {"C:\\WINDOWS\\win.ini", Refusal::SystemFolder, ""},
+        {"C:\\Program Files", Refusal::SystemFolder, ""},
         {"C:\\Program Files\\Tolvik\\Pellumar\\..\\..\\..\\windows\\win.ini", Refusal::NotLocalPath, ""},
-        {"C:\\Program Files\\Tolvik\\Pellumar", Refusal::OutsideInstallation, ""},
         {"C:\\Program Files\\Tolvik\\Pellumar\\", Refusal::NotLocalPath, ""},
-        {"C:\\Program Files\\Tolvik\\PellumarOld\\a.exe", Refusal::OutsideInstallation, ""},
         {"\\Pellumar.dll", Refusal::NotLocalPath, ""},
         {"C:\\", Refusal::NotLocalPath, ""},
+        {"C:", Refusal::NotLocalPath, ""},
     };
     for (const auto& c : cases) {
-        const Verdict verdict = rules.CheckFile(c.value, containers);
+        const Verdict verdict = rules.CheckFile(c.value);
         EXPECT_EQ(verdict.refusal, c.refusal) << c.value;
         EXPECT_EQ(verdict.path, c.path) << c.value;
     }
-    EXPECT_EQ(rules.CheckFile("C:\\a\\b.txt", {}).refusal, Refusal::OutsideInstallation);
 }
 
 TEST(PathRules, WithoutAKnownWindowsFolderNoFolderIsAccepted) {
     const PathRules rules(ProtectedFolders{"", {}});
-    EXPECT_EQ(rules.CheckFolder("C:\\Apps\\Pellumar\\", std::nullopt).refusal, Refusal::SystemFolder);
-    EXPECT_EQ(rules.CheckInstallLocation("C:\\Apps\\Pellumar").refusal, Refusal::SystemFolder);
+    EXPECT_EQ(rules.CheckFolder("C:\\Apps\\Pellumar\\").refusal, Refusal::SystemFolder);
+    EXPECT_EQ(rules.CheckFile("C:\\Apps\\Pellumar\\a.exe").refusal, Refusal::SystemFolder);
 }
 
 TEST_F(PathRulesTest, ProtectedFoldersAndEverythingAboveThem) {

@@ -23,8 +23,7 @@ UninstallLog PellumarLog() {
 }
 
 TEST(RemovalPlan, TakesEverythingOfACompleteInstallation) {
-    const RemovalPlan plan = PlanRemoval(PellumarLog(), "C:\\Program Files\\Tolvik\\Pellumar", Rules());
-    EXPECT_EQ(plan.installLocation, "C:\\Program Files\\Tolvik\\Pellumar");
+    const RemovalPlan plan = PlanRemoval(PellumarLog(), Rules());
     EXPECT_EQ(plan.folders, (std::vector<std::string>{"C:\\Program Files\\Tolvik\\Pellumar", "C:\\Program Files\\Tolvik"}));
     EXPECT_EQ(plan.files, (std::vector<std::string>{"C:\\Program Files\\Tolvik\\Pellumar\\Pellumar.exe",
                                                     "C:\\Program Files\\Tolvik\\Pellumar\\License.txt"}));
@@ -37,7 +36,7 @@ TEST(RemovalPlan, RemovesInnerFoldersFirstWhateverTheLogOrder) {
     UninstallLog log = PellumarLog();
     std::swap(log.folders[0], log.folders[1]);
     log.folders.push_back({"Folder2", "C:\\Program Files\\Tolvik\\Pellumar\\Data\\Cache\\"});
-    const RemovalPlan plan = PlanRemoval(log, std::nullopt, Rules());
+    const RemovalPlan plan = PlanRemoval(log, Rules());
     EXPECT_EQ(plan.folders, (std::vector<std::string>{"C:\\Program Files\\Tolvik\\Pellumar\\Data\\Cache",
                                                       "C:\\Program Files\\Tolvik\\Pellumar",
                                                       "C:\\Program Files\\Tolvik"}));
@@ -52,7 +51,7 @@ TEST(RemovalPlan, RefusesHostileValuesAndKeepsTheRest) {
     log.folders.push_back({"Folder3", "D:\\"});
     log.desktopShortcuts.push_back({"DF1", "..\\..\\Documents\\notes"});
     log.startMenuGroup = "..\\Startup";
-    const RemovalPlan plan = PlanRemoval(log, "C:\\Program Files\\Tolvik\\Pellumar", Rules());
+    const RemovalPlan plan = PlanRemoval(log, Rules());
 
     EXPECT_EQ(plan.files.size(), 2u);
     EXPECT_EQ(plan.folders.size(), 2u);
@@ -63,7 +62,7 @@ TEST(RemovalPlan, RefusesHostileValuesAndKeepsTheRest) {
         Refusal refusal;
     } expected[] = {
         {"Folder2", Refusal::SystemFolder},        {"Folder3", Refusal::DriveRoot},
-        {"File2", Refusal::OutsideInstallation},  {"File3", Refusal::NotLocalPath},
+        {"File2", Refusal::SystemFolder},         {"File3", Refusal::NotLocalPath},
         {"File4", Refusal::NotLocalPath},         {"DF1", Refusal::BadName},
         {"SGroup", Refusal::BadName},
     };
@@ -75,37 +74,15 @@ TEST(RemovalPlan, RefusesHostileValuesAndKeepsTheRest) {
     EXPECT_EQ(plan.refused[2].value, "C:\\windows\\system32\\kernel32.dll");
 }
 
-TEST(RemovalPlan, AHostileInstallLocationOpensNothing) {
+TEST(RemovalPlan, FilesAndFoldersOffTheDestinationAreTheInstallationsOwn) {
+    // A retry to another folder keeps the first run's folders; a "pf" file lies in Program Files itself.
     UninstallLog log = PellumarLog();
-    log.folders.clear();
-    log.files.push_back({"File2", "C:\\windows\\win.ini"});
-    const RemovalPlan plan = PlanRemoval(log, "C:\\windows", Rules());
-    EXPECT_FALSE(plan.installLocation.has_value());
-    EXPECT_TRUE(plan.files.empty());
-    ASSERT_EQ(plan.refused.size(), 4u);
-    EXPECT_EQ(plan.refused[0].name, "InstallLocation");
-    EXPECT_EQ(plan.refused[0].refusal, Refusal::SystemFolder);
-}
-
-TEST(RemovalPlan, WithoutAnInstallLocationFilesMustLieInCreatedFolders) {
-    UninstallLog log = PellumarLog();
-    log.folders = {{"Folder0", "C:\\Program Files\\Tolvik\\Pellumar\\"}};
-    log.files.push_back({"File2", "C:\\Program Files\\Tolvik\\Readme.txt"});
-    const RemovalPlan plan = PlanRemoval(log, std::nullopt, Rules());
-    EXPECT_EQ(plan.files.size(), 2u);
-    ASSERT_EQ(plan.refused.size(), 1u);
-    EXPECT_EQ(plan.refused[0].name, "File2");
-    EXPECT_EQ(plan.refused[0].refusal, Refusal::OutsideInstallation);
-}
-
-TEST(RemovalPlan, AFolderOffTheInstallPathIsNoContainer) {
-    UninstallLog log = PellumarLog();
-    log.folders.push_back({"Folder2", "C:\\Program Files\\Common Tools\\"});
-    log.files.push_back({"File2", "C:\\Program Files\\Common Tools\\tool.dll"});
-    const RemovalPlan plan = PlanRemoval(log, "C:\\Program Files\\Tolvik\\Pellumar", Rules());
-    ASSERT_EQ(plan.refused.size(), 2u);
-    EXPECT_EQ(plan.refused[0].refusal, Refusal::NotOnInstallPath);
-    EXPECT_EQ(plan.refused[1].refusal, Refusal::OutsideInstallation);
+    log.folders.push_back({"Folder2", "C:\\Apps\\First\\"});
+    log.files.push_back({"File2", "C:\\Program Files\\Pellumar.dll"});
+    const RemovalPlan plan = PlanRemoval(log, Rules());
+    EXPECT_TRUE(plan.refused.empty());
+    EXPECT_EQ(plan.folders.size(), 3u);
+    EXPECT_EQ(plan.files.back(), "C:\\Program Files\\Pellumar.dll");
 }
 
 }  // namespace

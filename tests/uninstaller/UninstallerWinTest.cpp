@@ -124,6 +124,7 @@ protected:
         EXPECT_FALSE(Exists(product.groupFolder));
         EXPECT_FALSE(install::RegistryKeyExists(layout::kLogRoot, layout::LogKey(product.record)));
         EXPECT_FALSE(install::RegistryKeyExists(layout::kEntryRoot, layout::EntryKey(product.record)));
+        EXPECT_FALSE(install::RegistryKeyExists(layout::kTrustedRoot, layout::TrustedLogKey(product.record)));
     }
 
     UninstallSettings settings;
@@ -225,7 +226,6 @@ TEST_F(UninstallerTest, APartialLogRemovesWhatItListsAndSaysWhatItLacks) {
     ASSERT_EQ(prompt.reports.size(), 1u);
     const std::string& report = prompt.reports[0];
     EXPECT_TRUE(HasLine(report, "The number of files is not recorded (\"TotalFiles\"); the 1 listed")) << report;
-    EXPECT_TRUE(HasLine(report, "no entry in the list of installed programs")) << report;
     EXPECT_TRUE(HasLine(report, KeptFolderText("C:\\TolvikTest\\Partial\\App"))) << report;
     EXPECT_FALSE(install::RegistryKeyExists(layout::kLogRoot, layout::LogKey("Partial")));
 }
@@ -235,7 +235,8 @@ TEST_F(UninstallerTest, HostileValuesAreRefusedAndNothingOutsideIsTouched) {
     const std::string system = settings.folders.windowsFolder + "\\system32\\kernel32.dll";
     MakeFile("C:\\TolvikTest\\outside.txt", "not ours");
     install::RegistryAccess registry;
-    const std::string key = layout::LogKey("Hostile");
+    // Values a damaged trusted copy might hold: refused all the same.
+    const std::string key = layout::TrustedLogKey("Hostile");
     const struct {
         const char* name;
         std::string value;
@@ -247,10 +248,13 @@ TEST_F(UninstallerTest, HostileValuesAreRefusedAndNothingOutsideIsTouched) {
         {"Folder2", "C:\\"},
         {"DF1", "..\\outside"},
     };
-    for (const auto& value : hostile) registry.WriteRegistryText(layout::kLogRoot, layout::ValuePath(key, value.name), value.value);
-    registry.WriteRegistryNumber(layout::kLogRoot, layout::ValuePath(key, "TotalFiles"), 5);
-    registry.WriteRegistryNumber(layout::kLogRoot, layout::ValuePath(key, "TotalFolders"), 3);
-    registry.WriteRegistryNumber(layout::kLogRoot, layout::ValuePath(key, "TotalDF"), 2);
+    for (const auto& value : hostile) registry.WriteRegistryText(layout::kTrustedRoot, layout::ValuePath(key, value.name), value.value);
+    registry.WriteRegistryNumber(layout::kTrustedRoot, layout::ValuePath(key, "TotalFiles"), 5);
+    registry.WriteRegistryNumber(layout::kTrustedRoot, layout::ValuePath(key, "TotalFolders"), 3);
+    registry.WriteRegistryNumber(layout::kTrustedRoot, layout::ValuePath(key, "TotalDF"), 2);
+    // The log under HKEY_CURRENT_USER is not acted on at all.
+    const std::string userLog = layout::LogKey("Hostile");
+    registry.WriteRegistryText(layout::kLogRoot, layout::ValuePath(userLog, "File0"), "C:\\TolvikTest\\outside.txt");
 
     ScriptedPrompt prompt(true);
     EXPECT_EQ(Uninstall("Hostile", prompt, settings), UninstallResult::RemovedExcept);
@@ -262,6 +266,72 @@ TEST_F(UninstallerTest, HostileValuesAreRefusedAndNothingOutsideIsTouched) {
         EXPECT_TRUE(HasLine(report, std::string("Refused ") + value.name + " = \"" + value.value + "\"")) << report;
     }
     EXPECT_TRUE(prompt.problems[0]);
+    ExpectGone(product);
+    EXPECT_FALSE(install::RegistryKeyExists(layout::kTrustedRoot, key));
+}
+
+TEST_F(UninstallerTest, ALogWithoutItsTrustedCopyRemovesNothingFromDisk) {
+    // As an installation made before setup kept the copy, or a log planted by any program of the user.
+    const FakeProduct product = Install("Legacy", "C:\\TolvikTest\\Legacy");
+    install::RegistryAccess registry;
+    ASSERT_TRUE(registry.DeleteRegistryKey(layout::kTrustedRoot, "SOFTWARE\\Tolvik\\Legacy"));
+    ScriptedPrompt prompt(true);
+    EXPECT_EQ(Uninstall("Legacy", prompt, settings), UninstallResult::RecordOnly);
+    ASSERT_EQ(prompt.questions.size(), 1u);
+    EXPECT_EQ(prompt.questions[0], UnconfirmedRecordQuestion("Tolvik Legacy 1.0"));
+    for (const auto& file : product.files) EXPECT_TRUE(Exists(file)) << file;
+    EXPECT_TRUE(Exists(product.desktopShortcut));
+    ASSERT_EQ(prompt.reports.size(), 1u);
+    EXPECT_EQ(prompt.reports[0], UnconfirmedRecordText("Tolvik Legacy 1.0",
+                                                       {"the folder C:\\TolvikTest\\Legacy",
+                                                        "the desktop shortcut \"Tolvik Legacy 1.0\"",
+                                                        "the program group \"Tolvik Legacy 1.0\" in the Start menu"},
+                                                       {}));
+    EXPECT_FALSE(install::RegistryKeyExists(layout::kLogRoot, layout::LogKey("Legacy")));
+    EXPECT_FALSE(install::RegistryKeyExists(layout::kEntryRoot, layout::EntryKey("Legacy")));
+    // What the user removes by hand.
+    for (const auto& file : product.files) DeleteFileA(file.c_str());
+    DeleteFileA(product.desktopShortcut.c_str());
+    DeleteFileA((product.groupFolder + "\\" + product.group + ".lnk").c_str());
+    DeleteFileA((product.groupFolder + "\\License.lnk").c_str());
+    DeleteFileA((product.groupFolder + "\\Uninstall Legacy.lnk").c_str());
+    RemoveDirectoryA(product.groupFolder.c_str());
+    RemoveDirectoryA(product.destination.c_str());
+}
+
+TEST_F(UninstallerTest, AnotherProductsEntryOfTheSameNameStays) {
+    install::RegistryAccess registry;
+    const std::string entry = layout::EntryKey("Vendor App");
+    ASSERT_TRUE(registry.WriteRegistryText(layout::kEntryRoot, layout::ValuePath(entry, "UninstallString"),
+                                           "C:\\Program Files\\Vendor\\uninst.exe /S"));
+    ASSERT_TRUE(registry.WriteRegistryText(layout::kLogRoot, layout::ValuePath(layout::LogKey("Vendor App"), "Project"),
+                                           "Vendor App"));
+    ScriptedPrompt prompt(true);
+    EXPECT_EQ(Uninstall("Vendor App", prompt, settings), UninstallResult::RecordOnly);
+    EXPECT_TRUE(install::RegistryKeyExists(layout::kEntryRoot, entry));
+    EXPECT_FALSE(install::RegistryKeyExists(layout::kLogRoot, layout::LogKey("Vendor App")));
+    EXPECT_TRUE(registry.DeleteRegistryKey(layout::kEntryRoot, entry));
+}
+
+TEST_F(UninstallerTest, AFileSetupWroteIntoProgramFilesIsRemoved) {
+    // A "pf" entry of the document: written straight into Program Files, outside the destination.
+    const FakeProduct product = Install("Plugin", "C:\\TolvikTest\\Plugin");
+    std::string programFiles;
+    ASSERT_TRUE(install::ReadRegistryValueText(install::LocalMachine,
+                                               "SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\ProgramFilesDir",
+                                               programFiles));
+    const std::string plugin = programFiles + "\\TolvikTestPlugin.dll";
+    MakeFile(plugin);
+    install::RegistryAccess registry;
+    for (const std::string& key : {layout::LogKey("Plugin"), layout::TrustedLogKey("Plugin")}) {
+        const int root = key == layout::LogKey("Plugin") ? layout::kLogRoot : layout::kTrustedRoot;
+        registry.WriteRegistryText(root, layout::ValuePath(key, "File2"), plugin);
+        registry.WriteRegistryNumber(root, layout::ValuePath(key, "TotalFiles"), 3);
+    }
+    ScriptedPrompt prompt(true);
+    EXPECT_EQ(Uninstall("Plugin", prompt, settings), UninstallResult::Removed) << prompt.reports[0];
+    EXPECT_FALSE(Exists(plugin));
+    EXPECT_TRUE(Exists(programFiles));
     ExpectGone(product);
 }
 

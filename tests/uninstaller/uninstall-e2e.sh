@@ -11,8 +11,8 @@
 # installations are made by setup.exe itself, driven with the mouse as a user
 # does. Without it, and always for the partial log (a run stopped while copying,
 # which no ordinary setup run leaves behind on demand), it writes what an
-# installation writes with reg.exe, plain files and the installation's own
-# shortcut code.
+# installation writes with reg.exe (the log and its trusted copy), plain files
+# and the installation's own shortcut code.
 set -euo pipefail
 build=$(cd "$1" && pwd)
 SETUP_EXE=${2:-}
@@ -31,6 +31,7 @@ RECORD=Pellumar
 GROUP="Tolvik Pellumar 1.0"
 DESTINATION='C:\Program Files\Tolvik\Pellumar'
 LOG_KEY="HKCU\\Software\\Tolvik\\$RECORD\\Uninstall"
+TRUSTED_KEY="HKLM\\SOFTWARE\\Tolvik\\$RECORD\\Uninstall"
 ENTRY_KEY="HKLM\\SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\$RECORD"
 BOX_TITLE=TKUNTOOL
 
@@ -46,6 +47,12 @@ reg_set() {
     sleep 1
   done
   fail "reg add $1 $2"
+}
+
+# A value of the uninstall log, written as setup writes it: the log and its trusted copy.
+log_set() {
+  reg_set "$LOG_KEY" "$1" "$2"
+  reg_set "$TRUSTED_KEY" "$1" "$2"
 }
 
 # ---------------------------------------------------------------------------
@@ -64,23 +71,23 @@ install_product() {
   mkdir -p "$(wine_unix_path "$DESTINATION")"
   printf 'MZ program' >"$(wine_unix_path "$DESTINATION\\Pellumar.exe")"
   printf 'License text' >"$(wine_unix_path "$DESTINATION\\License.txt")"
-  reg_set "$LOG_KEY" Project "$GROUP"
-  reg_set "$LOG_KEY" IDate "Monday, December 07, 2026"
-  reg_set "$LOG_KEY" up 1
-  reg_set "$LOG_KEY" Folder0 'C:\Program Files\Tolvik\Pellumar\'
-  reg_set "$LOG_KEY" Folder1 'C:\Program Files\Tolvik\'
-  reg_set "$LOG_KEY" TotalFolders 2
-  reg_set "$LOG_KEY" File0 "$DESTINATION\\Pellumar.exe"
-  reg_set "$LOG_KEY" File1 "$DESTINATION\\License.txt"
+  log_set Project "$GROUP"
+  log_set IDate "Monday, December 07, 2026"
+  log_set up 1
+  log_set Folder0 'C:\Program Files\Tolvik\Pellumar\'
+  log_set Folder1 'C:\Program Files\Tolvik\'
+  log_set TotalFolders 2
+  log_set File0 "$DESTINATION\\Pellumar.exe"
+  log_set File1 "$DESTINATION\\License.txt"
   [ "$partial" = partial ] && return
-  reg_set "$LOG_KEY" TotalFiles 2
+  log_set TotalFiles 2
   w "$MAKE_SHORTCUT" desktop "$GROUP" "$GROUP" "$DESTINATION\\Pellumar.exe" "$DESTINATION\\" || fail "desktop shortcut"
-  reg_set "$LOG_KEY" DF0 "$GROUP"
+  log_set DF0 "$GROUP"
   w "$MAKE_SHORTCUT" group "$GROUP" "$GROUP" "$DESTINATION\\Pellumar.exe" "$DESTINATION\\" || fail "group shortcut"
   w "$MAKE_SHORTCUT" group "$GROUP" "License & Reg.Information" "$DESTINATION\\License.txt" "$DESTINATION\\" ||
     fail "license shortcut"
-  reg_set "$LOG_KEY" TotalDF 1
-  reg_set "$LOG_KEY" SGroup "$GROUP"
+  log_set TotalDF 1
+  log_set SGroup "$GROUP"
   cp "$UNINSTALLER" "$(wine_unix_path 'C:\windows\TKUNTOOL.EXE')"
   w "$MAKE_SHORTCUT" group "$GROUP" "Uninstall $RECORD" 'C:\windows\TKUNTOOL.EXE' 'C:\windows\' "$RECORD" ||
     fail "uninstaller shortcut"
@@ -311,7 +318,6 @@ case_partial() {
   expect_box "\"$GROUP\" was removed" "the partial removal is reported"
   expect_box 'The number of files is not recorded ("TotalFiles"); the 2 listed up to the first gap were taken.' \
     "the missing file count is reported"
-  expect_box "no entry in the list of installed programs" "the missing entry is reported"
   finish_uninstall
   snapshot "$snap.1"
   local left
@@ -322,47 +328,103 @@ case_partial() {
   [ -z "$added" ] && pass "nothing was added" || fail "added:"$'\n'"$added"
 }
 
-# Values that point outside the installation are refused and nothing outside is touched.
+# Other vendors' files and folders planted in the log under HKEY_CURRENT_USER, which
+# any program of the user can write, and a record that setup never wrote: nothing
+# outside the product is deleted, and the product itself is still removed
+# completely. Values that would leave the product even in the trusted copy (as a
+# damaged one might hold) are refused.
 case_hostile() {
   install_product
-  reg_set "$LOG_KEY" File2 'C:\windows\system32\kernel32.dll'
-  reg_set "$LOG_KEY" File3 'C:\Program Files\Tolvik\Pellumar\..\..\Common Files\shared.dll'
-  reg_set "$LOG_KEY" File4 'C:\'
-  reg_set "$LOG_KEY" TotalFiles 5
-  reg_set "$LOG_KEY" Folder2 'C:\windows\'
-  reg_set "$LOG_KEY" Folder3 'C:\'
-  reg_set "$LOG_KEY" TotalFolders 4
-  reg_set "$LOG_KEY" DF1 '..\Documents'
-  reg_set "$LOG_KEY" TotalDF 2
+  local other='C:\Program Files\Other Vendor' data='C:\ProgramData\Other Vendor' key
+  mkdir -p "$(wine_unix_path "$other")" "$(wine_unix_path "$data")" "$(wine_unix_path 'C:\Config.Msi')"
+  printf 'other' >"$(wine_unix_path "$other\\other.exe")"
+  printf 'settings' >"$(wine_unix_path "$data\\settings.ini")"
+  for key in "$LOG_KEY" "HKCU\\Software\\Tolvik\\Planted\\Uninstall"; do
+    reg_set "$key" Project "Planted"
+    reg_set "$key" File0 "$other\\other.exe"
+    reg_set "$key" File1 "$data\\settings.ini"
+    reg_set "$key" File2 "$DESTINATION\\Pellumar.exe"
+    reg_set "$key" TotalFiles 3
+    reg_set "$key" Folder0 'C:\Config.Msi\'
+    reg_set "$key" Folder1 "$other\\"
+    reg_set "$key" Folder2 "$data\\"
+    reg_set "$key" TotalFolders 3
+  done
+  reg_set "$LOG_KEY" Project "$GROUP"
+  reg_set "$TRUSTED_KEY" File2 'C:\windows\system32\kernel32.dll'
+  reg_set "$TRUSTED_KEY" File3 'C:\Program Files\Tolvik\Pellumar\..\..\Common Files\shared.dll'
+  reg_set "$TRUSTED_KEY" File4 'C:\'
+  reg_set "$TRUSTED_KEY" TotalFiles 5
+  reg_set "$TRUSTED_KEY" Folder2 'C:\windows\'
+  reg_set "$TRUSTED_KEY" Folder3 'C:\'
+  reg_set "$TRUSTED_KEY" TotalFolders 4
+  reg_set "$TRUSTED_KEY" DF1 '..\Documents'
+  reg_set "$TRUSTED_KEY" TotalDF 2
   mkdir -p "$(wine_unix_path 'C:\Program Files\Common Files')"
   printf 'shared' >"$(wine_unix_path 'C:\Program Files\Common Files\shared.dll')"
-  local snap="$WINE_ENV_DIR/snap"
+  local snap="$WINE_ENV_DIR/snap" unexpected
   snapshot "$snap.0"
+
+  start_uninstall 'C:\windows\TKUNTOOL.EXE Planted'
+  answer_box Return && expect_box "Nothing will be removed from disk." "the planted record is not trusted"
+  answer_box Return && expect_box "Nothing was removed from disk" "the planted record removed nothing from disk"
+  expect_box "the folder $other\\" "the planted record's folders are named for removal by hand"
+  finish_uninstall
+  snapshot "$snap.1"
+  unexpected=$(removed_lines "$snap.0" "$snap.1" | grep -v 'Planted' || true)
+  [ -z "$unexpected" ] && pass "the planted record removed only its own log" ||
+    fail "the planted record removed:"$'\n'"$unexpected"
+
   start_uninstall "$(uninstall_string)"
   answer_box Return
   answer_box Return
-  expect_box 'Refused File2 = "C:\windows\system32\kernel32.dll": it lies outside' "kernel32.dll is refused"
+  expect_box 'Refused File2 = "C:\windows\system32\kernel32.dll"' "kernel32.dll is refused"
   expect_box 'Refused File3 = "C:\Program Files\Tolvik\Pellumar\..\..\Common Files\shared.dll"' "a .. path is refused"
   expect_box 'Refused File4 = "C:\"' "a drive root is refused"
   expect_box 'Refused Folder2 = "C:\windows\"' "the Windows folder is refused"
   expect_box 'Refused DF1 = "..\Documents"' "a shortcut name with .. is refused"
   finish_uninstall
-  snapshot "$snap.1"
-  [ -f "$(wine_unix_path 'C:\windows\system32\kernel32.dll')" ] && pass "kernel32.dll stays" || fail "kernel32.dll is gone"
-  [ -f "$(wine_unix_path 'C:\Program Files\Common Files\shared.dll')" ] && pass "shared.dll stays" ||
-    fail "shared.dll is gone"
-  local unexpected
-  unexpected=$(removed_lines "$snap.0" "$snap.1" | grep -Ev "Tolvik|Pellumar|TKUNTOOL" || true)
+  snapshot "$snap.2"
+  local kept
+  for kept in 'C:\windows\system32\kernel32.dll' 'C:\Program Files\Common Files\shared.dll' "$other\\other.exe" \
+    "$data\\settings.ini" 'C:\Config.Msi'; do
+    [ -e "$(wine_unix_path "$kept")" ] && pass "$kept stays" || fail "$kept is gone"
+  done
+  unexpected=$(removed_lines "$snap.1" "$snap.2" | grep -Ev "Tolvik|Pellumar|TKUNTOOL" || true)
   [ -z "$unexpected" ] && pass "nothing else was removed" || fail "removed as well:"$'\n'"$unexpected"
-  [ -z "$(grep -E "Tolvik|Pellumar" "$snap.1" | grep -v PendingFileRename || true)" ] &&
-    pass "the product itself is gone" || fail "the product was not removed"
+  [ -z "$(grep -E "Tolvik|Pellumar" "$snap.2" | grep -v PendingFileRename || true)" ] &&
+    pass "the product itself is gone" || fail "left of the product:"$'\n'"$(grep -E "Tolvik|Pellumar" "$snap.2")"
+}
+
+# The installed folder is swapped for a link (a Unix symlink, which Wine shows as a
+# reparse point) to a folder holding files of the same names: they stay, and the
+# report names what was refused.
+case_link() {
+  install_product
+  local folder decoy
+  folder=$(wine_unix_path "$DESTINATION")
+  decoy=$(wine_unix_path 'C:\Decoy')
+  mkdir -p "$decoy"
+  printf 'not the product' >"$decoy/Pellumar.exe"
+  printf 'not the license' >"$decoy/License.txt"
+  mv "$folder" "$(wine_unix_path 'C:\Moved')"
+  ln -s "$decoy" "$folder"
+  start_uninstall "$(uninstall_string)"
+  answer_box Return
+  answer_box Return
+  expect_box "$DESTINATION\\Pellumar.exe was not removed: $DESTINATION is a link" "the link is named in the report"
+  finish_uninstall
+  [ -f "$decoy/Pellumar.exe" ] && [ -f "$decoy/License.txt" ] && pass "the files behind the link stay" ||
+    fail "files behind the link were deleted"
+  [ -f "$(wine_unix_path 'C:\Moved\Pellumar.exe')" ] && pass "the moved folder is untouched" || fail "the moved folder lost files"
 }
 
 trap wine_env_stop EXIT
 run_in_fresh_prefix "complete installation" case_complete
 run_in_fresh_prefix "user file in the install folder" case_user_file
 run_in_fresh_prefix "partial log" case_partial
-run_in_fresh_prefix "hostile log values" case_hostile
+run_in_fresh_prefix "hostile log values and a planted record" case_hostile
+run_in_fresh_prefix "install folder swapped for a link" case_link
 
 if [ "$failures" -ne 0 ]; then
   echo "$failures check(s) failed" >&2

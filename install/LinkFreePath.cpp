@@ -1,0 +1,50 @@
+#include "install/LinkFreePath.h"
+
+namespace install {
+
+namespace {
+
+char FoldCase(char c) noexcept { return (c >= 'a' && c <= 'z') ? static_cast<char>(c - 'a' + 'A') : c; }
+
+bool SameFolded(std::string_view a, std::string_view b) noexcept {
+    if (a.size() != b.size()) return false;
+    for (std::size_t i = 0; i < a.size(); ++i) {
+        if (FoldCase(a[i]) != FoldCase(b[i])) return false;
+    }
+    return true;
+}
+
+std::string_view WithoutTrailingSeparator(std::string_view path) noexcept {
+    while (path.size() > 1 && path.back() == '\\') path.remove_suffix(1);
+    return path;
+}
+
+}  // namespace
+
+std::vector<std::string> PathSteps(std::string_view path, std::string_view base) {
+    std::vector<std::string> steps;
+    base = WithoutTrailingSeparator(base);
+    path = WithoutTrailingSeparator(path);
+    if (base.empty() || path.size() <= base.size() || !SameFolded(path.substr(0, base.size()), base)) return steps;
+    // "C:\" holds its own separator; below any other base the next one must be "\".
+    std::size_t position = base.size();
+    if (base.back() != '\\') {
+        if (path[position] != '\\') return steps;
+        ++position;
+    }
+    while (position < path.size()) {
+        std::size_t end = path.find('\\', position);
+        if (end == std::string_view::npos) end = path.size();
+        // A doubled "\\" names the same folder as a single one.
+        if (end > position) steps.emplace_back(path.substr(0, end));
+        position = end + 1;
+    }
+    return steps;
+}
+
+bool SameFinalPath(std::string_view finalPath, std::string_view expected) {
+    if (finalPath.substr(0, 4) == "\\\\?\\") finalPath.remove_prefix(4);
+    return SameFolded(WithoutTrailingSeparator(finalPath), WithoutTrailingSeparator(expected));
+}
+
+}  // namespace install
