@@ -169,7 +169,8 @@ bool PeFile::Write(std::vector<std::uint8_t>& out, std::string& error) const {
     std::size_t kept = 0;  // bytes of the old file copied unchanged
     std::size_t headerAt = 0;
     std::string name = ".rsrc";
-    std::uint32_t initializedData = pe.sizeOfInitializedData;
+    // Moved by what the section gives up and takes; a nonsense value saturates rather than wraps.
+    std::uint64_t initializedData = pe.sizeOfInitializedData;
     if (plan.rewritten) {
         const SectionHeader& s = pe.sections[*plan.rewritten];
         rva = s.virtualAddress;
@@ -177,7 +178,7 @@ bool PeFile::Write(std::vector<std::uint8_t>& out, std::string& error) const {
         kept = s.rawOffset;
         headerAt = s.headerAt;
         name = s.name;
-        if (s.characteristics & kSectionInitializedData) initializedData -= std::min(initializedData, s.rawSize);
+        if (s.characteristics & kSectionInitializedData) initializedData -= std::min<std::uint64_t>(initializedData, s.rawSize);
     } else {
         headerAt = pe.sectionTableAt + pe.sections.size() * kSectionHeaderSize;
         const bool room = pe.sections.size() < 96 && headerAt + kSectionHeaderSize <= pe.sizeOfHeaders &&
@@ -209,7 +210,7 @@ bool PeFile::Write(std::vector<std::uint8_t>& out, std::string& error) const {
         return false;
     }
     if (!plan.rewritten || (pe.sections[*plan.rewritten].characteristics & kSectionInitializedData))
-        initializedData += static_cast<std::uint32_t>(rawSize);
+        initializedData += rawSize;
 
     std::vector<std::uint8_t> file(image_.begin(), image_.begin() + static_cast<std::ptrdiff_t>(kept));
     file.resize(rawOffset, 0);
@@ -236,7 +237,8 @@ bool PeFile::Write(std::vector<std::uint8_t>& out, std::string& error) const {
     StoreLE32(file.data() + pe.dataDirectoriesAt + kResourceDirectory * 8, rva);
     StoreLE32(file.data() + pe.dataDirectoriesAt + kResourceDirectory * 8 + 4, static_cast<std::uint32_t>(tree.size()));
     StoreLE32(file.data() + pe.optionalAt + kSizeOfImageAt, static_cast<std::uint32_t>(imageEnd));
-    StoreLE32(file.data() + pe.optionalAt + kSizeOfInitializedDataAt, initializedData);
+    StoreLE32(file.data() + pe.optionalAt + kSizeOfInitializedDataAt,
+              static_cast<std::uint32_t>(std::min<std::uint64_t>(initializedData, 0xFFFFFFFFu)));
     StoreLE32(file.data() + pe.optionalAt + kCheckSumAt, PeChecksum(file, pe.optionalAt + kCheckSumAt));
 
     // The result must read as the same kind of file; a failure here is a fault of the layout above.
