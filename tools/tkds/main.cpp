@@ -5,6 +5,7 @@
 
 #include "tools/tkds/CommandSupport.h"
 #include "tools/tkds/Commands.h"
+#include "tools/tkds/NodeDecoder.h"
 
 namespace {
 
@@ -16,7 +17,11 @@ void PrintHelp() {
                     c.summary.data());
     }
     std::printf("\n'tkds COMMAND --help' shows one command. Passwords default to the empty text,\n"
-                "as the setup program reads every node with it.\n");
+                "as the setup program reads every node with it.\n"
+                "\n--max-decoded MB: list, extract, verify and preview stop with a message once the\n"
+                "nodes they decode would pass MB megabytes of decoded data in all (default %llu),\n"
+                "since a small container can name far more decoded data than it holds.\n",
+                static_cast<unsigned long long>(tkds::kDefaultDecodeLimitMegabytes));
 }
 
 }  // namespace
