@@ -2,6 +2,8 @@
 
 #include <new>
 
+#include "framework/UserMessages.h"
+
 namespace framework {
 
 namespace {
@@ -38,7 +40,7 @@ int Application::Start() noexcept {
         }
         return static_cast<int>(message.wParam);
     } catch (const std::bad_alloc&) {
-        FatalAppExitA(0, "Insf. memory. Aborting...");
+        FatalOutOfMemory();
     } catch (...) {
         FatalAppExitA(0, "Unexpected error. Aborting...");
     }

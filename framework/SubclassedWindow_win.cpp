@@ -2,6 +2,10 @@
 
 #include <commctrl.h>
 
+#include <new>
+
+#include "framework/UserMessages.h"
+
 namespace framework {
 
 namespace {
@@ -42,6 +46,8 @@ LRESULT CALLBACK SubclassedWindow::StaticProc(HWND window, UINT message, WPARAM 
     }
     try {
         return self ? self->WindowProc(message, wParam, lParam) : DefSubclassProc(window, message, wParam, lParam);
+    } catch (const std::bad_alloc&) {
+        FatalOutOfMemory();  // as in a dialog's handlers: the program cannot go on
     } catch (...) {
         return DefSubclassProc(window, message, wParam, lParam);
     }
