@@ -1,5 +1,9 @@
 #include "app/FolderBrowser_win.h"
 
+#include <new>
+
+#include "framework/UserMessages.h"
+
 namespace app {
 
 FolderBrowser::FolderBrowser(HWND owner, LPCITEMIDLIST root, int titleId) {
@@ -63,8 +67,10 @@ int CALLBACK FolderBrowser::Callback(HWND window, UINT message, LPARAM lParam, L
         } else if (message == BFFM_SELCHANGED) {
             self->OnSelectionChanged(reinterpret_cast<LPCITEMIDLIST>(lParam));
         }
+    } catch (const std::bad_alloc&) {
+        framework::FatalOutOfMemory();  // as everywhere inside the window
     } catch (...) {
-        // nothing may unwind through the shell's chooser
+        // nothing else may unwind through the shell's chooser
     }
     return 0;
 }

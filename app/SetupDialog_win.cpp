@@ -135,6 +135,9 @@ void SetupDialog::ShowStatus(std::string_view text) {
 void SetupDialog::StopTicker() noexcept { KillTimer(Handle(), kTickerTimer); }
 
 bool SetupDialog::OnCommand(int id, int notifyCode, HWND control) {
+    // The buttons are owner-drawn, so the second click of a double click sends
+    // BN_DBLCLK: only BN_CLICKED runs a command (Enter and Esc send it too).
+    if (notifyCode != BN_CLICKED) return false;
     switch (id) {
         case IDC_SETUP_BUTTON:
             RunInstallation();

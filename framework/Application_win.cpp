@@ -3,6 +3,8 @@
 #include <cstring>
 #include <new>
 
+#include "framework/UserMessages.h"
+
 namespace framework {
 
 namespace {
@@ -92,7 +94,7 @@ int Application::Start() noexcept {
         }
         return static_cast<int>(message.wParam);
     } catch (const std::bad_alloc&) {
-        FatalAppExitA(0, "Insf. memory. Aborting...");
+        FatalOutOfMemory();
     } catch (...) {
         FatalAppExitA(0, "Unexpected error. Aborting...");
     }

@@ -1,6 +1,10 @@
 #include "framework/Dialog_win.h"
 
+#include <algorithm>
+#include <new>
 #include <vector>
+
+#include "framework/UserMessages.h"
 
 namespace framework {
 
@@ -47,8 +51,9 @@ INT_PTR Dialog::DoModal() {
                                  reinterpret_cast<LPARAM>(this));
     if (!window_) return -1;
 
-    const bool ownerWasEnabled = owner && IsWindowEnabled(owner);
-    if (ownerWasEnabled) EnableWindow(owner, FALSE);
+    owner_ = owner;
+    reenableOwner_ = owner && IsWindowEnabled(owner);
+    if (reenableOwner_) EnableWindow(owner, FALSE);
     if (!ended_ && !IsWindowVisible(window_)) ShowWindow(window_, SW_SHOW);
 
     MSG message;
@@ -65,17 +70,26 @@ INT_PTR Dialog::DoModal() {
         DispatchMessageA(&message);
     }
 
-    // Re-enable the owner before the dialog goes, so that activation returns to it.
-    if (ownerWasEnabled) EnableWindow(owner, TRUE);
+    EnableOwner();
     if (owner) SetActiveWindow(owner);
     if (IsWindow(window_)) DestroyWindow(window_);
     window_ = nullptr;
+    owner_ = nullptr;
     return result_;
+}
+
+// The owner is enabled before the dialog is hidden, as the system's own dialogs
+// do: hiding the active dialog while its owner is still disabled sends the
+// activation elsewhere, and the next click on the owner only brings it back.
+void Dialog::EnableOwner() noexcept {
+    if (reenableOwner_ && owner_) EnableWindow(owner_, TRUE);
+    reenableOwner_ = false;
 }
 
 void Dialog::EndDialog(INT_PTR result) noexcept {
     result_ = result;
     ended_ = true;
+    EnableOwner();
     if (window_) ShowWindow(window_, SW_HIDE);
     PostMessageA(window_, WM_NULL, 0, 0);  // wake the loop
 }
@@ -125,30 +139,43 @@ std::optional<LRESULT> Dialog::OnMessage(UINT, WPARAM, LPARAM) { return std::nul
 
 bool Dialog::PreTranslateMessage(MSG&) { return false; }
 
+// Centred on the owner (or the work area without one), as the framework places
+// templates without an explicit position; then kept inside the work area of the
+// owner's monitor, so that the caption never opens above the screen when the
+// owner stands at an edge. A dialog larger than the area keeps its top-left corner in.
+void Dialog::CenterOnOwner() noexcept {
+    RECT dialog{};
+    GetWindowRect(window_, &dialog);
+    HWND owner = GetWindow(window_, GW_OWNER);
+    MONITORINFO monitor{};
+    monitor.cbSize = sizeof monitor;
+    if (!GetMonitorInfoA(MonitorFromWindow(owner ? owner : window_, MONITOR_DEFAULTTONEAREST), &monitor)) {
+        SystemParametersInfoA(SPI_GETWORKAREA, 0, &monitor.rcWork, 0);
+    }
+    const RECT& work = monitor.rcWork;
+    RECT area = work;
+    if (owner) GetWindowRect(owner, &area);
+    const int width = dialog.right - dialog.left;
+    const int height = dialog.bottom - dialog.top;
+    int x = area.left + ((area.right - area.left) - width) / 2;
+    int y = area.top + ((area.bottom - area.top) - height) / 2;
+    x = std::max<int>(work.left, std::min<int>(x, work.right - width));
+    y = std::max<int>(work.top, std::min<int>(y, work.bottom - height));
+    SetWindowPos(window_, nullptr, x, y, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
+}
+
 INT_PTR Dialog::Dispatch(UINT message, WPARAM wParam, LPARAM lParam) {
     if (message == WM_INITDIALOG) {
         RECT before{};
         GetWindowRect(window_, &before);
         UpdateData(false);
         BOOL focusDefault = OnInitDialog();
-        // A dialog that did not place itself is centred on its owner, as the
-        // framework does for templates without an explicit position.
+        // Only a dialog that did not place itself is placed.
         RECT after{};
         GetWindowRect(window_, &after);
         LONG style = GetWindowLongA(window_, GWL_STYLE);
         if (EqualRect(&before, &after) && !(style & (DS_CENTER | DS_ABSALIGN)) && (style & WS_CAPTION)) {
-            HWND owner = GetWindow(window_, GW_OWNER);
-            RECT area{};
-            if (owner) {
-                GetWindowRect(owner, &area);
-            } else {
-                SystemParametersInfoA(SPI_GETWORKAREA, 0, &area, 0);
-            }
-            int width = after.right - after.left;
-            int height = after.bottom - after.top;
-            int x = area.left + ((area.right - area.left) - width) / 2;
-            int y = area.top + ((area.bottom - area.top) - height) / 2;
-            SetWindowPos(window_, nullptr, x, y, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
+            CenterOnOwner();
         }
         return focusDefault;
     }
@@ -173,11 +200,22 @@ INT_PTR CALLBACK Dialog::StaticProc(HWND window, UINT message, WPARAM wParam, LP
         self = reinterpret_cast<Dialog*>(GetWindowLongPtrA(window, DWLP_USER));
     }
     if (!self) return FALSE;
+    // Nothing may unwind through the system's dialog manager. A failed allocation
+    // anywhere in a handler ends the program with its fatal message; any other
+    // failure leaves the message unhandled and lets the dialog recover its state.
     try {
-        return self->Dispatch(message, wParam, lParam);
+        try {
+            return self->Dispatch(message, wParam, lParam);
+        } catch (const std::bad_alloc&) {
+            throw;
+        } catch (...) {
+            self->OnHandlerFailed();
+        }
+    } catch (const std::bad_alloc&) {
+        FatalOutOfMemory();
     } catch (...) {
-        return FALSE;  // nothing may unwind through the system's dialog manager
     }
+    return FALSE;
 }
 
 }  // namespace framework

@@ -54,16 +54,25 @@ protected:
     // Every queued message of the modal loop before IsDialogMessage; true = consumed.
     virtual bool PreTranslateMessage(MSG& message);
 
+    // Called when a handler failed with an exception other than a failed
+    // allocation (which ends the program with "Insf. memory. Aborting...");
+    // the message counts as not handled. Puts the dialog back into a usable state.
+    virtual void OnHandlerFailed() {}
+
     // The text exchange helper used inside DoDataExchange.
     void ExchangeText(bool save, int controlId, std::string& field) const;
 
 private:
     static INT_PTR CALLBACK StaticProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) noexcept;
     INT_PTR Dispatch(UINT message, WPARAM wParam, LPARAM lParam);
+    void CenterOnOwner() noexcept;
+    void EnableOwner() noexcept;
 
     int templateId_;
     HWND parent_;
     HWND window_ = nullptr;
+    HWND owner_ = nullptr;        // while modal
+    bool reenableOwner_ = false;  // the owner was enabled before DoModal disabled it
     bool ended_ = false;
     INT_PTR result_ = -1;
 };

@@ -1,5 +1,9 @@
 #include "framework/SubclassedWindow_win.h"
 
+#include <new>
+
+#include "framework/UserMessages.h"
+
 namespace framework {
 
 namespace {
@@ -56,6 +60,8 @@ LRESULT CALLBACK SubclassedWindow::StaticProc(HWND window, UINT message, WPARAM 
     }
     try {
         return self->WindowProc(message, wParam, lParam);
+    } catch (const std::bad_alloc&) {
+        FatalOutOfMemory();  // as in a dialog's handlers: the program cannot go on
     } catch (...) {
         return self->DefaultProc(message, wParam, lParam);
     }

@@ -25,6 +25,10 @@ void SetMessageSink(MessageSink sink);
 // Ends the process at once with a one-line fatal message (FatalAppExitA on Windows).
 [[noreturn]] void FatalExit(const char* text);
 
+// The fatal message for memory the program cannot go on without.
+inline constexpr char kFatalOutOfMemoryText[] = "Insf. memory. Aborting...";
+[[noreturn]] inline void FatalOutOfMemory() { FatalExit(kFatalOutOfMemoryText); }
+
 // The application's wait cursor, shown for the lifetime of the object.
 class WaitCursor {
 public:

@@ -24,7 +24,7 @@ bool MaskedButton::LoadSkin(BackgroundSet& background, storage::Storage& storage
     const bool newSize = !stateImage_ || loaded.cellWidth != skin_.cellWidth || loaded.cellHeight != skin_.cellHeight;
     if (newSize) {
         storage::HeapBlock picture = storage::AllocateBlock(loaded.CellBytes());
-        if (!picture) framework::FatalExit("Insf. memory. Aborting...");
+        if (!picture) framework::FatalOutOfMemory();
         stateImage_ = std::move(picture);
     }
     skin_ = std::move(loaded);
@@ -81,6 +81,13 @@ LRESULT MaskedButton::WindowProc(UINT message, WPARAM wParam, LPARAM lParam) {
         case WM_LBUTTONDOWN:
         case WM_LBUTTONDBLCLK: OnLeftButtonDown(); break;
         case WM_LBUTTONUP: OnLeftButtonUp(); break;
+        // The press ends without a button-up when the capture goes elsewhere (a
+        // message box opening while the button is held, Alt+Tab) or the system
+        // cancels modes; otherwise pressed would stay and every later hover show Pressed.
+        case WM_CAPTURECHANGED:
+            if (reinterpret_cast<HWND>(lParam) != Handle()) OnPressLost();
+            break;
+        case WM_CANCELMODE: OnPressLost(); break;
         default: break;
     }
     // The standard button keeps its capture, click and BN_CLICKED behaviour.
@@ -114,6 +121,11 @@ void MaskedButton::OnLeftButtonDown() {
 void MaskedButton::OnLeftButtonUp() {
     pressed_ = false;
     ChangeState(IsCursorOver() ? ButtonState::Hover : ButtonState::Normal);
+}
+
+void MaskedButton::OnPressLost() {
+    // A normal release has cleared pressed already; its own capture release changes nothing.
+    if (pressed_) OnLeftButtonUp();
 }
 
 }  // namespace imaging

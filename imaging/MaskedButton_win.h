@@ -11,7 +11,8 @@
 //   Normal  -- mouse move, cursor over it --> Hover (Pressed while the left
 //              button is held), and the 50 ms timer 1 starts
 //   any     -- left button down or double click --> Pressed
-//   any     -- left button up --> Hover if the cursor is over it, else Normal
+//   any     -- left button up, or the capture lost while pressed (WM_CAPTURECHANGED,
+//              WM_CANCELMODE) --> Hover if the cursor is over it, else Normal
 //   any     -- timer 1 finds the cursor elsewhere --> Normal, timer stopped
 //
 // Use (the main window, once the painter's buffers exist):
@@ -83,6 +84,7 @@ private:
     void OnTimer(UINT_PTR id);
     void OnLeftButtonDown();
     void OnLeftButtonUp();
+    void OnPressLost();
     void ChangeState(ButtonState state);
 
     storage::HeapBlock stateImage_;

@@ -44,9 +44,11 @@ void ContainerIndex::AssignPaths() {
 
     struct Pending {
         std::uint32_t id;
-        std::string path;
+        std::string path;    // empty at the root and beyond the caps
+        std::size_t depth;   // segments in path
+        bool beyondCap;
     };
-    std::deque<Pending> queue{{0, {}}};
+    std::deque<Pending> queue{{0, {}, 0, false}};
     std::unordered_set<std::uint32_t> expanded{0};
     while (!queue.empty()) {
         const Pending parent = std::move(queue.front());
@@ -55,15 +57,29 @@ void ContainerIndex::AssignPaths() {
         if (list == children.end()) continue;
         for (std::size_t i : list->second) {
             Entry& entry = entries_[i];
-            if (entry.path) continue;
-            std::string path = parent.path.empty() ? std::string(entry.record.name)
-                                                   : parent.path + kPathSeparator + std::string(entry.record.name);
-            entry.path = path;
+            if (entry.path || entry.beyondPathCap) continue;
+            Pending child{entry.record.id, {}, parent.depth + 1, parent.beyondCap};
+            const std::size_t length =
+                parent.path.size() + (parent.depth ? 1 : 0) + entry.record.name.size();
+            child.beyondCap = child.beyondCap || child.depth > kMaxPathDepth || length > kMaxPathLength;
+            if (child.beyondCap) {
+                entry.beyondPathCap = true;
+            } else {
+                child.path = parent.depth ? parent.path + kPathSeparator + std::string(entry.record.name)
+                                          : std::string(entry.record.name);
+                entry.path = child.path;
+            }
             // Ids should be unique; when they are not, the first node seen with an
             // id gives its children their paths, and cycles end here too.
-            if (expanded.insert(entry.record.id).second) queue.push_back({entry.record.id, std::move(path)});
+            if (expanded.insert(entry.record.id).second) queue.push_back(std::move(child));
         }
     }
+}
+
+std::size_t ContainerIndex::CountBeyondPathCap() const noexcept {
+    std::size_t count = 0;
+    for (const Entry& entry : entries_) count += entry.beyondPathCap ? 1 : 0;
+    return count;
 }
 
 const ContainerIndex::Entry* ContainerIndex::Find(std::string_view path) const noexcept {

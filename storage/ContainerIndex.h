@@ -16,9 +16,19 @@ namespace storage {
 
 class ContainerIndex {
 public:
+    // The paths that the index writes out are capped. A chain of parents can be as
+    // deep as the container has records, and full paths for every node of a deep
+    // chain would take memory quadratic in its depth (a 1 MB container could ask
+    // for gigabytes). The reader resolves paths segment by segment and has no cap.
+    static constexpr std::size_t kMaxPathDepth = 64;
+    static constexpr std::size_t kMaxPathLength = 1024;
+
     struct Entry {
         ChainRecord record;               // name and data point into the container
         std::optional<std::string> path;  // none when no path reaches this record
+        // The reader reaches this record, but its path is deeper or longer than
+        // the caps above, so it has none here.
+        bool beyondPathCap = false;
     };
 
     // Walks the container; the bytes must outlive this object. On failure the
@@ -30,6 +40,9 @@ public:
 
     // The entry that the reader finds for path (a node record), or null.
     const Entry* Find(std::string_view path) const noexcept;
+
+    // How many entries are beyondPathCap.
+    std::size_t CountBeyondPathCap() const noexcept;
 
     // The decoded bytes of a node record, as the reader would hand them out;
     // an empty block when the password is refused or the data is broken.

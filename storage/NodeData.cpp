@@ -32,4 +32,21 @@ HeapBlock DecodeStoredData(const std::uint8_t* stored, std::uint32_t storedSize,
     return out;
 }
 
+std::optional<std::uint32_t> DeclaredDecodedSize(const std::uint8_t* stored, std::uint32_t storedSize,
+                                                 std::uint8_t enciphered, std::uint8_t compressed,
+                                                 std::string_view password) noexcept {
+    const std::size_t skipped = enciphered ? kCheckBlockSize : 0;
+    if (storedSize < skipped || (!stored && storedSize != 0)) return std::nullopt;
+    if (!compressed) return static_cast<std::uint32_t>(storedSize - skipped);
+    if (storedSize - skipped <= kUnpackedSizePrefix) return std::nullopt;
+    std::uint8_t prefix[kUnpackedSizePrefix];
+    std::memcpy(prefix, stored + skipped, sizeof prefix);
+    if (enciphered) {
+        // The body's keystream starts again at index 0 after the check block.
+        const StorageCipher::Key key = StorageCipher().DeriveKey(password);
+        for (std::size_t i = 0; i < sizeof prefix; ++i) prefix[i] ^= key[i % kKeySize];
+    }
+    return LoadLE32(prefix);
+}
+
 }  // namespace storage

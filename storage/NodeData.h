@@ -2,6 +2,7 @@
 // Turns a node's stored bytes into its decoded bytes as its flags say:
 // plain, compressed, enciphered, or compressed then enciphered.
 #include <cstdint>
+#include <optional>
 #include <string_view>
 
 #include "storage/HeapBlock.h"
@@ -13,5 +14,13 @@ namespace storage {
 // refuses. stored points to storedSize bytes.
 HeapBlock DecodeStoredData(const std::uint8_t* stored, std::uint32_t storedSize, std::uint8_t enciphered,
                            std::uint8_t compressed, std::string_view password, std::uint32_t& size) noexcept;
+
+// The decoded size the stored bytes announce, read without decoding them: the
+// stored size, less the check block when enciphered, or the size prefix of the
+// compressed form. Decoding gives exactly this many bytes or fails; none when the
+// stored bytes are too short to announce a size.
+std::optional<std::uint32_t> DeclaredDecodedSize(const std::uint8_t* stored, std::uint32_t storedSize,
+                                                 std::uint8_t enciphered, std::uint8_t compressed,
+                                                 std::string_view password) noexcept;
 
 }  // namespace storage

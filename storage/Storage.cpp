@@ -125,6 +125,11 @@ bool Storage::CheckPassword(std::string_view password, const StorageNode& node) 
 HeapBlock Storage::ReadNodeData(const StorageNode& node, std::uint32_t& size, std::string_view password) const noexcept {
     const std::uint8_t* stored = StoredBytes(node);
     if (!stored) return {};
+    if (budget_) {
+        const auto declared =
+            DeclaredDecodedSize(stored, node.storedSize, node.enciphered, node.compressed, password);
+        if (declared && !budget_->Take(*declared)) return {};
+    }
     return DecodeStoredData(stored, node.storedSize, node.enciphered, node.compressed, password, size);
 }
 

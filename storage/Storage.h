@@ -11,6 +11,7 @@
 #include <unordered_map>
 
 #include "storage/ContainerFormat.h"
+#include "storage/DecodeBudget.h"
 #include "storage/HeapBlock.h"
 #include "storage/StorageNode.h"
 
@@ -42,6 +43,11 @@ public:
     const std::string& LastError() const noexcept;
     bool IsOpen() const noexcept { return open_; }
 
+    // A tool reading a container it did not make caps what all later reads decode
+    // together: a read whose node would pass the budget fails with the reason ""
+    // and marks it exceeded. The setup sets none (null: no cap). Not owned.
+    void SetDecodeBudget(DecodeBudget* budget) noexcept { budget_ = budget; }
+
 private:
     // Child maps look names up by string_view, so resolving a path allocates no keys.
     struct NameHash {
@@ -66,6 +72,7 @@ private:
     bool open_ = false;
     std::unordered_map<std::uint32_t, ChildMap> index_;  // parent id -> name -> node
     const std::string* lastError_;                       // one of the fixed reason texts
+    DecodeBudget* budget_ = nullptr;
 };
 
 }  // namespace storage

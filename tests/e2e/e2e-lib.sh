@@ -69,13 +69,18 @@ setup_ended() {
   return 1
 }
 
-# Clicks at a point of the main window's client area (the window stands at 100, 100).
+# Where the main window's client area stands on the screen (it opens at 100, 100);
+# a test that moves the window updates these.
+WINDOW_X=100
+WINDOW_Y=100
+
+# Clicks at a point of the main window's client area; COUNT clicks make a double click.
 click_client() {
-  xdotool mousemove $((100 + $1)) $((100 + $2)) sleep 0.2 click 1
+  xdotool mousemove $((WINDOW_X + $1)) $((WINDOW_Y + $2)) sleep 0.2 click --repeat "${3:-1}" --delay 80 1
 }
 
 # Clicks the middle of a 44 x 32 button whose top-left corner is at (x, y).
-click_button() { click_client $(($1 + 22)) $(($2 + 16)); }
+click_button() { click_client $(($1 + 22)) $(($2 + 16)) "${3:-1}"; }
 SETUP_BUTTON="114 146"
 LICENSE_BUTTON="174 146"
 BROWSE_BUTTON="241 61"

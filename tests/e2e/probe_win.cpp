@@ -6,14 +6,20 @@
 //   probe gone TITLE [SECONDS]          exit 0 when no window with that title is left
 //   probe texts TITLE                   print the window's text and its controls' texts, one per line
 //   probe set-text TITLE ID TEXT        WM_SETTEXT to control ID of the window
-//   probe get-text TITLE ID             print control ID's text
+//   probe get-text TITLE ID             print control ID's text, byte for byte (no line break added)
 //   probe press TITLE ID                BM_CLICK on control ID (a message box's OK is IDOK = 1)
+//   probe double-click TITLE ID         the mouse messages of a double click, posted to control ID
 //   probe rect TITLE                    print "x y width height" of the client area in screen pixels
+//   probe frame TITLE                   print "left top right bottom" of the whole window, and of its
+//                                       monitor's work area, in screen pixels
 //   probe list                          print the titles of the visible top-level windows
 //   probe backdrop SECONDS              a screen-sized magenta window, to show what lies beneath others
 //   probe hold FILE SECONDS             open FILE for writing without sharing, print "held", keep it open;
 //                                       a folder of FILE that does not exist yet is waited for
 #include <windows.h>
+
+#include <fcntl.h>
+#include <io.h>
 
 #include <cstdio>
 #include <cstdlib>
@@ -63,7 +69,7 @@ HWND WaitFor(const char* title, double seconds) {
 }
 
 int Usage() {
-    std::fprintf(stderr, "usage: probe wait|gone|texts|set-text|get-text|press|rect TITLE ... | probe backdrop|hold ...\n");
+    std::fprintf(stderr, "usage: probe wait|gone|texts|set-text|get-text|press|rect|frame TITLE ... | probe backdrop|hold ...\n");
     return 2;
 }
 
@@ -150,6 +156,17 @@ int main(int argc, char** argv) {
         std::printf("%ld %ld %ld %ld\n", origin.x, origin.y, client.right - client.left, client.bottom - client.top);
         return 0;
     }
+    if (command == "frame") {
+        RECT frame{};
+        GetWindowRect(window, &frame);
+        MONITORINFO monitor{};
+        monitor.cbSize = sizeof monitor;
+        GetMonitorInfoA(MonitorFromWindow(window, MONITOR_DEFAULTTONEAREST), &monitor);
+        const RECT& work = monitor.rcWork;
+        std::printf("%ld %ld %ld %ld %ld %ld %ld %ld\n", frame.left, frame.top, frame.right, frame.bottom, work.left,
+                    work.top, work.right, work.bottom);
+        return 0;
+    }
     if (argc < 4) return Usage();
     HWND control = GetDlgItem(window, std::atoi(argv[3]));
     if (!control) {
@@ -158,11 +175,23 @@ int main(int argc, char** argv) {
     }
     if (command == "set-text" && argc >= 5) return SendMessageA(control, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(argv[4])) ? 0 : 1;
     if (command == "get-text") {
-        std::printf("%s\n", WindowText(control).c_str());
+        // Binary, so that the runtime turns no line feed into CR LF.
+        _setmode(_fileno(stdout), _O_BINARY);
+        const std::string text = WindowText(control);
+        std::fwrite(text.data(), 1, text.size(), stdout);
         return 0;
     }
     if (command == "press") {
         PostMessageA(control, BM_CLICK, 0, 0);
+        return 0;
+    }
+    if (command == "double-click") {
+        // Posted in one go, as the system queues them: the program sees the second
+        // press while it still handles the first click.
+        const LPARAM inside = MAKELPARAM(10, 10);
+        for (UINT message : {WM_LBUTTONDOWN, WM_LBUTTONUP, WM_LBUTTONDBLCLK, WM_LBUTTONUP}) {
+            PostMessageA(control, message, message == WM_LBUTTONUP ? 0 : MK_LBUTTON, inside);
+        }
         return 0;
     }
     return Usage();

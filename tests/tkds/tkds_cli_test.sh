@@ -6,19 +6,7 @@ set -uo pipefail
 tkds=$(realpath "$1")
 work=$(mktemp -d /tmp/tkds-cli.XXXXXX)
 trap 'rm -rf "$work"' EXIT
-failures=0
-
-fail() { echo "FAIL: $*" >&2; failures=$((failures + 1)); }
-
-# expect_exit CODE COMMAND... : runs the command, keeps its output in $work/out and $work/err.
-expect_exit() {
-  local want=$1; shift
-  "$@" >"$work/out" 2>"$work/err"
-  local got=$?
-  [ "$got" -eq "$want" ] || fail "exit $got instead of $want: $* ($(head -c 300 "$work/err"))"
-}
-expect_err() { grep -qF -- "$1" "$work/err" || fail "stderr lacks '$1': $(head -c 300 "$work/err")"; }
-expect_out() { grep -qF -- "$1" "$work/out" || fail "stdout lacks '$1': $(head -c 300 "$work/out")"; }
+source "$(dirname "$0")/tkds-checks.sh"
 
 cd "$work"
 mkdir skin
@@ -128,8 +116,4 @@ printf 'C Binary id=3 file=missing.bin\n' >missing.manifest
 expect_exit 1 "$tkds" build missing.manifest -o nothing.tkds
 expect_err "missing.manifest:1: cannot read"
 
-if [ "$failures" -ne 0 ]; then
-  echo "$failures check(s) failed" >&2
-  exit 1
-fi
-echo "tkds command line: all checks passed"
+finish_checks "tkds command line"

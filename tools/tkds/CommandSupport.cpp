@@ -91,7 +91,8 @@ bool LoadedContainer::Load(const std::string& path) {
 
 std::string DescribeRecord(const storage::ContainerIndex::Entry& entry) {
     if (entry.path) return *entry.path;
-    return "#" + std::to_string(entry.record.id) + " '" + std::string(entry.record.name) + "' (unreachable)";
+    return "#" + std::to_string(entry.record.id) + " '" + std::string(entry.record.name) + "' (" +
+           (entry.beyondPathCap ? "path too deep to show" : "unreachable") + ")";
 }
 
 }  // namespace tkds

@@ -55,7 +55,8 @@ private:
     storage::ContainerIndex index_;
 };
 
-// "Backgrounds.1", or "#id name (unreachable)" for a record that no path reaches.
+// "Backgrounds.1", or "#id 'name' (unreachable)" for a record that no path reaches
+// ("(path too deep to show)" for one beyond the index's path caps).
 std::string DescribeRecord(const storage::ContainerIndex::Entry& entry);
 
 }  // namespace tkds

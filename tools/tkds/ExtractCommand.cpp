@@ -1,8 +1,9 @@
-// tkds extract FILE PATH [-o OUT] [--password P]
+// tkds extract FILE PATH [-o OUT] [--password P] [--max-decoded MB]
 #include "storage/ContainerFormat.h"
 #include "storage/StorageCipher.h"
 #include "tools/tkds/CommandSupport.h"
 #include "tools/tkds/FileIo.h"
+#include "tools/tkds/NodeDecoder.h"
 
 namespace tkds {
 
@@ -11,7 +12,10 @@ namespace {
 int RunExtract(const Args& args) {
     ParsedArgs parsed;
     std::string error;
-    if (!ParseArgs(args, {{"-o", true}, {"--output", true}, {"--password", true}}, parsed, error)) {
+    std::uint64_t decodeLimit = 0;
+    if (!ParseArgs(args, {{"-o", true}, {"--output", true}, {"--password", true}, kDecodeLimitOption}, parsed,
+                   error) ||
+        !DecodeLimitFrom(parsed, decodeLimit, error)) {
         return UsageError(kExtractCommand, error);
     }
     if (parsed.positional.size() != 2) return UsageError(kExtractCommand, "expected a container file and a path");
@@ -38,7 +42,12 @@ int RunExtract(const Args& args) {
         return kExitFailure;
     }
     std::uint32_t size = 0;
-    const storage::HeapBlock data = storage::ContainerIndex::Decode(*entry, password, size);
+    NodeDecoder decoder(password, decodeLimit);
+    const storage::HeapBlock data = decoder.Decode(*entry, size);
+    if (decoder.Budget().Exceeded()) {
+        PrintError(path + ": " + DecodeLimitMessage(decoder.Budget()));
+        return kExitFailure;
+    }
     if (!data) {
         PrintError(path + ": the stored data cannot be decoded");
         return kExitFailure;
@@ -58,7 +67,7 @@ int RunExtract(const Args& args) {
 
 const Command kExtractCommand = {
     "extract",
-    "FILE PATH [-o OUT] [--password P]",
+    "FILE PATH [-o OUT] [--password P] [--max-decoded MB]",
     "write a node's decoded bytes to OUT (standard output without -o)",
     RunExtract,
 };

@@ -1,12 +1,28 @@
 #pragma once
 // Whole-file reads and writes for the tool, with the reason on failure.
 #include <cstdint>
+#include <cstdio>
+#include <memory>
 #include <span>
 #include <string>
 #include <vector>
 
 namespace tkds {
 
+struct FileCloser {
+    void operator()(std::FILE* f) const noexcept { std::fclose(f); }
+};
+using FilePtr = std::unique_ptr<std::FILE, FileCloser>;
+
+// Nothing larger fits in a node (its sizes are 32-bit) or in a container.
+inline constexpr std::uint64_t kMaxInputFileBytes = 0xFFFFFFFF;
+
+// Opens path for reading when it is a regular file of at most kMaxInputFileBytes:
+// a device such as /dev/zero would be read forever and a pipe can block for good.
+// Null with the reason otherwise.
+FilePtr OpenInputFile(const std::string& path, std::string& error);
+
+// The whole of such a file.
 bool ReadFileBytes(const std::string& path, std::vector<std::uint8_t>& bytes, std::string& error);
 
 // "-" writes to standard output.

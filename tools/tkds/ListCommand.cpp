@@ -1,4 +1,4 @@
-// tkds list [--json] [--password P] FILE
+// tkds list [--json] [--password P] [--max-decoded MB] FILE
 #include <algorithm>
 #include <cstdio>
 #include <optional>
@@ -7,6 +7,7 @@
 #include "storage/ContainerFormat.h"
 #include "tools/tkds/CommandSupport.h"
 #include "tools/tkds/JsonText.h"
+#include "tools/tkds/NodeDecoder.h"
 
 namespace tkds {
 
@@ -26,15 +27,15 @@ std::optional<std::string_view> TypeName(const storage::ChainRecord& r) {
     return storage::NodeTypeName(*type);
 }
 
-std::vector<Row> DecodeAll(const storage::ContainerIndex& index, const std::string& password) {
-    std::vector<Row> rows;
+// Every record with its decoded size; false when the decode budget ran out.
+bool DecodeAll(const storage::ContainerIndex& index, NodeDecoder& decoder, std::vector<Row>& rows) {
     for (const Entry& entry : index.Entries()) {
         Row row{&entry, std::nullopt};
-        std::uint32_t size = 0;
-        if (TypeName(entry.record) && storage::ContainerIndex::Decode(entry, password, size)) row.decodedSize = size;
+        if (TypeName(entry.record)) row.decodedSize = decoder.DecodedSize(entry);
+        if (decoder.Budget().Exceeded()) return false;
         rows.push_back(row);
     }
-    return rows;
+    return true;
 }
 
 void PrintJson(const std::vector<Row>& rows) {
@@ -44,11 +45,13 @@ void PrintJson(const std::vector<Row>& rows) {
         const storage::ChainRecord& r = row.entry->record;
         const auto type = TypeName(r);
         std::printf("%s  {\"path\": %s, \"id\": %u, \"parentId\": %u, \"type\": %s, \"compressed\": %s, "
-                    "\"enciphered\": %s, \"storedSize\": %u, \"decodedSize\": %s, \"kind\": %u, \"offset\": %u}",
+                    "\"enciphered\": %s, \"storedSize\": %u, \"decodedSize\": %s, \"kind\": %u, \"offset\": %u, "
+                    "\"beyondPathCap\": %s}",
                     separator, row.entry->path ? JsonString(*row.entry->path).c_str() : "null", r.id, r.parentId,
                     type ? JsonString(*type).c_str() : "null", r.compressed ? "true" : "false",
                     r.enciphered ? "true" : "false", r.storedSize,
-                    row.decodedSize ? std::to_string(*row.decodedSize).c_str() : "null", r.kind, r.recordOffset);
+                    row.decodedSize ? std::to_string(*row.decodedSize).c_str() : "null", r.kind, r.recordOffset,
+                    row.entry->beyondPathCap ? "true" : "false");
         separator = ",\n";
     }
     std::printf("%s]\n", rows.empty() ? "" : "\n");
@@ -75,7 +78,12 @@ void PrintTree(const std::string& file, const LoadedContainer& container, const 
     const storage::ContainerIndex& index = container.Index();
     std::unordered_map<std::string, std::vector<const Row*>> children;  // parent path -> rows
     std::vector<const Row*> unreachable;
+    std::vector<const Row*> beyondCap;
     for (const Row& row : rows) {
+        if (row.entry->beyondPathCap) {
+            beyondCap.push_back(&row);
+            continue;
+        }
         if (!row.entry->path) {
             unreachable.push_back(&row);
             continue;
@@ -99,19 +107,32 @@ void PrintTree(const std::string& file, const LoadedContainer& container, const 
                            row);
         pushChildren(*row->entry->path, depth + 1);
     }
-    for (const Row* row : unreachable) {
-        const auto& r = row->entry->record;
-        const std::string label = r.kind == storage::kNodeRecordKind ? std::string(r.name) : std::string();
-        lines.emplace_back("? " + label + " @" + std::to_string(r.recordOffset), row);
-    }
+    // The rest by their names, which the walk has bounded, at no depth.
+    const auto listApart = [&lines](const std::vector<const Row*>& apart, const char* mark) {
+        for (const Row* row : apart) {
+            const auto& r = row->entry->record;
+            const std::string label = r.kind == storage::kNodeRecordKind ? std::string(r.name) : std::string();
+            lines.emplace_back(std::string(mark) + " " + label + " @" + std::to_string(r.recordOffset), row);
+        }
+    };
+    listApart(beyondCap, "~");
+    listApart(unreachable, "?");
 
+    // Longer labels overflow their column rather than widen every row.
+    constexpr int kMaxNameColumn = 60;
     int width = 4;
-    for (const auto& line : lines) width = std::max(width, static_cast<int>(line.first.size()));
+    for (const auto& line : lines) width = std::max(width, static_cast<int>(std::min<std::size_t>(line.first.size(), kMaxNameColumn)));
     std::printf("%s: %zu bytes, version %u, highest id %u, %zu records\n", file.c_str(), container.Bytes().size(),
                 index.Header().version, index.Header().highestId, rows.size());
     std::printf("%-*s %10s %10s  %-8s %-5s %10s %10s\n", width, "NAME", "ID", "PARENT", "TYPE", "FLAGS", "STORED",
                 "DECODED");
     for (const auto& [label, row] : lines) PrintRow(*row, label, width);
+    if (!beyondCap.empty()) {
+        std::printf("(%zu record(s) marked ~ lie more than %zu levels deep or have paths longer than %zu bytes: "
+                    "the setup reads them, tkds shows no path for them)\n",
+                    beyondCap.size(), storage::ContainerIndex::kMaxPathDepth,
+                    storage::ContainerIndex::kMaxPathLength);
+    }
     if (!unreachable.empty()) {
         std::printf("(%zu record(s) marked ? are not reachable by any path; @ gives their offset)\n",
                     unreachable.size());
@@ -121,13 +142,20 @@ void PrintTree(const std::string& file, const LoadedContainer& container, const 
 int RunList(const Args& args) {
     ParsedArgs parsed;
     std::string error;
-    if (!ParseArgs(args, {{"--json", false}, {"--password", true}}, parsed, error)) {
+    std::uint64_t decodeLimit = 0;
+    if (!ParseArgs(args, {{"--json", false}, {"--password", true}, kDecodeLimitOption}, parsed, error) ||
+        !DecodeLimitFrom(parsed, decodeLimit, error)) {
         return UsageError(kListCommand, error);
     }
     if (parsed.positional.size() != 1) return UsageError(kListCommand, "expected one container file");
     LoadedContainer container;
     if (!container.Load(parsed.positional[0])) return kExitFailure;
-    const auto rows = DecodeAll(container.Index(), parsed.Value("--password"));
+    NodeDecoder decoder(parsed.Value("--password"), decodeLimit);
+    std::vector<Row> rows;
+    if (!DecodeAll(container.Index(), decoder, rows)) {
+        PrintError(parsed.positional[0] + ": " + DecodeLimitMessage(decoder.Budget()));
+        return kExitFailure;
+    }
     if (parsed.Has("--json")) {
         PrintJson(rows);
     } else {
@@ -140,7 +168,7 @@ int RunList(const Args& args) {
 
 const Command kListCommand = {
     "list",
-    "[--json] [--password P] FILE",
+    "[--json] [--password P] [--max-decoded MB] FILE",
     "show every record: path, id, parent, type, flags, stored and decoded sizes",
     RunList,
 };

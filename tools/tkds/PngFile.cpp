@@ -12,13 +12,17 @@
 #include <cstring>
 #include <memory>
 
+#include "tools/tkds/FileIo.h"
+
 namespace tkds {
 
 namespace {
 
-// Larger pictures are refused before any buffer is made for them.
+// Larger pictures are refused before any buffer is made for them. The limit is
+// on what the conversion makes, four bytes a pixel whatever the file packs
+// (a 1-bit picture expands 32 times), and lies far above any window skin.
 constexpr png_uint_32 kMaxSide = 65535;
-constexpr std::uint64_t kMaxPixels = std::uint64_t{1} << 28;
+constexpr std::uint64_t kMaxDecodedBytes = std::uint64_t{64} << 20;
 // Deflate cannot shrink data by more than this factor, so a file smaller than
 // its rows divided by it cannot hold them: such a header is refused before its
 // buffer is made (a few bytes could otherwise claim a gigabyte).
@@ -30,11 +34,6 @@ constexpr png_alloc_size_t kMaxChunkBytes = 8 << 20;
 // field claims, up to 2 GB, before finding that the file ends long before.
 constexpr png_byte kSkippedChunks[] = "tEXt\0zTXt\0iTXt\0iCCP\0sPLT\0pCAL\0sCAL\0eXIf\0tIME";
 constexpr int kSkippedChunkCount = 9;
-
-struct FileCloser {
-    void operator()(std::FILE* f) const noexcept { std::fclose(f); }
-};
-using FilePtr = std::unique_ptr<std::FILE, FileCloser>;
 
 struct PngMessage {
     char text[200] = "";
@@ -120,11 +119,8 @@ std::string Reason(const PngMessage& message, const char* fallback) {
 }  // namespace
 
 bool ReadPng(const std::string& path, RgbaImage& image, std::string& error) {
-    FilePtr file(std::fopen(path.c_str(), "rb"));
-    if (!file) {
-        error = std::strerror(errno);
-        return false;
-    }
+    FilePtr file = OpenInputFile(path, error);
+    if (!file) return false;
     png_byte signature[8] = {};
     if (std::fread(signature, 1, sizeof signature, file.get()) != sizeof signature ||
         png_sig_cmp(signature, 0, sizeof signature) != 0) {
@@ -149,8 +145,9 @@ bool ReadPng(const std::string& path, RgbaImage& image, std::string& error) {
         return false;
     }
     const std::string size = std::to_string(width) + " x " + std::to_string(height);
-    if (std::uint64_t{width} * height > kMaxPixels) {
-        error = "picture too large (" + size + ")";
+    if (std::uint64_t{width} * height * 4 > kMaxDecodedBytes) {
+        error = "picture too large (" + size + ": more than " + std::to_string(kMaxDecodedBytes >> 20) +
+                " MB as 8-bit RGBA)";
         return false;
     }
     if (storedRowBytes / kMaxDeflateRatio > FileLength(file.get())) {

@@ -1,4 +1,4 @@
-// tkds preview CONTAINER -o PNG [--number N] [--ticker TEXT] [--offset PX]
+// tkds preview CONTAINER -o PNG [--number N] [--ticker TEXT] [--offset PX] [--max-decoded MB]
 //
 // Renders the main window's 450 x 207 client area from a container's skin the way
 // the window's painter composes it, through the same imaging code: the tiled
@@ -12,10 +12,15 @@
 #include "tools/tkds/CommandSupport.h"
 
 #ifdef TKDS_HAVE_PNG
+#include <optional>
+#include <unordered_map>
+
 #include "imaging/SkinPreview.h"
 #include "install/InstallDocument.h"
+#include "storage/NodeData.h"
 #include "storage/Storage.h"
-#include "tools/tkds/FileIo.h"
+#include "storage/StorageCipher.h"
+#include "tools/tkds/NodeDecoder.h"
 #include "tools/tkds/PngFile.h"
 #else
 #include "tools/tkds/ManifestBuilder.h"
@@ -40,6 +45,40 @@ public:
     int number = 0;  // the painter's own start value when the document shows nothing
 };
 
+// The install document as the window reads it, except that a payload counts with
+// the size its stored bytes announce: the preview draws the payloads' total, never
+// their bytes, so it decodes none of them (a document may name one payload on
+// every line). A payload the window could not read, for its path, type or
+// password, is refused here as there; a damaged stream is the business of verify.
+class PreviewDocumentSource final : public install::DocumentSource {
+public:
+    PreviewDocumentSource(storage::Storage& storage, const storage::ContainerIndex& index)
+        : storage_(storage), index_(index) {}
+    bool ReadText(std::string_view path, std::string& text) override { return storage_.GetString(path, text, ""); }
+    bool ReadBinary(std::string_view path, storage::HeapBlock& data, std::uint32_t& size) override {
+        auto known = sizes_.find(std::string(path));
+        if (known == sizes_.end()) known = sizes_.emplace(std::string(path), AnnouncedSize(path)).first;
+        if (!known->second) return false;
+        data.reset();
+        size = *known->second;
+        return true;
+    }
+
+private:
+    std::optional<std::uint32_t> AnnouncedSize(std::string_view path) const {
+        const storage::ContainerIndex::Entry* entry = index_.Find(path);
+        if (!entry) return std::nullopt;
+        const storage::ChainRecord& r = entry->record;
+        if (storage::NodeTypeFromByte(r.type) != storage::NodeType::Binary) return std::nullopt;
+        if (r.enciphered && !storage::StorageCipher().VerifyPassword(r.data, r.storedSize, "")) return std::nullopt;
+        return storage::DeclaredDecodedSize(r.data, r.storedSize, r.enciphered, r.compressed, "");
+    }
+
+    storage::Storage& storage_;
+    const storage::ContainerIndex& index_;
+    std::unordered_map<std::string, std::optional<std::uint32_t>> sizes_;
+};
+
 RgbaImage ToRgba(const imaging::PixelView& picture) {
     RgbaImage image;
     image.width = static_cast<std::uint32_t>(picture.width);
@@ -55,9 +94,12 @@ RgbaImage ToRgba(const imaging::PixelView& picture) {
 int RunPreview(const Args& args) {
     ParsedArgs parsed;
     std::string error;
+    std::uint64_t decodeLimit = 0;
     if (!ParseArgs(args,
-                   {{"-o", true}, {"--output", true}, {"--number", true}, {"--ticker", true}, {"--offset", true}},
-                   parsed, error)) {
+                   {{"-o", true}, {"--output", true}, {"--number", true}, {"--ticker", true}, {"--offset", true},
+                    kDecodeLimitOption},
+                   parsed, error) ||
+        !DecodeLimitFrom(parsed, decodeLimit, error)) {
         return UsageError(kPreviewCommand, error);
     }
     if (parsed.positional.size() != 1) return UsageError(kPreviewCommand, "expected one container file");
@@ -71,23 +113,24 @@ int RunPreview(const Args& args) {
         return UsageError(kPreviewCommand, "--offset needs a whole number of pixels");
 
     const std::string& path = parsed.positional[0];
-    std::vector<std::uint8_t> bytes;
-    if (!ReadFileBytes(path, bytes, error)) {
-        PrintError("cannot read " + path + ": " + error);
-        return kExitFailure;
-    }
+    LoadedContainer container;
+    if (!container.Load(path)) return kExitFailure;
     storage::Storage storage;
-    if (!storage.OpenBytes(bytes.data(), bytes.size())) {
+    if (!storage.OpenBytes(container.Bytes().data(), container.Bytes().size())) {
         PrintError(path + ": not a readable container");
         return kExitFailure;
     }
+    // Everything the reader decodes for the picture (document, skin) counts together.
+    storage::DecodeBudget budget(decodeLimit);
+    storage.SetDecodeBudget(&budget);
 
     // What the window shows at start comes from its install document, read by the
     // installation engine's own loader (payload sizes included).
     if (!parsed.Has("--number") || !parsed.Has("--ticker")) {
         install::InstallDocument document;
         CapturedNumber number;
-        document.Load(storage, number, [] { return std::optional<std::string>(); });
+        PreviewDocumentSource source(storage, container.Index());
+        document.Load(source, number, [] { return std::optional<std::string>(); });
         if (!parsed.Has("--number")) content.number = number.number;
         if (!parsed.Has("--ticker")) content.tickerText = document.productName;
     }
@@ -96,6 +139,10 @@ int RunPreview(const Args& args) {
     imaging::PreviewResult result;
     if (!imaging::RenderWindowPreview(storage, content, result)) {
         PrintError("cannot make the window picture");
+        return kExitFailure;
+    }
+    if (budget.Exceeded()) {
+        PrintError(path + ": " + DecodeLimitMessage(budget));
         return kExitFailure;
     }
     for (const std::string& warning : result.warnings) PrintError("warning: " + warning);
@@ -116,7 +163,7 @@ int RunPreview(const Args&) {
 
 const Command kPreviewCommand = {
     "preview",
-    "CONTAINER -o FILE [--number N] [--ticker TEXT] [--offset PX]",
+    "CONTAINER -o FILE [--number N] [--ticker TEXT] [--offset PX] [--max-decoded MB]",
     "render the main window from the container's skin into a 450 x 207 PNG",
     RunPreview,
 };

@@ -5,6 +5,7 @@
 
 #include "tools/tkds/CommandSupport.h"
 #include "tools/tkds/Commands.h"
+#include "tools/tkds/NodeDecoder.h"
 
 namespace {
 
@@ -18,7 +19,11 @@ void PrintHelp() {
     std::printf("\n'tkds COMMAND --help' shows one command. Passwords default to the empty text,\n"
                 "as the setup program reads every node with it.\n\n"
                 "A node's password= only hides its content: the key can be read back from the\n"
-                "container itself, so a password protects nothing against anyone who has the file.\n");
+                "container itself, so a password protects nothing against anyone who has the file.\n"
+                "\n--max-decoded MB: list, extract, verify and preview stop with a message once the\n"
+                "nodes they decode would pass MB megabytes of decoded data in all (default %llu),\n"
+                "since a small container can name far more decoded data than it holds.\n",
+                static_cast<unsigned long long>(tkds::kDefaultDecodeLimitMegabytes));
 }
 
 }  // namespace

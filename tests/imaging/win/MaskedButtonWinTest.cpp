@@ -106,7 +106,7 @@ TEST_F(MaskedButtonTest, PressAndReleaseOverTheButton) {
     EXPECT_FALSE(button.IsPressed());
     EXPECT_TRUE(ShowsCell(1));
     test::PumpMessages();
-    EXPECT_EQ(window.clicks, std::vector<int>{kId});
+    EXPECT_EQ(window.Clicks(), std::vector<int>{kId});
 }
 
 TEST_F(MaskedButtonTest, DraggedOffAndReleasedThereSendsNoClick) {
@@ -125,7 +125,7 @@ TEST_F(MaskedButtonTest, DraggedOffAndReleasedThereSendsNoClick) {
     EXPECT_EQ(button.GetState(), ButtonState::Normal);
     EXPECT_TRUE(ShowsCell(0));
     test::PumpMessages();
-    EXPECT_TRUE(window.clicks.empty());
+    EXPECT_TRUE(window.commands.empty());
 }
 
 TEST_F(MaskedButtonTest, HoverTimerNoticesTheCursorLeaving) {
@@ -161,7 +161,7 @@ TEST_F(MaskedButtonTest, MouseMoveOnlyActsFromNormal) {
     EXPECT_EQ(button.GetState(), ButtonState::Hover);
 }
 
-TEST_F(MaskedButtonTest, DoubleClickIsASecondPress) {
+TEST_F(MaskedButtonTest, DoubleClickIsASecondPressThatSendsNoSecondClick) {
     Skin();
     CursorOver();
     Press();
@@ -173,7 +173,39 @@ TEST_F(MaskedButtonTest, DoubleClickIsASecondPress) {
     Release();
     EXPECT_EQ(button.GetState(), ButtonState::Hover);
     test::PumpMessages();
-    EXPECT_FALSE(window.clicks.empty());
+    // An owner-drawn button tells its window of the second click apart: the window
+    // must act on BN_CLICKED alone, or a double click runs the command twice.
+    using Command = test::SkinnedWindow::Command;
+    EXPECT_EQ(window.commands, (std::vector<Command>{{kId, BN_CLICKED}, {kId, BN_DBLCLK}}));
+}
+
+// The press ends when the capture goes elsewhere without a button-up (a message
+// box opening while the button is held, Alt+Tab, the system cancelling modes).
+TEST_F(MaskedButtonTest, LosingTheCaptureEndsThePress) {
+    Skin();
+    for (const bool cancelMode : {false, true}) {
+        CursorOver();
+        Press();
+        ASSERT_EQ(GetCapture(), button.Handle());
+        if (cancelMode) {
+            Send(WM_CANCELMODE);
+        } else {
+            SetCapture(window.Handle());  // as a box taking the mouse would
+            ReleaseCapture();
+        }
+        EXPECT_FALSE(button.IsPressed()) << cancelMode;
+        EXPECT_EQ(button.GetState(), ButtonState::Hover) << cancelMode;
+        EXPECT_TRUE(ShowsCell(1)) << cancelMode;
+        // Later hovers show Hover, not a stuck Pressed, and the late release clicks nothing.
+        CursorAway();
+        Send(WM_TIMER, MaskedButton::kHoverTimer);
+        CursorOver();
+        Send(WM_MOUSEMOVE);
+        EXPECT_EQ(button.GetState(), ButtonState::Hover) << cancelMode;
+        Release();
+        test::PumpMessages();
+        EXPECT_TRUE(window.Clicks().empty()) << cancelMode;
+    }
 }
 
 TEST_F(MaskedButtonTest, StatesValueChoosesTheCells) {
@@ -251,7 +283,7 @@ TEST_F(MaskedButtonTest, SkinErrorsAreShownOncePerButtonAndClicksStillWork) {
     EXPECT_EQ(button.GetState(), ButtonState::Pressed);
     Release();
     test::PumpMessages();
-    EXPECT_EQ(window.clicks, std::vector<int>{kId});
+    EXPECT_EQ(window.Clicks(), std::vector<int>{kId});
 
     // A later failure keeps the skin that loaded before it.
     shown.clear();

@@ -106,10 +106,18 @@ INT_PTR CALLBACK SkinnedWindow::Proc(HWND window, UINT message, WPARAM wParam, L
             return TRUE;
         case WM_DRAWITEM: return TRUE;
         case WM_COMMAND:
-            if (HIWORD(wParam) == BN_CLICKED) self->clicks.push_back(LOWORD(wParam));
+            self->commands.push_back({LOWORD(wParam), HIWORD(wParam)});
             return TRUE;
         default: return FALSE;
     }
+}
+
+std::vector<int> SkinnedWindow::Clicks() const {
+    std::vector<int> ids;
+    for (const Command& c : commands) {
+        if (c.code == BN_CLICKED) ids.push_back(c.id);
+    }
+    return ids;
 }
 
 POINT ToScreen(HWND window, int x, int y) {

@@ -54,8 +54,8 @@ private:
 bool OpenTestStorage(storage::Storage& storage);
 
 // The skinned window from template IDD_SKINNED_WINDOW, client area 450 x 207 at
-// screen (100, 100); it answers WM_ERASEBKGND with the painter and counts the
-// BN_CLICKED commands of its buttons.
+// screen (100, 100); it answers WM_ERASEBKGND with the painter and records every
+// command its controls send, with the notification code.
 class SkinnedWindow {
 public:
     SkinnedWindow();
@@ -66,7 +66,13 @@ public:
     HWND Handle() const { return window_; }
     HWND Item(int id) const { return GetDlgItem(window_, id); }
     BitmapFont painter;
-    std::vector<int> clicks;  // control ids, in order
+    struct Command {
+        int id;
+        int code;  // BN_CLICKED, BN_DBLCLK, ...
+        bool operator==(const Command&) const = default;
+    };
+    std::vector<Command> commands;  // in order
+    std::vector<int> Clicks() const;  // the ids of the BN_CLICKED commands
 
 private:
     static INT_PTR CALLBACK Proc(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
