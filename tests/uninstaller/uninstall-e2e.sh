@@ -29,7 +29,9 @@ command -v xdotool >/dev/null || { echo "xdotool is needed" >&2; exit 1; }
 
 RECORD=Pellumar
 GROUP="Tolvik Pellumar 1.0"
-DESTINATION='C:\Program Files\Tolvik\Pellumar'
+# Where setup.exe of this architecture installs, and the setup's registry view.
+TOLVIK_FOLDER="$PROGRAM_FILES\\Tolvik"
+DESTINATION="$TOLVIK_FOLDER\\Pellumar"
 LOG_KEY="HKCU\\Software\\Tolvik\\$RECORD\\Uninstall"
 ENTRY_KEY="HKLM\\SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\$RECORD"
 BOX_TITLE=TKUNTOOL
@@ -39,10 +41,11 @@ fail() { echo "FAIL: $*" >&2; failures=$((failures + 1)); }
 pass() { echo "ok: $*"; }
 w() { "$WINE64" "$@" 2>/dev/null | tr -d '\r'; }
 # reg.exe now and then fails while Wine is still starting its services: try again.
+# Values go where the setup's registry view puts them (WOW6432Node for 32-bit).
 reg_set() {
   local try
   for try in 1 2 3; do
-    "$WINE64" reg add "$1" /v "$2" /d "$3" /f >/dev/null 2>&1 && return 0
+    "$WINE64" reg add "$1" /v "$2" /d "$3" /f "$REG_VIEW" >/dev/null 2>&1 && return 0
     sleep 1
   done
   fail "reg add $1 $2"
@@ -67,8 +70,8 @@ install_product() {
   reg_set "$LOG_KEY" Project "$GROUP"
   reg_set "$LOG_KEY" IDate "Monday, December 07, 2026"
   reg_set "$LOG_KEY" up 1
-  reg_set "$LOG_KEY" Folder0 'C:\Program Files\Tolvik\Pellumar\'
-  reg_set "$LOG_KEY" Folder1 'C:\Program Files\Tolvik\'
+  reg_set "$LOG_KEY" Folder0 "$DESTINATION\\"
+  reg_set "$LOG_KEY" Folder1 "$TOLVIK_FOLDER\\"
   reg_set "$LOG_KEY" TotalFolders 2
   reg_set "$LOG_KEY" File0 "$DESTINATION\\Pellumar.exe"
   reg_set "$LOG_KEY" File1 "$DESTINATION\\License.txt"
@@ -200,7 +203,7 @@ expect_box() {  # expect_box TEXT-FRAGMENT WHAT
 }
 
 uninstall_string() {
-  w reg query "$ENTRY_KEY" /v UninstallString | sed -n 's/^ *UninstallString *REG_SZ *//p'
+  w reg query "$ENTRY_KEY" /v UninstallString "$REG_VIEW" | sed -n 's/^ *UninstallString *REG_SZ *//p'
 }
 
 expect_no_changes() {  # expect_no_changes BEFORE AFTER WHAT
@@ -326,7 +329,7 @@ case_partial() {
 case_hostile() {
   install_product
   reg_set "$LOG_KEY" File2 'C:\windows\system32\kernel32.dll'
-  reg_set "$LOG_KEY" File3 'C:\Program Files\Tolvik\Pellumar\..\..\Common Files\shared.dll'
+  reg_set "$LOG_KEY" File3 "$DESTINATION\\..\\..\\Common Files\\shared.dll"
   reg_set "$LOG_KEY" File4 'C:\'
   reg_set "$LOG_KEY" TotalFiles 5
   reg_set "$LOG_KEY" Folder2 'C:\windows\'
@@ -334,22 +337,22 @@ case_hostile() {
   reg_set "$LOG_KEY" TotalFolders 4
   reg_set "$LOG_KEY" DF1 '..\Documents'
   reg_set "$LOG_KEY" TotalDF 2
-  mkdir -p "$(wine_unix_path 'C:\Program Files\Common Files')"
-  printf 'shared' >"$(wine_unix_path 'C:\Program Files\Common Files\shared.dll')"
+  mkdir -p "$(wine_unix_path "$PROGRAM_FILES\\Common Files")"
+  printf 'shared' >"$(wine_unix_path "$PROGRAM_FILES\\Common Files\\shared.dll")"
   local snap="$WINE_ENV_DIR/snap"
   snapshot "$snap.0"
   start_uninstall "$(uninstall_string)"
   answer_box Return
   answer_box Return
   expect_box 'Refused File2 = "C:\windows\system32\kernel32.dll": it lies outside' "kernel32.dll is refused"
-  expect_box 'Refused File3 = "C:\Program Files\Tolvik\Pellumar\..\..\Common Files\shared.dll"' "a .. path is refused"
+  expect_box "Refused File3 = \"$DESTINATION\\..\\..\\Common Files\\shared.dll\"" "a .. path is refused"
   expect_box 'Refused File4 = "C:\"' "a drive root is refused"
   expect_box 'Refused Folder2 = "C:\windows\"' "the Windows folder is refused"
   expect_box 'Refused DF1 = "..\Documents"' "a shortcut name with .. is refused"
   finish_uninstall
   snapshot "$snap.1"
   [ -f "$(wine_unix_path 'C:\windows\system32\kernel32.dll')" ] && pass "kernel32.dll stays" || fail "kernel32.dll is gone"
-  [ -f "$(wine_unix_path 'C:\Program Files\Common Files\shared.dll')" ] && pass "shared.dll stays" ||
+  [ -f "$(wine_unix_path "$PROGRAM_FILES\\Common Files\\shared.dll")" ] && pass "shared.dll stays" ||
     fail "shared.dll is gone"
   local unexpected
   unexpected=$(removed_lines "$snap.0" "$snap.1" | grep -Ev "Tolvik|Pellumar|TKUNTOOL" || true)
