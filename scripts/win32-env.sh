@@ -98,6 +98,10 @@ mount_root() {
   mount --rbind /dev "$dir/dev"
   # The same /tmp on both sides: prefixes, X sockets and Wine's server folder are
   # found under the same paths by the scripts on the host and by Wine in the root.
+  # As peers, so that what a test mounts under /tmp later (a small drive) shows
+  # in the root too.
+  mount --bind /tmp /tmp
+  mount --make-shared /tmp
   mount --bind /tmp "$dir/tmp"
 }
 
@@ -157,7 +161,7 @@ i386_starts() {
 run() {
   local shared=$1
   shift
-  unshare --mount --propagation private bash -c '
+  exec unshare --mount --propagation private bash -c '
     set -e
     source "$0" --functions
     mount_root "$ROOT"

@@ -253,6 +253,11 @@ run_in_fresh_prefix() {  # run_in_fresh_prefix NAME FUNCTION
 # a record name, with an unknown one, and answered No: none of these may change anything.
 case_complete() {
   install_product
+  # The entry lies where the setup's registry view put it: for a 32-bit setup
+  # under WOW6432Node, where 64-bit programs (Programs and Features) look.
+  local entry_64="$HKLM_SOFTWARE_64\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\$RECORD"
+  w reg query "$entry_64" /v UninstallString /reg:64 | grep -q 'TKUNTOOL.EXE' &&
+    pass "the entry is at $entry_64" || fail "no entry at $entry_64"
   local snap="$WINE_ENV_DIR/snap"
   snapshot "$snap.0"
 
