@@ -11,14 +11,18 @@ if(CMAKE_SIZEOF_VOID_P EQUAL 4)
   set(TOLVIK_WINDOWS_ARCH win32)
   set(tolvik_wine_test_prefix "win32.")
   set(tolvik_wine_launcher "bash \"${PROJECT_SOURCE_DIR}/scripts/win32-env.sh\" run \"${PROJECT_SOURCE_DIR}:${PROJECT_BINARY_DIR}\" ")
+  # The i386 half of Wine runs emulated: slower to start, slower to compute.
+  set(tolvik_wine_timeout_factor 2)
 else()
   set(TOLVIK_WINDOWS_ARCH win64)
   set(tolvik_wine_test_prefix "")
   set(tolvik_wine_launcher "")
+  set(tolvik_wine_timeout_factor 1)
 endif()
 
 function(tolvik_add_wine_test name timeout command)
   set(test ${tolvik_wine_test_prefix}${name})
+  math(EXPR timeout "${timeout} * ${tolvik_wine_timeout_factor}")
   set_property(GLOBAL APPEND PROPERTY TOLVIK_WINE_TESTS
     "add_test(${test} ${tolvik_wine_launcher}${command})\nset_tests_properties(${test} PROPERTIES TIMEOUT ${timeout} LABELS ${TOLVIK_WINDOWS_ARCH} ENVIRONMENT TOLVIK_WINDOWS_ARCH=${TOLVIK_WINDOWS_ARCH} SKIP_RETURN_CODE 77)\n")
 endfunction()

@@ -144,6 +144,8 @@ unready_reason() {
   if [ "$(id -u)" != 0 ]; then echo "the 32-bit environment needs root"
   elif ! qemu_ok || ! root_ok; then
     echo "the 32-bit environment is not prepared: $(cat "$FAILED" 2>/dev/null || echo "run scripts/win32-env.sh prepare")"
+  elif ! unshare --mount --propagation private true 2>/dev/null; then
+    echo "no private mount namespace can be made here (unshare --mount)"
   else
     register_binfmt || true
   fi
@@ -194,7 +196,7 @@ case "${1:-}" in
   status)
     reason=$(unready_reason)
     [ -z "$reason" ] || { echo "$reason"; exit 1; }
-    run - true || { echo "i386 programs do not start in the 32-bit root"; exit 1; }
+    (run - true) || { echo "i386 programs do not start in the 32-bit root"; exit 1; }
     echo ready
     ;;
   run)
