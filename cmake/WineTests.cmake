@@ -1,22 +1,45 @@
 # Windows build: collects the test programs and scripts that the native build's
-# ctest runs under Wine, and writes them to wine-tests.cmake.
+# ctest runs under Wine, and writes them to wine-tests.cmake. The same functions
+# serve both architectures: a 64-bit build's tests run under the host's Wine; a
+# 32-bit build's tests get the prefix "win32." and run under the 32-bit root's
+# Wine (scripts/win32-env.sh run), which exits 77, reported as skipped with its
+# reason, where that root cannot be used. The scripts read TOLVIK_WINDOWS_ARCH
+# to expect what a 32-bit program sees on 64-bit Windows (tests/wine/wine-env.sh).
 set(TOLVIK_WINE_RUNNER ${PROJECT_SOURCE_DIR}/tests/wine/run-in-wine.sh)
+
+if(CMAKE_SIZEOF_VOID_P EQUAL 4)
+  set(TOLVIK_WINDOWS_ARCH win32)
+  set(tolvik_wine_test_prefix "win32.")
+  set(tolvik_wine_launcher "bash \"${PROJECT_SOURCE_DIR}/scripts/win32-env.sh\" run \"${PROJECT_SOURCE_DIR}:${PROJECT_BINARY_DIR}\" ")
+  # The i386 half of Wine runs emulated: slower to start, slower to compute.
+  set(tolvik_wine_timeout_factor 2)
+else()
+  set(TOLVIK_WINDOWS_ARCH win64)
+  set(tolvik_wine_test_prefix "")
+  set(tolvik_wine_launcher "")
+  set(tolvik_wine_timeout_factor 1)
+endif()
+
+function(tolvik_add_wine_test name timeout command)
+  set(test ${tolvik_wine_test_prefix}${name})
+  math(EXPR timeout "${timeout} * ${tolvik_wine_timeout_factor}")
+  set_property(GLOBAL APPEND PROPERTY TOLVIK_WINE_TESTS
+    "add_test(${test} ${tolvik_wine_launcher}${command})\nset_tests_properties(${test} PROPERTIES TIMEOUT ${timeout} LABELS ${TOLVIK_WINDOWS_ARCH} ENVIRONMENT TOLVIK_WINDOWS_ARCH=${TOLVIK_WINDOWS_ARCH} SKIP_RETURN_CODE 77)\n")
+endfunction()
 
 # A GoogleTest program run under Wine in a fresh prefix.
 function(tolvik_wine_gtest name)
-  set_property(GLOBAL APPEND PROPERTY TOLVIK_WINE_TESTS
-    "add_test(wine.${name} \"${TOLVIK_WINE_RUNNER}\" \"$<TARGET_FILE:${name}>\" --gtest_brief=1)\nset_tests_properties(wine.${name} PROPERTIES TIMEOUT 600)\n")
+  tolvik_add_wine_test(wine.${name} 600 "\"${TOLVIK_WINE_RUNNER}\" \"$<TARGET_FILE:${name}>\" --gtest_brief=1")
 endfunction()
 
-# A script test (bash) given the win64 build folder; it starts Wine itself.
+# A script test (bash) given the Windows build folder; it starts Wine itself.
 function(tolvik_wine_script name script)
   # Each extra argument quoted on its own: a bare list would run them together.
   set(args "")
   foreach(arg IN LISTS ARGN)
     string(APPEND args " \"${arg}\"")
   endforeach()
-  set_property(GLOBAL APPEND PROPERTY TOLVIK_WINE_TESTS
-    "add_test(${name} bash \"${script}\" \"${PROJECT_BINARY_DIR}\"${args})\nset_tests_properties(${name} PROPERTIES TIMEOUT 900)\n")
+  tolvik_add_wine_test(${name} 900 "bash \"${script}\" \"${PROJECT_BINARY_DIR}\"${args}")
 endfunction()
 
 function(tolvik_write_wine_tests)

@@ -13,6 +13,7 @@ packages=(
   wine wine64 xvfb xdotool x11-utils imagemagick liblnk-utils
   nsis time
   python3 python3-pefile icoutils
+  debootstrap
 )
 
 missing=()
@@ -26,3 +27,8 @@ if [ ${#missing[@]} -gt 0 ]; then
   apt-get update -q
   apt-get install -y -q --no-install-recommends "${missing[@]}"
 fi
+
+# The 32-bit environment (scripts/win32-env.sh): cached after the first run. Where
+# it cannot be made (no binfmt_misc, no network to the mirror), the 32-bit tests
+# report themselves skipped with the reason; everything else runs as usual.
+bash "$(dirname "$0")/win32-env.sh" prepare || true

@@ -99,9 +99,10 @@ close_run_box() {
   probe gone "$RUN_BOX" 10 >/dev/null
 }
 
-# reg query VALUE of KEY (HKCU\... or HKLM\...): the data, or nothing.
-reg_value() {
-  "$WINE64" reg query "$1" /v "$2" 2>/dev/null | tr -d '\r' |
+# reg query VALUE of KEY (HKCU\... or HKLM\...) as the setup sees the registry
+# (its own WoW64 view; VIEW overrides it): the data, or nothing.
+reg_value() {  # reg_value KEY VALUE [VIEW]
+  "$WINE64" reg query "$1" /v "$2" "${3:-$REG_VIEW}" 2>/dev/null | tr -d '\r' |
     awk -v name="$2" 'BEGIN { FS = "    " } $2 == name { print $4; found = 1 } END { exit !found }'
 }
 

@@ -8,7 +8,7 @@ source "$(dirname "$0")/e2e-lib.sh"
 e2e_start
 
 path_message=$'Path invalid.\nYou must enter the full path, e.g.\n "c:\\Program Files\\Tolvik\\FolderName"'
-tolvik_folder="$(unix_path 'C:\Program Files\Tolvik')"
+tolvik_folder="$(unix_path "$PROGRAM_FILES\\Tolvik")"
 
 # A drive with 100 KB, too small for the product; mapped before setup.exe starts,
 # since Wine reads the drive list when a process starts.

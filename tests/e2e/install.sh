@@ -9,7 +9,8 @@ how=${5:-mouse}
 e2e_start
 
 start_setup
-check "the path field shows the default destination" equal "$(get_path)" 'C:\Program Files\Tolvik\Pellumar'
+dest="$PROGRAM_FILES\\Tolvik\\Pellumar"
+check "the path field shows the default destination" equal "$(get_path)" "$dest"
 
 if [ "$how" == enter ]; then
   click_client 100 79  # focus the path field, as a user would before typing
@@ -19,7 +20,6 @@ else
 fi
 check "setup ends after installing" setup_ended 60
 
-dest='C:\Program Files\Tolvik\Pellumar'
 extract_node Data.prg "$E2E_WORK/prg"
 extract_node Data.lic "$E2E_WORK/lic"
 extract_node Uninstall "$E2E_WORK/uninstall"
@@ -32,8 +32,8 @@ log='HKCU\Software\Tolvik\Pellumar\Uninstall'
 check "log: Project" equal "$(reg_value "$log" Project)" "Tolvik Pellumar 1.0"
 check "log: IDate" equal "$(reg_value "$log" IDate)" "$(LC_ALL=C date +'%A, %B %d, %Y')"
 check "log: up" equal "$(reg_value "$log" up)" "1"
-check "log: Folder0 is the deepest created folder" equal "$(reg_value "$log" Folder0)" 'C:\Program Files\Tolvik\Pellumar\'
-check "log: Folder1" equal "$(reg_value "$log" Folder1)" 'C:\Program Files\Tolvik\'
+check "log: Folder0 is the deepest created folder" equal "$(reg_value "$log" Folder0)" "$dest\\"
+check "log: Folder1" equal "$(reg_value "$log" Folder1)" "$PROGRAM_FILES\\Tolvik\\"
 check "log: TotalFolders" equal "$(reg_value "$log" TotalFolders)" "2"
 check "log: File0" equal "$(reg_value "$log" File0)" "$dest\\Pellumar.exe"
 check "log: File1" equal "$(reg_value "$log" File1)" "$dest\\License.txt"
@@ -46,6 +46,14 @@ check "entry: DisplayName" equal "$(reg_value "$entry" DisplayName)" "Tolvik Pel
 check "entry: UninstallString" equal "$(reg_value "$entry" UninstallString)" "$windows\\TKUNTOOL.EXE Pellumar"
 check "entry: DisplayVersion, from setup.exe's version information" equal "$(reg_value "$entry" DisplayVersion)" "1.0.0.0"
 check "entry: Publisher, from setup.exe's version information" equal "$(reg_value "$entry" Publisher)" "Tolvik"
+# Where 64-bit programs (Programs and Features) find it: under WOW6432Node for a
+# 32-bit setup, and not in the 64-bit key of the same name.
+entry_64="$HKLM_SOFTWARE_64\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\Pellumar"
+check "entry: seen by 64-bit programs at $entry_64" equal "$(reg_value "$entry_64" DisplayName /reg:64)" \
+  "Tolvik Pellumar 1.0 (Remove Only)"
+if [ "$entry_64" != "$entry" ]; then
+  check "entry: not in the 64-bit view of $entry" test -z "$(reg_value "$entry" DisplayName /reg:64 || true)"
+fi
 "$WINE64" reg export 'HKEY_CURRENT_USER\Software\Tolvik' "$(unix_path 'C:\log.reg')" /y >/dev/null 2>&1 || true
 check "reg export lists the log" grep -q 'TotalFiles' <(iconv -f UTF-16 -t UTF-8 "$(unix_path 'C:\log.reg')" 2>/dev/null || cat "$(unix_path 'C:\log.reg')")
 

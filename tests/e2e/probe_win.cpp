@@ -28,23 +28,27 @@
 
 namespace {
 
+// The enumeration callbacks are named CALLBACK functions: a lambda converts only
+// to the default calling convention, which on x86 is not the system's stdcall.
+struct Search {
+    const char* title;
+    HWND found;
+};
+
+BOOL CALLBACK MatchVisibleTitle(HWND window, LPARAM data) {
+    auto* s = reinterpret_cast<Search*>(data);
+    char text[512] = {};
+    GetWindowTextA(window, text, sizeof text);
+    if (IsWindowVisible(window) && std::string(text) == s->title) {
+        s->found = window;
+        return FALSE;
+    }
+    return TRUE;
+}
+
 HWND FindVisibleWindow(const char* title) {
-    struct Search {
-        const char* title;
-        HWND found;
-    } search{title, nullptr};
-    EnumWindows(
-        [](HWND window, LPARAM data) -> BOOL {
-            auto* s = reinterpret_cast<Search*>(data);
-            char text[512] = {};
-            GetWindowTextA(window, text, sizeof text);
-            if (IsWindowVisible(window) && std::string(text) == s->title) {
-                s->found = window;
-                return FALSE;
-            }
-            return TRUE;
-        },
-        reinterpret_cast<LPARAM>(&search));
+    Search search{title, nullptr};
+    EnumWindows(MatchVisibleTitle, reinterpret_cast<LPARAM>(&search));
     return search.found;
 }
 
@@ -58,6 +62,16 @@ std::string WindowText(HWND window) {
     SendMessageTimeoutA(window, WM_GETTEXT, text.size(), reinterpret_cast<LPARAM>(text.data()), SMTO_ABORTIFHUNG,
                         5000, &copied);
     return text.data();
+}
+
+BOOL CALLBACK PrintVisibleTitle(HWND window, LPARAM) {
+    if (IsWindowVisible(window)) std::printf("%s\n", WindowText(window).c_str());
+    return TRUE;
+}
+
+BOOL CALLBACK PrintText(HWND child, LPARAM) {
+    std::printf("%s\n", WindowText(child).c_str());
+    return TRUE;
 }
 
 HWND WaitFor(const char* title, double seconds) {
@@ -77,12 +91,7 @@ int Usage() {
 
 int main(int argc, char** argv) {
     if (argc == 2 && std::string(argv[1]) == "list") {
-        EnumWindows(
-            [](HWND window, LPARAM) -> BOOL {
-                if (IsWindowVisible(window)) std::printf("%s\n", WindowText(window).c_str());
-                return TRUE;
-            },
-            0);
+        EnumWindows(PrintVisibleTitle, 0);
         return 0;
     }
     if (argc < 3) return Usage();
@@ -139,13 +148,7 @@ int main(int argc, char** argv) {
     }
     if (command == "texts") {
         std::printf("%s\n", WindowText(window).c_str());
-        EnumChildWindows(
-            window,
-            [](HWND child, LPARAM) -> BOOL {
-                std::printf("%s\n", WindowText(child).c_str());
-                return TRUE;
-            },
-            0);
+        EnumChildWindows(window, PrintText, 0);
         return 0;
     }
     if (command == "rect") {

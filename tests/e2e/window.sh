@@ -14,7 +14,7 @@ start_setup
 sleep 1
 
 check "client area at (100, 100), 450 x 207" equal "$(probe rect "$WINDOW" | tr -d '\r')" "100 100 450 207"
-check "the field shows the default destination" equal "$(get_path)" 'C:\Program Files\Tolvik\Pellumar'
+check "the field shows the default destination" equal "$(get_path)" "$PROGRAM_FILES\\Tolvik\\Pellumar"
 
 shot="$E2E_WORK/window.png"
 import -window root -crop 450x207+100+100 +repage "$shot"

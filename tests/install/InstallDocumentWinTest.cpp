@@ -10,6 +10,7 @@
 #include "install/InstallDocument.h"
 #include "install/RegistryAccess.h"
 #include "storage/Storage.h"
+#include "tests/install/ProgramFilesView_win.h"
 #include "tests/install/ShippedDocument.h"
 #include "tests/storage/TestContainers.h"
 
@@ -54,7 +55,7 @@ TEST_F(InstallDocumentRegistryTest, DefaultDestinationFromTheRegistry) {
     doc.Load(container, display);
     EXPECT_FALSE(doc.IsDamaged()) << doc.DamageReason();
     EXPECT_EQ(doc.defaultDestination, saved + "\\Tolvik\\Pellumar");
-    EXPECT_EQ(doc.defaultDestination, "C:\\Program Files\\Tolvik\\Pellumar");
+    EXPECT_EQ(doc.defaultDestination, std::string(test::ExpectedProgramFiles()) + "\\Tolvik\\Pellumar");
     EXPECT_EQ(display.numbers, std::vector<int>{701});
 }
 

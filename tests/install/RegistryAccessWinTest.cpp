@@ -8,6 +8,7 @@
 
 #include "framework/Handles_win.h"
 #include "install/RegistryAccess.h"
+#include "tests/install/ProgramFilesView_win.h"
 
 namespace install {
 namespace {
@@ -218,7 +219,7 @@ TEST_F(RegistryAccessTest, EveryRoot) {
     std::string folder;
     ASSERT_TRUE(registry.ReadRegistryText(LocalMachine, "SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\ProgramFilesDir",
                                           folder));
-    EXPECT_EQ(folder, "C:\\Program Files");
+    EXPECT_EQ(folder, test::ExpectedProgramFiles());
 }
 
 TEST_F(RegistryAccessTest, DeleteHelpers) {

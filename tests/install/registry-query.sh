@@ -12,8 +12,9 @@ trap wine_env_stop EXIT
 probe="$build/tests/install/install_probe.exe"
 "$WINE64" "$probe" record 'Tolvik\Pellumar'
 
-# "reg query" lists a key's values as "    NAME    TYPE    DATA", sorted by name.
-query() { "$WINE64" reg query "$1" | tr -d '\r' | sed -n 's/^    //p'; }
+# "reg query" lists a key's values as "    NAME    TYPE    DATA", sorted by name, in the
+# probe's own registry view (WOW6432Node for a 32-bit probe).
+query() { "$WINE64" reg query "$1" "$REG_VIEW" | tr -d '\r' | sed -n 's/^    //p'; }
 
 expected_log=$(cat <<'END'
 DF0    REG_SZ    Tolvik Pellumar 1.0

@@ -29,7 +29,9 @@ command -v xdotool >/dev/null || { echo "xdotool is needed" >&2; exit 1; }
 
 RECORD=Pellumar
 GROUP="Tolvik Pellumar 1.0"
-DESTINATION='C:\Program Files\Tolvik\Pellumar'
+# Where setup.exe of this architecture installs, and the setup's registry view.
+TOLVIK_FOLDER="$PROGRAM_FILES\\Tolvik"
+DESTINATION="$TOLVIK_FOLDER\\Pellumar"
 LOG_KEY="HKCU\\Software\\Tolvik\\$RECORD\\Uninstall"
 TRUSTED_KEY="HKLM\\SOFTWARE\\Tolvik\\$RECORD\\Uninstall"
 ENTRY_KEY="HKLM\\SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\$RECORD"
@@ -40,10 +42,11 @@ fail() { echo "FAIL: $*" >&2; failures=$((failures + 1)); }
 pass() { echo "ok: $*"; }
 w() { "$WINE64" "$@" 2>/dev/null | tr -d '\r'; }
 # reg.exe now and then fails while Wine is still starting its services: try again.
+# Values go where the setup's registry view puts them (WOW6432Node for 32-bit).
 reg_set() {
   local try
   for try in 1 2 3; do
-    "$WINE64" reg add "$1" /v "$2" /d "$3" /f >/dev/null 2>&1 && return 0
+    "$WINE64" reg add "$1" /v "$2" /d "$3" /f "$REG_VIEW" >/dev/null 2>&1 && return 0
     sleep 1
   done
   fail "reg add $1 $2"
@@ -74,8 +77,8 @@ install_product() {
   log_set Project "$GROUP"
   log_set IDate "Monday, December 07, 2026"
   log_set up 1
-  log_set Folder0 'C:\Program Files\Tolvik\Pellumar\'
-  log_set Folder1 'C:\Program Files\Tolvik\'
+  log_set Folder0 "$DESTINATION\\"
+  log_set Folder1 "$TOLVIK_FOLDER\\"
   log_set TotalFolders 2
   log_set File0 "$DESTINATION\\Pellumar.exe"
   log_set File1 "$DESTINATION\\License.txt"
@@ -207,7 +210,7 @@ expect_box() {  # expect_box TEXT-FRAGMENT WHAT
 }
 
 uninstall_string() {
-  w reg query "$ENTRY_KEY" /v UninstallString | sed -n 's/^ *UninstallString *REG_SZ *//p'
+  w reg query "$ENTRY_KEY" /v UninstallString "$REG_VIEW" | sed -n 's/^ *UninstallString *REG_SZ *//p'
 }
 
 expect_no_changes() {  # expect_no_changes BEFORE AFTER WHAT
@@ -257,6 +260,11 @@ run_in_fresh_prefix() {  # run_in_fresh_prefix NAME FUNCTION
 # a record name, with an unknown one, and answered No: none of these may change anything.
 case_complete() {
   install_product
+  # The entry lies where the setup's registry view put it: for a 32-bit setup
+  # under WOW6432Node, where 64-bit programs (Programs and Features) look.
+  local entry_64="$HKLM_SOFTWARE_64\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\$RECORD"
+  w reg query "$entry_64" /v UninstallString /reg:64 | grep -q 'TKUNTOOL.EXE' &&
+    pass "the entry is at $entry_64" || fail "no entry at $entry_64"
   local snap="$WINE_ENV_DIR/snap"
   snapshot "$snap.0"
 
@@ -352,7 +360,7 @@ case_hostile() {
   done
   reg_set "$LOG_KEY" Project "$GROUP"
   reg_set "$TRUSTED_KEY" File2 'C:\windows\system32\kernel32.dll'
-  reg_set "$TRUSTED_KEY" File3 'C:\Program Files\Tolvik\Pellumar\..\..\Common Files\shared.dll'
+  reg_set "$TRUSTED_KEY" File3 "$DESTINATION\\..\\..\\Common Files\\shared.dll"
   reg_set "$TRUSTED_KEY" File4 'C:\'
   reg_set "$TRUSTED_KEY" TotalFiles 5
   reg_set "$TRUSTED_KEY" Folder2 'C:\windows\'
@@ -360,8 +368,8 @@ case_hostile() {
   reg_set "$TRUSTED_KEY" TotalFolders 4
   reg_set "$TRUSTED_KEY" DF1 '..\Documents'
   reg_set "$TRUSTED_KEY" TotalDF 2
-  mkdir -p "$(wine_unix_path 'C:\Program Files\Common Files')"
-  printf 'shared' >"$(wine_unix_path 'C:\Program Files\Common Files\shared.dll')"
+  mkdir -p "$(wine_unix_path "$PROGRAM_FILES\\Common Files")"
+  printf 'shared' >"$(wine_unix_path "$PROGRAM_FILES\\Common Files\\shared.dll")"
   local snap="$WINE_ENV_DIR/snap" unexpected
   snapshot "$snap.0"
 
@@ -379,14 +387,14 @@ case_hostile() {
   answer_box Return
   answer_box Return
   expect_box 'Refused File2 = "C:\windows\system32\kernel32.dll"' "kernel32.dll is refused"
-  expect_box 'Refused File3 = "C:\Program Files\Tolvik\Pellumar\..\..\Common Files\shared.dll"' "a .. path is refused"
+  expect_box "Refused File3 = \"$DESTINATION\\..\\..\\Common Files\\shared.dll\"" "a .. path is refused"
   expect_box 'Refused File4 = "C:\"' "a drive root is refused"
   expect_box 'Refused Folder2 = "C:\windows\"' "the Windows folder is refused"
   expect_box 'Refused DF1 = "..\Documents"' "a shortcut name with .. is refused"
   finish_uninstall
   snapshot "$snap.2"
   local kept
-  for kept in 'C:\windows\system32\kernel32.dll' 'C:\Program Files\Common Files\shared.dll' "$other\\other.exe" \
+  for kept in 'C:\windows\system32\kernel32.dll' "$PROGRAM_FILES\\Common Files\\shared.dll" "$other\\other.exe" \
     "$data\\settings.ini" 'C:\Config.Msi'; do
     [ -e "$(wine_unix_path "$kept")" ] && pass "$kept stays" || fail "$kept is gone"
   done

@@ -1,6 +1,24 @@
 # Shared by the Wine test scripts: a fresh prefix and a private X display.
 # After wine_env_start: WINEPREFIX, DISPLAY and WINE64 are set and the prefix is booted.
 WINE64=${TOLVIK_WINE64:-/usr/lib/wine/wine64}
+
+# What the programs under test see of the system, by their architecture
+# (TOLVIK_WINDOWS_ARCH, set by the test registration). A 32-bit program on 64-bit
+# Windows (WoW64) reads "C:\Program Files (x86)" as its Program Files folder, and
+# its writes under HKLM\SOFTWARE land in WOW6432Node, where 64-bit programs see
+# them; reg.exe is 64-bit and shows the program's own view with REG_VIEW.
+case ${TOLVIK_WINDOWS_ARCH:-win64} in
+  win32)
+    PROGRAM_FILES='C:\Program Files (x86)'
+    REG_VIEW=/reg:32
+    HKLM_SOFTWARE_64='HKLM\SOFTWARE\WOW6432Node'
+    ;;
+  *)
+    PROGRAM_FILES='C:\Program Files'
+    REG_VIEW=/reg:64
+    HKLM_SOFTWARE_64='HKLM\SOFTWARE'
+    ;;
+esac
 export WINEDEBUG=-all
 # winemenubuilder would mirror shortcuts into the Linux desktop's menus.
 export WINEDLLOVERRIDES="mscoree,mshtml=;winemenubuilder.exe=d"
