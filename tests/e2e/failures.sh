@@ -52,13 +52,13 @@ check "a file in the way starts no log" test -z "$(reg_value "$log" up || true)"
 
 # Another program holds the first payload file open without sharing, in the folder
 # setup creates (the holder waits for it to appear).
-destination='C:\Program Files\Tolvik\Pellumar'
+destination="$PROGRAM_FILES\\Tolvik\\Pellumar"
 "$WINE64" "$PROBE_EXE" hold "$destination\\Pellumar.exe" 120 > "$E2E_WORK/held" &
 holder=$!
 set_path "$destination"
 click_button $SETUP_BUTTON
 check "a held file gives the sharing-violation text" equal "$(run_box_text)" \
-  $'File could not be opened...\nA sharing violation occurred while accessing C:\\Program Files\\Tolvik\\Pellumar\\Pellumar.exe.'
+  "File could not be opened..."$'\n'"A sharing violation occurred while accessing $destination\\Pellumar.exe."
 close_run_box
 kill "$holder" 2>/dev/null || true
 wait "$holder" 2>/dev/null || true
@@ -73,7 +73,7 @@ check "TotalFiles is 2" equal "$(reg_value "$log" TotalFiles)" "2"
 for key in "$log" 'HKLM\SOFTWARE\Tolvik\Pellumar\Uninstall'; do
   check "$key still lists the failed run's folders" equal \
     "$(reg_value "$key" TotalFolders) $(reg_value "$key" Folder0) $(reg_value "$key" Folder1)" \
-    "2 $destination\\ C:\\Program Files\\Tolvik\\"
+    "2 $destination\\ $PROGRAM_FILES\\Tolvik\\"
 done
 
 # The registered uninstall command: Yes, then the report; no folder of the product is left.
