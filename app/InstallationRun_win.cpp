@@ -14,6 +14,7 @@
 #include "install/ShortcutMaker_win.h"
 #include "install/UninstallLayout.h"
 #include "install/UninstallRecord.h"
+#include "install/VersionInfo.h"
 
 namespace app {
 
@@ -154,6 +155,9 @@ void InstallationRun::Run() {
     entry.uninstallerPath = uninstallerPath;
     entry.installLocation = destination;
     entry.estimatedKilobytes = document.requiredKilobytes;
+    const install::OwnVersionTexts version = install::ReadOwnVersionTexts();
+    entry.displayVersion = version.productVersion;
+    entry.publisher = version.companyName;
     record.WriteUninstallEntry(entry);
 
     window_.ShowStatus(kCompleteSuccessfully);

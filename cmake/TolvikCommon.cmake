@@ -17,6 +17,9 @@ if(WIN32)
   # with --gc-sections keeps only what it calls (the setup stub's size matters).
   add_compile_options(-ffunction-sections -fdata-sections)
   set(ZLIB_USE_STATIC_LIBS ON)
+  # The same sources give the same programs wherever they are built: no link time
+  # in the headers.
+  add_link_options(-Wl,--no-insert-timestamp)
 endif()
 
 if(TOLVIK_SANITIZE AND NOT WIN32)

@@ -1,7 +1,10 @@
 # The native build drives the two Windows builds as sub-builds: both get the host
-# tkds that was just built (to make the embedded container), win64's test programs
+# tkds that was just built (to make setup.exe from the stub), win64's test programs
 # are registered here to run under Wine, and win32 (the release) is only compiled,
-# since this kernel cannot run 32-bit programs.
+# since this kernel cannot run 32-bit programs. Both put their stub folder into
+# this build's share/tolvik-setup/stubs/, and win32 the sample vendor folder into
+# share/tolvik-setup/sample/ (the release architecture's demo product): the kit
+# that tkds make and tkds new find at ../share/tolvik-setup/ beside bin/tkds.
 include(ExternalProject)
 
 if(NOT TOLVIK_WINDOWS_BUILDS OR NOT TARGET tkds)
@@ -10,13 +13,16 @@ endif()
 
 set(TOLVIK_WINE64 /usr/lib/wine/wine64 CACHE FILEPATH "Wine loader for 64-bit programs")
 
+set(kit_dir ${PROJECT_BINARY_DIR}/share/tolvik-setup)
 foreach(arch win64 win32)
   if(arch STREQUAL win64)
     set(toolchain ${PROJECT_SOURCE_DIR}/cmake/mingw-w64-x86_64.cmake)
     set(with_tests ON)
+    set(sample_arg)
   else()
     set(toolchain ${PROJECT_SOURCE_DIR}/cmake/mingw-w64-i686.cmake)
     set(with_tests OFF)
+    set(sample_arg -DTOLVIK_SAMPLE_DIR=${kit_dir}/sample)
   endif()
   ExternalProject_Add(${arch}
     SOURCE_DIR ${PROJECT_SOURCE_DIR}
@@ -27,11 +33,16 @@ foreach(arch win64 win32)
       -DTKDS_EXECUTABLE=$<TARGET_FILE:tkds>
       -DTOLVIK_WINE64=${TOLVIK_WINE64}
       -DTOLVIK_WINDOWS_TESTS=${with_tests}
+      -DTOLVIK_STUB_DIR=${kit_dir}/stubs
+      ${sample_arg}
     BUILD_ALWAYS ON
     INSTALL_COMMAND ""
     DEPENDS tkds
     USES_TERMINAL_BUILD ON)
 endforeach()
+
+# The kit, installed beside bin/tkds as it lies in this build.
+install(DIRECTORY ${kit_dir}/ DESTINATION ${CMAKE_INSTALL_DATADIR}/tolvik-setup)
 
 # ctest reads the list of Wine tests that the win64 build wrote, when it runs.
 set(wine_list ${PROJECT_BINARY_DIR}/win64/wine-tests.cmake)

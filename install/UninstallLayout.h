@@ -61,6 +61,8 @@ inline constexpr std::string_view kInstallLocation = "InstallLocation";
 inline constexpr std::string_view kEstimatedSize = "EstimatedSize";
 inline constexpr std::string_view kNoModify = "NoModify";
 inline constexpr std::string_view kNoRepair = "NoRepair";
+inline constexpr std::string_view kDisplayVersion = "DisplayVersion";
+inline constexpr std::string_view kPublisher = "Publisher";
 inline constexpr std::string_view kRemoveOnlySuffix = " (Remove Only)";
 
 // The uninstaller program, written into the Windows folder, and its Start-menu shortcut.

@@ -19,6 +19,8 @@ struct UninstallEntry {
     std::string installLocation;  // "InstallLocation": the destination folder
     std::string displayIcon;      // "DisplayIcon"; empty: the uninstaller's icon
     std::uint32_t estimatedKilobytes = 0;  // "EstimatedSize"
+    std::string displayVersion;   // "DisplayVersion"; not written when empty
+    std::string publisher;        // "Publisher"; not written when empty
 };
 
 #ifdef _WIN32

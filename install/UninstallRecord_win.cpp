@@ -73,6 +73,10 @@ bool UninstallRecord::WriteUninstallEntry(const UninstallEntry& entry) {
     stored &= registry_.WriteRegistryDword(root, path(layout::kEstimatedSize), entry.estimatedKilobytes);
     stored &= registry_.WriteRegistryDword(root, path(layout::kNoModify), 1);
     stored &= registry_.WriteRegistryDword(root, path(layout::kNoRepair), 1);
+    if (!entry.displayVersion.empty()) {
+        stored &= registry_.WriteRegistryText(root, path(layout::kDisplayVersion), entry.displayVersion);
+    }
+    if (!entry.publisher.empty()) stored &= registry_.WriteRegistryText(root, path(layout::kPublisher), entry.publisher);
     return stored;
 }
 

@@ -11,7 +11,7 @@ packages=(
   libz-mingw-w64-dev zlib1g-dev libpng-dev
   googletest libgtest-dev libgmock-dev libbenchmark-dev
   wine wine64 xvfb xdotool x11-utils imagemagick liblnk-utils
-  nsis
+  nsis python3-pefile icoutils time
   python3
 )
 

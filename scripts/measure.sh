@@ -8,6 +8,8 @@
 #     painted and idle, median of several runs, against NSIS's first page;
 #   - memory: the setup's peak working set after start-up, less that of an empty
 #     window program, against the decoded payload plus the container;
+#   - tkds make: its time and peak memory for the demo and for a 50 MB product,
+#     against tkds build of the same manifest;
 #   - the benchmarks of the container reader and the skin's pixel work.
 # Not part of the test command: figures depend on the machine and its load.
 #
@@ -57,7 +59,7 @@ if ! grep -qs "$wanted" "$win32"/CMakeFiles/*/CMakeCXXCompiler.cmake; then
        "delete that folder and build again to measure the current release build" >&2
 fi
 
-tkds="$native/tools/tkds/tkds"
+tkds="$native/bin/tkds"
 out="$root/out/measure"
 rm -rf "$out"
 mkdir -p "$out"
@@ -95,6 +97,34 @@ record nsis32_zlib "$(size_of "$out/nsis32-zlib.exe")"
 record nsis32_lzma "$(size_of "$out/nsis32-lzma.exe")"
 record nsis32_stub "$(size_of /usr/share/nsis/Stubs/zlib-x86-ansi)"
 record payload32_files "$(cat "$out"/payload32/* | wc -c)"
+
+echo "== tkds make (the x86 stub)"
+kit="$native/share/tolvik-setup"
+big="$out/sample-50mb"
+cp -r "$kit/sample" "$big"
+head -c $((50 * 1024 * 1024)) /dev/urandom >"$big/Pellumar.exe"
+timed() {  # timed NAME COMMAND...: the fastest of three runs' wall time and peak resident set
+  local name=$1 run
+  shift
+  for run in 1 2 3; do
+    /usr/bin/time -f "%e %M" -o "$out/time.txt" "$@" >/dev/null
+    read -r seconds kilobytes <"$out/time.txt"
+    echo "$name $seconds $kilobytes" >>"$out/tkds-times.txt"
+  done
+  sort -k2 -n "$out/tkds-times.txt" | awk -v n="$name" '$1 == n { print; exit }' |
+    while read -r _ seconds kilobytes; do
+      record "${name}_ms" "$(awk -v s="$seconds" 'BEGIN { printf "%d", s * 1000 }')"
+      record "${name}_peak" $((kilobytes * 1024))
+    done
+}
+: >"$out/tkds-times.txt"
+uninstall_x86="$kit/stubs/x86/TKUNTOOL.EXE"
+timed make_demo "$tkds" make "$kit/sample/container.manifest" -o "$out/make-demo.exe" --icon "$kit/sample/setup.ico"
+timed build_demo "$tkds" build "$kit/sample/container.manifest" -o "$out/build-demo.tkds" -D UNINSTALL="$uninstall_x86"
+timed make_50mb "$tkds" make "$big/container.manifest" -o "$out/make-50mb.exe" --icon "$big/setup.ico"
+timed build_50mb "$tkds" build "$big/container.manifest" -o "$out/build-50mb.tkds" -D UNINSTALL="$uninstall_x86"
+record payload_50mb "$(size_of "$big/Pellumar.exe")"
+rm -rf "$big" "$out"/make-50mb.exe "$out"/build-50mb.tkds
 
 echo "== Start-up and memory under Wine (64-bit)"
 payload_dir "$win64" "$out/payload64"

@@ -106,6 +106,17 @@ def main():
     t.row("container / payload files", kb(container), kb(raw["payload32_files"]),
           ratio(container, raw["payload32_files"]), "the container also holds the skin")
 
+    t.section("tkds make (x86 stub), fastest of 3 runs")
+    for name, what in (("demo", "the demo"), ("50mb", "a 50 MB product")):
+        make, build = raw[f"make_{name}_ms"], raw[f"build_{name}_ms"]
+        t.row(f"tkds make, {what} / tkds build of its manifest", ms(make), ms(build), ratio(make, build),
+              "the stub's resources rewritten on top of packing")
+    peak, payload = raw["make_50mb_peak"], raw["payload_50mb"]
+    t.row("tkds make peak memory, 50 MB product / the product", mb(peak), mb(payload), ratio(peak, payload),
+          "/usr/bin/time, maximum resident set")
+    t.row("tkds make peak memory / tkds build's, 50 MB product", mb(peak), mb(raw["build_50mb_peak"]),
+          ratio(peak, raw["build_50mb_peak"]))
+
     t.section("Start-up under Wine (64-bit), median of %d runs" % len(starts.get("setup", {}).get("ready_ms", [])))
     med = lambda name, key: statistics.median(starts[name][key]) if name in starts else 0.0
     setup_ready, nsis_ready, base_ready = med("setup", "ready_ms"), med("nsis", "ready_ms"), med("baseline", "ready_ms")

@@ -44,6 +44,8 @@ check "log: SGroup" equal "$(reg_value "$log" SGroup)" "Tolvik Pellumar 1.0"
 entry='HKLM\SOFTWARE\Microsoft\Windows\CurrentVersion\Uninstall\Pellumar'
 check "entry: DisplayName" equal "$(reg_value "$entry" DisplayName)" "Tolvik Pellumar 1.0 (Remove Only)"
 check "entry: UninstallString" equal "$(reg_value "$entry" UninstallString)" "$windows\\TKUNTOOL.EXE Pellumar"
+check "entry: DisplayVersion, from setup.exe's version information" equal "$(reg_value "$entry" DisplayVersion)" "1.0.0.0"
+check "entry: Publisher, from setup.exe's version information" equal "$(reg_value "$entry" Publisher)" "Tolvik"
 "$WINE64" reg export 'HKEY_CURRENT_USER\Software\Tolvik' "$(unix_path 'C:\log.reg')" /y >/dev/null 2>&1 || true
 check "reg export lists the log" grep -q 'TotalFiles' <(iconv -f UTF-16 -t UTF-8 "$(unix_path 'C:\log.reg')" 2>/dev/null || cat "$(unix_path 'C:\log.reg')")
 

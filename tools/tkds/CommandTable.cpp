@@ -9,6 +9,10 @@ const Command* const kTable[] = {
     &kExtractCommand,
     &kVerifyCommand,
     &kPreviewCommand,
+#ifdef TKDS_HAVE_MAKE
+    &kNewCommand,
+    &kMakeCommand,
+#endif
 };
 
 std::vector<Command> Flatten() {

@@ -29,5 +29,9 @@ extern const Command kListCommand;
 extern const Command kExtractCommand;
 extern const Command kVerifyCommand;
 extern const Command kPreviewCommand;
+#ifdef TKDS_HAVE_MAKE
+extern const Command kMakeCommand;
+extern const Command kNewCommand;
+#endif
 
 }  // namespace tkds

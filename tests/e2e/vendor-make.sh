@@ -1,0 +1,130 @@
+#!/usr/bin/env bash
+# A vendor's installer, made with the kit as the vendor guide says: tkds new, then
+# another product, document, icon and version texts, then tkds make. Checked with
+# tools nobody here wrote (pefile, wrestool, icotool), then installed for real under
+# Wine: the files, and the uninstall entry with its DisplayVersion and Publisher.
+# Before that, tkds make's refusals: one line, a non-zero exit, no output file.
+# Also the stub started as it is: the message of a setup without its container.
+#
+# Arguments: the e2e scripts' four, then the stub folder (with x86/ and x64/).
+source "$(dirname "$0")/e2e-lib.sh"
+STUBS=$5
+work=$(mktemp -d /tmp/vendor-make.XXXXXX)
+trap 'rm -rf "$work"' EXIT
+cd "$work"
+
+# refused DESCRIPTION OUTPUT TKDS-ARGS...: tkds make fails with one line and leaves no OUTPUT.
+refused() {
+  local what=$1 output=$2
+  shift 2
+  local rc=0
+  "$TKDS" make "$@" -o "$output" >out.txt 2>err.txt || rc=$?
+  check "$what: refused" test "$rc" -ne 0
+  check "$what: one line ($(head -c 200 err.txt))" test "$(wc -l <err.txt)" -eq 1
+  check "$what: no output" test ! -f "$output"
+  check "$what: no temporary file" test -z "$(find "$(dirname "$output")" -maxdepth 1 -name ".$(basename "$output").*" 2>/dev/null)"
+}
+
+check "tkds new makes the vendor folder" "$TKDS" new vendor
+check "tkds new prints the next command" grep -q "tkds make fresh/container.manifest" <("$TKDS" new fresh)
+check "tkds new refuses a folder that is not empty" test "$("$TKDS" new vendor 2>&1 >/dev/null | wc -l)" -eq 1
+manifest=vendor/container.manifest
+
+mkdir -p fake/x64
+echo "not a program" >fake/x64/setup-stub.exe
+cp "$STUBS/x64/TKUNTOOL.EXE" fake/x64/
+convert -size 16x16 xc:red bad.png && mv bad.png bad.ico
+mkdir folder-named-like-the-output.exe
+cp "$STUBS/x64/setup-stub.exe" stub-before.exe
+refused "missing stub folder" out.exe "$manifest" --arch x64 --stubs "$work/nowhere"
+refused "stub not a PE file" out.exe "$manifest" --arch x64 --stubs "$work/fake"
+refused "bad icon file" out.exe "$manifest" --arch x64 --stubs "$STUBS" --icon bad.ico
+refused "output folder missing" missing/out.exe "$manifest" --arch x64 --stubs "$STUBS"
+refused "output is a folder" folder-named-like-the-output.exe "$manifest" --arch x64 --stubs "$STUBS"
+"$TKDS" make "$manifest" --arch x64 --stubs "$STUBS" -o "$STUBS/x64/setup-stub.exe" 2>err.txt
+check "the stub itself as output: refused" test $? -ne 0
+check "the stub is untouched" cmp -s stub-before.exe "$STUBS/x64/setup-stub.exe"
+
+# Another product: its own document, program, icon and version texts.
+cat >vendor/content/Data.idoc <<'IDOC'
+pit=pf
+name=Quill 2.5 Setup
+regrecord=OrrinQuill
+deffolder=Orrin Vale\Quill
+groupname=Quill 2.5
+prg,Quill.exe,pit,t,f,Quill 2.5
+lic,License.txt,pit,f,f,License
+IDOC
+rm vendor/Pellumar.exe
+head -c 200000 /dev/urandom >vendor/Quill.exe
+sed -i 's/file=Pellumar.exe/file=Quill.exe/' "$manifest"
+convert -size 48x48 xc:'#2050a0' -define icon:auto-resize=48,32,16 vendor/quill.ico
+make_quill() {
+  "$TKDS" make "$manifest" -o "$1" --arch x64 --stubs "$STUBS" --icon vendor/quill.ico \
+    --product-version 2.5.0.17 --company "Orrin Vale GmbH" --copyright "(C) 2026 Orrin Vale"
+}
+check "tkds make makes the vendor's setup" make_quill quill-setup.exe
+make_quill again.exe
+check "the same inputs give the same bytes" cmp -s quill-setup.exe again.exe
+
+versions=$(/usr/bin/python3 - quill-setup.exe <<'PY'
+import sys, pefile
+pe = pefile.PE(sys.argv[1])
+for info in pe.FileInfo[0]:
+    for table in getattr(info, "StringTable", []):
+        for key, value in sorted(table.entries.items()):
+            print(f"{key.decode()}={value.decode()}")
+fixed = pe.VS_FIXEDFILEINFO[0]
+print("checksum", "right" if pe.OPTIONAL_HEADER.CheckSum == pe.generate_checksum() else "wrong")
+print(f"fixed={fixed.FileVersionMS >> 16}.{fixed.FileVersionMS & 0xFFFF}.{fixed.FileVersionLS >> 16}.{fixed.FileVersionLS & 0xFFFF}"
+      f" product={fixed.ProductVersionMS >> 16}.{fixed.ProductVersionMS & 0xFFFF}.{fixed.ProductVersionLS >> 16}.{fixed.ProductVersionLS & 0xFFFF}")
+PY
+)
+check "pefile: the version resource" equal "$versions" "CompanyName=Orrin Vale GmbH
+FileDescription=Quill 2.5 Setup
+FileVersion=2.5.0.17
+InternalName=quill-setup
+LegalCopyright=(C) 2026 Orrin Vale
+OriginalFilename=quill-setup.exe
+ProductName=Quill 2.5
+ProductVersion=2.5.0.17
+checksum right
+fixed=2.5.0.17 product=2.5.0.17"
+check "wrestool: STORAGE 129 in US English" grep -q -- "--type='STORAGE' --name=129 --language=1033" <(wrestool -l quill-setup.exe)
+check "wrestool: no other container" test "$(wrestool -l quill-setup.exe | grep -c STORAGE)" -eq 1
+wrestool -x --type=14 --name=128 -o quill-group.ico quill-setup.exe
+check "wrestool/icotool: icon group 128 holds the vendor's images" equal \
+  "$(icotool -l quill-group.ico | sed 's/^--icon //; s/ --\(palette-size\|bit-depth\)=/ /g')" \
+  "$(icotool -l vendor/quill.ico | sed 's/^--icon //; s/ --\(palette-size\|bit-depth\)=/ /g')"
+wrestool -x --raw --type=STORAGE --name=129 -o storage.tkds quill-setup.exe
+"$TKDS" build "$manifest" -o built.tkds -D UNINSTALL="$STUBS/x64/TKUNTOOL.EXE"
+check "STORAGE 129 is the container tkds build makes" cmp -s storage.tkds built.tkds
+
+e2e_start
+# The stub as it is: the message of a setup whose container cannot be opened.
+"$WINE64" "$STUBS/x64/setup-stub.exe" &
+stub_pid=$!
+stub_message=""
+for i in $(seq 1 60); do
+  while IFS= read -r title; do
+    text=$(probe texts "$title" 2>/dev/null | tr -d '\r')
+    if grep -q "Error opening Main Storage...Aborting..." <<<"$text"; then stub_message=$title; fi
+  done < <(probe list 2>/dev/null | tr -d '\r')
+  [ -n "$stub_message" ] && break
+  sleep 0.5
+done
+check "the stub says: Error opening Main Storage...Aborting..." test -n "$stub_message"
+kill "$stub_pid" 2>/dev/null || true
+"$WINE64" taskkill /f /im setup-stub.exe >/dev/null 2>&1 || true
+
+SETUP_EXE="$work/quill-setup.exe"
+start_setup
+dest='C:\Program Files\Orrin Vale\Quill'
+check "the path field shows the vendor's destination" equal "$(get_path)" "$dest"
+click_button $SETUP_BUTTON
+check "setup ends after installing" setup_ended 60
+check "Quill.exe is installed" cmp -s vendor/Quill.exe "$(unix_path "$dest\\Quill.exe")"
+entry='HKLM\SOFTWARE\Microsoft\Windows\CurrentVersion\Uninstall\OrrinQuill'
+check "entry: DisplayName" equal "$(reg_value "$entry" DisplayName)" "Quill 2.5 (Remove Only)"
+check "entry: DisplayVersion" equal "$(reg_value "$entry" DisplayVersion)" "2.5.0.17"
+check "entry: Publisher" equal "$(reg_value "$entry" Publisher)" "Orrin Vale GmbH"

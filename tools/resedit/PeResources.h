@@ -1,0 +1,63 @@
+// Reads a PE32 or PE32+ file and its resource tree, edits the resources and
+// writes the file back with a newly laid-out resource section. Host side only:
+// tkds uses it to turn a setup stub into a branded setup.exe.
+#pragma once
+
+#include <compare>
+#include <cstdint>
+#include <optional>
+#include <span>
+#include <string>
+#include <vector>
+
+namespace resedit {
+
+// A resource type or name: a number or a UTF-16 name. PE order: named entries first
+// (by name, ordinal compare of the UTF-16 units), then numbered entries ascending.
+struct ResourceKey {
+    std::optional<std::uint16_t> id;   // set for a numbered key
+    std::u16string name;               // used when id is empty
+    static ResourceKey Number(std::uint16_t id);
+    static ResourceKey Named(std::u16string_view name);   // callers pass upper case ("STORAGE")
+    friend std::strong_ordering operator<=>(const ResourceKey&, const ResourceKey&);
+    friend bool operator==(const ResourceKey&, const ResourceKey&) = default;
+};
+
+struct Resource {
+    ResourceKey type;
+    ResourceKey name;
+    std::uint16_t language = 0;
+    std::uint32_t codePage = 0;
+    std::vector<std::uint8_t> data;
+};
+
+class PeFile {
+public:
+    // Reads a whole PE32 or PE32+ file and its resource tree. False with a one-line reason
+    // for anything it cannot rewrite safely (not a PE file, truncated or inconsistent
+    // headers, a resource tree out of bounds or with loops, data after the image such as a
+    // signature: "sign after make, never before").
+    static bool Parse(std::span<const std::uint8_t> bytes, PeFile& out, std::string& error);
+    bool IsPe32Plus() const;
+    std::uint16_t Machine() const;                  // IMAGE_FILE_MACHINE_I386 / _AMD64
+    const std::vector<Resource>& Resources() const; // sorted by (type, name, language)
+    const Resource* Find(const ResourceKey& type, const ResourceKey& name, std::uint16_t language) const;
+    // Adds the resource, or replaces the one with the same type, name and language.
+    void SetResource(Resource resource);
+    // Removes every language of (type, name); returns how many were removed.
+    std::size_t RemoveResource(const ResourceKey& type, const ResourceKey& name);
+    // Removes every resource of the type; returns how many were removed.
+    std::size_t RemoveType(const ResourceKey& type);
+    // The file with a newly laid-out resource section (sorted tree, deterministic bytes) and
+    // everything that depends on it fixed: resource data directory, section table,
+    // SizeOfImage, SizeOfInitializedData, following sections, PE checksum.
+    bool Write(std::vector<std::uint8_t>& out, std::string& error) const;
+
+private:
+    std::vector<std::uint8_t> image_;   // the file as read
+    std::vector<Resource> resources_;   // kept sorted by (type, name, language)
+    bool pe32Plus_ = false;
+    std::uint16_t machine_ = 0;
+};
+
+}  // namespace resedit

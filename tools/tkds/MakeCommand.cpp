@@ -1,0 +1,265 @@
+// tkds make MANIFEST -o OUTPUT.exe [--arch x86|x64] [-D NAME=VALUE]... [--icon FILE.ico]
+//           [--product-version A.B.C.D] [--company TEXT] [--copyright TEXT] [--stubs DIR]
+//
+// A finished setup program from a vendor's folder: the container that "build"
+// makes, written into a copy of the prebuilt stub as resource "STORAGE" 129, with
+// the vendor's icon and version information. No compiler is involved.
+#include <filesystem>
+#include <system_error>
+
+#include "install/InstallDocument.h"
+#include "install/VersionInfo.h"
+#include "storage/Storage.h"
+#include "tools/resedit/PeResources.h"
+#include "tools/tkds/CommandSupport.h"
+#include "tools/tkds/FileIo.h"
+#include "tools/tkds/IconFile.h"
+#include "tools/tkds/KitFolder.h"
+#include "tools/tkds/ManifestContainer.h"
+#include "tools/tkds/ReplaceFile.h"
+#include "tools/tkds/VersionResource.h"
+
+namespace tkds {
+
+namespace {
+
+namespace fs = std::filesystem;
+using resedit::ResourceKey;
+
+constexpr std::uint16_t kTypeIcon = 3;         // RT_ICON
+constexpr std::uint16_t kTypeGroupIcon = 14;   // RT_GROUP_ICON
+constexpr std::uint16_t kTypeVersion = 16;     // RT_VERSION
+constexpr std::uint16_t kSetupIconGroup = 128;
+constexpr std::uint16_t kStorageId = 129;
+// The language the project's resource scripts give every resource; the setup's
+// FindResource of "STORAGE" 129 finds it whatever the user's language.
+constexpr std::uint16_t kResourceLanguage = install::version_layout::kEnglishUs;
+constexpr const char* kStubName = "setup-stub.exe";
+constexpr const char* kUninstallerName = "TKUNTOOL.EXE";
+
+struct Architecture {
+    std::string_view name;
+    std::uint16_t machine;
+};
+constexpr Architecture kArchitectures[] = {{"x86", 0x014C}, {"x64", 0x8664}};  // I386, AMD64
+
+struct MakeRequest {
+    std::string manifest;
+    fs::path output;
+    const Architecture* arch = &kArchitectures[0];  // x86, the release architecture
+    Defines defines;
+    std::string icon;
+    VersionNumber version{1, 0, 0, 0};
+    std::u16string company;
+    std::u16string copyright;
+    fs::path stubs;
+};
+
+// Reads the options; on failure returns the usage exit code in exitCode.
+bool ReadRequest(const Args& args, MakeRequest& request, int& exitCode) {
+    ParsedArgs parsed;
+    std::string error;
+    const auto usage = [&](std::string_view reason) {
+        exitCode = UsageError(kMakeCommand, reason);
+        return false;
+    };
+    if (!ParseArgs(args,
+                   {{"-o", true}, {"--output", true}, {"--arch", true}, {"-D", true}, {"--icon", true},
+                    {"--product-version", true}, {"--company", true}, {"--copyright", true}, {"--stubs", true}},
+                   parsed, error)) {
+        return usage(error);
+    }
+    if (parsed.positional.size() != 1) return usage("expected one manifest file");
+    request.manifest = parsed.positional[0];
+    const std::string output = parsed.Has("--output") ? parsed.Value("--output") : parsed.Value("-o");
+    if (output.empty()) return usage("missing -o OUTPUT.exe");
+    if (output == "-") return usage("the setup program is written to a file, not to standard output");
+    request.output = output;
+    if (parsed.Has("--arch")) {
+        const std::string arch = parsed.Value("--arch");
+        request.arch = nullptr;
+        for (const Architecture& known : kArchitectures) {
+            if (known.name == arch) request.arch = &known;
+        }
+        if (!request.arch) return usage("--arch is x86 or x64, not '" + arch + "'");
+    }
+    if (!AddDefines(parsed.options["-D"], request.defines, error)) return usage(error);
+    request.icon = parsed.Value("--icon");
+    if (parsed.Has("--product-version") && !ParseVersionNumber(parsed.Value("--product-version"), request.version)) {
+        return usage("--product-version needs four numbers 0-65535 as A.B.C.D, found '" +
+                     parsed.Value("--product-version") + "'");
+    }
+    if (!Utf8ToUtf16(parsed.Value("--company"), request.company)) return usage("--company is not UTF-8 text");
+    if (!Utf8ToUtf16(parsed.Value("--copyright"), request.copyright)) return usage("--copyright is not UTF-8 text");
+    if (parsed.Has("--stubs")) {
+        request.stubs = parsed.Value("--stubs");
+    } else {
+        fs::path kit;
+        if (!FindKitFolder(kit, error)) {
+            PrintError(error);
+            exitCode = kExitFailure;
+            return false;
+        }
+        request.stubs = kit / kKitStubs;
+    }
+    return true;
+}
+
+bool SameFile(const fs::path& a, const fs::path& b) {
+    std::error_code failure;
+    return fs::equivalent(a, b, failure);
+}
+
+// The install document inside the container: the version information names the
+// product after it, and a document the setup would refuse is refused here too.
+bool ReadDocument(const std::string& manifest, const std::vector<std::uint8_t>& container,
+                  install::InstallDocument& document) {
+    storage::Storage storage;
+    std::string text;
+    if (!storage.OpenBytes(container.data(), container.size()) ||
+        !storage.GetString(install::InstallDocument::kDocumentNode, text, "")) {
+        PrintError(manifest + ": the container has no install document (a String node \"Data.idoc\")");
+        return false;
+    }
+    document.Parse(text);
+    if (document.IsDamaged()) {
+        PrintError(manifest + ": " + document.DamageReason());
+        return false;
+    }
+    return true;
+}
+
+// Replaces icon group 128 and the images it names with the icon file's images.
+void ReplaceIcon(resedit::PeFile& pe, const std::vector<IconImage>& images) {
+    const ResourceKey iconType = ResourceKey::Number(kTypeIcon);
+    const ResourceKey groupType = ResourceKey::Number(kTypeGroupIcon);
+    const ResourceKey groupName = ResourceKey::Number(kSetupIconGroup);
+    std::uint16_t language = kResourceLanguage;
+    std::vector<std::uint16_t> oldImages;
+    for (const resedit::Resource& resource : pe.Resources()) {
+        if (resource.type != groupType || resource.name != groupName) continue;
+        language = resource.language;
+        std::vector<std::uint16_t> ids;
+        if (IconGroupIds(resource.data, ids)) oldImages.insert(oldImages.end(), ids.begin(), ids.end());
+    }
+    for (std::uint16_t id : oldImages) pe.RemoveResource(iconType, ResourceKey::Number(id));
+    pe.RemoveResource(groupType, groupName);
+    // The new images take the ids after every image that other groups still use.
+    std::uint16_t firstId = 1;
+    for (const resedit::Resource& resource : pe.Resources()) {
+        if (resource.type == iconType && resource.name.id && *resource.name.id >= firstId) firstId = *resource.name.id + 1;
+    }
+    for (std::size_t i = 0; i < images.size(); ++i) {
+        pe.SetResource({iconType, ResourceKey::Number(static_cast<std::uint16_t>(firstId + i)), language, 0,
+                        images[i].data});
+    }
+    pe.SetResource({groupType, groupName, language, 0, IconGroupData(images, firstId)});
+}
+
+VersionInfo SetupVersionInfo(const MakeRequest& request, const install::InstallDocument& document) {
+    VersionInfo info;
+    info.fileVersion = request.version;
+    info.productVersion = request.version;
+    const std::u16string version = AnsiToUtf16(VersionText(request.version));
+    std::u16string fileName;
+    std::u16string stem;
+    Utf8ToUtf16(request.output.filename().string(), fileName);
+    Utf8ToUtf16(request.output.stem().string(), stem);
+    info.strings = {
+        {u"CompanyName", request.company},
+        {u"FileDescription", AnsiToUtf16(document.productName)},
+        {u"FileVersion", version},
+        {u"InternalName", stem},
+        {u"LegalCopyright", request.copyright},
+        {u"OriginalFilename", fileName},
+        {u"ProductName", AnsiToUtf16(document.groupName)},
+        {u"ProductVersion", version},
+    };
+    return info;
+}
+
+void ReplaceVersion(resedit::PeFile& pe, const VersionInfo& info) {
+    const ResourceKey type = ResourceKey::Number(kTypeVersion);
+    const ResourceKey name = ResourceKey::Number(install::version_layout::kResourceId);
+    std::uint16_t language = kResourceLanguage;
+    for (const resedit::Resource& resource : pe.Resources()) {
+        if (resource.type == type && resource.name == name) language = resource.language;
+    }
+    pe.RemoveResource(type, name);
+    pe.SetResource({type, name, language, 0, BuildVersionResource(info)});
+}
+
+int RunMake(const Args& args) {
+    MakeRequest request;
+    int exitCode = kExitFailure;
+    if (!ReadRequest(args, request, exitCode)) return exitCode;
+    std::string error;
+
+    const fs::path archFolder = request.stubs / std::string(request.arch->name);
+    std::error_code failure;
+    if (!fs::is_directory(archFolder, failure)) {
+        PrintError("no stub folder " + archFolder.string() + " (--stubs DIR names the folder that holds x86/ and x64/)");
+        return kExitFailure;
+    }
+    const fs::path stub = archFolder / kStubName;
+    const fs::path uninstaller = archFolder / kUninstallerName;
+    if (SameFile(request.output, stub) || SameFile(request.output, uninstaller)) {
+        PrintError("the output " + request.output.string() + " is a file of the stub folder; choose another name");
+        return kExitFailure;
+    }
+    request.defines.try_emplace("UNINSTALL", uninstaller.string());
+
+    std::vector<IconImage> icon;
+    if (!request.icon.empty()) {
+        std::vector<std::uint8_t> bytes;
+        if (!ReadFileBytes(request.icon, bytes, error) || !ParseIconFile(bytes, icon, error)) {
+            PrintError("icon " + request.icon + ": " + error);
+            return kExitFailure;
+        }
+    }
+    std::vector<std::uint8_t> stubBytes;
+    resedit::PeFile pe;
+    if (!ReadFileBytes(stub.string(), stubBytes, error) || !resedit::PeFile::Parse(stubBytes, pe, error)) {
+        PrintError("stub " + stub.string() + ": " + error);
+        return kExitFailure;
+    }
+    if (pe.Machine() != request.arch->machine) {
+        PrintError("stub " + stub.string() + " is not an " + std::string(request.arch->name) + " program");
+        return kExitFailure;
+    }
+
+    std::vector<std::uint8_t> container;
+    if (!BuildManifestContainer(request.manifest, request.defines, container)) return kExitFailure;
+    install::InstallDocument document;
+    if (!ReadDocument(request.manifest, container, document)) return kExitFailure;
+
+    const ResourceKey storageType = ResourceKey::Named(u"STORAGE");
+    const ResourceKey storageName = ResourceKey::Number(kStorageId);
+    pe.RemoveResource(storageType, storageName);
+    pe.SetResource({storageType, storageName, kResourceLanguage, 0, std::move(container)});
+    if (!icon.empty()) ReplaceIcon(pe, icon);
+    ReplaceVersion(pe, SetupVersionInfo(request, document));
+
+    std::vector<std::uint8_t> setup;
+    if (!pe.Write(setup, error)) {
+        PrintError("cannot lay out " + request.output.string() + ": " + error);
+        return kExitFailure;
+    }
+    if (!ReplaceFileBytes(request.output.string(), setup, error)) {
+        PrintError("cannot write " + request.output.string() + ": " + error);
+        return kExitFailure;
+    }
+    return kExitOk;
+}
+
+}  // namespace
+
+const Command kMakeCommand = {
+    "make",
+    "MANIFEST -o OUTPUT.exe [--arch x86|x64] [-D NAME=VALUE]... [--icon FILE.ico]\n"
+    "           [--product-version A.B.C.D] [--company TEXT] [--copyright TEXT] [--stubs DIR]",
+    "make a setup program: MANIFEST's container in a copy of the prebuilt stub, with its icon and version",
+    RunMake,
+};
+
+}  // namespace tkds

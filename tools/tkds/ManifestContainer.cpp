@@ -1,0 +1,61 @@
+#include "tools/tkds/ManifestContainer.h"
+
+#include <cstdio>
+#include <filesystem>
+
+#include "tools/tkds/CommandSupport.h"
+#include "tools/tkds/FileIo.h"
+#include "tools/tkds/ManifestBuilder.h"
+
+namespace tkds {
+
+namespace {
+void PrintManifestErrors(const std::string& manifest, const std::vector<ManifestError>& errors) {
+    for (const auto& e : errors) std::fprintf(stderr, "%s:%d: %s\n", manifest.c_str(), e.line, e.reason.c_str());
+}
+}  // namespace
+
+bool AddDefines(const std::vector<std::string>& definitions, Defines& defines, std::string& error) {
+    for (const std::string& definition : definitions) {
+        const std::size_t equals = definition.find('=');
+        const std::string name = definition.substr(0, equals);
+        if (equals == std::string::npos || !IsDefineName(name)) {
+            error = "-D needs NAME=VALUE with a name of letters, digits and _, found '" + definition + "'";
+            return false;
+        }
+        defines[name] = definition.substr(equals + 1);
+    }
+    return true;
+}
+
+bool BuildManifestContainer(const std::string& manifest, const Defines& defines, std::vector<std::uint8_t>& container) {
+    std::vector<std::uint8_t> text;
+    std::string error;
+    if (!ReadFileBytes(manifest, text, error)) {
+        PrintError("cannot read " + manifest + ": " + error);
+        return false;
+    }
+    std::vector<ManifestEntry> entries;
+    std::vector<ManifestError> errors;
+    if (!ParseManifest(std::string_view(reinterpret_cast<const char*>(text.data()), text.size()), defines, entries,
+                       errors)) {
+        PrintManifestErrors(manifest, errors);
+        return false;
+    }
+#ifndef TKDS_HAVE_PNG
+    for (const auto& entry : entries) {
+        if (entry.convert) {
+            PrintError(kNoPngMessage);
+            return false;
+        }
+    }
+#endif
+    const std::string baseDir = std::filesystem::path(manifest).parent_path().string();
+    if (!BuildContainer(entries, baseDir, container, errors)) {
+        PrintManifestErrors(manifest, errors);
+        return false;
+    }
+    return true;
+}
+
+}  // namespace tkds
