@@ -32,11 +32,6 @@ inline constexpr std::string_view kSignPasswordFile = "--sign-password-file";
 inline constexpr std::string_view kSignPasswordEnv = "--sign-password-env";
 inline constexpr std::string_view kSignTimestamp = "--sign-timestamp";
 
-// For a command's usage line.
-inline constexpr std::string_view kSigningUsage =
-    "[--sign-pkcs12 FILE.p12 | --sign-key KEY.pem --sign-cert CERT.pem] "
-    "[--sign-password-file FILE | --sign-password-env NAME] [--sign-timestamp URL]";
-
 // Reads the signing options of parsed into identity. False with a reason when
 // they do not fit together (a key without its certificate, both kinds of key,
 // two password sources, a password or timestamp but no key, a password
