@@ -53,6 +53,7 @@ container_uninstaller() {
 }
 
 # A PKCS#12 file with its password in a file.
+signer_calls >/dev/null
 make_setup -o p12.exe --sign-pkcs12 ca/signer.p12 --sign-password-file ca/password.txt ||
   fail "signing with --sign-pkcs12: $(cat err.txt)"
 signer_calls >p12-calls.txt
@@ -64,8 +65,8 @@ check "the uninstaller in the container carries its own valid signature" \
 osslsigncode remove-signature -in p12-uninstaller.exe -out p12-uninstaller-bare.exe >/dev/null 2>&1
 check "signing changed nothing of the uninstaller but the signature" \
   same_but_checksum p12-uninstaller-bare.exe "$stub_uninstaller"
-check "a signature that verifies against another CA fails" \
-  bash -c '! osslsigncode verify -CAfile /etc/ssl/certs/ca-certificates.crt -in p12.exe >/dev/null 2>&1'
+make_test_ca other-ca
+check "verification against another CA fails" bash -c '! osslsigncode verify -CAfile other-ca/ca.pem -in p12.exe >/dev/null 2>&1'
 cp p12.exe changed.exe
 offset=$(($(stat -c %s changed.exe) / 3))
 byte=$(od -An -tu1 -j "$offset" -N1 changed.exe)
@@ -77,14 +78,15 @@ check "a signed installer with one byte changed fails verification" \
 # A PEM key encrypted with a password that comes from a variable, and a timestamp.
 openssl pkey -in ca/signer.key -aes256 -passout file:ca/password.txt -out ca/signer-locked.key
 password=$(head -n 1 ca/password.txt)
+signer_calls >/dev/null
 TEST_SIGN_PASSWORD=$password make_setup -o pem.exe --sign-key ca/signer-locked.key \
   --sign-cert ca/signer.pem --sign-password-env TEST_SIGN_PASSWORD --sign-timestamp http://timestamp.invalid/tsa ||
   fail "signing with --sign-key and --sign-password-env: $(cat err.txt)"
+signer_calls >pem-calls.txt
 check "the installer signed with the PEM key verifies" signature_verifies pem.exe ca/ca.pem
 check "its uninstaller verifies" \
   bash -c 'wrestool -x --raw --type=STORAGE --name=129 pem.exe >pem.tkds && '"'$tkds'"' extract pem.tkds Uninstall -o pem-u.exe &&
            osslsigncode verify -CAfile ca/ca.pem -in pem-u.exe >/dev/null 2>&1'
-signer_calls >pem-calls.txt
 calls=$(grep -c -x -- --- pem-calls.txt)
 check "osslsigncode ran twice: the uninstaller, then the installer" equal_text "$calls" 2
 check "the uninstaller is signed first" \
@@ -95,12 +97,14 @@ check "it follows -ts (RFC 3161)" equal_text "$(grep -A1 -x -- -ts pem-calls.txt
 check "the password is read from standard input, not the command line" \
   bash -c "! grep -qF -- '$password' pem-calls.txt && grep -A1 -x -- -readpass pem-calls.txt | grep -q -x -- -"
 
-# The same inputs give the same bytes when the build pins its time.
-SOURCE_DATE_EPOCH=1700000000 make_setup -o pinned1.exe --sign-pkcs12 ca/signer.p12 --sign-password-file ca/password.txt
+# The same inputs give the same bytes when the build pins its time (the output's
+# name is among the inputs: it is the version information's OriginalFilename).
+SOURCE_DATE_EPOCH=1700000000 make_setup -o pinned.exe --sign-pkcs12 ca/signer.p12 --sign-password-file ca/password.txt
+mv pinned.exe pinned-first.exe
 sleep 1
-SOURCE_DATE_EPOCH=1700000000 make_setup -o pinned2.exe --sign-pkcs12 ca/signer.p12 --sign-password-file ca/password.txt
-check "two signed makes with SOURCE_DATE_EPOCH are byte-identical" cmp -s pinned1.exe pinned2.exe
-check "and verify" signature_verifies pinned1.exe ca/ca.pem
+SOURCE_DATE_EPOCH=1700000000 make_setup -o pinned.exe --sign-pkcs12 ca/signer.p12 --sign-password-file ca/password.txt
+check "two signed makes with SOURCE_DATE_EPOCH are byte-identical" cmp -s pinned-first.exe pinned.exe
+check "and verify" signature_verifies pinned.exe ca/ca.pem
 
 # Failures: one clear message, exit 1, and no output (an old one stays as it was).
 echo "old output" >kept.exe
@@ -123,7 +127,7 @@ make_setup -o both.exe --sign-pkcs12 ca/signer.p12 --sign-key ca/signer.key --si
 check "two kinds of key are a usage error" equal_text "$?" 2
 check "no output after refusals" bash -c '! ls half.exe both.exe 2>/dev/null'
 check "no intermediate file is left beside the output" \
-  bash -c '[ -z "$(ls -A | grep -v -x -e ca -e vendor -e fakebin -e nobin -e tmp -e "[a-z0-9-]*\.exe" -e "[a-z0-9-]*\.exe\.tkds" \
+  bash -c '[ -z "$(ls -A | grep -v -x -e ca -e other-ca -e vendor -e fakebin -e nobin -e tmp -e "[a-z0-9-]*\.exe" -e "[a-z0-9-]*\.exe\.tkds" \
              -e pem.tkds -e "[a-z0-9]*-calls.txt" -e out.txt -e err.txt)" ]'
 
 check "signing's temporary folders are gone" bash -c '[ -z "$(ls -A tmp)" ]'

@@ -242,13 +242,12 @@ int RunMake(const Args& args) {
     PrivateTempFolder signingFolder;
     if (request.signing.Wanted()) {
         const std::string unsignedUninstaller = request.defines["UNINSTALL"];
-        const std::string signedUninstaller = signingFolder / kUninstallerName;
         if (!signingFolder.Create(error) ||
-            !SignPeFile(request.signing, unsignedUninstaller, signedUninstaller, "", error)) {
+            !SignPeFile(request.signing, unsignedUninstaller, signingFolder / kUninstallerName, "", error)) {
             PrintError("cannot sign the uninstaller " + unsignedUninstaller + ": " + error);
             return kExitFailure;
         }
-        request.defines["UNINSTALL"] = signedUninstaller;
+        request.defines["UNINSTALL"] = signingFolder / kUninstallerName;
     }
 #endif
 
