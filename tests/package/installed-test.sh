@@ -21,7 +21,14 @@ fi
 set -- "$2" "" "$3" /usr/bin/tkds
 source "$(dirname "$0")/../e2e/e2e-lib.sh"
 e2e_start
-purge() { dpkg-query -W tolvik-setup >/dev/null 2>&1 && dpkg --purge tolvik-setup >/dev/null 2>&1; e2e_stop; }
+# Whatever happens, the machine is left without the package.
+purge() {
+  local rc=$?
+  set +e
+  dpkg-query -W tolvik-setup >/dev/null 2>&1 && dpkg --purge tolvik-setup >/dev/null 2>&1
+  (exit "$rc")
+  e2e_stop
+}
 trap purge EXIT
 cd "$E2E_WORK"
 
