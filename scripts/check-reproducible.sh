@@ -36,6 +36,11 @@ files=(
 )
 different=0
 for file in "${files[@]}"; do
+  # Nothing of the folder a program was built in may end up inside it.
+  if grep -q -a -F -e "${clones[0]}" -e "${clones[1]}" "${clones[0]}/$file"; then
+    echo "BUILD PATH INSIDE: $file"
+    different=$((different + 1))
+  fi
   if cmp -s "${clones[0]}/$file" "${clones[1]}/$file"; then
     echo "same: $file ($(sha256sum <"${clones[0]}/$file" | cut -c1-16))"
   else

@@ -11,9 +11,9 @@ packages=(
   libz-mingw-w64-dev zlib1g-dev libpng-dev
   googletest libgtest-dev libgmock-dev libbenchmark-dev
   wine wine64 xvfb xdotool x11-utils imagemagick liblnk-utils
-  nsis python3-pefile icoutils time
+  nsis time
+  python3 python3-pefile icoutils
   osslsigncode openssl dpkg-dev lintian man-db bsdextrautils
-  python3
 )
 
 missing=()

@@ -52,4 +52,15 @@ struct PngOutcome {
 };
 PngOutcome CheckPngNode(const std::uint8_t* bytes, std::size_t length);
 
+// The PE resource editor: Parse, then Write of what it read (which must read back
+// as the same resources and rewrite to the same bytes), then Write with a
+// "STORAGE" resource added, which must read back too.
+struct PeOutcome {
+    bool parsed = false;
+    std::string error;  // Parse's reason when it fails, else Write's (empty when it wrote)
+    std::size_t resources = 0;
+    std::string broken;
+};
+PeOutcome CheckPeResources(const std::uint8_t* bytes, std::size_t length);
+
 }  // namespace fuzz

@@ -186,5 +186,43 @@ TEST(FuzzCorpus, PngNodes) {
 }
 #endif
 
+#ifdef TOLVIK_HAVE_RESEDIT
+struct PeRow {
+    std::string file;
+    std::string error;  // empty: read and written
+    std::size_t resources;
+};
+
+const std::vector<PeRow> kPes = {
+    {"mingw-x86-reloc-after-rsrc.exe", "", 4},
+    {"mingw-x64-rsrc-last.exe", "", 4},
+    {"mingw-x86-no-resources.exe", "", 0},
+    {"not-pe.exe", "not a PE file (too short for its DOS header)", 0},
+    {"truncated.exe", "section 4 (\".idata\")'s data goes past the end of the file (truncated?)", 0},
+    {"appended-data.exe", "9 bytes follow the image (appended data or a signature): sign after make, never before", 0},
+    {"too-many-sections.exe", "the PE header declares 200 sections (1 to 96 are valid)", 0},
+    {"tree-loop.exe", "a resource directory is reached twice (a loop or a shared subtree)", 0},
+    {"tree-two-levels.exe", "the resource tree is not three levels deep (at a name entry)", 0},
+    // Found by the fuzzer: a section name's raw bytes (a line break) went into the one-line reason.
+    // Found by the fuzzer: an empty debug directory outside every section made each rewrite
+    // add another resource section instead of rewriting its own.
+    {"empty-debug-directory.exe", "", 0},
+    {"section-name-with-line-break.exe", "section 1 (\"e.???$\")'s data overlaps the headers or the section before it", 0},
+};
+
+TEST(FuzzCorpus, PeResources) {
+    for (const PeRow& row : kPes) {
+        SCOPED_TRACE(row.file);
+        const auto bytes = ReadCorpusFile("pe_resources", row.file);
+        const PeOutcome outcome = CheckPeResources(bytes.data(), bytes.size());
+        EXPECT_EQ(outcome.broken, "");
+        EXPECT_EQ(outcome.parsed, row.error.empty());
+        EXPECT_EQ(outcome.error, row.error);
+        EXPECT_EQ(outcome.resources, row.resources);
+    }
+    EXPECT_EQ(Unlisted("pe_resources", kPes), std::set<std::string>{});
+}
+#endif
+
 }  // namespace
 }  // namespace fuzz

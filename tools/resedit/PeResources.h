@@ -29,6 +29,7 @@ struct Resource {
     std::uint16_t language = 0;
     std::uint32_t codePage = 0;
     std::vector<std::uint8_t> data;
+    friend bool operator==(const Resource&, const Resource&) = default;
 };
 
 class PeFile {

@@ -1,0 +1,247 @@
+#include "tools/resedit/PeResources.h"
+
+#include <algorithm>
+#include <limits>
+
+#include "storage/ContainerFormat.h"
+#include "tools/resedit/PeHeaders.h"
+#include "tools/resedit/ResourceTree.h"
+
+namespace resedit {
+
+namespace {
+
+using storage::LoadLE16;
+using storage::LoadLE32;
+using storage::StoreLE32;
+
+constexpr std::size_t kDebugEntrySize = 28;
+
+bool Less(const Resource& r, const ResourceKey& type, const ResourceKey& name, std::uint16_t language) {
+    if (auto c = r.type <=> type; c != 0) return c < 0;
+    if (auto c = r.name <=> name; c != 0) return c < 0;
+    return r.language < language;
+}
+
+// Where Write puts the new resource tree.
+//  - In place of the old resource section when nothing that code refers to follows
+//    it: it is the last section, or only the base relocation section follows, which
+//    nothing addresses but its data directory and which moves up behind it.
+//  - Otherwise as a new last section; the old section's bytes stay where they are,
+//    unreferenced, so no address in the program changes.
+struct Placement {
+    std::optional<std::size_t> rewritten;  // the section rewritten in place
+    std::optional<std::size_t> moved;      // the relocation section moved behind it
+};
+
+bool AnyOtherDirectoryIn(const PeHeaders& pe, std::size_t except, const SectionHeader& s) {
+    for (std::size_t i = 0; i < pe.directories.size(); ++i)
+        if (i != except && pe.directories[i].rva != 0 && s.Holds(pe.directories[i].rva)) return true;
+    return pe.entryPoint != 0 && s.Holds(pe.entryPoint);
+}
+
+// The section holding only the base relocations, none of which patches an address at
+// or above `from` (the resource section and what follows it).
+bool OnlyRelocations(std::span<const std::uint8_t> file, const PeHeaders& pe, const SectionHeader& s,
+                     std::uint32_t from) {
+    const DataDirectory relocs = pe.Directory(kBaseRelocationDirectory);
+    if (relocs.rva != s.virtualAddress || relocs.size == 0 || relocs.size > s.Extent()) return false;
+    if (AnyOtherDirectoryIn(pe, kBaseRelocationDirectory, s)) return false;
+    const std::uint8_t* table = pe.BytesAt(file, relocs.rva, relocs.size);
+    if (!table) return false;
+    for (std::size_t at = 0; at + 8 <= relocs.size;) {
+        const std::uint32_t page = LoadLE32(table + at);
+        const std::uint32_t blockSize = LoadLE32(table + at + 4);
+        if (blockSize < 8 || blockSize > relocs.size - at || page >= from) return false;
+        at += blockSize;
+    }
+    return true;
+}
+
+// True when no debug directory entry keeps its data in the file at or after `from`,
+// which a rewrite in place would move. (ReadPeHeaders made sure the entries can be read.)
+bool DebugDataBefore(std::span<const std::uint8_t> file, const PeHeaders& pe, std::uint32_t from) {
+    const DataDirectory debug = pe.Directory(kDebugDirectory);
+    if (debug.size == 0) return true;
+    const std::uint8_t* entries = pe.BytesAt(file, debug.rva, debug.size);
+    for (std::size_t at = 0; at + kDebugEntrySize <= debug.size; at += kDebugEntrySize) {
+        const std::uint32_t size = LoadLE32(entries + at + 16);
+        const std::uint32_t pointer = LoadLE32(entries + at + 24);
+        // Data beyond the file's end is not data of this file; nothing there moves.
+        if (size != 0 && pointer < file.size() && pointer + std::uint64_t{size} > from) return false;
+    }
+    return true;
+}
+
+Placement Plan(std::span<const std::uint8_t> file, const PeHeaders& pe) {
+    const DataDirectory resources = pe.Directory(kResourceDirectory);
+    if (resources.rva == 0) return {};
+    const std::size_t count = pe.sections.size();
+    for (std::size_t k = 0; k < count; ++k) {
+        const SectionHeader& s = pe.sections[k];
+        if (s.virtualAddress != resources.rva) continue;
+        if (AnyOtherDirectoryIn(pe, kResourceDirectory, s) || !DebugDataBefore(file, pe, s.rawOffset)) return {};
+        if (k + 1 == count) return {k, std::nullopt};
+        if (k + 2 == count && OnlyRelocations(file, pe, pe.sections[k + 1], s.virtualAddress)) return {k, k + 1};
+        return {};
+    }
+    return {};
+}
+
+void StoreSectionHeader(std::uint8_t* p, const std::string& name, std::uint32_t virtualSize, std::uint32_t rva,
+                        std::uint32_t rawSize, std::uint32_t rawOffset) {
+    for (std::size_t i = 0; i < 8; ++i) p[i] = i < name.size() ? static_cast<std::uint8_t>(name[i]) : 0;
+    StoreLE32(p + 8, virtualSize);
+    StoreLE32(p + 12, rva);
+    StoreLE32(p + 16, rawSize);
+    StoreLE32(p + 20, rawOffset);
+}
+
+}  // namespace
+
+ResourceKey ResourceKey::Number(std::uint16_t id) { return ResourceKey{id, {}}; }
+
+ResourceKey ResourceKey::Named(std::u16string_view name) { return ResourceKey{std::nullopt, std::u16string(name)}; }
+
+std::strong_ordering operator<=>(const ResourceKey& a, const ResourceKey& b) {
+    if (a.id && b.id) return *a.id <=> *b.id;
+    if (a.id || b.id) return a.id ? std::strong_ordering::greater : std::strong_ordering::less;
+    return a.name.compare(b.name) <=> 0;
+}
+
+bool PeFile::Parse(std::span<const std::uint8_t> bytes, PeFile& out, std::string& error) {
+    PeHeaders pe;
+    std::vector<Resource> resources;
+    if (!ReadPeHeaders(bytes, pe, error) || !ReadResourceTree(bytes, pe, resources, error)) return false;
+    out.image_.assign(bytes.begin(), bytes.end());
+    out.resources_ = std::move(resources);
+    out.pe32Plus_ = pe.pe32Plus;
+    out.machine_ = pe.machine;
+    return true;
+}
+
+bool PeFile::IsPe32Plus() const { return pe32Plus_; }
+
+std::uint16_t PeFile::Machine() const { return machine_; }
+
+const std::vector<Resource>& PeFile::Resources() const { return resources_; }
+
+const Resource* PeFile::Find(const ResourceKey& type, const ResourceKey& name, std::uint16_t language) const {
+    const auto it = std::lower_bound(resources_.begin(), resources_.end(), 0, [&](const Resource& r, int) {
+        return Less(r, type, name, language);
+    });
+    if (it == resources_.end() || !(it->type == type) || !(it->name == name) || it->language != language) return nullptr;
+    return &*it;
+}
+
+void PeFile::SetResource(Resource resource) {
+    const auto it = std::lower_bound(resources_.begin(), resources_.end(), 0, [&](const Resource& r, int) {
+        return Less(r, resource.type, resource.name, resource.language);
+    });
+    if (it != resources_.end() && it->type == resource.type && it->name == resource.name &&
+        it->language == resource.language)
+        *it = std::move(resource);
+    else
+        resources_.insert(it, std::move(resource));
+}
+
+std::size_t PeFile::RemoveResource(const ResourceKey& type, const ResourceKey& name) {
+    return std::erase_if(resources_, [&](const Resource& r) { return r.type == type && r.name == name; });
+}
+
+std::size_t PeFile::RemoveType(const ResourceKey& type) {
+    return std::erase_if(resources_, [&](const Resource& r) { return r.type == type; });
+}
+
+bool PeFile::Write(std::vector<std::uint8_t>& out, std::string& error) const {
+    PeHeaders pe;
+    if (!ReadPeHeaders(image_, pe, error)) return false;
+    const Placement plan = Plan(image_, pe);
+    const SectionHeader& last = pe.sections.back();
+
+    std::uint32_t rva = 0;
+    std::uint32_t rawOffset = 0;
+    std::size_t kept = 0;  // bytes of the old file copied unchanged
+    std::size_t headerAt = 0;
+    std::string name = ".rsrc";
+    std::uint32_t initializedData = pe.sizeOfInitializedData;
+    if (plan.rewritten) {
+        const SectionHeader& s = pe.sections[*plan.rewritten];
+        rva = s.virtualAddress;
+        rawOffset = s.rawOffset;
+        kept = s.rawOffset;
+        headerAt = s.headerAt;
+        name = s.name;
+        if (s.characteristics & kSectionInitializedData) initializedData -= std::min(initializedData, s.rawSize);
+    } else {
+        headerAt = pe.sectionTableAt + pe.sections.size() * kSectionHeaderSize;
+        const bool room = pe.sections.size() < 96 && headerAt + kSectionHeaderSize <= pe.sizeOfHeaders &&
+                          std::all_of(image_.begin() + static_cast<std::ptrdiff_t>(headerAt),
+                                      image_.begin() + static_cast<std::ptrdiff_t>(headerAt + kSectionHeaderSize),
+                                      [](std::uint8_t b) { return b == 0; });
+        if (!room) {
+            error = "the resource section cannot be rewritten in place and the headers have no room for another section";
+            return false;
+        }
+        const std::uint64_t next = AlignUp(std::uint64_t{last.virtualAddress} + last.Extent(), pe.sectionAlignment);
+        if (next > 0x80000000u) {
+            error = "the image is too large for another section";
+            return false;
+        }
+        rva = static_cast<std::uint32_t>(next);
+        rawOffset = static_cast<std::uint32_t>(AlignUp(pe.imageEnd, pe.fileAlignment));
+        kept = pe.imageEnd;
+    }
+
+    std::vector<std::uint8_t> tree;
+    if (!BuildResourceTree(resources_, rva, tree, error)) return false;
+    const std::uint64_t rawSize = AlignUp(tree.size(), pe.fileAlignment);
+    std::uint64_t imageEnd = AlignUp(std::uint64_t{rva} + tree.size(), pe.sectionAlignment);
+    std::uint64_t movedRva = imageEnd;
+    if (plan.moved) imageEnd = AlignUp(movedRva + pe.sections[*plan.moved].Extent(), pe.sectionAlignment);
+    if (imageEnd > 0x80000000u || rawOffset + rawSize > std::numeric_limits<std::uint32_t>::max() / 2) {
+        error = "the file would grow beyond 2 GB";
+        return false;
+    }
+    if (!plan.rewritten || (pe.sections[*plan.rewritten].characteristics & kSectionInitializedData))
+        initializedData += static_cast<std::uint32_t>(rawSize);
+
+    std::vector<std::uint8_t> file(image_.begin(), image_.begin() + static_cast<std::ptrdiff_t>(kept));
+    file.resize(rawOffset, 0);
+    file.insert(file.end(), tree.begin(), tree.end());
+    file.resize(static_cast<std::size_t>(rawOffset + rawSize), 0);
+    StoreSectionHeader(file.data() + headerAt, name, static_cast<std::uint32_t>(tree.size()), rva,
+                       static_cast<std::uint32_t>(rawSize), rawOffset);
+    if (!plan.rewritten) {
+        StoreLE32(file.data() + headerAt + 36, kSectionInitializedData | kSectionMemRead);
+        const std::uint16_t count = static_cast<std::uint16_t>(pe.sections.size() + 1);
+        file[pe.coffAt + 2] = static_cast<std::uint8_t>(count);
+        file[pe.coffAt + 3] = static_cast<std::uint8_t>(count >> 8);
+    }
+    if (plan.moved) {
+        const SectionHeader& s = pe.sections[*plan.moved];
+        const std::uint32_t movedRaw = static_cast<std::uint32_t>(file.size());
+        file.insert(file.end(), image_.begin() + s.rawOffset, image_.begin() + s.rawOffset + s.rawSize);
+        file.resize(static_cast<std::size_t>(AlignUp(file.size(), pe.fileAlignment)), 0);
+        StoreSectionHeader(file.data() + s.headerAt, s.name, s.virtualSize, static_cast<std::uint32_t>(movedRva),
+                           s.rawSize, movedRaw);
+        StoreLE32(file.data() + pe.dataDirectoriesAt + kBaseRelocationDirectory * 8,
+                  static_cast<std::uint32_t>(movedRva));
+    }
+    StoreLE32(file.data() + pe.dataDirectoriesAt + kResourceDirectory * 8, rva);
+    StoreLE32(file.data() + pe.dataDirectoriesAt + kResourceDirectory * 8 + 4, static_cast<std::uint32_t>(tree.size()));
+    StoreLE32(file.data() + pe.optionalAt + kSizeOfImageAt, static_cast<std::uint32_t>(imageEnd));
+    StoreLE32(file.data() + pe.optionalAt + kSizeOfInitializedDataAt, initializedData);
+    StoreLE32(file.data() + pe.optionalAt + kCheckSumAt, PeChecksum(file, pe.optionalAt + kCheckSumAt));
+
+    // The result must read as the same kind of file; a failure here is a fault of the layout above.
+    PeHeaders written;
+    if (!ReadPeHeaders(file, written, error)) {
+        error = "internal error: the rewritten file does not read back (" + error + ")";
+        return false;
+    }
+    out = std::move(file);
+    return true;
+}
+
+}  // namespace resedit

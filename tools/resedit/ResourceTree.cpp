@@ -1,0 +1,280 @@
+#include "tools/resedit/ResourceTree.h"
+
+#include <algorithm>
+#include <set>
+
+#include "storage/ContainerFormat.h"
+
+namespace resedit {
+
+namespace {
+
+using storage::AppendLE16;
+using storage::AppendLE32;
+using storage::LoadLE16;
+using storage::LoadLE32;
+
+constexpr std::uint32_t kHighBit = 0x80000000u;
+constexpr std::size_t kDirectorySize = 16;
+constexpr std::size_t kEntrySize = 8;
+constexpr std::size_t kDataEntrySize = 16;
+constexpr std::uint32_t kDataAlignment = 8;
+// The largest resource section written: keeps every offset below the high bit and
+// the image well inside 4 GB.
+constexpr std::uint64_t kMaxTreeSize = 0x40000000;
+
+enum Level { kTypeLevel, kNameLevel, kLanguageLevel };
+const char* const kLevelNames[] = {"type", "name", "language"};
+
+std::string Describe(const ResourceKey& key) {
+    if (key.id) return std::to_string(*key.id);
+    std::string text = "\"";
+    for (char16_t c : key.name) text.push_back(c >= 0x20 && c < 0x7F ? static_cast<char>(c) : '?');
+    return text + "\"";
+}
+
+class TreeReader {
+public:
+    TreeReader(std::span<const std::uint8_t> file, const PeHeaders& pe, std::span<const std::uint8_t> tree,
+               std::vector<Resource>& out, std::string& error)
+        : file_(file), pe_(pe), tree_(tree), out_(out), error_(error) {}
+
+    bool ReadDirectory(std::uint32_t offset, Level level, const Resource& path) {
+        if (!seen_.insert(offset).second) return Fail("a resource directory is reached twice (a loop or a shared subtree)");
+        if (std::uint64_t{offset} + kDirectorySize > tree_.size()) return Fail("a resource directory lies outside the tree");
+        const std::uint8_t* dir = tree_.data() + offset;
+        const std::size_t count = std::size_t{LoadLE16(dir + 12)} + LoadLE16(dir + 14);
+        if (offset + kDirectorySize + count * kEntrySize > tree_.size())
+            return Fail("a resource directory's entries lie outside the tree");
+        for (std::size_t i = 0; i < count; ++i) {
+            const std::uint8_t* entry = dir + kDirectorySize + i * kEntrySize;
+            Resource next{path.type, path.name, path.language, 0, {}};
+            ResourceKey& key = level == kTypeLevel ? next.type : next.name;
+            const std::uint32_t nameField = LoadLE32(entry);
+            const std::uint32_t target = LoadLE32(entry + 4);
+            if (level == kLanguageLevel) {
+                if (nameField > 0xFFFF) return Fail("a resource language is not a number");
+                next.language = static_cast<std::uint16_t>(nameField);
+            } else if (!ReadKey(nameField, key)) {
+                return false;
+            }
+            const bool isDirectory = (target & kHighBit) != 0;
+            if (isDirectory != (level != kLanguageLevel))
+                return Fail(std::string("the resource tree is not three levels deep (at a ") + kLevelNames[level] +
+                            " entry)");
+            if (isDirectory) {
+                if (!ReadDirectory(target & ~kHighBit, static_cast<Level>(level + 1), next)) return false;
+            } else if (!ReadData(target, next)) {
+                return false;
+            }
+        }
+        return true;
+    }
+
+private:
+    bool Fail(std::string reason) {
+        error_ = std::move(reason);
+        return false;
+    }
+
+    bool ReadKey(std::uint32_t field, ResourceKey& key) {
+        if (!(field & kHighBit)) {
+            if (field > 0xFFFF) return Fail("a resource id does not fit 16 bits");
+            key = ResourceKey::Number(static_cast<std::uint16_t>(field));
+            return true;
+        }
+        const std::uint32_t at = field & ~kHighBit;
+        if (std::uint64_t{at} + 2 > tree_.size()) return Fail("a resource name lies outside the tree");
+        const std::size_t length = LoadLE16(tree_.data() + at);
+        if (at + 2 + length * 2 > tree_.size()) return Fail("a resource name lies outside the tree");
+        std::u16string name(length, u'\0');
+        for (std::size_t i = 0; i < length; ++i) name[i] = static_cast<char16_t>(LoadLE16(tree_.data() + at + 2 + i * 2));
+        key = ResourceKey::Named(name);
+        return true;
+    }
+
+    bool ReadData(std::uint32_t offset, Resource& resource) {
+        if (std::uint64_t{offset} + kDataEntrySize > tree_.size()) return Fail("a resource data entry lies outside the tree");
+        const std::uint8_t* entry = tree_.data() + offset;
+        const std::uint32_t rva = LoadLE32(entry);
+        const std::uint32_t size = LoadLE32(entry + 4);
+        resource.codePage = LoadLE32(entry + 8);
+        // Distinct entries may overlap, so their sum is capped by the file, not just each one.
+        total_ += size;
+        if (total_ > file_.size()) return Fail("the resource data adds up to more than the file");
+        if (size != 0) {
+            const std::uint8_t* data = pe_.BytesAt(file_, rva, size);
+            if (!data)
+                return Fail("the data of resource " + Describe(resource.type) + "/" + Describe(resource.name) +
+                            " lies outside the file's sections");
+            resource.data.assign(data, data + size);
+        }
+        out_.push_back(std::move(resource));
+        return true;
+    }
+
+    std::span<const std::uint8_t> file_;
+    const PeHeaders& pe_;
+    std::span<const std::uint8_t> tree_;
+    std::vector<Resource>& out_;
+    std::string& error_;
+    std::set<std::uint32_t> seen_;
+    std::uint64_t total_ = 0;
+};
+
+bool SameKey(const Resource& a, const Resource& b) {
+    return a.type == b.type && a.name == b.name && a.language == b.language;
+}
+
+bool KeyLess(const Resource& a, const Resource& b) {
+    if (auto c = a.type <=> b.type; c != 0) return c < 0;
+    if (auto c = a.name <=> b.name; c != 0) return c < 0;
+    return a.language < b.language;
+}
+
+// One directory of the tree being written: its entries' keys and what they point to.
+struct PlannedDirectory {
+    std::vector<const ResourceKey*> keys;  // null at the language level
+    std::vector<std::uint16_t> languages;
+    std::vector<std::size_t> children;     // indexes of directories, or of resources at the language level
+    bool leaves = false;
+    std::size_t namedCount = 0;
+    std::uint32_t offset = 0;
+};
+
+}  // namespace
+
+bool ReadResourceTree(std::span<const std::uint8_t> file, const PeHeaders& pe, std::vector<Resource>& out,
+                      std::string& error) {
+    out.clear();
+    const DataDirectory root = pe.Directory(kResourceDirectory);
+    if (root.rva == 0 && root.size == 0) return true;
+    const SectionHeader* section = pe.SectionAt(root.rva);
+    if (!section) {
+        error = "the resource directory lies outside every section";
+        return false;
+    }
+    const std::uint32_t into = root.rva - section->virtualAddress;
+    const std::uint32_t inFile = std::min(section->rawSize, section->Extent());
+    if (into >= inFile) {
+        error = "the resource directory lies outside the file";
+        return false;
+    }
+    const std::span<const std::uint8_t> tree(file.data() + section->rawOffset + into, inFile - into);
+    TreeReader reader(file, pe, tree, out, error);
+    if (!reader.ReadDirectory(0, kTypeLevel, Resource{})) {
+        out.clear();
+        return false;
+    }
+    std::sort(out.begin(), out.end(), KeyLess);
+    const auto twice = std::adjacent_find(out.begin(), out.end(), SameKey);
+    if (twice != out.end()) {
+        error = "the resource tree names " + Describe(twice->type) + "/" + Describe(twice->name) + " language " +
+                std::to_string(twice->language) + " twice";
+        out.clear();
+        return false;
+    }
+    return true;
+}
+
+bool BuildResourceTree(const std::vector<Resource>& sorted, std::uint32_t rva, std::vector<std::uint8_t>& out,
+                       std::string& error) {
+    // Plan the directories breadth first: the root, the type directories, the name directories.
+    std::vector<PlannedDirectory> dirs(1);
+    std::vector<std::size_t> typeDirs;
+    for (std::size_t i = 0; i < sorted.size(); ++i) {
+        const Resource& r = sorted[i];
+        if (i == 0 || !(sorted[i - 1].type == r.type)) {
+            dirs[0].keys.push_back(&r.type);
+            dirs[0].children.push_back(dirs.size());
+            typeDirs.push_back(dirs.size());
+            dirs.emplace_back();
+        }
+    }
+    for (std::size_t i = 0, t = 0; i < sorted.size(); ++i) {
+        const Resource& r = sorted[i];
+        if (i > 0 && !(sorted[i - 1].type == r.type)) ++t;
+        if (i == 0 || !(sorted[i - 1].type == r.type) || !(sorted[i - 1].name == r.name)) {
+            PlannedDirectory& typeDir = dirs[typeDirs[t]];
+            typeDir.keys.push_back(&r.name);
+            typeDir.children.push_back(dirs.size());
+            dirs.emplace_back();
+            dirs.back().leaves = true;
+        }
+        PlannedDirectory& nameDir = dirs.back();
+        nameDir.keys.push_back(nullptr);
+        nameDir.languages.push_back(r.language);
+        nameDir.children.push_back(i);
+    }
+
+    // Offsets: directories, data entries, names, data.
+    std::uint64_t at = 0;
+    for (PlannedDirectory& d : dirs) {
+        d.offset = static_cast<std::uint32_t>(at);
+        for (const ResourceKey* k : d.keys) d.namedCount += k && !k->id;
+        at += kDirectorySize + d.keys.size() * kEntrySize;
+    }
+    const std::uint64_t dataEntriesAt = at;
+    at += sorted.size() * kDataEntrySize;
+    std::vector<std::uint32_t> nameOffsets;  // per named key, in directory order
+    for (const PlannedDirectory& d : dirs) {
+        for (const ResourceKey* k : d.keys) {
+            if (!k || k->id) continue;
+            if (k->name.size() > 0xFFFF) {
+                error = "a resource name is longer than 65535 characters";
+                return false;
+            }
+            nameOffsets.push_back(static_cast<std::uint32_t>(at));
+            at += 2 + k->name.size() * 2;
+        }
+    }
+    std::vector<std::uint64_t> dataOffsets;
+    for (const Resource& r : sorted) {
+        at = AlignUp(at, kDataAlignment);
+        dataOffsets.push_back(at);
+        at += r.data.size();
+        if (r.data.size() > 0xFFFFFFFFu || at > kMaxTreeSize) {
+            error = "the resources are too large (1 GB at most)";
+            return false;
+        }
+    }
+
+    out.clear();
+    out.reserve(static_cast<std::size_t>(at));
+    std::size_t nextName = 0;
+    for (const PlannedDirectory& d : dirs) {
+        AppendLE32(out, 0);  // characteristics
+        AppendLE32(out, 0);  // time stamp: none, so that the same input gives the same bytes
+        AppendLE32(out, 0);  // major and minor version
+        AppendLE16(out, static_cast<std::uint16_t>(d.namedCount));
+        AppendLE16(out, static_cast<std::uint16_t>(d.keys.size() - d.namedCount));
+        for (std::size_t e = 0; e < d.keys.size(); ++e) {
+            const ResourceKey* k = d.keys[e];
+            if (!k) AppendLE32(out, d.languages[e]);
+            else if (k->id) AppendLE32(out, *k->id);
+            else AppendLE32(out, nameOffsets[nextName++] | kHighBit);
+            if (d.leaves) AppendLE32(out, static_cast<std::uint32_t>(dataEntriesAt + d.children[e] * kDataEntrySize));
+            else AppendLE32(out, dirs[d.children[e]].offset | kHighBit);
+        }
+    }
+    for (std::size_t i = 0; i < sorted.size(); ++i) {
+        AppendLE32(out, static_cast<std::uint32_t>(rva + dataOffsets[i]));
+        AppendLE32(out, static_cast<std::uint32_t>(sorted[i].data.size()));
+        AppendLE32(out, sorted[i].codePage);
+        AppendLE32(out, 0);
+    }
+    for (const PlannedDirectory& d : dirs) {
+        for (const ResourceKey* k : d.keys) {
+            if (!k || k->id) continue;
+            AppendLE16(out, static_cast<std::uint16_t>(k->name.size()));
+            for (char16_t c : k->name) AppendLE16(out, static_cast<std::uint16_t>(c));
+        }
+    }
+    for (std::size_t i = 0; i < sorted.size(); ++i) {
+        out.resize(static_cast<std::size_t>(dataOffsets[i]), 0);
+        out.insert(out.end(), sorted[i].data.begin(), sorted[i].data.end());
+    }
+    return true;
+}
+
+}  // namespace resedit
