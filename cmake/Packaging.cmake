@@ -32,14 +32,18 @@ add_custom_target(package_docs ALL DEPENDS ${compressed})
 install(FILES ${packaging_dir}/tkds.1.gz DESTINATION ${CMAKE_INSTALL_MANDIR}/man1)
 install(FILES ${PROJECT_SOURCE_DIR}/packaging/copyright ${packaging_dir}/changelog.gz DESTINATION ${doc_dir})
 
+# The hardening Debian's build flags give a packaged program: fortified libc
+# calls (they need optimisation) and every relocation bound at start.
+target_compile_definitions(tkds_core PRIVATE $<$<NOT:$<CONFIG:Debug>>:_FORTIFY_SOURCE=2>)
+target_link_options(tkds PRIVATE LINKER:-z,relro,-z,now)
+
 set(CPACK_GENERATOR DEB)
 set(CPACK_PACKAGE_NAME tolvik-setup)
 set(CPACK_PACKAGE_VERSION ${PROJECT_VERSION})
 set(CPACK_PACKAGING_INSTALL_PREFIX /usr)
 set(CPACK_PACKAGE_CONTACT "${TOLVIK_PACKAGE_MAINTAINER}")
 set(CPACK_PACKAGE_DESCRIPTION_SUMMARY "builder of skinned single-file setup programs for Windows")
-set(CPACK_DEBIAN_PACKAGE_DESCRIPTION "${CPACK_PACKAGE_DESCRIPTION_SUMMARY}
-tkds turns a vendor's folder (install document, license text, skin pictures,
+set(CPACK_DEBIAN_PACKAGE_DESCRIPTION "tkds turns a vendor's folder (install document, license text, skin pictures,
 icon and the product's files) into one branded setup.exe for Windows, with no
 compiler: it writes the vendor's container into a prebuilt setup program and
 sets its icon and version information. It can sign the installer and its
