@@ -37,8 +37,9 @@ dpkg -L tolvik-setup >listed.txt
 check "dpkg -L lists /usr/bin/tkds" grep -qx /usr/bin/tkds listed.txt
 check "tkds new acme" /usr/bin/tkds new acme
 check "tkds make with the installed stubs" /usr/bin/tkds make acme/container.manifest --arch x64 -o acme-setup.exe
-/usr/bin/tkds make acme/container.manifest --arch x64 --stubs /usr/share/tolvik-setup/stubs -o same.exe
-check "the stubs it found are the installed ones" cmp -s acme-setup.exe same.exe
+mkdir named
+/usr/bin/tkds make acme/container.manifest --arch x64 --stubs /usr/share/tolvik-setup/stubs -o named/acme-setup.exe
+check "the stubs it found are the installed ones" cmp -s acme-setup.exe named/acme-setup.exe
 
 SETUP_EXE="$E2E_WORK/acme-setup.exe"
 start_setup
