@@ -204,9 +204,15 @@ const std::vector<PeRow> kPes = {
     {"tree-loop.exe", "a resource directory is reached twice (a loop or a shared subtree)", 0},
     {"tree-two-levels.exe", "the resource tree is not three levels deep (at a name entry)", 0},
     // Found by the fuzzer: a section name's raw bytes (a line break) went into the one-line reason.
-    // Found by the fuzzer: an empty debug directory outside every section made each rewrite
-    // add another resource section instead of rewriting its own.
-    {"empty-debug-directory.exe", "", 0},
+    // Found by the fuzzer: directories or an entry point outside every section, which a
+    // grown or added resource section came to overlap, so that each rewrite added
+    // another section instead of rewriting its own.
+    {"empty-debug-directory.exe", "data directory 6 points outside every section", 0},
+    {"directory-outside-sections.exe", "data directory 12 points outside every section", 0},
+    {"entry-point-outside-sections.exe", "the entry point lies outside every section", 0},
+    {"relocations-shorter-than-a-block.exe", "", 0},
+    // Found by the fuzzer: SizeOfInitializedData near 4 GB wrapped around when the section grew.
+    {"initialized-data-size-at-limit.exe", "", 4},
     {"section-name-with-line-break.exe", "section 1 (\"e.???$\")'s data overlaps the headers or the section before it", 0},
 };
 

@@ -68,7 +68,9 @@ std::vector<std::string> Samples() {
 
 TEST(PeResources, RoundTripsRealFiles) {
     const fs::path work = fs::path(::testing::TempDir()) / "resedit-round-trips";
-    for (const std::string& path : Samples()) {
+    const std::vector<std::string> samples = Samples();
+    for (std::size_t i = 0; i < samples.size(); ++i) {
+        const std::string& path = samples[i];
         SCOPED_TRACE(path);
         const auto original = ReadAll(path);
         PeFile pe;
@@ -77,7 +79,7 @@ TEST(PeResources, RoundTripsRealFiles) {
         EXPECT_EQ(pe.Machine(), pe.IsPe32Plus() ? 0x8664 : 0x014C);
         const std::vector<Resource> kept = pe.Resources();
         ASSERT_FALSE(kept.empty());
-        const fs::path folder = work / fs::path(path).filename();
+        const fs::path folder = work / (std::to_string(i) + "-" + fs::path(path).filename().string());
 
         // Unchanged: every resource survives, and writing the result again gives the same bytes.
         std::vector<std::uint8_t> unchanged;
@@ -116,6 +118,7 @@ TEST(PeResources, RoundTripsRealFiles) {
         ASSERT_TRUE(back.Write(shrunk, error)) << error;
         EXPECT_EQ(shrunk, unchanged);
     }
+    if (!HasFailure()) fs::remove_all(work);  // kept for a look when something failed
 }
 
 // A mutation of a real stub and the reason it must be refused with.

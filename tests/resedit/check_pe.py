@@ -60,6 +60,11 @@ def main(path, expected_dir, original=None):
         check(opt.SizeOfInitializedData - before.OPTIONAL_HEADER.SizeOfInitializedData == initialized(pe) - initialized(before),
               "SizeOfInitializedData %#x does not follow the sections" % opt.SizeOfInitializedData)
 
+        # The base relocations (moved behind a grown resource section) still patch the same places.
+        def relocations(p):
+            return [(r.rva, r.type) for block in getattr(p, "DIRECTORY_ENTRY_BASERELOC", []) for r in block.entries]
+        check(relocations(pe) == relocations(before), "the base relocations changed")
+
     rsrc = opt.DATA_DIRECTORY[2]
     section = pe.get_section_by_rva(rsrc.VirtualAddress)
     check(section is not None and section.VirtualAddress == rsrc.VirtualAddress, "resource directory not at a section's start")

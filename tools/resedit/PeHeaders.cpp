@@ -154,6 +154,13 @@ bool ReadPeHeaders(std::span<const std::uint8_t> file, PeHeaders& pe, std::strin
     if (sizeOfImage != imageSize)
         return Fail(error, "SizeOfImage " + Hex(sizeOfImage) + " does not match the sections (" + Hex(imageSize) + ")");
 
+    // Everything the loader or the program finds by address must lie in a section, so that
+    // no section the editor adds or grows can come to overlap it.
+    for (std::size_t i = 0; i < pe.directories.size(); ++i) {
+        if (i != kSecurityDirectory && pe.directories[i].rva != 0 && !pe.SectionAt(pe.directories[i].rva))
+            return Fail(error, "data directory " + std::to_string(i) + " points outside every section");
+    }
+    if (pe.entryPoint != 0 && !pe.SectionAt(pe.entryPoint)) return Fail(error, "the entry point lies outside every section");
     const DataDirectory debug = pe.Directory(kDebugDirectory);
     if (debug.size != 0 && !pe.BytesAt(file, debug.rva, debug.size))
         return Fail(error, "the debug directory lies outside the file's sections");

@@ -34,10 +34,15 @@ struct Placement {
     std::optional<std::size_t> moved;      // the relocation section moved behind it
 };
 
-bool AnyOtherDirectoryIn(const PeHeaders& pe, std::size_t except, const SectionHeader& s) {
-    for (std::size_t i = 0; i < pe.directories.size(); ++i)
-        if (i != except && pe.directories[i].rva != 0 && s.Holds(pe.directories[i].rva)) return true;
-    return pe.entryPoint != 0 && s.Holds(pe.entryPoint);
+// True when a data directory other than the resources and the relocations, or the entry
+// point, lies at or above rva: something there that a rewrite in place would move.
+// (ReadPeHeaders made sure that every directory and the entry point lie in a section.)
+bool CodeRefersAtOrAbove(const PeHeaders& pe, std::uint32_t rva) {
+    for (std::size_t i = 0; i < pe.directories.size(); ++i) {
+        if (i == kResourceDirectory || i == kBaseRelocationDirectory || i == kSecurityDirectory) continue;
+        if (pe.directories[i].rva >= rva) return true;
+    }
+    return pe.entryPoint >= rva;
 }
 
 // The section holding only the base relocations, none of which patches an address at
@@ -46,7 +51,6 @@ bool OnlyRelocations(std::span<const std::uint8_t> file, const PeHeaders& pe, co
                      std::uint32_t from) {
     const DataDirectory relocs = pe.Directory(kBaseRelocationDirectory);
     if (relocs.rva != s.virtualAddress || relocs.size == 0 || relocs.size > s.Extent()) return false;
-    if (AnyOtherDirectoryIn(pe, kBaseRelocationDirectory, s)) return false;
     const std::uint8_t* table = pe.BytesAt(file, relocs.rva, relocs.size);
     if (!table) return false;
     for (std::size_t at = 0; at + 8 <= relocs.size;) {
@@ -80,8 +84,9 @@ Placement Plan(std::span<const std::uint8_t> file, const PeHeaders& pe) {
     for (std::size_t k = 0; k < count; ++k) {
         const SectionHeader& s = pe.sections[k];
         if (s.virtualAddress != resources.rva) continue;
-        if (AnyOtherDirectoryIn(pe, kResourceDirectory, s) || !DebugDataBefore(file, pe, s.rawOffset)) return {};
-        if (k + 1 == count) return {k, std::nullopt};
+        if (CodeRefersAtOrAbove(pe, s.virtualAddress) || !DebugDataBefore(file, pe, s.rawOffset)) return {};
+        const std::uint32_t relocations = pe.Directory(kBaseRelocationDirectory).rva;
+        if (k + 1 == count) return relocations < s.virtualAddress ? Placement{k, std::nullopt} : Placement{};
         if (k + 2 == count && OnlyRelocations(file, pe, pe.sections[k + 1], s.virtualAddress)) return {k, k + 1};
         return {};
     }
@@ -164,7 +169,8 @@ bool PeFile::Write(std::vector<std::uint8_t>& out, std::string& error) const {
     std::size_t kept = 0;  // bytes of the old file copied unchanged
     std::size_t headerAt = 0;
     std::string name = ".rsrc";
-    std::uint32_t initializedData = pe.sizeOfInitializedData;
+    // Moved by what the section gives up and takes; a nonsense value saturates rather than wraps.
+    std::uint64_t initializedData = pe.sizeOfInitializedData;
     if (plan.rewritten) {
         const SectionHeader& s = pe.sections[*plan.rewritten];
         rva = s.virtualAddress;
@@ -172,7 +178,7 @@ bool PeFile::Write(std::vector<std::uint8_t>& out, std::string& error) const {
         kept = s.rawOffset;
         headerAt = s.headerAt;
         name = s.name;
-        if (s.characteristics & kSectionInitializedData) initializedData -= std::min(initializedData, s.rawSize);
+        if (s.characteristics & kSectionInitializedData) initializedData -= std::min<std::uint64_t>(initializedData, s.rawSize);
     } else {
         headerAt = pe.sectionTableAt + pe.sections.size() * kSectionHeaderSize;
         const bool room = pe.sections.size() < 96 && headerAt + kSectionHeaderSize <= pe.sizeOfHeaders &&
@@ -204,7 +210,7 @@ bool PeFile::Write(std::vector<std::uint8_t>& out, std::string& error) const {
         return false;
     }
     if (!plan.rewritten || (pe.sections[*plan.rewritten].characteristics & kSectionInitializedData))
-        initializedData += static_cast<std::uint32_t>(rawSize);
+        initializedData += rawSize;
 
     std::vector<std::uint8_t> file(image_.begin(), image_.begin() + static_cast<std::ptrdiff_t>(kept));
     file.resize(rawOffset, 0);
@@ -231,7 +237,8 @@ bool PeFile::Write(std::vector<std::uint8_t>& out, std::string& error) const {
     StoreLE32(file.data() + pe.dataDirectoriesAt + kResourceDirectory * 8, rva);
     StoreLE32(file.data() + pe.dataDirectoriesAt + kResourceDirectory * 8 + 4, static_cast<std::uint32_t>(tree.size()));
     StoreLE32(file.data() + pe.optionalAt + kSizeOfImageAt, static_cast<std::uint32_t>(imageEnd));
-    StoreLE32(file.data() + pe.optionalAt + kSizeOfInitializedDataAt, initializedData);
+    StoreLE32(file.data() + pe.optionalAt + kSizeOfInitializedDataAt,
+              static_cast<std::uint32_t>(std::min<std::uint64_t>(initializedData, 0xFFFFFFFFu)));
     StoreLE32(file.data() + pe.optionalAt + kCheckSumAt, PeChecksum(file, pe.optionalAt + kCheckSumAt));
 
     // The result must read as the same kind of file; a failure here is a fault of the layout above.
