@@ -106,6 +106,16 @@ SOURCE_DATE_EPOCH=1700000000 make_setup -o pinned.exe --sign-pkcs12 ca/signer.p1
 check "two signed makes with SOURCE_DATE_EPOCH are byte-identical" cmp -s pinned-first.exe pinned.exe
 check "and verify" signature_verifies pinned.exe ca/ca.pem
 
+# Relative paths mean what they mean unsigned: a -D file from the manifest's
+# folder, --stubs from the current one.
+cp -r "$(dirname "$stub_uninstaller")/.." stubs-here
+cp "$stub_uninstaller" vendor/own-uninstaller.exe
+make_setup -o relative.exe --stubs stubs-here -D UNINSTALL=own-uninstaller.exe --sign-key ca/signer.key \
+  --sign-cert ca/signer.pem
+check "a relative -D UNINSTALL is signed from the manifest's folder" container_uninstaller relative.exe relative-u.exe
+check "and verifies" signature_verifies relative-u.exe ca/ca.pem
+check "a relative --stubs finds the stub's uninstaller" make_setup -o relative-stubs.exe --stubs stubs-here
+
 # Failures: one clear message, exit 1, and no output (an old one stays as it was).
 echo "old output" >kept.exe
 make_setup -o kept.exe --sign-pkcs12 ca/signer.p12 --sign-password-env NO_SUCH_VARIABLE_SET
@@ -127,7 +137,7 @@ make_setup -o both.exe --sign-pkcs12 ca/signer.p12 --sign-key ca/signer.key --si
 check "two kinds of key are a usage error" equal_text "$?" 2
 check "no output after refusals" bash -c '! ls half.exe both.exe 2>/dev/null'
 check "no intermediate file is left beside the output" \
-  bash -c '[ -z "$(ls -A | grep -v -x -e ca -e other-ca -e vendor -e fakebin -e nobin -e tmp -e "[a-z0-9-]*\.exe" -e "[a-z0-9-]*\.exe\.tkds" \
+  bash -c '[ -z "$(ls -A | grep -v -x -e ca -e other-ca -e vendor -e stubs-here -e fakebin -e nobin -e tmp -e "[a-z0-9-]*\.exe" -e "[a-z0-9-]*\.exe\.tkds" \
              -e pem.tkds -e "[a-z0-9]*-calls.txt" -e out.txt -e err.txt)" ]'
 
 check "signing's temporary folders are gone" bash -c '[ -z "$(ls -A tmp)" ]'

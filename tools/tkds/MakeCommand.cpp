@@ -18,6 +18,7 @@
 #include "tools/tkds/FileIo.h"
 #include "tools/tkds/IconFile.h"
 #include "tools/tkds/KitFolder.h"
+#include "tools/tkds/ManifestBuilder.h"
 #include "tools/tkds/ManifestContainer.h"
 #include "tools/tkds/ReplaceFile.h"
 #ifdef TKDS_HAVE_SIGNING
@@ -236,12 +237,14 @@ int RunMake(const Args& args) {
         PrintError("the output " + request.output.string() + " is a file of the stub folder; choose another name");
         return kExitFailure;
     }
-    request.defines.try_emplace("UNINSTALL", uninstaller.string());
+    // Absolute: the manifest's relative file names are read from its own folder.
+    request.defines.try_emplace("UNINSTALL", fs::absolute(uninstaller, failure).string());
 #ifdef TKDS_HAVE_SIGNING
     // The container carries the signed copy of the uninstaller it names.
     PrivateTempFolder signingFolder;
     if (request.signing.Wanted()) {
-        const std::string unsignedUninstaller = request.defines["UNINSTALL"];
+        const std::string unsignedUninstaller =
+            ResolveFile(fs::path(request.manifest).parent_path().string(), request.defines["UNINSTALL"]);
         if (!signingFolder.Create(error) ||
             !SignPeFile(request.signing, unsignedUninstaller, signingFolder / kUninstallerName, "", error)) {
             PrintError("cannot sign the uninstaller " + unsignedUninstaller + ": " + error);
