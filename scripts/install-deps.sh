@@ -14,6 +14,7 @@ packages=(
   nsis time
   python3 python3-pefile icoutils
   debootstrap
+  osslsigncode openssl dpkg-dev lintian man-db bsdextrautils
 )
 
 missing=()

@@ -1,9 +1,12 @@
 // tkds make MANIFEST -o OUTPUT.exe [--arch x86|x64] [-D NAME=VALUE]... [--icon FILE.ico]
 //           [--product-version A.B.C.D] [--company TEXT] [--copyright TEXT] [--stubs DIR]
+//           [signing options]
 //
 // A finished setup program from a vendor's folder: the container that "build"
 // makes, written into a copy of the prebuilt stub as resource "STORAGE" 129, with
-// the vendor's icon and version information. No compiler is involved.
+// the vendor's icon and version information. No compiler is involved. Signed, the
+// uninstaller is signed before it goes into the container and the setup program
+// after the container is in it, so that both carry a signature of their own.
 #include <filesystem>
 #include <system_error>
 
@@ -15,8 +18,13 @@
 #include "tools/tkds/FileIo.h"
 #include "tools/tkds/IconFile.h"
 #include "tools/tkds/KitFolder.h"
+#include "tools/tkds/ManifestBuilder.h"
 #include "tools/tkds/ManifestContainer.h"
 #include "tools/tkds/ReplaceFile.h"
+#ifdef TKDS_HAVE_SIGNING
+#include "tools/tkds/PrivateTempFolder.h"
+#include "tools/tkds/Signing.h"
+#endif
 #include "tools/tkds/VersionResource.h"
 
 namespace tkds {
@@ -53,6 +61,9 @@ struct MakeRequest {
     std::u16string company;
     std::u16string copyright;
     fs::path stubs;
+#ifdef TKDS_HAVE_SIGNING
+    SigningIdentity signing;
+#endif
 };
 
 // Reads the options; on failure returns the usage exit code in exitCode.
@@ -65,7 +76,12 @@ bool ReadRequest(const Args& args, MakeRequest& request, int& exitCode) {
     };
     if (!ParseArgs(args,
                    {{"-o", true}, {"--output", true}, {"--arch", true}, {"-D", true}, {"--icon", true},
-                    {"--product-version", true}, {"--company", true}, {"--copyright", true}, {"--stubs", true}},
+                    {"--product-version", true}, {"--company", true}, {"--copyright", true}, {"--stubs", true},
+#ifdef TKDS_HAVE_SIGNING
+                    {kSignPkcs12, true}, {kSignKey, true}, {kSignCert, true}, {kSignPasswordFile, true},
+                    {kSignPasswordEnv, true}, {kSignTimestamp, true},
+#endif
+                   },
                    parsed, error)) {
         return usage(error);
     }
@@ -91,6 +107,9 @@ bool ReadRequest(const Args& args, MakeRequest& request, int& exitCode) {
     }
     if (!Utf8ToUtf16(parsed.Value("--company"), request.company)) return usage("--company is not UTF-8 text");
     if (!Utf8ToUtf16(parsed.Value("--copyright"), request.copyright)) return usage("--copyright is not UTF-8 text");
+#ifdef TKDS_HAVE_SIGNING
+    if (!ReadSigningOptions(parsed, request.signing, error)) return usage(error);
+#endif
     if (parsed.Has("--stubs")) {
         request.stubs = parsed.Value("--stubs");
     } else {
@@ -189,6 +208,17 @@ void ReplaceVersion(resedit::PeFile& pe, const VersionInfo& info) {
     pe.SetResource({type, name, language, 0, BuildVersionResource(info)});
 }
 
+#ifdef TKDS_HAVE_SIGNING
+// The name Windows shows for a signed program when it asks for elevation: the
+// product's name, when it is plain ASCII text (the signer takes no code page).
+std::string SignedDescription(const std::string& productName) {
+    for (const char c : productName) {
+        if (c < 0x20 || c > 0x7E) return {};
+    }
+    return productName;
+}
+#endif
+
 int RunMake(const Args& args) {
     MakeRequest request;
     int exitCode = kExitFailure;
@@ -207,7 +237,22 @@ int RunMake(const Args& args) {
         PrintError("the output " + request.output.string() + " is a file of the stub folder; choose another name");
         return kExitFailure;
     }
-    request.defines.try_emplace("UNINSTALL", uninstaller.string());
+    // Absolute: the manifest's relative file names are read from its own folder.
+    request.defines.try_emplace("UNINSTALL", fs::absolute(uninstaller, failure).string());
+#ifdef TKDS_HAVE_SIGNING
+    // The container carries the signed copy of the uninstaller it names.
+    PrivateTempFolder signingFolder;
+    if (request.signing.Wanted()) {
+        const std::string unsignedUninstaller =
+            ResolveFile(fs::path(request.manifest).parent_path().string(), request.defines["UNINSTALL"]);
+        if (!signingFolder.Create(error) ||
+            !SignPeFile(request.signing, unsignedUninstaller, signingFolder / kUninstallerName, "", error)) {
+            PrintError("cannot sign the uninstaller " + unsignedUninstaller + ": " + error);
+            return kExitFailure;
+        }
+        request.defines["UNINSTALL"] = signingFolder / kUninstallerName;
+    }
+#endif
 
     std::vector<IconImage> icon;
     if (!request.icon.empty()) {
@@ -245,6 +290,17 @@ int RunMake(const Args& args) {
         PrintError("cannot lay out " + request.output.string() + ": " + error);
         return kExitFailure;
     }
+#ifdef TKDS_HAVE_SIGNING
+    if (request.signing.Wanted()) {
+        std::vector<std::uint8_t> signedSetup;
+        if (!SignPeImage(request.signing, setup, request.output.filename().string(),
+                         SignedDescription(document.productName), signedSetup, error)) {
+            PrintError("cannot sign " + request.output.string() + ": " + error);
+            return kExitFailure;
+        }
+        setup = std::move(signedSetup);
+    }
+#endif
     if (!ReplaceFileBytes(request.output.string(), setup, error)) {
         PrintError("cannot write " + request.output.string() + ": " + error);
         return kExitFailure;
@@ -257,7 +313,12 @@ int RunMake(const Args& args) {
 const Command kMakeCommand = {
     "make",
     "MANIFEST -o OUTPUT.exe [--arch x86|x64] [-D NAME=VALUE]... [--icon FILE.ico]\n"
-    "           [--product-version A.B.C.D] [--company TEXT] [--copyright TEXT] [--stubs DIR]",
+    "           [--product-version A.B.C.D] [--company TEXT] [--copyright TEXT] [--stubs DIR]"
+#ifdef TKDS_HAVE_SIGNING
+    "\n           [--sign-pkcs12 FILE.p12 | --sign-key KEY.pem --sign-cert CERT.pem]"
+    "\n           [--sign-password-file FILE | --sign-password-env NAME] [--sign-timestamp URL]"
+#endif
+    ,
     "make a setup program: MANIFEST's container in a copy of the prebuilt stub, with its icon and version",
     RunMake,
 };

@@ -13,13 +13,13 @@
 
 namespace tkds {
 
-namespace {
-
 std::string ResolveFile(const std::string& baseDir, const std::string& file) {
     const std::filesystem::path path(file);
     if (path.is_absolute() || baseDir.empty()) return path.string();
     return (std::filesystem::path(baseDir) / path).string();
 }
+
+namespace {
 
 // The decoded bytes of an entry; false with a reason.
 bool EntryData(const ManifestEntry& entry, const std::string& baseDir, std::vector<std::uint8_t>& data,

@@ -9,6 +9,9 @@
 
 namespace tkds {
 
+// Where the container's file= path is read from: a relative one in baseDir.
+std::string ResolveFile(const std::string& baseDir, const std::string& file);
+
 // Files named relatively are found in baseDir. Every problem is added to errors;
 // container is set only when there is none.
 bool BuildContainer(const std::vector<ManifestEntry>& entries, const std::string& baseDir,
