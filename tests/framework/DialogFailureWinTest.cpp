@@ -70,36 +70,39 @@ private:
     FailingButton button_;
 };
 
+// The enumeration callbacks are named CALLBACK functions: a lambda converts only
+// to the default calling convention, which on x86 is not the system's stdcall.
+struct TextSearch {
+    DWORD processId;
+    std::string texts;
+};
+
+BOOL CALLBACK AppendChildText(HWND child, LPARAM texts) {
+    char text[512] = {};
+    DWORD_PTR copied = 0;
+    SendMessageTimeoutA(child, WM_GETTEXT, sizeof text, reinterpret_cast<LPARAM>(text), SMTO_ABORTIFHUNG, 2000,
+                        &copied);
+    *reinterpret_cast<std::string*>(texts) += std::string(text) + "\n";
+    return TRUE;
+}
+
+BOOL CALLBACK CollectWindowTexts(HWND window, LPARAM data) {
+    auto* s = reinterpret_cast<TextSearch*>(data);
+    DWORD owner = 0;
+    GetWindowThreadProcessId(window, &owner);
+    if (owner != s->processId || !IsWindowVisible(window)) return TRUE;
+    EnumChildWindows(window, AppendChildText, reinterpret_cast<LPARAM>(&s->texts));
+    // Answer any box, so that the process can end.
+    char title[64] = {};
+    GetWindowTextA(window, title, sizeof title);
+    if (std::string(title) != kDialogTitle) PostMessageA(window, WM_COMMAND, IDOK, 0);
+    return TRUE;
+}
+
 // The texts of the controls of the visible top-level windows of a process.
 std::string WindowTextsOf(DWORD processId) {
-    struct Search {
-        DWORD processId;
-        std::string texts;
-    } search{processId, {}};
-    EnumWindows(
-        [](HWND window, LPARAM data) -> BOOL {
-            auto* s = reinterpret_cast<Search*>(data);
-            DWORD owner = 0;
-            GetWindowThreadProcessId(window, &owner);
-            if (owner != s->processId || !IsWindowVisible(window)) return TRUE;
-            EnumChildWindows(
-                window,
-                [](HWND child, LPARAM texts) -> BOOL {
-                    char text[512] = {};
-                    DWORD_PTR copied = 0;
-                    SendMessageTimeoutA(child, WM_GETTEXT, sizeof text, reinterpret_cast<LPARAM>(text),
-                                        SMTO_ABORTIFHUNG, 2000, &copied);
-                    *reinterpret_cast<std::string*>(texts) += std::string(text) + "\n";
-                    return TRUE;
-                },
-                reinterpret_cast<LPARAM>(&s->texts));
-            // Answer any box, so that the process can end.
-            char title[64] = {};
-            GetWindowTextA(window, title, sizeof title);
-            if (std::string(title) != kDialogTitle) PostMessageA(window, WM_COMMAND, IDOK, 0);
-            return TRUE;
-        },
-        reinterpret_cast<LPARAM>(&search));
+    TextSearch search{processId, {}};
+    EnumWindows(CollectWindowTexts, reinterpret_cast<LPARAM>(&search));
     return search.texts;
 }
 
