@@ -14,7 +14,8 @@ enum class FolderCreation { Created, AlreadyExists, Failed };
 using MakeFolder = std::function<FolderCreation(const std::string& path)>;
 
 // Accepts only a local path "X:\..." whose drive letter (either case) has its bit
-// set in driveMask (bit 0 = A:), then walks it part by part from the drive's root,
+// set in driveMask (bit 0 = A:) and none of whose parts is ".", ".." or ends in
+// "." or a blank (the system would name another folder), then walks it part by part from the drive's root,
 // making each folder. createdFolders is emptied first and then lists every folder
 // this call made, outermost first, each ending in "\" and starting with the
 // upper-cased drive letter. False when the path is refused or a folder can be

@@ -101,5 +101,5 @@ for i in $(seq 1 300); do [ -d "$swapped" ] && break; sleep 0.01; done
 mv "$swapped" "$swapped.made" && ln -s "$decoy" "$swapped"
 check "a swapped folder is refused" equal "$(run_box_text)" \
   $'File could not be opened...\nC:\\Swap\\App is a link to another place (a reparse point); setup does not write through it.'
-close_run_box
+close_run_box || true  # without the refusal setup ends and no box comes
 check "nothing was written through the link" test -z "$(ls -A "$decoy")"

@@ -53,6 +53,12 @@ TEST(CreateFolderPath, PathRules) {
         {"d:\\Program Files\\Tolvik", true, {"D:\\Program Files\\", "D:\\Program Files\\Tolvik\\"}},
         {"C:\\A\\b?c\\D", false, {"C:\\A\\", "C:\\A\\b?c\\"}},
         {std::string("C:\\A\0B", 6), false, {}},
+        // Parts the system rewrites: the folder would be logged under another name.
+        {"C:\\Apps\\.\\Pellumar", false, {}},
+        {"C:\\Apps\\..\\Windows", false, {}},
+        {"C:\\Apps\\Pellumar.", false, {}},
+        {"C:\\Apps \\Pellumar", false, {}},
+        {"C:\\Apps\\Pel.lumar", true, {"C:\\Apps\\", "C:\\Apps\\Pel.lumar\\"}},
     };
     for (const Case& c : cases) {
         FakeFolders folders;

@@ -69,6 +69,7 @@ class UninstallRecordTest : public ::testing::Test {
 protected:
     void TearDown() override {
         RegDeleteTreeA(HKEY_CURRENT_USER, "Software\\Tolvik");
+        RegDeleteTreeA(HKEY_LOCAL_MACHINE, "SOFTWARE\\Tolvik");
         RegDeleteTreeA(HKEY_LOCAL_MACHINE, "SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\Pellumar");
         RegDeleteTreeA(HKEY_LOCAL_MACHINE, "SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\Tolvik");
     }
@@ -132,6 +133,28 @@ TEST_F(UninstallRecordTest, WorkedExampleStageByStage) {
     EXPECT_EQ(ValuesOf(HKEY_LOCAL_MACHINE, "SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\Pellumar"),
               ByName(system));
     EXPECT_EQ(ValuesOf(HKEY_CURRENT_USER, kLog), ByName(log));  // the log is not touched by the entry
+    // The trusted copy, where only an administrator can write, holds the same values.
+    EXPECT_EQ(record.TrustedLogKey(), "SOFTWARE\\Tolvik\\Pellumar\\Uninstall");
+    EXPECT_EQ(ValuesOf(HKEY_LOCAL_MACHINE, record.TrustedLogKey()), ByName(log));
+}
+
+TEST_F(UninstallRecordTest, ARetryListsTheFoldersAnEarlierRunCreatedThatStillExist) {
+    ASSERT_TRUE(CreateDirectoryA("C:\\TolvikCarry", nullptr));
+    ASSERT_TRUE(CreateDirectoryA("C:\\TolvikCarry\\Pellumar", nullptr));
+    {
+        UninstallRecord first("Pellumar");
+        first.Begin("G", {"C:\\TolvikCarry\\", "C:\\TolvikCarry\\Pellumar\\", "C:\\TolvikCarry\\Gone\\"}, "d");
+    }
+    UninstallRecord second("Pellumar");
+    second.Begin("G", {}, "d");
+    const std::vector<Value> folders = {Sz("Folder0", "C:\\TolvikCarry\\Pellumar\\"),
+                                        Sz("Folder1", "C:\\TolvikCarry\\"), Sz("TotalFolders", "2")};
+    for (HKEY root : {HKEY_CURRENT_USER, HKEY_LOCAL_MACHINE}) {
+        auto values = ValuesOf(root, root == HKEY_CURRENT_USER ? second.LogKey() : second.TrustedLogKey());
+        for (const Value& v : folders) EXPECT_EQ(values[v.name], v);
+    }
+    RemoveDirectoryA("C:\\TolvikCarry\\Pellumar");
+    RemoveDirectoryA("C:\\TolvikCarry");
 }
 
 TEST_F(UninstallRecordTest, SecondRunOverExistingFolders) {
