@@ -50,11 +50,11 @@ void CheckWithOtherTools(const fs::path& folder, const std::vector<std::uint8_t>
     EXPECT_EQ(std::system(command.c_str()), 0) << command;
 }
 
-std::vector<std::uint8_t> Pattern(std::size_t size, std::uint32_t seed) {
+std::vector<std::uint8_t> Pattern(std::size_t size, std::uint32_t state) {
     std::vector<std::uint8_t> bytes(size);  // a pseudo-random pattern, the same on every run
     for (auto& b : bytes) {
-        seed = seed * 1103515245u + 12345u;
-        b = static_cast<std::uint8_t>(seed >> 16);
+        state = state * 1103515245u + 12345u;
+        b = static_cast<std::uint8_t>(state >> 16);
     }
     return bytes;
 }
