@@ -158,8 +158,9 @@ i386_starts() {
 }
 
 # Runs CMD with the root's Wine, in a private mount namespace; the folders of
-# DIRS (separated by ":"; "-": none) are seen read-only under the same paths
-# inside the root.
+# DIRS (separated by ":"; "-": none) are seen under the same paths inside the
+# root, writable as they are for the 64-bit tests (a test may put a file beside
+# its own program).
 run() {
   local shared=$1
   shift
@@ -173,7 +174,6 @@ run() {
       [ "$dir" != - ] || continue
       mkdir -p "$ROOT$dir"
       mount --bind "$dir" "$ROOT$dir"
-      mount -o remount,bind,ro "$ROOT$dir"
     done
     export TOLVIK_WIN32_ROOT=$ROOT TOLVIK_WINE64=$HERE/../tests/wine/win32/wine64
     shift
