@@ -9,6 +9,9 @@
 # Arguments: the e2e scripts' four, then the stub folder (with x86/ and x64/).
 source "$(dirname "$0")/e2e-lib.sh"
 STUBS=$5
+# The vendor setup is made for the architecture under test, so that its registry
+# view is the one the checks read.
+[ "${TOLVIK_WINDOWS_ARCH:-win64}" = win32 ] && KIT_ARCH=x86 || KIT_ARCH=x64
 work=$(mktemp -d /tmp/vendor-make.XXXXXX)
 trap 'rm -rf "$work"' EXIT
 cd "$work"
@@ -30,21 +33,21 @@ check "tkds new prints the next command" grep -q "tkds make fresh/container.mani
 check "tkds new refuses a folder that is not empty" test "$("$TKDS" new vendor 2>&1 >/dev/null | wc -l)" -eq 1
 manifest=vendor/container.manifest
 
-mkdir -p fake/x64
-echo "not a program" >fake/x64/setup-stub.exe
-cp "$STUBS/x64/TKUNTOOL.EXE" fake/x64/
+mkdir -p fake/$KIT_ARCH
+echo "not a program" >fake/$KIT_ARCH/setup-stub.exe
+cp "$STUBS/$KIT_ARCH/TKUNTOOL.EXE" fake/$KIT_ARCH/
 convert -size 16x16 xc:red bad.png && mv bad.png bad.ico
 mkdir folder-named-like-the-output.exe
-cp "$STUBS/x64/setup-stub.exe" stub-before.exe
-refused "missing stub folder" out.exe "$manifest" --arch x64 --stubs "$work/nowhere"
-refused "stub not a PE file" out.exe "$manifest" --arch x64 --stubs "$work/fake"
-refused "bad icon file" out.exe "$manifest" --arch x64 --stubs "$STUBS" --icon bad.ico
-refused "output folder missing" missing/out.exe "$manifest" --arch x64 --stubs "$STUBS"
-refused "output is a folder" folder-named-like-the-output.exe "$manifest" --arch x64 --stubs "$STUBS"
+cp "$STUBS/$KIT_ARCH/setup-stub.exe" stub-before.exe
+refused "missing stub folder" out.exe "$manifest" --arch $KIT_ARCH --stubs "$work/nowhere"
+refused "stub not a PE file" out.exe "$manifest" --arch $KIT_ARCH --stubs "$work/fake"
+refused "bad icon file" out.exe "$manifest" --arch $KIT_ARCH --stubs "$STUBS" --icon bad.ico
+refused "output folder missing" missing/out.exe "$manifest" --arch $KIT_ARCH --stubs "$STUBS"
+refused "output is a folder" folder-named-like-the-output.exe "$manifest" --arch $KIT_ARCH --stubs "$STUBS"
 rc=0
-"$TKDS" make "$manifest" --arch x64 --stubs "$STUBS" -o "$STUBS/x64/setup-stub.exe" 2>err.txt || rc=$?
+"$TKDS" make "$manifest" --arch $KIT_ARCH --stubs "$STUBS" -o "$STUBS/$KIT_ARCH/setup-stub.exe" 2>err.txt || rc=$?
 check "the stub itself as output: refused" test "$rc" -ne 0
-check "the stub is untouched" cmp -s stub-before.exe "$STUBS/x64/setup-stub.exe"
+check "the stub is untouched" cmp -s stub-before.exe "$STUBS/$KIT_ARCH/setup-stub.exe"
 
 # Another product: its own document, program, icon and version texts.
 cat >vendor/content/Data.idoc <<'IDOC'
@@ -61,7 +64,7 @@ head -c 200000 /dev/urandom >vendor/Quill.exe
 sed -i 's/file=Pellumar.exe/file=Quill.exe/' "$manifest"
 convert -size 48x48 xc:'#2050a0' -define icon:auto-resize=48,32,16 vendor/quill.ico
 make_quill() {
-  "$TKDS" make "$manifest" -o "$1" --arch x64 --stubs "$STUBS" --icon vendor/quill.ico \
+  "$TKDS" make "$manifest" -o "$1" --arch $KIT_ARCH --stubs "$STUBS" --icon vendor/quill.ico \
     --product-version 2.5.0.17 --company "Orrin Vale GmbH" --copyright "(C) 2026 Orrin Vale"
 }
 check "tkds make makes the vendor's setup" make_quill quill-setup.exe
@@ -99,13 +102,13 @@ check "wrestool/icotool: icon group 128 holds the vendor's images" equal \
   "$(icotool -l quill-group.ico | sed 's/^--icon //; s/ --\(palette-size\|bit-depth\)=/ /g')" \
   "$(icotool -l vendor/quill.ico | sed 's/^--icon //; s/ --\(palette-size\|bit-depth\)=/ /g')"
 wrestool -x --raw --type=STORAGE --name=129 -o storage.tkds quill-setup.exe
-"$TKDS" build "$manifest" -o built.tkds -D UNINSTALL="$STUBS/x64/TKUNTOOL.EXE"
+"$TKDS" build "$manifest" -o built.tkds -D UNINSTALL="$STUBS/$KIT_ARCH/TKUNTOOL.EXE"
 check "STORAGE 129 is the container tkds build makes" cmp -s storage.tkds built.tkds
 
 e2e_start
 # The stub as it is: what a setup whose container cannot be opened shows, the
 # framework's box (titled after the program) and then the fatal exit's.
-"$WINE64" "$STUBS/x64/setup-stub.exe" &
+"$WINE64" "$STUBS/$KIT_ARCH/setup-stub.exe" &
 SETUP_PID=$!
 box_text() { probe wait "$1" 30 >/dev/null && probe texts "$1" | tr -d '\r' | sed '1d' | grep -v -x -e OK -e ''; }
 check "the stub: the container is missing" equal "$(box_text setup-stub)" "Illegal file format."
@@ -116,7 +119,7 @@ check "the stub ends" setup_ended 30
 
 SETUP_EXE="$work/quill-setup.exe"
 start_setup
-dest='C:\Program Files\Orrin Vale\Quill'
+dest="$PROGRAM_FILES\\Orrin Vale\\Quill"
 check "the path field shows the vendor's destination" equal "$(get_path)" "$dest"
 click_button $SETUP_BUTTON
 check "setup ends after installing" setup_ended 60
