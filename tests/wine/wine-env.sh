@@ -12,13 +12,19 @@ case ${TOLVIK_WINDOWS_ARCH:-win64} in
     PROGRAM_FILES='C:\Program Files (x86)'
     REG_VIEW=/reg:32
     HKLM_SOFTWARE_64='HKLM\SOFTWARE\WOW6432Node'
+    WINE_TIME_FACTOR=4  # 32-bit Wine runs through an emulator
     ;;
   *)
     PROGRAM_FILES='C:\Program Files'
     REG_VIEW=/reg:64
     HKLM_SOFTWARE_64='HKLM\SOFTWARE'
+    WINE_TIME_FACTOR=1
     ;;
 esac
+
+# How many polls of a wait loop: the count a 64-bit run needs, times the
+# architecture's factor, so that a loaded machine does not fail the slower runs.
+wine_polls() { echo $(($1 * WINE_TIME_FACTOR)); }
 export WINEDEBUG=-all
 # winemenubuilder would mirror shortcuts into the Linux desktop's menus.
 export WINEDLLOVERRIDES="mscoree,mshtml=;winemenubuilder.exe=d"
