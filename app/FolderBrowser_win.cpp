@@ -1,9 +1,5 @@
 #include "app/FolderBrowser_win.h"
 
-#include <new>
-
-#include "framework/UserMessages.h"
-
 namespace app {
 
 FolderBrowser::FolderBrowser(HWND owner, LPCITEMIDLIST root, int titleId) {
@@ -61,16 +57,10 @@ int CALLBACK FolderBrowser::Callback(HWND window, UINT message, LPARAM lParam, L
     auto* self = reinterpret_cast<FolderBrowser*>(data);
     if (!self) return 0;
     self->chooserWindow = window;
-    try {
-        if (message == BFFM_INITIALIZED) {
-            self->OnInitialized();
-        } else if (message == BFFM_SELCHANGED) {
-            self->OnSelectionChanged(reinterpret_cast<LPCITEMIDLIST>(lParam));
-        }
-    } catch (const std::bad_alloc&) {
-        framework::FatalOutOfMemory();  // as everywhere inside the window
-    } catch (...) {
-        // nothing else may unwind through the shell's chooser
+    if (message == BFFM_INITIALIZED) {
+        self->OnInitialized();
+    } else if (message == BFFM_SELCHANGED) {
+        self->OnSelectionChanged(reinterpret_cast<LPCITEMIDLIST>(lParam));
     }
     return 0;
 }

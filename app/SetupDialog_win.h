@@ -52,8 +52,6 @@ protected:
     void OnOK() override;
     std::optional<LRESULT> OnMessage(UINT message, WPARAM wParam, LPARAM lParam) override;
     bool PreTranslateMessage(MSG& message) override;
-    // A handler that failed (an installation run included) leaves the window idle.
-    void OnHandlerFailed() override { ShowIdleStatus(); }
 
 private:
     // The painter as the install document's kilobyte display.

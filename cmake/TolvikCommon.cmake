@@ -3,7 +3,14 @@
 option(TOLVIK_SANITIZE "Build native code with AddressSanitizer and UBSan" OFF)
 option(TOLVIK_FUZZ "Build the libFuzzer targets (needs clang)" OFF)
 option(TOLVIK_WINDOWS_TESTS "Windows build: build the test programs that run under Wine" ON)
-option(TOLVIK_WINDOWS_BUILDS "Native build: also build the win64 and win32 trees" ON)
+option(TOLVIK_WINDOWS_BUILDS "Native build: also build the Windows trees" ON)
+set(TOLVIK_RELEASE_PROGRAMS "" CACHE PATH
+    "Windows test build: the release build whose setup-stub.exe and TKUNTOOL.EXE are tested, instead of building them")
+
+if(WIN32 AND TOLVIK_WINDOWS_TESTS AND NOT TOLVIK_MINGW_THREADS STREQUAL "posix")
+  message(FATAL_ERROR "The Windows test programs need the posix-thread compilers: configure with "
+                      "-DTOLVIK_MINGW_THREADS=posix, or -DTOLVIK_WINDOWS_TESTS=OFF for the release programs alone")
+endif()
 
 if(CMAKE_CXX_COMPILER_ID MATCHES "GNU|Clang")
   add_compile_options(-Wall -Wextra -Wpedantic -Wno-missing-field-initializers)
@@ -20,6 +27,19 @@ if(WIN32)
   # The same sources give the same programs wherever they are built: no link time
   # in the headers.
   add_link_options(-Wl,--no-insert-timestamp)
+  # No run-time type information: nothing asks for it, and every class with a
+  # vtable would carry it. The test programs too, since they derive from the
+  # libraries' classes.
+  add_compile_options(-fno-rtti)
+  # The programs and the libraries they link are built without C++ exceptions:
+  # no unwind tables and no runtime for throwing, a third of the stub. What would
+  # throw ends the program with its fatal message (framework/LeanRuntime_win.cpp).
+  # The test programs keep exceptions, which GoogleTest reports. x64 keeps its
+  # unwind tables: the system walks the stack with them.
+  set(TOLVIK_NO_EXCEPTIONS -fno-exceptions)
+  if(CMAKE_SIZEOF_VOID_P EQUAL 4)
+    list(APPEND TOLVIK_NO_EXCEPTIONS -fno-asynchronous-unwind-tables)
+  endif()
 endif()
 
 if(TOLVIK_SANITIZE AND NOT WIN32)
@@ -33,6 +53,40 @@ find_package(ZLIB REQUIRED)
 function(tolvik_portable_library name)
   add_library(${name} STATIC ${ARGN})
   target_include_directories(${name} PUBLIC ${PROJECT_SOURCE_DIR})
+  target_compile_options(${name} PRIVATE ${TOLVIK_NO_EXCEPTIONS})
+endfunction()
+
+# A Windows program that ships (the setup stub, the uninstaller, the demo
+# product): no exceptions, unused sections dropped, no symbols, and a link map
+# beside it (NAME.map: what each part of the runtime and of our code weighs,
+# read by scripts/measure.sh). Given
+# TOLVIK_RELEASE_PROGRAMS, a test build takes the release build's copy of the
+# program instead, at the same place in its own tree, so that the tests run
+# what ships; the target is then an imported one.
+function(tolvik_windows_program name output)
+  if(TOLVIK_RELEASE_PROGRAMS)
+    file(RELATIVE_PATH subdir ${PROJECT_BINARY_DIR} ${CMAKE_CURRENT_BINARY_DIR})
+    set(released ${TOLVIK_RELEASE_PROGRAMS}/${subdir}/${output})
+    set(copy ${CMAKE_CURRENT_BINARY_DIR}/${output})
+    add_custom_command(OUTPUT ${copy}
+      COMMAND ${CMAKE_COMMAND} -E copy ${released} ${copy}
+      DEPENDS ${released}
+      COMMENT "${output} from the release build"
+      VERBATIM)
+    add_custom_target(${name}_from_release ALL DEPENDS ${copy})
+    add_executable(${name} IMPORTED GLOBAL)
+    set_target_properties(${name} PROPERTIES IMPORTED_LOCATION ${copy})
+    add_dependencies(${name} ${name}_from_release)
+    return()
+  endif()
+  add_executable(${name} WIN32 ${ARGN})
+  get_filename_component(base ${output} NAME_WE)
+  get_filename_component(suffix ${output} EXT)
+  set_target_properties(${name} PROPERTIES OUTPUT_NAME ${base} SUFFIX ${suffix})
+  target_include_directories(${name} PRIVATE ${PROJECT_SOURCE_DIR})
+  target_compile_options(${name} PRIVATE ${TOLVIK_NO_EXCEPTIONS})
+  target_link_options(${name} PRIVATE -Wl,--gc-sections $<$<CONFIG:MinSizeRel,Release>:-s>
+                      -Wl,-Map,${CMAKE_CURRENT_BINARY_DIR}/${base}.map)
 endfunction()
 
 # GoogleTest from Debian's source package, built with the current toolchain

@@ -1,9 +1,6 @@
 #include "framework/Application_win.h"
 
 #include <cstring>
-#include <new>
-
-#include "framework/UserMessages.h"
 
 namespace framework {
 
@@ -85,20 +82,13 @@ void KeepErrorsInTheProgram() noexcept {
 }
 
 int Application::Start() noexcept {
-    try {
-        if (!InitInstance()) return 0;
-        MSG message;
-        while (GetMessageA(&message, nullptr, 0, 0) > 0) {
-            TranslateMessage(&message);
-            DispatchMessageA(&message);
-        }
-        return static_cast<int>(message.wParam);
-    } catch (const std::bad_alloc&) {
-        FatalOutOfMemory();
-    } catch (...) {
-        FatalAppExitA(0, "Unexpected error. Aborting...");
+    if (!InitInstance()) return 0;
+    MSG message;
+    while (GetMessageA(&message, nullptr, 0, 0) > 0) {
+        TranslateMessage(&message);
+        DispatchMessageA(&message);
     }
-    return 1;
+    return static_cast<int>(message.wParam);
 }
 
 }  // namespace framework

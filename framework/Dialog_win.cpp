@@ -1,10 +1,7 @@
 #include "framework/Dialog_win.h"
 
 #include <algorithm>
-#include <new>
 #include <vector>
-
-#include "framework/UserMessages.h"
 
 namespace framework {
 
@@ -200,22 +197,7 @@ INT_PTR CALLBACK Dialog::StaticProc(HWND window, UINT message, WPARAM wParam, LP
         self = reinterpret_cast<Dialog*>(GetWindowLongPtrA(window, DWLP_USER));
     }
     if (!self) return FALSE;
-    // Nothing may unwind through the system's dialog manager. A failed allocation
-    // anywhere in a handler ends the program with its fatal message; any other
-    // failure leaves the message unhandled and lets the dialog recover its state.
-    try {
-        try {
-            return self->Dispatch(message, wParam, lParam);
-        } catch (const std::bad_alloc&) {
-            throw;
-        } catch (...) {
-            self->OnHandlerFailed();
-        }
-    } catch (const std::bad_alloc&) {
-        FatalOutOfMemory();
-    } catch (...) {
-    }
-    return FALSE;
+    return self->Dispatch(message, wParam, lParam);
 }
 
 }  // namespace framework

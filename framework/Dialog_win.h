@@ -1,7 +1,9 @@
 #pragma once
 // A modal dialog made from a dialog template, with the message handling of an
 // application framework: `this` is stored at WM_INITDIALOG, messages become
-// virtual handlers, and no exception ever crosses back into Windows.
+// virtual handlers. The Windows programs are built without exceptions: a failed
+// allocation in a handler ends the program with its fatal message (see
+// LeanRuntime_win.cpp), so nothing can unwind through the dialog manager.
 //
 // The modal loop is our own (as in the framework it replaces), so that a dialog
 // can filter keyboard messages before the standard dialog-key handling
@@ -53,11 +55,6 @@ protected:
     virtual std::optional<LRESULT> OnMessage(UINT message, WPARAM wParam, LPARAM lParam);
     // Every queued message of the modal loop before IsDialogMessage; true = consumed.
     virtual bool PreTranslateMessage(MSG& message);
-
-    // Called when a handler failed with an exception other than a failed
-    // allocation (which ends the program with "Insf. memory. Aborting...");
-    // the message counts as not handled. Puts the dialog back into a usable state.
-    virtual void OnHandlerFailed() {}
 
     // The text exchange helper used inside DoDataExchange.
     void ExchangeText(bool save, int controlId, std::string& field) const;

@@ -1,9 +1,5 @@
 #include "framework/SubclassedWindow_win.h"
 
-#include <new>
-
-#include "framework/UserMessages.h"
-
 namespace framework {
 
 namespace {
@@ -58,13 +54,7 @@ LRESULT CALLBACK SubclassedWindow::StaticProc(HWND window, UINT message, WPARAM 
         self->Detach();
         return CallWindowProcA(previous, window, message, wParam, lParam);
     }
-    try {
-        return self->WindowProc(message, wParam, lParam);
-    } catch (const std::bad_alloc&) {
-        FatalOutOfMemory();  // as in a dialog's handlers: the program cannot go on
-    } catch (...) {
-        return self->DefaultProc(message, wParam, lParam);
-    }
+    return self->WindowProc(message, wParam, lParam);
 }
 
 }  // namespace framework

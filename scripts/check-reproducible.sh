@@ -29,10 +29,10 @@ files=(
   build/native/share/tolvik-setup/stubs/x86/TKUNTOOL.EXE
   build/native/share/tolvik-setup/stubs/x64/setup-stub.exe
   build/native/share/tolvik-setup/stubs/x64/TKUNTOOL.EXE
-  build/native/win32/app/setup.exe
-  build/native/win64/app/setup.exe
-  build/native/win32/resources/setup-container.tkds
-  build/native/win64/resources/setup-container.tkds
+  build/native/release-x86/app/setup.exe
+  build/native/release-x64/app/setup.exe
+  build/native/release-x86/resources/setup-container.tkds
+  build/native/release-x64/resources/setup-container.tkds
 )
 different=0
 for file in "${files[@]}"; do

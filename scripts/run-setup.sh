@@ -2,7 +2,7 @@
 # Builds everything, then runs the 64-bit setup.exe under Wine on a headless X
 # display in a fresh prefix, as a user would: the window appears (screenshot in
 # out/setup-window.png), SETUP is clicked, and what was installed is printed.
-# The 32-bit release setup.exe is build/native/win32/app/setup.exe.
+# The 32-bit release setup.exe is build/native/release-x86/app/setup.exe.
 # Usage: scripts/run-setup.sh
 set -euo pipefail
 cd "$(dirname "$0")/.."

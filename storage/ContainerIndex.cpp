@@ -1,7 +1,6 @@
 #include "storage/ContainerIndex.h"
 
 #include <deque>
-#include <new>
 #include <unordered_map>
 #include <unordered_set>
 
@@ -82,19 +81,16 @@ std::size_t ContainerIndex::CountBeyondPathCap() const noexcept {
     return count;
 }
 
-const ContainerIndex::Entry* ContainerIndex::Find(std::string_view path) const noexcept {
-    try {
-        const std::vector<std::string_view> segments = SplitPath(path, kPathSeparator);
-        if (segments.back().empty()) return nullptr;
-        std::string normalized;
-        for (std::string_view segment : segments) {
-            if (!normalized.empty()) normalized += kPathSeparator;
-            normalized += segment;
-        }
-        for (const Entry& entry : entries_) {
-            if (entry.path && *entry.path == normalized) return &entry;
-        }
-    } catch (const std::bad_alloc&) {
+const ContainerIndex::Entry* ContainerIndex::Find(std::string_view path) const {
+    const std::vector<std::string_view> segments = SplitPath(path, kPathSeparator);
+    if (segments.back().empty()) return nullptr;
+    std::string normalized;
+    for (std::string_view segment : segments) {
+        if (!normalized.empty()) normalized += kPathSeparator;
+        normalized += segment;
+    }
+    for (const Entry& entry : entries_) {
+        if (entry.path && *entry.path == normalized) return &entry;
     }
     return nullptr;
 }

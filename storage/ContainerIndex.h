@@ -39,7 +39,7 @@ public:
     const ContainerHeader& Header() const noexcept { return header_; }
 
     // The entry that the reader finds for path (a node record), or null.
-    const Entry* Find(std::string_view path) const noexcept;
+    const Entry* Find(std::string_view path) const;
 
     // How many entries are beyondPathCap.
     std::size_t CountBeyondPathCap() const noexcept;

@@ -1,7 +1,6 @@
 #include "storage/Storage.h"
 
 #include <cstring>
-#include <new>
 
 #include "framework/UserMessages.h"
 #include "storage/ContainerWalker.h"
@@ -43,37 +42,31 @@ bool Storage::OpenContainer(const std::uint8_t* bytes, std::size_t length) {
     bytes_ = bytes;
     length_ = bytes ? length : 0;
     open_ = true;
-    try {
-        const WalkResult result = WalkContainer(bytes_, length_, [this](const ChainRecord& record) {
-            if (record.kind != kNodeRecordKind) return;
-            // A type byte that no node may carry is not indexed: nothing could read it.
-            const auto type = NodeTypeFromByte(record.type);
-            if (!type) return;
-            StorageNode node;
-            node.id = record.id;
-            node.parentId = record.parentId;
-            node.type = *type;
-            node.enciphered = record.enciphered;
-            node.compressed = record.compressed;
-            node.storedSize = record.storedSize;
-            node.recordOffset = record.recordOffset;
-            auto& children = index_[record.parentId];
-            // A later record with the same name under the same parent wins.
-            if (auto found = children.find(record.name); found != children.end()) {
-                found->second = node;
-            } else {
-                children.emplace(std::string(record.name), node);
-            }
-        });
-        switch (result) {
-            case WalkResult::Ok: return true;
-            case WalkResult::IllegalFormat: ReportStorageError(kErrorIllegalFormat); break;
-            case WalkResult::BodyError: ReportStorageError(kErrorFileBody); break;
+    const WalkResult result = WalkContainer(bytes_, length_, [this](const ChainRecord& record) {
+        if (record.kind != kNodeRecordKind) return;
+        // A type byte that no node may carry is not indexed: nothing could read it.
+        const auto type = NodeTypeFromByte(record.type);
+        if (!type) return;
+        StorageNode node;
+        node.id = record.id;
+        node.parentId = record.parentId;
+        node.type = *type;
+        node.enciphered = record.enciphered;
+        node.compressed = record.compressed;
+        node.storedSize = record.storedSize;
+        node.recordOffset = record.recordOffset;
+        auto& children = index_[record.parentId];
+        // A later record with the same name under the same parent wins.
+        if (auto found = children.find(record.name); found != children.end()) {
+            found->second = node;
+        } else {
+            children.emplace(std::string(record.name), node);
         }
-    } catch (const std::bad_alloc&) {
-        Close();
-        framework::ShowMessage(kOutOfMemoryText, framework::MessageIcon::Error);
-        return false;
+    });
+    switch (result) {
+        case WalkResult::Ok: return true;
+        case WalkResult::IllegalFormat: ReportStorageError(kErrorIllegalFormat); break;
+        case WalkResult::BodyError: ReportStorageError(kErrorFileBody); break;
     }
     Close();
     return false;
@@ -134,14 +127,7 @@ HeapBlock Storage::ReadNodeData(const StorageNode& node, std::uint32_t& size, st
 }
 
 bool Storage::FindNode(std::string_view path, std::string_view password, NodeType wanted, StorageNode& node) {
-    bool resolved = false;
-    try {
-        resolved = ResolvePath(path, node);
-    } catch (const std::bad_alloc&) {
-        Fail(kNoReason);
-        return false;
-    }
-    if (!resolved) {
+    if (!ResolvePath(path, node)) {
         Fail(kPathInvalid);
         return false;
     }
@@ -181,13 +167,7 @@ bool Storage::GetString(std::string_view path, std::string& text, std::string_vi
     const auto* chars = reinterpret_cast<const char*>(data.get());
     const void* zero = std::memchr(chars, 0, size);
     const std::size_t length = zero ? static_cast<std::size_t>(static_cast<const char*>(zero) - chars) : size;
-    try {
-        std::string decoded(chars, length);
-        text = std::move(decoded);
-    } catch (const std::bad_alloc&) {
-        Fail(kNoReason);
-        return false;
-    }
+    text.assign(chars, length);
     return true;
 }
 

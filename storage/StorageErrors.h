@@ -19,7 +19,4 @@ std::string_view StorageErrorText(int code) noexcept;
 // closes it. Code 0 shows nothing; an unknown code shows the text of code 1.
 void ReportStorageError(int code);
 
-// The framework's text for a failed allocation.
-inline constexpr std::string_view kOutOfMemoryText = "Out of memory.";
-
 }  // namespace storage
