@@ -3,7 +3,8 @@
 # same payload, all figures taken in this one run, and prints them as a table
 # of ratios (also saved to out/measure/report.txt):
 #   - size: the 32-bit setup.exe against its own container (the stub's overhead)
-#     and against NSIS installers of the same files (zlib, and solid LZMA);
+#     and against NSIS installers of the same files (zlib, and solid LZMA); the
+#     x86 setup-stub.exe and its parts, from its link map, against NSIS's stub;
 #   - start-up under Wine (64-bit builds): process start to the main window shown,
 #     painted and idle, median of several runs, against NSIS's first page;
 #   - memory: the setup's peak working set after start-up, less that of an empty
@@ -15,8 +16,9 @@
 #
 # Usage: scripts/measure.sh [--runs N] [--no-build]
 #                           [--native DIR --win64 DIR --win32 DIR]
-# By default it builds with the native preset (build/native, which drives
-# build/native/win64 and build/native/win32).
+# By default it builds with the native preset (build/native, which drives the
+# Windows builds); --win32 is the 32-bit release build (build/native/release-x86),
+# --win64 the 64-bit test build (build/native/win64, with the start-up meter).
 set -euo pipefail
 cd "$(dirname "$0")/.."
 root=$(pwd)
@@ -37,11 +39,11 @@ while [ $# -gt 0 ]; do
   esac
 done
 win64=${win64:-$native/win64}
-win32=${win32:-$native/win32}
+win32=${win32:-$native/release-x86}
 
 if [ "$build" = yes ]; then
   bash scripts/install-deps.sh
-  if [ "$native" = "$root/build/native" ] && [ "$win64" = "$native/win64" ] && [ "$win32" = "$native/win32" ]; then
+  if [ "$native" = "$root/build/native" ] && [ "$win64" = "$native/win64" ] && [ "$win32" = "$native/release-x86" ]; then
     cmake --preset native
     cmake --build --preset native
   else
@@ -51,9 +53,9 @@ if [ "$build" = yes ]; then
   fi
 fi
 
-# A build tree keeps the compiler it was first configured with; the release
-# build's toolchain file may name another since (see cmake/mingw-w64-i686.cmake).
-wanted=$(sed -n 's/^set(CMAKE_CXX_COMPILER \(.*\))$/\1/p' cmake/mingw-w64-i686.cmake)
+# A build tree keeps the compiler it was first configured with: the release
+# programs are built with the win32-thread compilers (cmake/mingw-w64-i686.cmake).
+wanted=i686-w64-mingw32-g++-win32
 if ! grep -qs "$wanted" "$win32"/CMakeFiles/*/CMakeCXXCompiler.cmake; then
   echo "note: $win32 was configured with another compiler than $wanted;" \
        "delete that folder and build again to measure the current release build" >&2
@@ -97,6 +99,10 @@ record nsis32_zlib "$(size_of "$out/nsis32-zlib.exe")"
 record nsis32_lzma "$(size_of "$out/nsis32-lzma.exe")"
 record nsis32_stub "$(size_of /usr/share/nsis/Stubs/zlib-x86-ansi)"
 record payload32_files "$(cat "$out"/payload32/* | wc -c)"
+record stub32 "$(size_of "$win32/app/setup-stub.exe")"
+python3 scripts/measure/link_map.py "$win32/app/setup-stub.exe" "$win32/app/setup-stub.map" stub32 >>"$raw"
+python3 scripts/measure/link_map.py "$win32/app/setup-stub.exe" "$win32/app/setup-stub.map" stub32 --largest 25 \
+  >"$out/stub32-largest.txt"
 
 echo "== tkds make (the x86 stub)"
 kit="$native/share/tolvik-setup"
@@ -193,3 +199,6 @@ echo "== Benchmarks"
 
 echo
 python3 scripts/measure/report.py "$out" | tee "$out/report.txt"
+echo
+echo "The x86 stub's 25 largest input sections (also in $out/stub32-largest.txt):"
+cat "$out/stub32-largest.txt"

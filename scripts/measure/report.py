@@ -106,6 +106,19 @@ def main():
     t.row("container / payload files", kb(container), kb(raw["payload32_files"]),
           ratio(container, raw["payload32_files"]), "the container also holds the skin")
 
+    t.section("The x86 stub (setup-stub.exe) and its parts, from its link map")
+    stub_file, nsis_stub = raw["stub32"], raw["nsis32_stub"]
+    t.row("setup-stub.exe / NSIS zlib stub", kb(stub_file), kb(nsis_stub), ratio(stub_file, nsis_stub),
+          "the aim: at most 150.0 KB")
+    parts = (("own_code", "our code"), ("zlib", "zlib (inflate, adler32)"), ("cxx_runtime", "C++ runtime"),
+             ("exceptions", "exception unwinder (libgcc_eh)"), ("unwind_tables", "unwind tables"),
+             ("winpthread", "winpthread"), ("c_runtime", "C runtime and start-up"), ("imports", "import tables"),
+             ("resources", "resources"), ("relocations", "relocations (ASLR)"),
+             ("headers", "headers and section padding"))
+    for key, what in parts:
+        size = raw[f"stub32_{key}"]
+        t.row(f"{what} / the stub", kb(size), kb(stub_file), ratio(size, stub_file))
+
     t.section("tkds make (x86 stub), fastest of 3 runs")
     for name, what in (("demo", "the demo"), ("50mb", "a 50 MB product")):
         make, build = raw[f"make_{name}_ms"], raw[f"build_{name}_ms"]
