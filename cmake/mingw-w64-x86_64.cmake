@@ -1,17 +1,3 @@
-set(CMAKE_SYSTEM_NAME Windows)
 set(CMAKE_SYSTEM_PROCESSOR x86_64)
-# The thread model of the compilers: win32 (the default) for the release
-# programs, which need no threads and so no winpthread; posix for the test
-# programs, since GoogleTest needs std::mutex.
-if(NOT TOLVIK_MINGW_THREADS)
-  set(TOLVIK_MINGW_THREADS win32)
-endif()
-list(APPEND CMAKE_TRY_COMPILE_PLATFORM_VARIABLES TOLVIK_MINGW_THREADS)
-set(CMAKE_C_COMPILER x86_64-w64-mingw32-gcc-${TOLVIK_MINGW_THREADS})
-set(CMAKE_CXX_COMPILER x86_64-w64-mingw32-g++-${TOLVIK_MINGW_THREADS})
-set(CMAKE_RC_COMPILER x86_64-w64-mingw32-windres)
-set(CMAKE_FIND_ROOT_PATH /usr/x86_64-w64-mingw32)
-set(CMAKE_FIND_ROOT_PATH_MODE_PROGRAM NEVER)
-set(CMAKE_FIND_ROOT_PATH_MODE_LIBRARY ONLY)
-set(CMAKE_FIND_ROOT_PATH_MODE_INCLUDE ONLY)
-set(CMAKE_FIND_ROOT_PATH_MODE_PACKAGE ONLY)
+set(TOLVIK_MINGW_TARGET x86_64-w64-mingw32)
+include(${CMAKE_CURRENT_LIST_DIR}/mingw-w64.cmake)
