@@ -67,6 +67,7 @@ foreach(tree win64 win32)
       -DTOLVIK_WINE64=${TOLVIK_WINE64}
       -DTOLVIK_WINDOWS_TESTS=ON
       -DTOLVIK_RELEASE_PROGRAMS=${PROJECT_BINARY_DIR}/${release}
+      -DTOLVIK_STUB_DIR=${kit_dir}/stubs
     BUILD_ALWAYS ON
     INSTALL_COMMAND ""
     DEPENDS tkds ${release}

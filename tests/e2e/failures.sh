@@ -10,12 +10,14 @@ e2e_start
 path_message=$'Path invalid.\nYou must enter the full path, e.g.\n "c:\\Program Files\\Tolvik\\FolderName"'
 tolvik_folder="$(unix_path "$PROGRAM_FILES\\Tolvik")"
 
-# A drive with 100 KB, too small for the product; mapped before setup.exe starts,
+# A drive with 8 KB, too small for the product; mapped before setup.exe starts,
 # since Wine reads the drive list when a process starts.
 small="$WINE_ENV_DIR/small"
 mkdir -p "$small"
 have_small=false
-if mount -t tmpfs -o size=100k tmpfs "$small" 2>/dev/null; then
+check "the demo product needs more than the small drive holds" \
+  test "$(stat -c %s "$BUILD_DIR/demo/Pellumar.exe")" -gt 8192
+if mount -t tmpfs -o size=8k tmpfs "$small" 2>/dev/null; then
   trap 'umount "$small" 2>/dev/null; e2e_stop' EXIT
   ln -s "$small" "$WINEPREFIX/dosdevices/s:"
   have_small=true

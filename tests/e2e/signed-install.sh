@@ -13,7 +13,7 @@ cd "$work"
 
 make_test_ca ca
 "$TKDS" new vendor >/dev/null
-check "tkds make signs the vendor's setup" "$TKDS" make vendor/container.manifest -o signed-setup.exe --arch x64 \
+check "tkds make signs the vendor's setup" "$TKDS" make vendor/container.manifest -o signed-setup.exe --arch $KIT_ARCH \
   --stubs "$STUBS" --sign-key ca/signer.key --sign-cert ca/signer.pem
 check "the setup's signature verifies against the CA" signature_verifies signed-setup.exe ca/ca.pem
 wrestool -x --raw --type=STORAGE --name=129 -o storage.tkds signed-setup.exe

@@ -9,9 +9,8 @@
 # Arguments: the e2e scripts' four, then the stub folder (with x86/ and x64/).
 source "$(dirname "$0")/e2e-lib.sh"
 STUBS=$5
-# The vendor setup is made for the architecture under test, so that its registry
-# view is the one the checks read.
-[ "${TOLVIK_WINDOWS_ARCH:-win64}" = win32 ] && KIT_ARCH=x86 || KIT_ARCH=x64
+# The vendor setup is made for the architecture under test (KIT_ARCH), so that
+# its registry view is the one the checks read.
 work=$(mktemp -d /tmp/vendor-make.XXXXXX)
 trap 'rm -rf "$work"' EXIT
 cd "$work"

@@ -13,12 +13,14 @@ case ${TOLVIK_WINDOWS_ARCH:-win64} in
     REG_VIEW=/reg:32
     HKLM_SOFTWARE_64='HKLM\SOFTWARE\WOW6432Node'
     WINE_TIME_FACTOR=4  # 32-bit Wine runs through an emulator
+    KIT_ARCH=x86        # the stub folder's name for the architecture
     ;;
   *)
     PROGRAM_FILES='C:\Program Files'
     REG_VIEW=/reg:64
     HKLM_SOFTWARE_64='HKLM\SOFTWARE'
     WINE_TIME_FACTOR=1
+    KIT_ARCH=x64
     ;;
 esac
 
