@@ -29,7 +29,7 @@ mkdir -p "$(unix_path 'C:\Apps')"
 set_path 'C:\Apps'
 click_button $BROWSE_BUTTON
 chooser=""
-for i in $(seq 1 100); do
+for i in $(seq 1 "$(wine_polls 100)"); do
   chooser=$(probe list | tr -d '\r' | grep -v -x -e "$WINDOW" -e "Backdrop" -e "" | head -n 1 || true)
   [ -n "$chooser" ] && break
   sleep 0.2

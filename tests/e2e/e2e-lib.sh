@@ -36,7 +36,14 @@ e2e_stop() {
   exit $rc
 }
 
-probe() { "$WINE64" "$PROBE_EXE" "$@"; }
+# The probe's "wait" and "gone" take the seconds a 64-bit run needs; they are
+# upper bounds, scaled by the architecture's factor (see wine_polls).
+probe() {
+  case $1 in
+    wait | gone) "$WINE64" "$PROBE_EXE" "$1" "$2" "$(wine_polls "${3:-30}")" ;;
+    *) "$WINE64" "$PROBE_EXE" "$@" ;;
+  esac
+}
 
 check() {  # check DESCRIPTION COMMAND...
   local what=$1
@@ -59,10 +66,10 @@ start_setup() {
   sleep 1
 }
 
-# Waits until setup.exe has ended; false after SECONDS.
+# Waits until setup.exe has ended; false after SECONDS (scaled as the probe's waits).
 setup_ended() {
   local seconds=${1:-60} i
-  for i in $(seq 1 $((seconds * 10))); do
+  for i in $(seq 1 "$(wine_polls $((seconds * 10)))"); do
     kill -0 "$SETUP_PID" 2>/dev/null || { wait "$SETUP_PID" 2>/dev/null || true; SETUP_PID=""; return 0; }
     sleep 0.1
   done

@@ -48,7 +48,7 @@ check "no stand-in was loaded by the start-up" equal "$(loaded)" ""
 
 click_button $BROWSE_BUTTON
 chooser=""
-for i in $(seq 1 100); do
+for i in $(seq 1 "$(wine_polls 100)"); do
   chooser=$(probe list | tr -d '\r' | grep -v -x -e "$WINDOW" -e "" | head -n 1 || true)
   [ -n "$chooser" ] && break
   kill -0 "$SETUP_PID" 2>/dev/null || break
