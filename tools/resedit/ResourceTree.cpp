@@ -1,6 +1,8 @@
 #include "tools/resedit/ResourceTree.h"
 
 #include <algorithm>
+#include <map>
+#include <memory>
 #include <set>
 
 #include "storage/ContainerFormat.h"
@@ -29,7 +31,7 @@ const char* const kLevelNames[] = {"type", "name", "language"};
 std::string Describe(const ResourceKey& key) {
     if (key.id) return std::to_string(*key.id);
     std::string text = "\"";
-    for (char16_t c : key.name) text.push_back(c >= 0x20 && c < 0x7F ? static_cast<char>(c) : '?');
+    for (char16_t c : key.Name()) text.push_back(c >= 0x20 && c < 0x7F ? static_cast<char>(c) : '?');
     return text + "\"";
 }
 
@@ -87,9 +89,15 @@ private:
         if (std::uint64_t{at} + 2 > tree_.size()) return Fail("a resource name lies outside the tree");
         const std::size_t length = LoadLE16(tree_.data() + at);
         if (at + 2 + length * 2 > tree_.size()) return Fail("a resource name lies outside the tree");
-        std::u16string name(length, u'\0');
-        for (std::size_t i = 0; i < length; ++i) name[i] = static_cast<char16_t>(LoadLE16(tree_.data() + at + 2 + i * 2));
-        key = ResourceKey::Named(name);
+        // Entries may all point at one long name: it is read once and shared.
+        std::shared_ptr<const std::u16string>& shared = names_[at];
+        if (!shared) {
+            std::u16string name(length, u'\0');
+            for (std::size_t i = 0; i < length; ++i)
+                name[i] = static_cast<char16_t>(LoadLE16(tree_.data() + at + 2 + i * 2));
+            shared = std::make_shared<const std::u16string>(std::move(name));
+        }
+        key = ResourceKey::Named(shared);
         return true;
     }
 
@@ -119,6 +127,7 @@ private:
     std::vector<Resource>& out_;
     std::string& error_;
     std::set<std::uint32_t> seen_;
+    std::map<std::uint32_t, std::shared_ptr<const std::u16string>> names_;  // by offset in the tree
     std::uint64_t total_ = 0;
 };
 
@@ -220,12 +229,12 @@ bool BuildResourceTree(const std::vector<Resource>& sorted, std::uint32_t rva, s
     for (const PlannedDirectory& d : dirs) {
         for (const ResourceKey* k : d.keys) {
             if (!k || k->id) continue;
-            if (k->name.size() > 0xFFFF) {
+            if (k->Name().size() > 0xFFFF) {
                 error = "a resource name is longer than 65535 characters";
                 return false;
             }
             nameOffsets.push_back(static_cast<std::uint32_t>(at));
-            at += 2 + k->name.size() * 2;
+            at += 2 + k->Name().size() * 2;
         }
     }
     std::vector<std::uint64_t> dataOffsets;
@@ -266,8 +275,8 @@ bool BuildResourceTree(const std::vector<Resource>& sorted, std::uint32_t rva, s
     for (const PlannedDirectory& d : dirs) {
         for (const ResourceKey* k : d.keys) {
             if (!k || k->id) continue;
-            AppendLE16(out, static_cast<std::uint16_t>(k->name.size()));
-            for (char16_t c : k->name) AppendLE16(out, static_cast<std::uint16_t>(c));
+            AppendLE16(out, static_cast<std::uint16_t>(k->Name().size()));
+            for (char16_t c : k->Name()) AppendLE16(out, static_cast<std::uint16_t>(c));
         }
     }
     for (std::size_t i = 0; i < sorted.size(); ++i) {
