@@ -115,6 +115,7 @@ ResourceKey ResourceKey::Named(std::shared_ptr<const std::u16string> name) { ret
 std::strong_ordering operator<=>(const ResourceKey& a, const ResourceKey& b) {
     if (a.id && b.id) return *a.id <=> *b.id;
     if (a.id || b.id) return a.id ? std::strong_ordering::greater : std::strong_ordering::less;
+    if (a.sharedName == b.sharedName) return std::strong_ordering::equal;
     return a.Name().compare(b.Name()) <=> 0;
 }
 

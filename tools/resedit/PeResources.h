@@ -27,7 +27,9 @@ struct ResourceKey {
     static ResourceKey Named(std::u16string_view name);   // callers pass upper case ("STORAGE")
     static ResourceKey Named(std::shared_ptr<const std::u16string> name);
     friend std::strong_ordering operator<=>(const ResourceKey&, const ResourceKey&);
-    friend bool operator==(const ResourceKey& a, const ResourceKey& b) { return a.id == b.id && a.Name() == b.Name(); }
+    friend bool operator==(const ResourceKey& a, const ResourceKey& b) {
+        return a.id == b.id && (a.sharedName == b.sharedName || a.Name() == b.Name());
+    }
 };
 
 struct Resource {

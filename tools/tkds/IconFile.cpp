@@ -1,6 +1,7 @@
 #include "tools/tkds/IconFile.h"
 
 #include <algorithm>
+#include <tuple>
 
 namespace tkds {
 
@@ -77,7 +78,9 @@ bool ParseIconFile(std::span<const std::uint8_t> bytes, std::vector<IconImage>& 
             return false;
         }
     }
-    std::sort(ranges.begin(), ranges.end(), [](const ImageRange& a, const ImageRange& b) { return a.offset < b.offset; });
+    std::sort(ranges.begin(), ranges.end(), [](const ImageRange& a, const ImageRange& b) {
+        return std::tie(a.offset, a.entry) < std::tie(b.offset, b.entry);
+    });
     for (std::size_t i = 1; i < count; ++i) {
         if (ranges[i].offset < std::uint64_t{ranges[i - 1].offset} + ranges[i - 1].size) {
             const auto [first, second] = std::minmax(ranges[i - 1].entry, ranges[i].entry);
