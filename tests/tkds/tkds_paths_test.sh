@@ -121,6 +121,27 @@ cmp -s out-build kept.orig || fail "a failed build changed the old output"
 leftovers=$(find . -name '.*.tmp')
 [ -z "$leftovers" ] || fail "temporary files left: $leftovers"
 
+# tkds new copies the kit's sample (found beside the program) into a folder it
+# makes or finds empty, and refuses a folder path with a link in it.
+mkdir -p kit/bin kit/share/tolvik-setup/sample/skin real-folder empty-folder
+cp "$tkds" kit/bin/tkds
+printf 'the manifest\n' >kit/share/tolvik-setup/sample/container.manifest
+printf 'a picture\n' >kit/share/tolvik-setup/sample/skin/picture.png
+ln -s real-folder link-folder
+ln -s empty-folder link-target
+expect_exit 0 kit/bin/tkds new made/vendor
+diff -r kit/share/tolvik-setup/sample made/vendor >/dev/null || fail "tkds new copied another sample"
+expect_exit 0 kit/bin/tkds new "$work/empty-folder"
+diff -r kit/share/tolvik-setup/sample empty-folder >/dev/null || fail "tkds new into an empty folder"
+expect_exit 1 kit/bin/tkds new made/vendor
+expect_err "made/vendor already exists and is not an empty folder"
+rm -rf empty-folder/*
+expect_exit 1 kit/bin/tkds new link-target
+expect_err "cannot make the folder link-target (link-target: it is a link or not a folder)"
+expect_exit 1 kit/bin/tkds new link-folder/vendor
+expect_err "cannot make the folder link-folder/vendor (link-folder: it is a link or not a folder)"
+[ -z "$(ls -A real-folder)$(ls -A empty-folder)" ] || fail "tkds new wrote through a link"
+
 # Signing with the password in a variable: osslsigncode (a wrapper that keeps
 # its environment, then runs the real one) never sees the variable, and both
 # signatures still verify. The uninstaller that signing reads is an input too.

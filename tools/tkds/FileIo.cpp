@@ -95,16 +95,6 @@ bool AcceptInput(bool regular, std::uint64_t size, std::string& error) {
     return true;
 }
 
-bool WriteAll(int fd, std::span<const std::uint8_t> bytes) {
-    while (!bytes.empty()) {
-        const auto written = WriteSome(fd, bytes.data(), bytes.size());
-        if (written < 0 && errno == EINTR) continue;
-        if (written <= 0) return false;
-        bytes = bytes.subspan(static_cast<std::size_t>(written));
-    }
-    return true;
-}
-
 // Makes a new file with a fresh name beside target; its descriptor, or -1 with errno set.
 int CreateTemporaryBeside(const fs::path& target, std::string& temporary) {
     std::random_device seed;
@@ -183,6 +173,16 @@ FilePtr OpenInputFile(const std::string& path, std::string& error) {
     return file;
 }
 
+bool WriteToDescriptor(int fd, std::span<const std::uint8_t> bytes) {
+    while (!bytes.empty()) {
+        const auto written = WriteSome(fd, bytes.data(), bytes.size());
+        if (written < 0 && errno == EINTR) continue;
+        if (written <= 0) return false;
+        bytes = bytes.subspan(static_cast<std::size_t>(written));
+    }
+    return true;
+}
+
 bool ReadFileBytes(const std::string& path, std::vector<std::uint8_t>& bytes, std::string& error) {
     FilePtr file = OpenInputFile(path, error);
     if (!file) return false;
@@ -233,7 +233,7 @@ bool WriteFileBytes(const std::string& path, std::span<const std::uint8_t> bytes
         error = "cannot make a new file beside it: " + std::string(std::strerror(errno));
         return false;
     }
-    bool ok = WriteAll(fd, bytes) && SyncFile(fd) == 0;
+    bool ok = WriteToDescriptor(fd, bytes) && SyncFile(fd) == 0;
     std::string reason = ok ? std::string() : std::strerror(errno);
     if (CloseFile(fd) != 0 && ok) {
         ok = false;

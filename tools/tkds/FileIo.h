@@ -28,6 +28,9 @@ FilePtr OpenInputFile(const std::string& path, std::string& error);
 // The whole of such a file.
 bool ReadFileBytes(const std::string& path, std::vector<std::uint8_t>& bytes, std::string& error);
 
+// Writes all of bytes to an open descriptor; false with errno set.
+bool WriteToDescriptor(int fd, std::span<const std::uint8_t> bytes);
+
 // Writes the file whole or not at all, never through a link: the bytes go to a
 // new file made exclusively beside path, which is renamed over path once they
 // are all written (a link at path is replaced, not followed). A failure leaves

@@ -11,6 +11,7 @@
 #include <filesystem>
 #include <vector>
 
+#include "tools/tkds/FileDescriptor.h"
 #include "tools/tkds/FileIo.h"
 #include "tools/tkds/PrivateTempFolder.h"
 
@@ -25,23 +26,6 @@ constexpr const char* kSigner = "osslsigncode";
 constexpr std::size_t kMaxCapturedOutput = 16 * 1024;
 // A password goes through a pipe that holds it whole before the signer starts.
 constexpr std::size_t kMaxPasswordSize = 4096;
-
-class FileDescriptor {
-public:
-    FileDescriptor() = default;
-    ~FileDescriptor() { Reset(); }
-    FileDescriptor(const FileDescriptor&) = delete;
-    FileDescriptor& operator=(const FileDescriptor&) = delete;
-
-    int Get() const noexcept { return fd_; }
-    void Reset(int fd = -1) noexcept {
-        if (fd_ >= 0) ::close(fd_);
-        fd_ = fd;
-    }
-
-private:
-    int fd_ = -1;
-};
 
 struct Pipe {
     FileDescriptor read;
