@@ -72,6 +72,7 @@ FileDescriptor OpenTargetFolder(const fs::path& path, bool& made, std::string& e
     return folder;
 }
 
+// True when the open folder holds nothing but . and ..
 bool IsEmptyFolder(int folder) {
     DIR* listing = ::fdopendir(::dup(folder));
     if (!listing) return false;
