@@ -9,6 +9,7 @@
 #include <cstdlib>
 #include <cstring>
 #include <filesystem>
+#include <utility>
 #include <vector>
 
 #include "tools/tkds/FileDescriptor.h"
@@ -178,10 +179,27 @@ bool PasswordPipe(const std::string& password, Pipe& pipe, std::string& error) {
     return true;
 }
 
+// The files osslsigncode reads for tkds are held to what tkds reads itself:
+// regular files outside /proc, /sys and /dev (a pipe would keep it waiting for good).
+bool CheckSigningFiles(const SigningIdentity& identity, std::string& error) {
+    const std::pair<std::string_view, const std::string*> files[] = {
+        {kSignPkcs12, &identity.pkcs12}, {kSignKey, &identity.key}, {kSignCert, &identity.cert},
+        {kSignPasswordFile, &identity.passwordFile}};
+    for (const auto& [option, path] : files) {
+        std::string reason;
+        if (!path->empty() && !OpenInputFile(*path, reason)) {
+            error = std::string(option) + " " + *path + ": " + reason;
+            return false;
+        }
+    }
+    return true;
+}
+
 // Signs the PE file input into output, which must not exist yet. On failure
 // nothing is left at output.
 bool SignPeFile(const SigningIdentity& identity, const std::string& input, const std::string& output,
                 std::string_view description, std::string& error) {
+    if (!CheckSigningFiles(identity, error)) return false;
     std::error_code ignored;
     if (std::filesystem::symlink_status(output, ignored).type() != std::filesystem::file_type::not_found) {
         error = "cannot sign into " + output + ": it exists";
