@@ -32,7 +32,7 @@ void WriteAll(const fs::path& path, const std::vector<std::uint8_t>& bytes) {
 }
 
 std::string KeyText(const ResourceKey& key) {
-    return key.id ? std::to_string(*key.id) : std::string(key.name.begin(), key.name.end());
+    return key.id ? std::to_string(*key.id) : std::string(key.Name().begin(), key.Name().end());
 }
 
 // Writes `file` and the resources it must hold, then runs the independent checks.

@@ -1,6 +1,8 @@
 // Icon files as tkds make reads them, and the icon group it writes for them.
 #include <gtest/gtest.h>
 
+#include <algorithm>
+
 #include "tools/tkds/IconFile.h"
 
 namespace tkds {
@@ -98,6 +100,15 @@ TEST(IconFile, OtherFilesAreRefused) {
     std::vector<std::uint8_t> notAnImage = good;
     notAnImage[22] = 12;     // an OS/2 header size, which icons never use
     const std::vector<std::uint8_t> png = Png();
+    // Three entries, the last two naming the first one's image (its offset and size).
+    std::vector<std::uint8_t> shared = IconFile({{32, 0, 1, 32, Bitmap(32, 32)}, {16, 0, 1, 8, Bitmap(16, 8)},
+                                                 {48, 0, 1, 32, Bitmap(48, 32)}});
+    for (std::size_t entry : {1, 2}) std::copy_n(shared.begin() + 6 + 8, 8, shared.begin() + 6 + 16 * entry + 8);
+    // The second image starting one byte before the first ends.
+    std::vector<std::uint8_t> overlapping = IconFile({{32, 0, 1, 32, Bitmap(32, 32)}, {16, 0, 1, 8, Bitmap(16, 8)}});
+    overlapping[6 + 16 + 12] = static_cast<std::uint8_t>(overlapping[6 + 16 + 12] - 1);
+    std::vector<std::uint8_t> inDirectory = good;
+    inDirectory[6 + 12] = 6;  // the image starts at the directory's first entry
     const struct {
         std::vector<std::uint8_t> bytes;
         std::string reason;
@@ -110,6 +121,9 @@ TEST(IconFile, OtherFilesAreRefused) {
         {outside, "image 1 lies outside the icon file"},
         {truncated, "image 1 lies outside the icon file"},
         {notAnImage, "image 1 is neither a PNG nor a bitmap"},
+        {shared, "images 1 and 2 overlap in the icon file"},
+        {overlapping, "images 1 and 2 overlap in the icon file"},
+        {inDirectory, "image 1 overlaps the icon file's directory"},
     };
     for (const auto& c : cases) {
         std::vector<IconImage> images(1);

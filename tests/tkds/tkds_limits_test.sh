@@ -86,4 +86,28 @@ printf 'P Binary id=1 file=tall-1bit.png convert=rgb\n' >png.manifest
 expect_exit 1 "$tkds" build png.manifest -o png.tkds
 expect_err "png.manifest:1: tall-1bit.png: picture too large (65535 x 4096"
 
+# tkds make's own inputs. An icon whose 65535 entries all name one 1 MB image
+# would be copied once per entry (64 GB): images may not overlap.
+printf 'pit=pf\nname=Big\nregrecord=Big\ndeffolder=Big\ngroupname=Big\n' >doc.txt
+printf 'Data Folder id=1\nData.idoc String id=2 file=doc.txt\n' >make.manifest
+mkdir -p nsis-stubs/x86
+cp /usr/share/nsis/Stubs/zlib-x86-unicode nsis-stubs/x86/setup-stub.exe
+expect_exit 1 "$tkds" make make.manifest --stubs nsis-stubs --icon one-image.ico -o icon.exe
+expect_err "icon one-image.ico: images 1 and 2 overlap in the icon file"
+[ ! -e icon.exe ] || fail "a setup made with the overlapping icon"
+# A stub whose 20,000 resources sit under one 128 KB name, which each resource
+# held a copy of (5 GB): the name is shared, and the setup is made.
+expect_exit 0 "$tkds" make make.manifest --stubs names-stubs -o names.exe
+/usr/bin/python3 - names.exe <<'PY' || fail "the resources of the stub with one long name"
+import pefile, sys
+pe = pefile.PE(sys.argv[1], fast_load=True)
+pe.parse_data_directories(directories=[pefile.DIRECTORY_ENTRY["IMAGE_DIRECTORY_ENTRY_RESOURCE"]])
+named = [e for e in pe.DIRECTORY_ENTRY_RESOURCE.entries if e.name is not None and len(str(e.name)) == 65535]
+assert len(named) == 1, [str(e.name)[:20] for e in pe.DIRECTORY_ENTRY_RESOURCE.entries]
+PY
+# Names that overlap, each starting 2 bytes after the one before: 32,768 names of
+# some 120 KB each in a 1.2 MB file. What is read is capped by the section.
+expect_exit 1 "$tkds" make make.manifest --stubs shifted-stubs -o shifted.exe
+expect_err "stub shifted-stubs/x86/setup-stub.exe: the resource names add up to more than the resource section"
+
 finish_checks "tkds limits"

@@ -31,5 +31,14 @@ python3 -c 'import json,sys; r=json.load(open(sys.argv[1])); assert [x["decodedS
 "$WINE64" "$tkds_exe" build png.manifest -o png.tkds >out.txt 2>err.txt && fail "PNG build succeeded"
 grep -qF "tkds: PNG conversion is not available in this build" err.txt || fail "PNG message: $(cat err.txt)"
 
+# An output is renamed over what is there, leaving no temporary file; a device
+# is no input.
+"$WINE64" "$tkds_exe" build plain.manifest -o data.out 2>err.txt || fail "build over a file: $(cat err.txt)"
+cmp -s data.out plain.tkds || fail "the container written over a file differs"
+[ -z "$(find . -name '.*.tmp')" ] || fail "temporary files left: $(find . -name '.*.tmp')"
+printf 'N Binary id=1 file=NUL\n' >device.manifest
+"$WINE64" "$tkds_exe" build device.manifest -o device.tkds >out.txt 2>err.txt && fail "NUL read as an input"
+grep -qF "device.manifest:1: cannot read NUL: not a regular file" err.txt || fail "NUL: $(cat err.txt)"
+
 [ "$failures" -eq 0 ] || exit 1
 echo "tkds.exe under Wine: all checks passed"

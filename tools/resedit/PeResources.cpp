@@ -106,12 +106,17 @@ void StoreSectionHeader(std::uint8_t* p, const std::string& name, std::uint32_t 
 
 ResourceKey ResourceKey::Number(std::uint16_t id) { return ResourceKey{id, {}}; }
 
-ResourceKey ResourceKey::Named(std::u16string_view name) { return ResourceKey{std::nullopt, std::u16string(name)}; }
+ResourceKey ResourceKey::Named(std::u16string_view name) {
+    return Named(std::make_shared<const std::u16string>(name));
+}
+
+ResourceKey ResourceKey::Named(std::shared_ptr<const std::u16string> name) { return ResourceKey{std::nullopt, std::move(name)}; }
 
 std::strong_ordering operator<=>(const ResourceKey& a, const ResourceKey& b) {
     if (a.id && b.id) return *a.id <=> *b.id;
     if (a.id || b.id) return a.id ? std::strong_ordering::greater : std::strong_ordering::less;
-    return a.name.compare(b.name) <=> 0;
+    if (a.sharedName == b.sharedName) return std::strong_ordering::equal;
+    return a.Name().compare(b.Name()) <=> 0;
 }
 
 bool PeFile::Parse(std::span<const std::uint8_t> bytes, PeFile& out, std::string& error) {

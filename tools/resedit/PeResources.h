@@ -5,9 +5,11 @@
 
 #include <compare>
 #include <cstdint>
+#include <memory>
 #include <optional>
 #include <span>
 #include <string>
+#include <string_view>
 #include <vector>
 
 namespace resedit {
@@ -16,11 +18,18 @@ namespace resedit {
 // (by name, ordinal compare of the UTF-16 units), then numbered entries ascending.
 struct ResourceKey {
     std::optional<std::uint16_t> id;   // set for a numbered key
-    std::u16string name;               // used when id is empty
+    // The name, used when id is empty. Copies of a key share it: every resource
+    // read under one named directory entry holds the same string, so a tree with
+    // many leaves under a long name costs its bytes once.
+    std::shared_ptr<const std::u16string> sharedName;
+    std::u16string_view Name() const noexcept { return sharedName ? std::u16string_view(*sharedName) : u""; }
     static ResourceKey Number(std::uint16_t id);
     static ResourceKey Named(std::u16string_view name);   // callers pass upper case ("STORAGE")
+    static ResourceKey Named(std::shared_ptr<const std::u16string> name);
     friend std::strong_ordering operator<=>(const ResourceKey&, const ResourceKey&);
-    friend bool operator==(const ResourceKey&, const ResourceKey&) = default;
+    friend bool operator==(const ResourceKey& a, const ResourceKey& b) {
+        return a.id == b.id && (a.sharedName == b.sharedName || a.Name() == b.Name());
+    }
 };
 
 struct Resource {

@@ -1,7 +1,11 @@
 #include "tools/resedit/ResourceTree.h"
 
 #include <algorithm>
+#include <map>
+#include <memory>
 #include <set>
+#include <string_view>
+#include <unordered_map>
 
 #include "storage/ContainerFormat.h"
 
@@ -29,7 +33,7 @@ const char* const kLevelNames[] = {"type", "name", "language"};
 std::string Describe(const ResourceKey& key) {
     if (key.id) return std::to_string(*key.id);
     std::string text = "\"";
-    for (char16_t c : key.name) text.push_back(c >= 0x20 && c < 0x7F ? static_cast<char>(c) : '?');
+    for (char16_t c : key.Name()) text.push_back(c >= 0x20 && c < 0x7F ? static_cast<char>(c) : '?');
     return text + "\"";
 }
 
@@ -71,6 +75,17 @@ public:
         return true;
     }
 
+    // The rank of every name read in the order of names, so that resources sort
+    // by numbers rather than by comparing long names again and again.
+    std::unordered_map<const std::u16string*, std::uint64_t> NameRanks() const {
+        std::vector<const std::u16string*> names;
+        for (const auto& [text, shared] : byContent_) names.push_back(shared.get());
+        std::sort(names.begin(), names.end(), [](const std::u16string* a, const std::u16string* b) { return *a < *b; });
+        std::unordered_map<const std::u16string*, std::uint64_t> ranks;
+        for (std::size_t i = 0; i < names.size(); ++i) ranks.emplace(names[i], i);
+        return ranks;
+    }
+
 private:
     bool Fail(std::string reason) {
         error_ = std::move(reason);
@@ -87,9 +102,24 @@ private:
         if (std::uint64_t{at} + 2 > tree_.size()) return Fail("a resource name lies outside the tree");
         const std::size_t length = LoadLE16(tree_.data() + at);
         if (at + 2 + length * 2 > tree_.size()) return Fail("a resource name lies outside the tree");
-        std::u16string name(length, u'\0');
-        for (std::size_t i = 0; i < length; ++i) name[i] = static_cast<char16_t>(LoadLE16(tree_.data() + at + 2 + i * 2));
-        key = ResourceKey::Named(name);
+        // Entries may all point at one long name: it is read once and shared, as is
+        // any name equal to one read before. Names at different offsets may overlap,
+        // so what is read in all is capped by the tree, as names laid end to end are.
+        std::shared_ptr<const std::u16string>& shared = byOffset_[at];
+        if (!shared) {
+            nameBytes_ += 2 + length * 2;
+            if (nameBytes_ > tree_.size()) return Fail("the resource names add up to more than the resource section");
+            std::u16string name(length, u'\0');
+            for (std::size_t i = 0; i < length; ++i)
+                name[i] = static_cast<char16_t>(LoadLE16(tree_.data() + at + 2 + i * 2));
+            if (const auto found = byContent_.find(name); found != byContent_.end()) {
+                shared = found->second;
+            } else {
+                shared = std::make_shared<const std::u16string>(std::move(name));
+                byContent_.emplace(*shared, shared);
+            }
+        }
+        key = ResourceKey::Named(shared);
         return true;
     }
 
@@ -119,18 +149,25 @@ private:
     std::vector<Resource>& out_;
     std::string& error_;
     std::set<std::uint32_t> seen_;
+    std::map<std::uint32_t, std::shared_ptr<const std::u16string>> byOffset_;  // names by offset in the tree
+    std::unordered_map<std::u16string_view, std::shared_ptr<const std::u16string>> byContent_;  // one per text
+    std::uint64_t nameBytes_ = 0;
     std::uint64_t total_ = 0;
 };
 
-bool SameKey(const Resource& a, const Resource& b) {
-    return a.type == b.type && a.name == b.name && a.language == b.language;
-}
+// Where a resource goes in the sorted order: named keys by the rank of their
+// name, before numbered keys by number, then the language.
+struct SortKey {
+    std::uint64_t type = 0;
+    std::uint64_t name = 0;
+    std::uint16_t language = 0;
+    std::size_t index = 0;
 
-bool KeyLess(const Resource& a, const Resource& b) {
-    if (auto c = a.type <=> b.type; c != 0) return c < 0;
-    if (auto c = a.name <=> b.name; c != 0) return c < 0;
-    return a.language < b.language;
-}
+    bool SameResource(const SortKey& other) const {
+        return type == other.type && name == other.name && language == other.language;
+    }
+    friend auto operator<=>(const SortKey&, const SortKey&) = default;
+};
 
 // One directory of the tree being written: its entries' keys and what they point to.
 struct PlannedDirectory {
@@ -166,14 +203,27 @@ bool ReadResourceTree(std::span<const std::uint8_t> file, const PeHeaders& pe, s
         out.clear();
         return false;
     }
-    std::sort(out.begin(), out.end(), KeyLess);
-    const auto twice = std::adjacent_find(out.begin(), out.end(), SameKey);
-    if (twice != out.end()) {
-        error = "the resource tree names " + Describe(twice->type) + "/" + Describe(twice->name) + " language " +
-                std::to_string(twice->language) + " twice";
+    const auto ranks = reader.NameRanks();
+    const auto order = [&](const ResourceKey& key) {
+        return key.id ? ranks.size() + *key.id : ranks.at(key.sharedName.get());
+    };
+    std::vector<SortKey> keys;
+    keys.reserve(out.size());
+    for (std::size_t i = 0; i < out.size(); ++i) keys.push_back({order(out[i].type), order(out[i].name), out[i].language, i});
+    std::sort(keys.begin(), keys.end());
+    const auto twice = std::adjacent_find(keys.begin(), keys.end(),
+                                          [](const SortKey& a, const SortKey& b) { return a.SameResource(b); });
+    if (twice != keys.end()) {
+        const Resource& r = out[twice->index];
+        error = "the resource tree names " + Describe(r.type) + "/" + Describe(r.name) + " language " +
+                std::to_string(r.language) + " twice";
         out.clear();
         return false;
     }
+    std::vector<Resource> sorted;
+    sorted.reserve(out.size());
+    for (const SortKey& key : keys) sorted.push_back(std::move(out[key.index]));
+    out = std::move(sorted);
     return true;
 }
 
@@ -220,12 +270,12 @@ bool BuildResourceTree(const std::vector<Resource>& sorted, std::uint32_t rva, s
     for (const PlannedDirectory& d : dirs) {
         for (const ResourceKey* k : d.keys) {
             if (!k || k->id) continue;
-            if (k->name.size() > 0xFFFF) {
+            if (k->Name().size() > 0xFFFF) {
                 error = "a resource name is longer than 65535 characters";
                 return false;
             }
             nameOffsets.push_back(static_cast<std::uint32_t>(at));
-            at += 2 + k->name.size() * 2;
+            at += 2 + k->Name().size() * 2;
         }
     }
     std::vector<std::uint64_t> dataOffsets;
@@ -266,8 +316,8 @@ bool BuildResourceTree(const std::vector<Resource>& sorted, std::uint32_t rva, s
     for (const PlannedDirectory& d : dirs) {
         for (const ResourceKey* k : d.keys) {
             if (!k || k->id) continue;
-            AppendLE16(out, static_cast<std::uint16_t>(k->name.size()));
-            for (char16_t c : k->name) AppendLE16(out, static_cast<std::uint16_t>(c));
+            AppendLE16(out, static_cast<std::uint16_t>(k->Name().size()));
+            for (char16_t c : k->Name()) AppendLE16(out, static_cast<std::uint16_t>(c));
         }
     }
     for (std::size_t i = 0; i < sorted.size(); ++i) {

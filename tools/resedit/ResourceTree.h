@@ -10,7 +10,8 @@
 //   data entry 16 bytes: RVA of the data, size, code page, reserved
 //
 // The reader refuses anything but exactly three levels, so a tree cannot loop;
-// each directory may be reached only once, so shared subtrees cannot multiply the work.
+// each directory may be reached only once, so shared subtrees cannot multiply the work,
+// and a name that many entries point at is read once and shared by their resources.
 #include <cstdint>
 #include <span>
 #include <string>

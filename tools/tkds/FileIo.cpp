@@ -1,24 +1,87 @@
 #include "tools/tkds/FileIo.h"
 
+#include <algorithm>
 #include <cerrno>
 #include <cstdio>
 #include <cstring>
+#include <filesystem>
 #include <memory>
+#include <random>
+#include <string_view>
 
 #include <fcntl.h>
+#include <sys/stat.h>
 
 #ifdef _WIN32
 #include <io.h>
-
-#include <filesystem>
 #else
-#include <sys/stat.h>
+#include <linux/magic.h>
+#include <sys/vfs.h>
 #include <unistd.h>
 #endif
 
 namespace tkds {
 
 namespace {
+
+namespace fs = std::filesystem;
+
+#ifdef _WIN32
+constexpr int kCreateFlags = _O_WRONLY | _O_CREAT | _O_EXCL | _O_BINARY;
+constexpr int kCreateMode = _S_IREAD | _S_IWRITE;
+int WriteSome(int fd, const std::uint8_t* data, std::size_t size) {
+    return ::_write(fd, data, static_cast<unsigned>(std::min<std::size_t>(size, 1u << 30)));
+}
+int SyncFile(int fd) { return ::_commit(fd); }
+int CloseFile(int fd) { return ::_close(fd); }
+int CreateNewFile(const std::string& path) { return ::_open(path.c_str(), kCreateFlags, kCreateMode); }
+#else
+// O_NOFOLLOW as well: should the fresh name be a link by now, it is refused.
+constexpr int kCreateFlags = O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC;
+constexpr mode_t kCreateMode = 0666;  // less the umask, as any new file
+ssize_t WriteSome(int fd, const std::uint8_t* data, std::size_t size) { return ::write(fd, data, size); }
+int SyncFile(int fd) { return ::fsync(fd); }
+int CloseFile(int fd) { return ::close(fd); }
+int CreateNewFile(const std::string& path) { return ::open(path.c_str(), kCreateFlags, kCreateMode); }
+
+// The kernel's own file systems: their files claim to be regular files but hold
+// the state of processes and devices.
+bool IsKernelFileSystem(int descriptor) {
+    struct statfs info {};
+    if (::fstatfs(descriptor, &info) != 0) return false;
+    switch (static_cast<unsigned long>(info.f_type)) {
+        case PROC_SUPER_MAGIC:
+        case SYSFS_MAGIC:
+        case DEBUGFS_MAGIC:
+        case TRACEFS_MAGIC:
+        case SECURITYFS_MAGIC:
+        case CGROUP_SUPER_MAGIC:
+        case CGROUP2_SUPER_MAGIC:
+        case EFIVARFS_MAGIC:
+        case DEVPTS_SUPER_MAGIC: return true;
+        default: return false;
+    }
+}
+
+// The folder of the system's own files (/proc, /sys, /dev) that a resolved path
+// lies in: empty when none.
+std::string_view SystemFolderOf(std::string_view real) {
+    for (std::string_view folder : {"/proc", "/sys", "/dev"}) {
+        if (real.starts_with(folder) && (real.size() == folder.size() || real[folder.size()] == '/')) return folder;
+    }
+    return {};
+}
+
+// The path the kernel keeps for an open descriptor, links resolved; empty when
+// it cannot be read (no /proc mounted).
+std::string PathOfDescriptor(int descriptor) {
+    char buffer[4096];
+    const std::string link = "/proc/self/fd/" + std::to_string(descriptor);
+    const ssize_t length = ::readlink(link.c_str(), buffer, sizeof buffer);
+    return length > 0 && length < static_cast<ssize_t>(sizeof buffer) ? std::string(buffer, static_cast<std::size_t>(length))
+                                                                       : std::string();
+}
+#endif
 
 bool AcceptInput(bool regular, std::uint64_t size, std::string& error) {
     if (!regular) {
@@ -32,39 +95,92 @@ bool AcceptInput(bool regular, std::uint64_t size, std::string& error) {
     return true;
 }
 
+// Makes a new file with a fresh name beside target; its descriptor, or -1 with errno set.
+int CreateTemporaryBeside(const fs::path& target, std::string& temporary) {
+    std::random_device seed;
+    for (int attempt = 0; attempt < 100; ++attempt) {
+        char suffix[16];
+        std::snprintf(suffix, sizeof suffix, ".%08x", static_cast<unsigned>(seed()));
+        temporary = (target.parent_path() / ("." + target.filename().string() + suffix + ".tmp")).string();
+        const int fd = CreateNewFile(temporary);
+        if (fd >= 0 || errno != EEXIST) return fd;
+    }
+    return -1;
+}
+
+bool WriteStandardOutput(std::span<const std::uint8_t> bytes, std::string& error) {
+#ifdef _WIN32
+    _setmode(_fileno(stdout), _O_BINARY);
+#endif
+    if (std::fwrite(bytes.data(), 1, bytes.size(), stdout) != bytes.size() || std::fflush(stdout) != 0) {
+        error = std::strerror(errno);
+        return false;
+    }
+    return true;
+}
+
 }  // namespace
 
 FilePtr OpenInputFile(const std::string& path, std::string& error) {
 #ifdef _WIN32
-    std::error_code failure;
-    const auto status = std::filesystem::status(path, failure);
-    if (failure) {
-        error = failure.message();
+    FilePtr file(std::fopen(path.c_str(), "rb"));
+    if (!file) {
+        error = std::strerror(errno);
         return nullptr;
     }
-    const bool regular = std::filesystem::is_regular_file(status);
-    if (!AcceptInput(regular, regular ? std::filesystem::file_size(path, failure) : 0, error)) return nullptr;
-    FilePtr file(std::fopen(path.c_str(), "rb"));
+    // Judged on what was opened: a device name such as NUL opens but is no file.
+    struct _stat64 info {};
+    if (::_fstat64(_fileno(file.get()), &info) != 0) {
+        error = std::strerror(errno);
+        return nullptr;
+    }
+    if (!AcceptInput((info.st_mode & _S_IFMT) == _S_IFREG, static_cast<std::uint64_t>(info.st_size), error)) {
+        return nullptr;
+    }
 #else
     // Opened without waiting, so that a pipe cannot block before it is refused;
     // the checks are made on what was opened, not on the name.
-    const int descriptor = ::open(path.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
+    const int descriptor = ::open(path.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC | O_NOCTTY);
     if (descriptor < 0) {
         error = std::strerror(errno);
         return nullptr;
     }
     struct stat info {};
-    if (::fstat(descriptor, &info) != 0 ||
-        !AcceptInput(S_ISREG(info.st_mode), static_cast<std::uint64_t>(info.st_size), error)) {
-        if (error.empty()) error = std::strerror(errno);
+    bool accepted = false;
+    if (::fstat(descriptor, &info) != 0) {
+        error = std::strerror(errno);
+    } else if (AcceptInput(S_ISREG(info.st_mode), static_cast<std::uint64_t>(info.st_size), error)) {
+        const std::string real = PathOfDescriptor(descriptor);
+        if (const std::string_view folder = SystemFolderOf(real); !folder.empty()) {
+            error = "it is " + real + ", in " + std::string(folder) +
+                    ": inputs are regular files outside /proc, /sys and /dev";
+        } else if (IsKernelFileSystem(descriptor)) {
+            error = "a file of the kernel (like those in /proc and /sys), not a regular file";
+        } else {
+            accepted = true;
+        }
+    }
+    if (!accepted) {
         ::close(descriptor);
         return nullptr;
     }
     FilePtr file(::fdopen(descriptor, "rb"));
-    if (!file) ::close(descriptor);
+    if (!file) {
+        error = std::strerror(errno);
+        ::close(descriptor);
+    }
 #endif
-    if (!file) error = std::strerror(errno);
     return file;
+}
+
+bool WriteToDescriptor(int fd, std::span<const std::uint8_t> bytes) {
+    while (!bytes.empty()) {
+        const auto written = WriteSome(fd, bytes.data(), bytes.size());
+        if (written < 0 && errno == EINTR) continue;
+        if (written <= 0) return false;
+        bytes = bytes.subspan(static_cast<std::size_t>(written));
+    }
+    return true;
 }
 
 bool ReadFileBytes(const std::string& path, std::vector<std::uint8_t>& bytes, std::string& error) {
@@ -90,30 +206,52 @@ bool ReadFileBytes(const std::string& path, std::vector<std::uint8_t>& bytes, st
 }
 
 bool WriteFileBytes(const std::string& path, std::span<const std::uint8_t> bytes, std::string& error) {
-    if (path == "-") {
-#ifdef _WIN32
-        _setmode(_fileno(stdout), _O_BINARY);
+    if (path == "-") return WriteStandardOutput(bytes, error);
+    const fs::path target(path);
+    std::error_code failure;
+    const fs::file_status status = fs::symlink_status(target, failure);
+    if (fs::exists(status) && !fs::is_regular_file(status) && !fs::is_symlink(status)) {
+        error = "it exists and is not a file";
+        return false;
+    }
+    if (target.filename().empty()) {
+        error = "it names a folder, not a file";
+        return false;
+    }
+#ifndef _WIN32
+    // The kernel's folders take no outputs: a link such as /dev/stdout would be
+    // replaced by a file there.
+    const fs::path folder = fs::weakly_canonical(fs::absolute(target, failure).parent_path(), failure);
+    if (!failure && !SystemFolderOf(folder.string()).empty()) {
+        error = "outputs go to files outside /proc, /sys and /dev (- writes to standard output)";
+        return false;
+    }
 #endif
-        if (std::fwrite(bytes.data(), 1, bytes.size(), stdout) != bytes.size() || std::fflush(stdout) != 0) {
-            error = std::strerror(errno);
-            return false;
+    std::string temporary;
+    const int fd = CreateTemporaryBeside(target, temporary);
+    if (fd < 0) {
+        error = "cannot make a new file beside it: " + std::string(std::strerror(errno));
+        return false;
+    }
+    bool ok = WriteToDescriptor(fd, bytes) && SyncFile(fd) == 0;
+    std::string reason = ok ? std::string() : std::strerror(errno);
+    if (CloseFile(fd) != 0 && ok) {
+        ok = false;
+        reason = std::strerror(errno);
+    }
+    if (ok) {
+        // A rename replaces a link at the target; it never writes where the link points.
+        fs::rename(temporary, target, failure);
+        if (failure) {
+            ok = false;
+            reason = failure.message();
         }
-        return true;
     }
-    FilePtr file(std::fopen(path.c_str(), "wb"));
-    if (!file) {
-        error = std::strerror(errno);
-        return false;
+    if (!ok) {
+        fs::remove(temporary, failure);
+        error = reason;
     }
-    if (std::fwrite(bytes.data(), 1, bytes.size(), file.get()) != bytes.size()) {
-        error = std::strerror(errno);
-        return false;
-    }
-    if (std::fclose(file.release()) != 0) {
-        error = std::strerror(errno);
-        return false;
-    }
-    return true;
+    return ok;
 }
 
 }  // namespace tkds

@@ -17,15 +17,26 @@ using FilePtr = std::unique_ptr<std::FILE, FileCloser>;
 // Nothing larger fits in a node (its sizes are 32-bit) or in a container.
 inline constexpr std::uint64_t kMaxInputFileBytes = 0xFFFFFFFF;
 
-// Opens path for reading when it is a regular file of at most kMaxInputFileBytes:
-// a device such as /dev/zero would be read forever and a pipe can block for good.
+// Opens path for reading when what it names is a regular file of at most
+// kMaxInputFileBytes that lies outside /proc, /sys and /dev: a device such as
+// /dev/zero would be read forever, a pipe can block for good, and the kernel's
+// files (/proc/self/environ) would pack the tool's own environment into a setup.
+// The checks are made on the opened file, never on the name a second time.
 // Null with the reason otherwise.
 FilePtr OpenInputFile(const std::string& path, std::string& error);
 
 // The whole of such a file.
 bool ReadFileBytes(const std::string& path, std::vector<std::uint8_t>& bytes, std::string& error);
 
-// "-" writes to standard output.
+// Writes all of bytes to an open descriptor; false with errno set.
+bool WriteToDescriptor(int fd, std::span<const std::uint8_t> bytes);
+
+// Writes the file whole or not at all, never through a link: the bytes go to a
+// new file made exclusively beside path, which is renamed over path once they
+// are all written (a link at path is replaced, not followed). A failure leaves
+// whatever was at path before and no temporary file. An existing path that is
+// neither a file nor a link (a folder, a device, a pipe) is refused. "-" writes
+// to standard output.
 bool WriteFileBytes(const std::string& path, std::span<const std::uint8_t> bytes, std::string& error);
 
 }  // namespace tkds

@@ -1,6 +1,7 @@
 #include "tools/tkds/IconFile.h"
 
 #include <algorithm>
+#include <tuple>
 
 namespace tkds {
 
@@ -23,6 +24,13 @@ void Put16(std::vector<std::uint8_t>& out, std::uint16_t value) {
     out.push_back(static_cast<std::uint8_t>(value));
     out.push_back(static_cast<std::uint8_t>(value >> 8));
 }
+
+// Where an image lies in the file, and its directory entry's index.
+struct ImageRange {
+    std::uint32_t offset = 0;
+    std::uint32_t size = 0;
+    std::size_t entry = 0;
+};
 
 bool IsPng(std::span<const std::uint8_t> image) {
     return image.size() >= sizeof kPngSignature && std::equal(std::begin(kPngSignature), std::end(kPngSignature), image.begin());
@@ -53,16 +61,41 @@ bool ParseIconFile(std::span<const std::uint8_t> bytes, std::vector<IconImage>& 
         error = "the icon file is shorter than its directory of " + std::to_string(count) + " images";
         return false;
     }
+    // Each image is copied, so no byte of the file may belong to two of them:
+    // entries that all name one image would otherwise cost its size once per entry.
+    const std::size_t directoryEnd = kHeaderSize + count * kFileEntrySize;
+    std::vector<ImageRange> ranges(count);
+    for (std::size_t i = 0; i < count; ++i) {
+        const std::size_t entry = kHeaderSize + i * kFileEntrySize;
+        ranges[i] = {Load32(bytes, entry + 12), Load32(bytes, entry + 8), i};
+        const ImageRange& r = ranges[i];
+        if (r.offset > bytes.size() || r.size > bytes.size() - r.offset || r.size == 0) {
+            error = "image " + std::to_string(i + 1) + " lies outside the icon file";
+            return false;
+        }
+        if (r.offset < directoryEnd) {
+            error = "image " + std::to_string(i + 1) + " overlaps the icon file's directory";
+            return false;
+        }
+    }
+    std::sort(ranges.begin(), ranges.end(), [](const ImageRange& a, const ImageRange& b) {
+        return std::tie(a.offset, a.entry) < std::tie(b.offset, b.entry);
+    });
+    for (std::size_t i = 1; i < count; ++i) {
+        if (ranges[i].offset < std::uint64_t{ranges[i - 1].offset} + ranges[i - 1].size) {
+            const auto [first, second] = std::minmax(ranges[i - 1].entry, ranges[i].entry);
+            error = "images " + std::to_string(first + 1) + " and " + std::to_string(second + 1) +
+                    " overlap in the icon file";
+            return false;
+        }
+    }
+
     std::vector<IconImage> parsed(count);
     for (std::size_t i = 0; i < count; ++i) {
         const std::size_t entry = kHeaderSize + i * kFileEntrySize;
         const std::uint32_t size = Load32(bytes, entry + 8);
         const std::uint32_t offset = Load32(bytes, entry + 12);
         const std::string which = "image " + std::to_string(i + 1);
-        if (offset > bytes.size() || size > bytes.size() - offset || size == 0) {
-            error = which + " lies outside the icon file";
-            return false;
-        }
         IconImage& image = parsed[i];
         image.width = bytes[entry];
         image.height = bytes[entry + 1];

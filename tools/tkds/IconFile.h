@@ -28,7 +28,8 @@ struct IconImage {
 
 // The images of an icon file, in file order. False with a reason for a file that
 // is not an icon file (a cursor included), has no image, or whose images lie
-// outside it or are neither PNG nor a bitmap.
+// outside it, overlap its directory or one another, or are neither PNG nor a
+// bitmap. The images together are thus never larger than the file.
 bool ParseIconFile(std::span<const std::uint8_t> bytes, std::vector<IconImage>& images, std::string& error);
 
 // The RT_GROUP_ICON data for images stored as RT_ICON ids firstId, firstId + 1, ...

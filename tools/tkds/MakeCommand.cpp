@@ -20,7 +20,6 @@
 #include "tools/tkds/KitFolder.h"
 #include "tools/tkds/ManifestBuilder.h"
 #include "tools/tkds/ManifestContainer.h"
-#include "tools/tkds/ReplaceFile.h"
 #ifdef TKDS_HAVE_SIGNING
 #include "tools/tkds/PrivateTempFolder.h"
 #include "tools/tkds/Signing.h"
@@ -245,8 +244,15 @@ int RunMake(const Args& args) {
     if (request.signing.Wanted()) {
         const std::string unsignedUninstaller =
             ResolveFile(fs::path(request.manifest).parent_path().string(), request.defines["UNINSTALL"]);
+        std::vector<std::uint8_t> unsignedImage;
+        if (!ReadFileBytes(unsignedUninstaller, unsignedImage, error)) {
+            PrintError("cannot read the uninstaller " + unsignedUninstaller + ": " + error);
+            return kExitFailure;
+        }
+        std::vector<std::uint8_t> signedImage;
         if (!signingFolder.Create(error) ||
-            !SignPeFile(request.signing, unsignedUninstaller, signingFolder / kUninstallerName, "", error)) {
+            !SignPeImage(request.signing, unsignedImage, kUninstallerName, "", signedImage, error) ||
+            !WriteFileBytes(signingFolder / kUninstallerName, signedImage, error)) {
             PrintError("cannot sign the uninstaller " + unsignedUninstaller + ": " + error);
             return kExitFailure;
         }
@@ -301,7 +307,7 @@ int RunMake(const Args& args) {
         setup = std::move(signedSetup);
     }
 #endif
-    if (!ReplaceFileBytes(request.output.string(), setup, error)) {
+    if (!WriteFileBytes(request.output.string(), setup, error)) {
         PrintError("cannot write " + request.output.string() + ": " + error);
         return kExitFailure;
     }

@@ -11,6 +11,8 @@
 #include <cstdio>
 #include <cstring>
 #include <memory>
+#include <new>
+#include <vector>
 
 #include "tools/tkds/FileIo.h"
 
@@ -96,9 +98,24 @@ bool ReadRows(ReadState& s, png_bytep* rows) {
     return true;
 }
 
-bool WriteAll(WriteState& s, std::FILE* file, png_uint_32 width, png_uint_32 height, png_bytep* rows) {
+// libpng's output callback: appends to the std::vector<std::uint8_t> given as io pointer.
+void AppendPngBytes(png_structp png, png_bytep data, png_size_t size) {
+    auto* out = static_cast<std::vector<std::uint8_t>*>(png_get_io_ptr(png));
+    // No exception may cross libpng's C frames; its own error path jumps back instead.
+    bool stored = true;
+    try {
+        out->insert(out->end(), data, data + size);
+    } catch (const std::bad_alloc&) {
+        stored = false;
+    }
+    if (!stored) png_error(png, "out of memory");
+}
+
+void FlushNothing(png_structp) {}
+
+bool WriteAll(WriteState& s, std::vector<std::uint8_t>* out, png_uint_32 width, png_uint_32 height, png_bytep* rows) {
     if (setjmp(png_jmpbuf(s.png))) return false;
-    png_init_io(s.png, file);
+    png_set_write_fn(s.png, out, AppendPngBytes, FlushNothing);
     png_set_IHDR(s.png, s.info, width, height, 8, PNG_COLOR_TYPE_RGB_ALPHA, PNG_INTERLACE_NONE,
                  PNG_COMPRESSION_TYPE_DEFAULT, PNG_FILTER_TYPE_DEFAULT);
     png_write_info(s.png, s.info);
@@ -174,11 +191,6 @@ bool WritePng(const std::string& path, const RgbaImage& image, std::string& erro
         error = "invalid picture size";
         return false;
     }
-    FilePtr file(std::fopen(path.c_str(), "wb"));
-    if (!file) {
-        error = std::strerror(errno);
-        return false;
-    }
     WriteState s;
     s.png = png_create_write_struct(PNG_LIBPNG_VER_STRING, &s.message, OnPngError, OnPngWarning);
     if (!s.png || !(s.info = png_create_info_struct(s.png))) {
@@ -189,15 +201,13 @@ bool WritePng(const std::string& path, const RgbaImage& image, std::string& erro
     for (std::uint32_t y = 0; y < image.height; ++y) {
         rows[y] = const_cast<png_bytep>(image.pixels.data() + std::size_t{y} * image.width * 4);
     }
-    if (!WriteAll(s, file.get(), image.width, image.height, rows.data())) {
+    // Made in memory, then written whole beside path and renamed over it.
+    std::vector<std::uint8_t> encoded;
+    if (!WriteAll(s, &encoded, image.width, image.height, rows.data())) {
         error = Reason(s.message, "cannot write the PNG file");
         return false;
     }
-    if (std::fclose(file.release()) != 0) {
-        error = std::strerror(errno);
-        return false;
-    }
-    return true;
+    return WriteFileBytes(path, encoded, error);
 }
 
 }  // namespace tkds

@@ -9,8 +9,10 @@
 #include <cstdlib>
 #include <cstring>
 #include <filesystem>
+#include <utility>
 #include <vector>
 
+#include "tools/tkds/FileDescriptor.h"
 #include "tools/tkds/FileIo.h"
 #include "tools/tkds/PrivateTempFolder.h"
 
@@ -25,23 +27,6 @@ constexpr const char* kSigner = "osslsigncode";
 constexpr std::size_t kMaxCapturedOutput = 16 * 1024;
 // A password goes through a pipe that holds it whole before the signer starts.
 constexpr std::size_t kMaxPasswordSize = 4096;
-
-class FileDescriptor {
-public:
-    FileDescriptor() = default;
-    ~FileDescriptor() { Reset(); }
-    FileDescriptor(const FileDescriptor&) = delete;
-    FileDescriptor& operator=(const FileDescriptor&) = delete;
-
-    int Get() const noexcept { return fd_; }
-    void Reset(int fd = -1) noexcept {
-        if (fd_ >= 0) ::close(fd_);
-        fd_ = fd;
-    }
-
-private:
-    int fd_ = -1;
-};
 
 struct Pipe {
     FileDescriptor read;
@@ -179,29 +164,67 @@ bool PinnedSigningTime(std::string& seconds, std::string& error) {
 }
 
 // Puts the password into a pipe that will be the signer's standard input, so
-// that it never appears on a command line or in a file.
-bool PasswordPipe(const std::string& variable, Pipe& pipe, std::string& error) {
-    const char* value = std::getenv(variable.c_str());
-    if (!value) {
-        error = "the password variable " + variable + " is not set";
-        return false;
-    }
-    const std::size_t size = std::strlen(value);
-    if (size > kMaxPasswordSize) {
-        error = "the password in " + variable + " is longer than " + std::to_string(kMaxPasswordSize) + " bytes";
-        return false;
-    }
+// that it never appears on a command line, in a file or in an environment.
+bool PasswordPipe(const std::string& password, Pipe& pipe, std::string& error) {
     if (!pipe.Open()) {
         error = "cannot make a pipe: " + ErrnoText(errno);
         return false;
     }
-    const std::string line = std::string(value, size) + "\n";
+    const std::string line = password + "\n";
     if (::write(pipe.write.Get(), line.data(), line.size()) != static_cast<ssize_t>(line.size())) {
         error = "cannot pass the password: " + ErrnoText(errno);
         return false;
     }
     pipe.write.Reset();
     return true;
+}
+
+// The files osslsigncode reads for tkds are held to what tkds reads itself:
+// regular files outside /proc, /sys and /dev (a pipe would keep it waiting for good).
+bool CheckSigningFiles(const SigningIdentity& identity, std::string& error) {
+    const std::pair<std::string_view, const std::string*> files[] = {
+        {kSignPkcs12, &identity.pkcs12}, {kSignKey, &identity.key}, {kSignCert, &identity.cert},
+        {kSignPasswordFile, &identity.passwordFile}};
+    for (const auto& [option, path] : files) {
+        std::string reason;
+        if (!path->empty() && !OpenInputFile(*path, reason)) {
+            error = std::string(option) + " " + *path + ": " + reason;
+            return false;
+        }
+    }
+    return true;
+}
+
+// Signs the PE file input into output, which must not exist yet. On failure
+// nothing is left at output.
+bool SignPeFile(const SigningIdentity& identity, const std::string& input, const std::string& output,
+                std::string_view description, std::string& error) {
+    if (!CheckSigningFiles(identity, error)) return false;
+    std::error_code ignored;
+    if (std::filesystem::symlink_status(output, ignored).type() != std::filesystem::file_type::not_found) {
+        error = "cannot sign into " + output + ": it exists";
+        return false;
+    }
+    std::string signingTime;
+    if (!PinnedSigningTime(signingTime, error)) return false;
+    Pipe passwordPipe;
+    if (!identity.passwordEnv.empty() && !PasswordPipe(identity.password, passwordPipe, error)) return false;
+
+    int status = 0;
+    std::string printed;
+    const bool ran = RunSigner(SignerArguments(identity, input, output, description, signingTime),
+                               identity.passwordEnv.empty() ? nullptr : &passwordPipe, status, printed, error);
+    if (ran && WIFEXITED(status) && WEXITSTATUS(status) == 0 &&
+        std::filesystem::is_regular_file(output, ignored)) {
+        return true;
+    }
+    std::filesystem::remove(output, ignored);
+    if (!ran) return false;
+    const std::string how = WIFEXITED(status)   ? "ended with status " + std::to_string(WEXITSTATUS(status))
+                            : WIFSIGNALED(status) ? "was killed by signal " + std::to_string(WTERMSIG(status))
+                                                  : "ended abnormally";
+    error = WithOutput("osslsigncode " + how + (status == 0 ? " and wrote nothing" : ""), printed);
+    return false;
 }
 
 }  // namespace
@@ -234,41 +257,23 @@ bool ReadSigningOptions(const ParsedArgs& parsed, SigningIdentity& identity, std
         error = "--sign-password-file needs a file; a password from outside goes in --sign-password-env";
         return false;
     }
-    if (!read.passwordEnv.empty() && !std::getenv(read.passwordEnv.c_str())) {
-        error = "the password variable " + read.passwordEnv + " named by --sign-password-env is not set";
-        return false;
+    if (!read.passwordEnv.empty()) {
+        const char* value = std::getenv(read.passwordEnv.c_str());
+        if (!value) {
+            error = "the password variable " + read.passwordEnv + " named by --sign-password-env is not set";
+            return false;
+        }
+        read.password = value;
+        // Nothing started from here on, osslsigncode included, inherits the password.
+        ::unsetenv(read.passwordEnv.c_str());
+        if (read.password.size() > kMaxPasswordSize) {
+            error = "the password in " + read.passwordEnv + " is longer than " + std::to_string(kMaxPasswordSize) +
+                    " bytes";
+            return false;
+        }
     }
     identity = std::move(read);
     return true;
-}
-
-bool SignPeFile(const SigningIdentity& identity, const std::string& input, const std::string& output,
-                std::string_view description, std::string& error) {
-    std::error_code ignored;
-    if (std::filesystem::symlink_status(output, ignored).type() != std::filesystem::file_type::not_found) {
-        error = "cannot sign into " + output + ": it exists";
-        return false;
-    }
-    std::string signingTime;
-    if (!PinnedSigningTime(signingTime, error)) return false;
-    Pipe passwordPipe;
-    if (!identity.passwordEnv.empty() && !PasswordPipe(identity.passwordEnv, passwordPipe, error)) return false;
-
-    int status = 0;
-    std::string printed;
-    const bool ran = RunSigner(SignerArguments(identity, input, output, description, signingTime),
-                               identity.passwordEnv.empty() ? nullptr : &passwordPipe, status, printed, error);
-    if (ran && WIFEXITED(status) && WEXITSTATUS(status) == 0 &&
-        std::filesystem::is_regular_file(output, ignored)) {
-        return true;
-    }
-    std::filesystem::remove(output, ignored);
-    if (!ran) return false;
-    const std::string how = WIFEXITED(status)   ? "ended with status " + std::to_string(WEXITSTATUS(status))
-                            : WIFSIGNALED(status) ? "was killed by signal " + std::to_string(WTERMSIG(status))
-                                                  : "ended abnormally";
-    error = WithOutput("osslsigncode " + how + (status == 0 ? " and wrote nothing" : ""), printed);
-    return false;
 }
 
 bool SignPeImage(const SigningIdentity& identity, std::span<const std::uint8_t> image, const std::string& fileName,

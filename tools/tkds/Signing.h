@@ -18,7 +18,8 @@ struct SigningIdentity {
     std::string key;            // --sign-key KEY.pem, with --sign-cert
     std::string cert;           // --sign-cert CERT.pem (the signer's certificate, and any chain after it)
     std::string passwordFile;   // --sign-password-file FILE
-    std::string passwordEnv;    // --sign-password-env NAME: the variable that holds the password
+    std::string passwordEnv;    // --sign-password-env NAME: the variable that held the password
+    std::string password;       // its value, taken out of the environment when the options are read
     std::string timestampUrl;   // --sign-timestamp URL: an RFC 3161 time-stamp server
 
     bool Wanted() const noexcept { return !pkcs12.empty() || !key.empty(); }
@@ -35,21 +36,19 @@ inline constexpr std::string_view kSignTimestamp = "--sign-timestamp";
 // Reads the signing options of parsed into identity. False with a reason when
 // they do not fit together (a key without its certificate, both kinds of key,
 // two password sources, a password or timestamp but no key, a password
-// variable that is not set); true with an empty identity when none is given.
+// variable that is not set or too long); true with an empty identity when none
+// is given. The password variable is removed from the environment as it is
+// read, so that no child process (osslsigncode included) inherits it: the
+// signer gets the password through a pipe.
 bool ReadSigningOptions(const ParsedArgs& parsed, SigningIdentity& identity, std::string& error);
 
-// Signs the PE file input into output, which must not exist yet, with a SHA-256
-// Authenticode signature; description (may be empty) is the signed program's
-// name that Windows shows when it asks for elevation. SOURCE_DATE_EPOCH, when
-// set, is the signing time (with an RSA key the signed file is then the same
-// from run to run); otherwise it is now. On failure nothing is left
-// at output and error says why (what osslsigncode printed included), for the
-// caller to put after the name of what it signs.
-bool SignPeFile(const SigningIdentity& identity, const std::string& input, const std::string& output,
-                std::string_view description, std::string& error);
-
-// The same for a PE image in memory: it is written into a private temporary
-// folder under its file name, signed there and read back into signedImage.
+// Signs a PE image with a SHA-256 Authenticode signature into signedImage: the
+// image is written into a private temporary folder under fileName, signed there
+// and read back. description (may be empty) is the signed program's name that
+// Windows shows when it asks for elevation. SOURCE_DATE_EPOCH, when set, is the
+// signing time (with an RSA key the signed image is then the same from run to
+// run); otherwise it is now. On failure error says why (what osslsigncode
+// printed included), for the caller to put after the name of what it signs.
 bool SignPeImage(const SigningIdentity& identity, std::span<const std::uint8_t> image, const std::string& fileName,
                  std::string_view description, std::vector<std::uint8_t>& signedImage, std::string& error);
 
