@@ -144,8 +144,12 @@ void SetupDialog::StopTicker() noexcept {
     OnWindowThread([this] { KillTimer(Handle(), kTickerTimer); });
 }
 
+bool SetupDialog::OnOwnThread() const noexcept {
+    return GetWindowThreadProcessId(Handle(), nullptr) == GetCurrentThreadId();
+}
+
 void SetupDialog::EndDialog(INT_PTR result) noexcept {
-    if (GetWindowThreadProcessId(Handle(), nullptr) == GetCurrentThreadId()) {
+    if (OnOwnThread()) {
         framework::Dialog::EndDialog(result);
     } else {
         endAfterRun = result;
@@ -153,7 +157,7 @@ void SetupDialog::EndDialog(INT_PTR result) noexcept {
 }
 
 void SetupDialog::CallOnWindowThread(void (*call)(void* context), void* context) {
-    if (GetWindowThreadProcessId(Handle(), nullptr) == GetCurrentThreadId()) {
+    if (OnOwnThread()) {
         call(context);
     } else {
         SendMessageA(Handle(), kCallMessage, reinterpret_cast<WPARAM>(call), reinterpret_cast<LPARAM>(context));
@@ -199,6 +203,12 @@ unsigned __stdcall SetupDialog::RunThread(void* window) {
 }
 
 void SetupDialog::FinishRun() {
+    if (!runThread.Owned()) return;  // a tick queued before the end was seen
+    if (!runThread.Ended()) {
+        SetTimer(Handle(), kRunEndTimer, kRunEndPeriod, nullptr);
+        return;
+    }
+    KillTimer(Handle(), kRunEndTimer);
     runThread.Join();
     if (endAfterRun) framework::Dialog::EndDialog(*endAfterRun);
 }
@@ -283,6 +293,7 @@ std::optional<LRESULT> SetupDialog::OnMessage(UINT message, WPARAM wParam, LPARA
             FinishRun();
             return 0;
         case WM_TIMER:
+            if (wParam == kRunEndTimer) FinishRun();
             // A tick still queued when the run stopped the ticker moves nothing.
             if (wParam == kTickerTimer && !runThread.Owned()) painter.DrawTicker(nullptr, static_cast<long long>(painter.GetTickerOffset()) + 2);
             return std::nullopt;

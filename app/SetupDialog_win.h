@@ -28,6 +28,8 @@ public:
     static constexpr int kClientWidth = 450;
     static constexpr int kClientHeight = 207;
     static constexpr UINT_PTR kTickerTimer = 1;
+    static constexpr UINT_PTR kRunEndTimer = 2;  // looks for the end of the run's thread
+    static constexpr UINT kRunEndPeriod = 10;    // milliseconds
     static constexpr UINT kTickerPeriod = 20;  // milliseconds
     static constexpr COLORREF kEditColor = RGB(179, 183, 139);
 
@@ -86,9 +88,10 @@ private:
     // Starts the run on its own thread; the window takes no input until it ends.
     void RunInstallation();
     static unsigned __stdcall RunThread(void* window);
-    // The run's thread has returned: waits for its end, then ends the window if
-    // the run asked for it.
+    // The run's thread has returned: once it has ended (looked for every 10 ms,
+    // so the window never waits for it), ends the window if the run asked for it.
     void FinishRun();
+    bool OnOwnThread() const noexcept;  // called on the window's thread
     void CallOnWindowThread(void (*call)(void* context), void* context);
     // Mouse and keyboard messages for the window and its controls, while a run works.
     bool IsInputDuringRun(const MSG& message) const noexcept;

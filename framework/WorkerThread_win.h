@@ -28,6 +28,8 @@ public:
     }
     // True from Start until Join.
     bool Owned() const noexcept { return handle_.IsValid(); }
+    // True once the thread has ended (Join then returns at once).
+    bool Ended() const noexcept { return handle_ && WaitForSingleObject(handle_, 0) == WAIT_OBJECT_0; }
     // Waits until the thread has ended, then releases its handle.
     void Join() noexcept {
         if (!handle_) return;
