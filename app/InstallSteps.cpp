@@ -1,5 +1,7 @@
 #include "app/InstallSteps.h"
 
+#include <utility>
+
 namespace app {
 
 std::string PathRejectedMessage() {
@@ -33,12 +35,31 @@ std::string ParentFolder(std::string_view folder) {
 
 std::string CompleteText(int percent) { return "Complete: " + std::to_string(percent) + "%"; }
 
-ProgressCounter::ProgressCounter(std::size_t entries) : step_(entries ? 95.0 / static_cast<double>(entries) : 0.0) {}
+namespace {
+std::vector<std::uint64_t> SizesOf(const std::vector<install::PayloadEntry>& entries) {
+    std::vector<std::uint64_t> sizes;
+    sizes.reserve(entries.size());
+    for (const install::PayloadEntry& entry : entries) sizes.push_back(entry.size);
+    return sizes;
+}
+}  // namespace
+
+ProgressCounter::ProgressCounter(std::vector<std::uint64_t> sizes)
+    : sizes_(std::move(sizes)), step_(sizes_.empty() ? 0.0 : 95.0 / static_cast<double>(sizes_.size())) {
+    for (std::uint64_t size : sizes_) totalBytes_ += size;
+}
+
+ProgressCounter::ProgressCounter(const std::vector<install::PayloadEntry>& entries) : ProgressCounter(SizesOf(entries)) {}
 
 int ProgressCounter::Advance() {
     progress_ += step_;
-    return static_cast<int>(progress_);
+    if (next_ < sizes_.size()) bytesWritten_ += sizes_[next_++];
+    if (sizes_.size() <= kPacedEntries || totalBytes_ == 0) return static_cast<int>(progress_);
+    // Sizes are 32-bit, so 95 times their sum stays far inside 64 bits.
+    return 5 + static_cast<int>(95 * bytesWritten_ / totalBytes_);
 }
+
+unsigned ProgressCounter::FileWait() const noexcept { return sizes_.size() <= kPacedEntries ? kStepWait : 0; }
 
 std::string WithTrailingBackslash(std::string folder) {
     if (folder.empty() || folder.back() != '\\') folder += '\\';

@@ -3,8 +3,10 @@
 // which files the uninstall log lists, the progress percentages and the texts the
 // user is shown.
 #include <cstddef>
+#include <cstdint>
 #include <string>
 #include <string_view>
+#include <vector>
 
 #include "install/InstallDocument.h"
 
@@ -40,14 +42,37 @@ std::string ParentFolder(std::string_view folder);
 // "Complete: 5%", "Complete: 52%", ...
 std::string CompleteText(int percent);
 
-// The percentage after each payload file: from 5, adding 95 / entries each time
-// (in double precision), truncated toward zero. Two entries give 52 and 100.
+// Pauses that let the user read each stage, in milliseconds: after the folders
+// and after the free space (kStageWait), after "Complete: 5%", each file (up to
+// kPacedEntries entries), "Creating shortcuts..." and "setting uninstall..."
+// (kStepWait), and after "complete successfully" (kFinalWait).
+inline constexpr unsigned kStageWait = 500;
+inline constexpr unsigned kStepWait = 200;
+inline constexpr unsigned kFinalWait = 1000;
+// A document of up to this many entries is paced and counted file by file; a
+// larger one by bytes, without a pause per file, so that its fixed waits stay
+// those of the stages (2.6 s) however many files it has.
+inline constexpr std::size_t kPacedEntries = 10;
+
+// The percentage after each payload file, from 5 to 100, and the pause after it.
+// Up to kPacedEntries entries: adding 95 / entries each time (in double
+// precision), truncated toward zero (two entries give 52 and 100), and kStepWait.
+// More entries: 5 + 95 x the bytes written so far / all the entries' bytes,
+// truncated (by files when there are no bytes at all), and no pause.
 class ProgressCounter {
 public:
-    explicit ProgressCounter(std::size_t entries);
+    // The decoded sizes of the entries, in document order.
+    explicit ProgressCounter(std::vector<std::uint64_t> sizes);
+    explicit ProgressCounter(const std::vector<install::PayloadEntry>& entries);
+    // The percentage once the next entry's file is written.
     int Advance();
+    unsigned FileWait() const noexcept;
 
 private:
+    std::vector<std::uint64_t> sizes_;
+    std::size_t next_ = 0;
+    std::uint64_t bytesWritten_ = 0;
+    std::uint64_t totalBytes_ = 0;
     double progress_ = 5.0;
     double step_;
 };

@@ -21,11 +21,6 @@ namespace app {
 
 namespace {
 
-// Pauses that let the user read each stage.
-constexpr DWORD kStageWait = 500;
-constexpr DWORD kStepWait = 200;
-constexpr DWORD kFinalWait = 1000;
-
 std::string WindowsFolder() {
     char folder[MAX_PATH] = {};
     UINT length = GetWindowsDirectoryA(folder, MAX_PATH);
@@ -37,8 +32,11 @@ std::string WindowsFolder() {
 void InstallationRun::Fail(std::string_view message) {
     const std::string text(message);
     const std::string title(kRunTitle);
-    MessageBoxA(window_.Handle(), text.c_str(), title.c_str(), MB_OK | MB_ICONSTOP);
-    window_.ShowIdleStatus();
+    // The box belongs to the window's thread, owned by the window.
+    window_.OnWindowThread([&] {
+        MessageBoxA(window_.Handle(), text.c_str(), title.c_str(), MB_OK | MB_ICONSTOP);
+        window_.ShowIdleStatus();
+    });
 }
 
 bool InstallationRun::WriteFile(const std::string& path, const std::uint8_t* bytes, std::uint32_t size) {
@@ -142,13 +140,13 @@ void InstallationRun::Run() {
     folders.destination = destination;
     folders.windowsFolder = WindowsFolder();
     folders.programFiles = install::ProgramFilesFolder();
-    ProgressCounter progress(document.entries.size());
+    ProgressCounter progress(document.entries);
     for (const install::PayloadEntry& entry : document.entries) {
         const std::string path = BaseFolderFor(entry.folderKind, folders) + entry.fileName;
         if (!WriteFile(path, entry.data.get(), entry.size)) return;
         if (IsLoggedKind(entry.folderKind)) record.AddFile(path);
         window_.ShowStatus(CompleteText(progress.Advance()));
-        Sleep(kStepWait);
+        Sleep(progress.FileWait());
     }
     record.FinishFiles();
 

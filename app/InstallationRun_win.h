@@ -1,10 +1,12 @@
 #pragma once
-// What SETUP does: in one pass on the window's thread, check the destination and
+// What SETUP does: in one pass on a thread of its own, check the destination and
 // create its folders, check the free space, start the uninstall log, write every
 // payload file from memory, make the shortcuts, install and register the
 // uninstaller, announcing each stage in the ticker. On success the window closes;
 // on failure a message box says why, the window returns to idle and everything
-// done so far stays in place.
+// done so far stays in place. It reaches the window only through SetupDialog's
+// calls that run on the window's thread (ShowStatus, StopTicker, ShowIdleStatus,
+// OnWindowThread, EndDialog), so the window keeps painting and answering.
 #include <cstdint>
 #include <string>
 #include <string_view>

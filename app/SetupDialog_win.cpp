@@ -15,7 +15,10 @@ namespace {
 constexpr char kWindowTitle[] = "Tolvik Setup";
 constexpr char kEmptyPassword[] = "";
 constexpr char kButtonKind[] = "PushButton";
-
+// Messages of the window to itself: a call from the run's thread (wParam the
+// function, lParam its argument), and the end of the run's thread.
+constexpr UINT kCallMessage = WM_APP + 1;
+constexpr UINT kRunEndedMessage = WM_APP + 2;
 
 }  // namespace
 
@@ -98,8 +101,9 @@ void SetupDialog::LoadWindowSkin() {
     // A missing picture is not reported: the painter draws what it has.
     digitsImage.Load(storage, "Digits", kEmptyPassword);
     fontImage.Load(storage, "Font", kEmptyPassword);
+    unitsImage.Load(storage, imaging::kUnitsNode, kEmptyPassword);  // optional
     painter.SetOwner(Handle());
-    painter.SetImages(&fontImage, &digitsImage);
+    painter.SetImages(&fontImage, &digitsImage, &unitsImage);
     painter.CreateBuffers(false);
     painter.LoadBackground(storage, "1");
 }
@@ -123,18 +127,47 @@ void SetupDialog::SkinButtons() {
 }
 
 void SetupDialog::ShowIdleStatus() {
-    painter.SetTickerText(document.productName);
-    SetTimer(Handle(), kTickerTimer, kTickerPeriod, nullptr);
+    OnWindowThread([this] {
+        painter.SetTickerText(document.productName);
+        SetTimer(Handle(), kTickerTimer, kTickerPeriod, nullptr);
+    });
 }
 
 void SetupDialog::ShowStatus(std::string_view text) {
-    painter.SetTickerText(text);
-    painter.DrawTicker(nullptr, 0);
+    OnWindowThread([this, text] {
+        painter.SetTickerText(text);
+        painter.DrawTicker(nullptr, 0);
+    });
 }
 
-void SetupDialog::StopTicker() noexcept { KillTimer(Handle(), kTickerTimer); }
+void SetupDialog::StopTicker() noexcept {
+    OnWindowThread([this] { KillTimer(Handle(), kTickerTimer); });
+}
+
+bool SetupDialog::OnOwnThread() const noexcept {
+    return GetWindowThreadProcessId(Handle(), nullptr) == GetCurrentThreadId();
+}
+
+void SetupDialog::EndDialog(INT_PTR result) noexcept {
+    if (OnOwnThread()) {
+        framework::Dialog::EndDialog(result);
+    } else {
+        endAfterRun = result;
+    }
+}
+
+void SetupDialog::CallOnWindowThread(void (*call)(void* context), void* context) {
+    if (OnOwnThread()) {
+        call(context);
+    } else {
+        SendMessageA(Handle(), kCallMessage, reinterpret_cast<WPARAM>(call), reinterpret_cast<LPARAM>(context));
+    }
+}
 
 bool SetupDialog::OnCommand(int id, int notifyCode, HWND control) {
+    // While a run works nothing may start or close: SETUP, Enter, License, Browse,
+    // Cancel, Esc and closing the window all wait for its end (and are dropped).
+    if (runThread.Owned()) return true;
     // The buttons are owner-drawn, so the second click of a double click sends
     // BN_DBLCLK: only BN_CLICKED runs a command (Enter and Esc send it too).
     if (notifyCode != BN_CLICKED) return false;
@@ -156,7 +189,29 @@ bool SetupDialog::OnCommand(int id, int notifyCode, HWND control) {
 // Enter (the dialog's default command) installs exactly as SETUP does.
 void SetupDialog::OnOK() { RunInstallation(); }
 
-void SetupDialog::RunInstallation() { InstallationRun(*this).Run(); }
+void SetupDialog::RunInstallation() {
+    endAfterRun.reset();
+    // Without a thread the run works as it always could, on this one.
+    if (!runThread.Start(RunThread, this)) InstallationRun(*this).Run();
+}
+
+unsigned __stdcall SetupDialog::RunThread(void* window) {
+    auto* self = static_cast<SetupDialog*>(window);
+    InstallationRun(*self).Run();
+    PostMessageA(self->Handle(), kRunEndedMessage, 0, 0);
+    return 0;
+}
+
+void SetupDialog::FinishRun() {
+    if (!runThread.Owned()) return;  // a tick queued before the end was seen
+    if (!runThread.Ended()) {
+        SetTimer(Handle(), kRunEndTimer, kRunEndPeriod, nullptr);
+        return;
+    }
+    KillTimer(Handle(), kRunEndTimer);
+    runThread.Join();
+    if (endAfterRun) framework::Dialog::EndDialog(*endAfterRun);
+}
 
 void SetupDialog::ShowLicense() {
     LicenseDialog dialog;
@@ -179,7 +234,16 @@ void SetupDialog::BrowseForFolder() {
     }
 }
 
+bool SetupDialog::IsInputDuringRun(const MSG& message) const noexcept {
+    if (!runThread.Owned()) return false;
+    const UINT m = message.message;
+    if ((m >= WM_KEYFIRST && m <= WM_KEYLAST) || (m >= WM_MOUSEFIRST && m <= WM_MOUSELAST)) return true;
+    // The window itself may still be dragged by its body.
+    return m >= WM_NCMOUSEMOVE && m <= WM_NCXBUTTONDBLCLK && message.hwnd != Handle();
+}
+
 bool SetupDialog::PreTranslateMessage(MSG& message) {
+    if (IsInputDuringRun(message)) return true;
     // Keys reach only the path field; Esc and Enter still close or install.
     if ((message.message == WM_KEYDOWN || message.message == WM_KEYUP) && message.hwnd != Item(IDC_PATH_EDIT) &&
         message.wParam != VK_ESCAPE && message.wParam != VK_RETURN) {
@@ -222,8 +286,16 @@ std::optional<LRESULT> SetupDialog::OnMessage(UINT message, WPARAM wParam, LPARA
             return reinterpret_cast<LRESULT>(appIcon);
         case WM_NCHITTEST:
             return HTCAPTION;  // a press anywhere on the body drags the window
+        case kCallMessage:
+            reinterpret_cast<void (*)(void*)>(wParam)(reinterpret_cast<void*>(lParam));
+            return 0;
+        case kRunEndedMessage:
+            FinishRun();
+            return 0;
         case WM_TIMER:
-            if (wParam == kTickerTimer) painter.DrawTicker(nullptr, static_cast<long long>(painter.GetTickerOffset()) + 2);
+            if (wParam == kRunEndTimer) FinishRun();
+            // A tick still queued when the run stopped the ticker moves nothing.
+            if (wParam == kTickerTimer && !runThread.Owned()) painter.DrawTicker(nullptr, static_cast<long long>(painter.GetTickerOffset()) + 2);
             return std::nullopt;
         case WM_CTLCOLOREDIT:
             if (LRESULT brush = EditColor(reinterpret_cast<HDC>(wParam), reinterpret_cast<HWND>(lParam))) return brush;

@@ -8,10 +8,12 @@
 
 #include <optional>
 #include <string>
+#include <type_traits>
 #include <vector>
 
 #include "framework/Dialog_win.h"
 #include "framework/Handles_win.h"
+#include "framework/WorkerThread_win.h"
 #include "imaging/BitmapFont_win.h"
 #include "imaging/DibImage.h"
 #include "imaging/MaskedButton_win.h"
@@ -26,6 +28,8 @@ public:
     static constexpr int kClientWidth = 450;
     static constexpr int kClientHeight = 207;
     static constexpr UINT_PTR kTickerTimer = 1;
+    static constexpr UINT_PTR kRunEndTimer = 2;  // looks for the end of the run's thread
+    static constexpr UINT kRunEndPeriod = 10;    // milliseconds
     static constexpr UINT kTickerPeriod = 20;  // milliseconds
     static constexpr COLORREF kEditColor = RGB(179, 183, 139);
 
@@ -34,6 +38,16 @@ public:
 
     // The product name in the ticker, scrolling again.
     void ShowIdleStatus();
+
+    // Runs f on the window's thread and returns once it has run: at once when
+    // called there, else through a message sent to the window. The installation
+    // run works on a thread of its own and draws, asks and stops through this, so
+    // the window keeps painting and answering while it works.
+    template <typename F>
+    void OnWindowThread(F&& f) {
+        using Callable = std::remove_reference_t<F>;
+        CallOnWindowThread([](void* context) { (*static_cast<Callable*>(context))(); }, &f);
+    }
 
     // What the installation run uses.
     install::InstallDocument& Document() noexcept { return document; }
@@ -44,6 +58,9 @@ public:
     // Shows text in the ticker, standing still at its left edge.
     void ShowStatus(std::string_view text);
     void StopTicker() noexcept;
+    // Ends the modal window with result; asked from the run's thread, it ends once
+    // the run has returned and its thread is gone.
+    void EndDialog(INT_PTR result) noexcept;
 
 protected:
     BOOL OnInitDialog() override;
@@ -68,7 +85,16 @@ private:
     void ShapeWindow();
     void LoadWindowSkin();
     void SkinButtons();
+    // Starts the run on its own thread; the window takes no input until it ends.
     void RunInstallation();
+    static unsigned __stdcall RunThread(void* window);
+    // The run's thread has returned: once it has ended (looked for every 10 ms,
+    // so the window never waits for it), ends the window if the run asked for it.
+    void FinishRun();
+    bool OnOwnThread() const noexcept;  // called on the window's thread
+    void CallOnWindowThread(void (*call)(void* context), void* context);
+    // Mouse and keyboard messages for the window and its controls, while a run works.
+    bool IsInputDuringRun(const MSG& message) const noexcept;
     void ShowLicense();
     void BrowseForFolder();
     void PaintIconic();
@@ -78,6 +104,7 @@ private:
     install::InstallDocument document;
     imaging::DibImage fontImage;
     imaging::DibImage digitsImage;
+    imaging::DibImage unitsImage;
     imaging::BitmapFont painter;
     storage::Storage storage;
     imaging::MaskedButton browseButton;
@@ -87,6 +114,8 @@ private:
     std::string destinationPath;
     HICON appIcon = nullptr;
     framework::BrushHandle editBrush;  // one brush for the window's whole life
+    std::optional<INT_PTR> endAfterRun;  // set by the run's thread, read once it has ended
+    framework::WorkerThread runThread;   // last: the run ends before anything it uses goes
 };
 
 }  // namespace app

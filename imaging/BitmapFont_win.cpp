@@ -30,9 +30,10 @@ private:
 
 BitmapFont::~BitmapFont() = default;
 
-void BitmapFont::SetImages(DibImage* fontImage, DibImage* digitsImage) noexcept {
+void BitmapFont::SetImages(DibImage* fontImage, DibImage* digitsImage, DibImage* unitsImage) noexcept {
     fontImage_ = fontImage;
     digitsImage_ = digitsImage;
+    unitsImage_ = unitsImage;
 }
 
 void BitmapFont::SetTickerText(std::string_view text) {
@@ -85,13 +86,17 @@ void BitmapFont::DrawTicker(HDC dc, long long offset) {
 
 void BitmapFont::DrawNumber(HDC dc, int n) {
     number_ = n;
-    std::array<int, 4> cells{};
-    if (!digitsImage_ || !CounterCells(n, cells)) return;
+    const bool hasUnits = unitsImage_ && unitsImage_->IsValid();
+    CounterFace face;
+    if (!digitsImage_ || !CounterFaceFor(n, hasUnits, face)) return;
     const TargetDc target(dc, GetOwner());
     if (!target.Get()) return;
-    for (std::size_t i = 0; i < cells.size(); ++i)
-        digitsImage_->Draw(target.Get(), kCounterLefts[i], kCounterTop, cells[i] * kDigitWidth, 0, kDigitWidth,
+    for (std::size_t i = 0; i < face.cells.size(); ++i)
+        digitsImage_->Draw(target.Get(), kCounterLefts[i], kCounterTop, face.cells[i] * kDigitWidth, 0, kDigitWidth,
                            kDigitHeight);
+    if (!hasUnits) return;
+    const UnitCell cell = UnitCellOf(face.unit, unitsImage_->GetWidth());
+    unitsImage_->Draw(target.Get(), kUnitLeft, kUnitTop, cell.srcX, 0, cell.width, unitsImage_->GetHeight());
 }
 
 void BitmapFont::PaintExtras(HDC memoryDc, std::uint8_t*, int, int, int, int) {

@@ -27,8 +27,9 @@ public:
     BitmapFont() noexcept = default;
     ~BitmapFont() override;
 
-    // The "Font" and "Digits" pictures; not owned, they must outlive this object's use.
-    void SetImages(DibImage* fontImage, DibImage* digitsImage) noexcept;
+    // The "Font" and "Digits" pictures, and the optional "Units" picture (null or
+    // empty without one); not owned, they must outlive this object's use.
+    void SetImages(DibImage* fontImage, DibImage* digitsImage, DibImage* unitsImage = nullptr) noexcept;
 
     // Uppercases the text and renders it, 12 pixels per character, into the ticker
     // strip (a bitmap compatible with the owner's device context). Draws nothing.
@@ -38,8 +39,9 @@ public:
     // can grow forever) and draws the ticker window scrolled to it, on dc or, when
     // dc is null, on the owner's client area.
     void DrawTicker(HDC dc, long long offset);
-    // Stores n and draws it in the counter cells on dc or, when dc is null, on the
-    // owner's client area; values outside 0 .. 9999 are stored but draw nothing.
+    // Stores n (kilobytes) and draws it in the counter cells on dc or, when dc is
+    // null, on the owner's client area, with the unit when there is a unit picture
+    // (CounterFaceFor); values it cannot show are stored but draw nothing.
     void DrawNumber(HDC dc, int n);
 
     int GetNumber() const noexcept { return number_; }
@@ -58,6 +60,7 @@ private:
     framework::BitmapHandle tickerStrip_;
     DibImage* fontImage_ = nullptr;
     DibImage* digitsImage_ = nullptr;
+    DibImage* unitsImage_ = nullptr;
     int number_ = 0;
 };
 

@@ -64,6 +64,24 @@ bool CounterCells(int n, std::array<int, 4>& cells) noexcept {
     return true;
 }
 
+bool CounterFaceFor(int kilobytes, bool hasUnitPicture, CounterFace& face) noexcept {
+    CounterFace result;
+    if (!CounterCells(kilobytes, result.cells)) {
+        // Above 9999 KB: whole megabytes, rounded up, when the unit picture can say so.
+        const long long megabytes = (static_cast<long long>(kilobytes) + 1023) / 1024;
+        if (!hasUnitPicture || kilobytes < 0 || megabytes > 9999) return false;
+        CounterCells(static_cast<int>(megabytes), result.cells);
+        result.unit = CounterUnit::Megabytes;
+    }
+    face = result;
+    return true;
+}
+
+UnitCell UnitCellOf(CounterUnit unit, int pictureWidth) noexcept {
+    const int width = pictureWidth > 0 ? pictureWidth / 2 : 0;
+    return UnitCell{unit == CounterUnit::Megabytes ? width : 0, width};
+}
+
 void RenderTickerStrip(DibImage* font, std::string_view characters, PixelBuffer& strip) {
     // Without a font there is nothing to show: no strip, so the ticker shows its background.
     strip.Reset(0, 0);
@@ -88,12 +106,16 @@ void DrawTickerInto(const PixelView& target, const PixelView& clean, const Pixel
     }
 }
 
-void DrawCounterInto(const PixelView& target, DibImage* digits, int n) {
-    std::array<int, 4> cells{};
-    if (!digits || !CounterCells(n, cells)) return;
-    for (std::size_t i = 0; i < cells.size(); ++i)
-        digits->DrawToView(target, kCounterLefts[i], kCounterTop, cells[i] * kDigitWidth, 0, kDigitWidth,
+void DrawCounterInto(const PixelView& target, DibImage* digits, DibImage* units, int n) {
+    const bool hasUnits = units && units->IsValid();
+    CounterFace face;
+    if (!digits || !CounterFaceFor(n, hasUnits, face)) return;
+    for (std::size_t i = 0; i < face.cells.size(); ++i)
+        digits->DrawToView(target, kCounterLefts[i], kCounterTop, face.cells[i] * kDigitWidth, 0, kDigitWidth,
                            kDigitHeight);
+    if (!hasUnits) return;
+    const UnitCell cell = UnitCellOf(face.unit, units->GetWidth());
+    units->DrawToView(target, kUnitLeft, kUnitTop, cell.srcX, 0, cell.width, units->GetHeight());
 }
 
 }  // namespace imaging

@@ -9,6 +9,8 @@
 //   0 blank (space and every byte without a glyph), 1-26 "A"-"Z", 27-36 "0"-"9",
 //   37 ".", 38 ":", 39 "-", 40 "%", 41 ">".
 // "Digits": 11 cells of 13 x 19 pixels; cell 0 an unlit digit, cell d + 1 digit d.
+// "Units" (optional): two cells of equal width side by side, the counter's unit
+// "KB" then "MB", drawn at (220, 118) over the background's own unit label.
 #include <array>
 #include <cstddef>
 #include <string>
@@ -36,6 +38,9 @@ inline constexpr int kDigitWidth = 13;
 inline constexpr int kDigitHeight = 19;
 inline constexpr int kCounterTop = 114;
 inline constexpr std::array<int, 4> kCounterLefts = {163, 176, 189, 202};
+inline constexpr const char* kUnitsNode = "Units";
+inline constexpr int kUnitLeft = 220;
+inline constexpr int kUnitTop = 118;
 
 // First column of the glyph cell of character c (already uppercased).
 int GlyphColumn(unsigned char c) noexcept;
@@ -66,6 +71,23 @@ int TickerPieces(long long offset, const TickerLayout& layout, TickerPiece piece
 // the units always lit; false (cells untouched) for n outside 0 .. 9999.
 bool CounterCells(int n, std::array<int, 4>& cells) noexcept;
 
+// What the counter shows for a number of kilobytes: the kilobytes up to 9999;
+// above that, only with a unit picture to say so, the megabytes rounded up (up to
+// 9999 MB). False (face untouched) when it shows nothing.
+enum class CounterUnit { Kilobytes = 0, Megabytes = 1 };
+struct CounterFace {
+    std::array<int, 4> cells{};
+    CounterUnit unit = CounterUnit::Kilobytes;
+};
+bool CounterFaceFor(int kilobytes, bool hasUnitPicture, CounterFace& face) noexcept;
+// The unit's cell in a "Units" picture of the given width: its first column and
+// its width (half the picture each).
+struct UnitCell {
+    int srcX = 0;
+    int width = 0;
+};
+UnitCell UnitCellOf(CounterUnit unit, int pictureWidth) noexcept;
+
 // Software twins of BitmapFont's drawing. `target` is a 24-bit window picture.
 // The text rendered into a new 24-bit strip of layout.width x 13; the strip is
 // empty when the text is empty or there is no font.
@@ -73,7 +95,8 @@ void RenderTickerStrip(DibImage* font, std::string_view characters, PixelBuffer&
 // The ticker window at (6, 8): the clean background, then the pieces of the strip.
 void DrawTickerInto(const PixelView& target, const PixelView& clean, const PixelView* strip,
                     const TickerLayout& layout, long long offset);
-// The counter cells at y 114; nothing for n outside 0 .. 9999 or without digits.
-void DrawCounterInto(const PixelView& target, DibImage* digits, int n);
+// The counter cells at y 114 and, with a unit picture, the unit at (220, 118);
+// nothing when CounterFaceFor shows nothing or without digits.
+void DrawCounterInto(const PixelView& target, DibImage* digits, DibImage* units, int n);
 
 }  // namespace imaging

@@ -14,8 +14,9 @@ namespace imaging {
 
 bool RenderWindowPreview(storage::Storage& storage, const PreviewContent& content, PreviewResult& result) {
     result.warnings.clear();
-    DibImage font, digits;
+    DibImage font, digits, units;
     if (!digits.Load(storage, "Digits", "")) result.warnings.push_back("\"Digits\" could not be loaded");
+    units.Load(storage, kUnitsNode, "");  // optional: without it the counter keeps to kilobytes
     if (!font.Load(storage, "Font", "")) result.warnings.push_back("\"Font\" could not be loaded");
 
     WindowBuffers buffers;
@@ -42,7 +43,7 @@ bool RenderWindowPreview(storage::Storage& storage, const PreviewContent& conten
 
     buffers.ComposeArea(Rect{0, 0, kMainClientWidth, kMainClientHeight}, nullptr);
     const PixelView& compose = buffers.ComposeView();
-    DrawCounterInto(compose, &digits, content.number);
+    DrawCounterInto(compose, &digits, &units, content.number);
     const std::string characters = TickerCharacters(content.tickerText);
     PixelBuffer strip;
     RenderTickerStrip(&font, characters, strip);

@@ -2,8 +2,8 @@
 // The main window's client area composed in software, exactly as the window's
 // painter composes it on Windows, for the host tools: the clean background tiled
 // from background set "1" into a 452-pixel-wide buffer, the four buttons in their
-// Normal state at their places (blended in the window's order), the counter and
-// the ticker.
+// Normal state at their places (blended in the window's order), the counter with
+// its unit (when the skin has the "Units" picture) and the ticker.
 #include <cstdint>
 #include <string>
 #include <vector>
@@ -17,7 +17,7 @@ class Storage;
 namespace imaging {
 
 struct PreviewContent {
-    int number = 0;              // shown in the counter (nothing outside 0 .. 9999)
+    int number = 0;              // kilobytes, shown in the counter (CounterFaceFor)
     std::string tickerText;      // shown in the ticker
     long long tickerOffset = 0;  // scroll offset in pixels
 };

@@ -6,11 +6,20 @@
 
 namespace {
 
-std::vector<int> Percentages(std::size_t entries) {
-    app::ProgressCounter progress(entries);
+std::vector<int> Percentages(const std::vector<std::uint64_t>& sizes) {
+    app::ProgressCounter progress(sizes);
     std::vector<int> shown;
-    for (std::size_t i = 0; i < entries; ++i) shown.push_back(progress.Advance());
+    for (std::size_t i = 0; i < sizes.size(); ++i) shown.push_back(progress.Advance());
     return shown;
+}
+
+std::vector<int> Percentages(std::size_t entries) { return Percentages(std::vector<std::uint64_t>(entries, 1)); }
+
+// Every fixed wait of a run whose files all go in: the two stages, "Complete: 5%",
+// each file, "Creating shortcuts...", "setting uninstall..." and the final one.
+unsigned FixedWaits(const app::ProgressCounter& progress, std::size_t entries) {
+    return 2 * app::kStageWait + 3 * app::kStepWait + app::kFinalWait +
+           static_cast<unsigned>(entries) * progress.FileWait();
 }
 
 TEST(InstallSteps, PercentagesAfterEachFileAreTruncatedRunningSums) {
@@ -20,6 +29,33 @@ TEST(InstallSteps, PercentagesAfterEachFileAreTruncatedRunningSums) {
     EXPECT_EQ(Percentages(7), (std::vector<int>{18, 32, 45, 59, 72, 86, 99}));
     EXPECT_TRUE(Percentages(0).empty());
     EXPECT_EQ(app::CompleteText(5), "Complete: 5%");
+}
+
+TEST(InstallSteps, UpToTenFilesArePacedByFilesLargerProductsByBytesWithoutPauses) {
+    // Ten entries or fewer: as always, whatever their sizes, with 200 ms per file.
+    const std::vector<std::uint64_t> demo{180224, 1500};
+    EXPECT_EQ(Percentages(demo), (std::vector<int>{52, 100}));
+    EXPECT_EQ(Percentages(std::vector<std::uint64_t>{1, 1000000, 1}), (std::vector<int>{36, 68, 100}));
+    const app::ProgressCounter two(demo);
+    EXPECT_EQ(two.FileWait(), 200u);
+    EXPECT_EQ(FixedWaits(two, 2), 3000u);
+    EXPECT_EQ(Percentages(10).back(), 100);
+    EXPECT_EQ(app::ProgressCounter(std::vector<std::uint64_t>(10, 5)).FileWait(), 200u);
+
+    // Eleven: the percentage follows the bytes written; a large file moves it most.
+    std::vector<std::uint64_t> eleven(11, 1000);
+    eleven[5] = 90000;
+    EXPECT_EQ(Percentages(eleven), (std::vector<int>{5, 6, 7, 8, 9, 95, 96, 97, 98, 99, 100}));
+    // Files without bytes count by files; the end is always 100.
+    EXPECT_EQ(Percentages(std::vector<std::uint64_t>(11, 0)).back(), 100);
+    EXPECT_EQ(Percentages(std::vector<std::uint64_t>(20, 0xFFFFFFFFu)).back(), 100);
+
+    // However many files, the run's fixed waits stay under 3 s.
+    for (std::size_t entries : {11u, 400u, 1403u}) {
+        const app::ProgressCounter progress(std::vector<std::uint64_t>(entries, 4096));
+        EXPECT_EQ(progress.FileWait(), 0u) << entries;
+        EXPECT_LT(FixedWaits(progress, entries), 3000u) << entries;
+    }
 }
 
 TEST(InstallSteps, EveryKindOfEntryGetsARealBaseFolder) {

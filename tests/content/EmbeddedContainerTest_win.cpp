@@ -62,7 +62,7 @@ TEST_F(EmbeddedContainer, GlyphPicturesAre24BitImageRecords) {
     const struct {
         const char* path;
         std::uint32_t width, height, stride;
-    } records[] = {{"Digits", 143, 19, 432}, {"Font", 504, 13, 1512}};
+    } records[] = {{"Digits", 143, 19, 432}, {"Font", 504, 13, 1512}, {"Units", 32, 13, 96}};
     for (const auto& expected : records) {
         SCOPED_TRACE(expected.path);
         const std::vector<std::uint8_t> record = Binary(expected.path);

@@ -1,6 +1,6 @@
 #!/usr/bin/env python3
 """Checks a built setup container record by record: the chain order, names, ids,
-parent ids, types and flags of the 21 nodes, the header's highest id, the
+parent ids, types and flags of the 22 nodes, the header's highest id, the
 decoded sizes that the window's geometry fixes, and the bytes of every node
 that comes from a file.
 
@@ -30,6 +30,7 @@ LAYOUT = [
     ("Controls.MaskedButtons", "Folder", 105, 104, 0),
     ("Digits", "Binary", 114, 0, 24 + 432 * 19),
     ("Font", "Binary", 115, 0, 24 + 1512 * 13),
+    ("Units", "Binary", 134, 0, 24 + 96 * 13),
     ("Data", "Folder", 116, 0, 0),
     ("Data.idoc", "String", 126, 116, 451),
     ("Backgrounds.1", "Binary", 128, 1, 450 * 207 * 3),
@@ -43,8 +44,8 @@ INTEGERS = {
     "Controls.MaskedButtons.PushButton.Width": 132, "Controls.MaskedButtons.PushButton.CtrlWidth": 44,
     "Controls.MaskedButtons.PushButton.Height": 32, "Controls.MaskedButtons.PushButton.States": 7,
 }
-# name: (width, height) of the two image records
-IMAGE_RECORDS = {"Digits": (143, 19), "Font": (504, 13)}
+# name: (width, height) of the three image records
+IMAGE_RECORDS = {"Digits": (143, 19), "Font": (504, 13), "Units": (32, 13)}
 
 
 def main():
@@ -61,7 +62,7 @@ def main():
     with open(container, "rb") as f:
         raw = f.read()
     check(raw[:5] == b"TKDS\x02", "the header is not 'TKDS' version 2")
-    check(struct.unpack_from("<I", raw, 5)[0] == 133, "the header's highest id is not 133")
+    check(struct.unpack_from("<I", raw, 5)[0] == 134, "the header's highest id is not 134")
 
     listing = subprocess.run([tkds, "list", "--json", container], check=True, capture_output=True, text=True)
     records = json.loads(listing.stdout)

@@ -21,6 +21,7 @@ SIZES = {
 TICKER_LEFT, TICKER_TOP, TICKER_WIDTH = 6, 8, 295
 FONT_CELL = 12
 COUNTER_LEFT, COUNTER_TOP, DIGIT_CELL, DIGIT_CELLS = 163, 114, 13, 4
+UNIT_LEFT, UNIT_TOP = 220, 118
 
 
 class PngError(Exception):
@@ -84,6 +85,24 @@ def read_png(path):
     return width, height, rows
 
 
+def check_units(folder, background):
+    """The optional unit picture: two cells of one size, "KB" then "MB", drawn
+    over the background at (220, 118); its KB cell is what the background shows
+    there, so a window that counts kilobytes looks the same with it or without."""
+    try:
+        w, h, rows = read_png(folder + "/units.png")
+    except FileNotFoundError:
+        return []
+    except (OSError, PngError, zlib.error) as e:
+        return ["units.png: %s" % e]
+    if w % 2 or w < 2 or UNIT_LEFT + w // 2 > 450 or UNIT_TOP + h > 207:
+        return ["units.png is %d x %d: not two cells of one size inside the window" % (w, h)]
+    if background and rows and any(rows[y][x][:3] != background[UNIT_TOP + y][UNIT_LEFT + x][:3]
+                                   for y in range(h) for x in range(w // 2)):
+        return ["units.png: the KB cell differs from the background's label under it"]
+    return []
+
+
 def main():
     folder = sys.argv[1]
     problems, images = [], {}
@@ -122,6 +141,8 @@ def main():
             if digits[r][0][:3] != background[y][COUNTER_LEFT - 1][:3] or \
                digits[r][DIGIT_CELL - 1][:3] != background[y][right][:3]:
                 problems.append("counter row %d: the unlit digit cell does not match the panel beside it" % r)
+
+    problems += check_units(folder, background)
 
     for p in problems:
         print("skin: " + p)

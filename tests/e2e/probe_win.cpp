@@ -16,6 +16,11 @@
 //   probe backdrop SECONDS              a screen-sized magenta window, to show what lies beneath others
 //   probe hold FILE SECONDS             open FILE for writing without sharing, print "held", keep it open;
 //                                       a folder of FILE that does not exist yet is waited for
+//   probe answers TITLE SECONDS         until the window is gone (at most SECONDS), send it WM_NULL with a
+//                                       100 ms timeout every 10 ms; print how many it answered, how many it
+//                                       missed (and when) and the longest answer; exit 0 when it answered
+//                                       some and never missed twice in a row (a lone miss is a loaded
+//                                       machine's scheduler; a busy window misses every message it gets)
 #include <windows.h>
 
 #include <fcntl.h>
@@ -133,6 +138,37 @@ int main(int argc, char** argv) {
     const double seconds = argc > 3 ? std::atof(argv[3]) : 30.0;
 
     if (command == "wait") return WaitFor(title, seconds) ? 0 : 1;
+    if (command == "answers") {
+        HWND window = WaitFor(title, 10.0);
+        if (!window) {
+            std::fprintf(stderr, "probe: no window titled \"%s\"\n", title);
+            return 1;
+        }
+        constexpr UINT kAnswerWithin = 100;  // milliseconds
+        unsigned answered = 0, missed = 0, inRow = 0, mostInRow = 0;
+        DWORD longest = 0;
+        std::string misses;  // when each miss began, in ms from the first message
+        const DWORD begin = GetTickCount();
+        const DWORD end = begin + static_cast<DWORD>(seconds * 1000);
+        while (GetTickCount() < end && IsWindow(window) && IsWindowVisible(window)) {
+            const DWORD start = GetTickCount();
+            DWORD_PTR result = 0;
+            SetLastError(NO_ERROR);
+            if (SendMessageTimeoutA(window, WM_NULL, 0, 0, SMTO_NORMAL, kAnswerWithin, &result)) {
+                ++answered;
+                inRow = 0;
+                if (GetTickCount() - start > longest) longest = GetTickCount() - start;
+            } else if (GetLastError() == ERROR_TIMEOUT) {
+                ++missed;
+                if (++inRow > mostInRow) mostInRow = inRow;
+                misses += " " + std::to_string(start - begin);
+            }
+            Sleep(10);
+        }
+        std::printf("answered %u, missed %u (at most %u in a row), longest %lu ms%s%s\n", answered, missed, mostInRow,
+                    static_cast<unsigned long>(longest), misses.empty() ? "" : "; missed at (ms)", misses.c_str());
+        return answered > 0 && mostInRow < 2 ? 0 : 1;
+    }
     if (command == "gone") {
         for (double waited = 0; waited <= seconds; waited += 0.1) {
             if (!FindVisibleWindow(title)) return 0;

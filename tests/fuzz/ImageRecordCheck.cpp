@@ -36,8 +36,8 @@ void UseInTheWindow(imaging::DibImage& image) {
     imaging::RenderTickerStrip(&image, imaging::TickerCharacters("Tolvik Pellumar 1.0 Setup: 100% > done."), strip);
     imaging::PixelBuffer clean(452, 207);
     imaging::DrawTickerInto(window.View(), clean.View(), &strip.View(), imaging::LayoutTicker(40), 77);
-    imaging::DrawCounterInto(window.View(), &image, 701);
-    imaging::DrawCounterInto(window.View(), &image, 9999);
+    imaging::DrawCounterInto(window.View(), &image, &image, 701);
+    imaging::DrawCounterInto(window.View(), &image, &image, 20000);
 }
 
 }  // namespace

@@ -98,6 +98,38 @@ TEST(Counter, Cells) {
     EXPECT_EQ(untouched[0], 9);
 }
 
+TEST(Counter, AboveTenThousandKilobytesOnlyAUnitPictureShowsMegabytes) {
+    struct Case {
+        int kilobytes;
+        std::array<int, 4> cells;
+        CounterUnit unit;
+    };
+    // Megabytes are rounded up: 10000 KB is 9.77 MB, 10241 KB a little over 10.
+    for (const Case c : {Case{9999, {10, 10, 10, 10}, CounterUnit::Kilobytes}, Case{10000, {0, 0, 2, 1}, CounterUnit::Megabytes},
+                         Case{10240, {0, 0, 2, 1}, CounterUnit::Megabytes}, Case{10241, {0, 0, 2, 2}, CounterUnit::Megabytes},
+                         Case{52 * 1024 + 1, {0, 0, 6, 4}, CounterUnit::Megabytes},
+                         Case{9999 * 1024, {10, 10, 10, 10}, CounterUnit::Megabytes}}) {
+        CounterFace face;
+        ASSERT_TRUE(CounterFaceFor(c.kilobytes, true, face)) << c.kilobytes;
+        EXPECT_EQ(face.cells, c.cells) << c.kilobytes;
+        EXPECT_EQ(face.unit, c.unit) << c.kilobytes;
+    }
+    CounterFace face;
+    ASSERT_TRUE(CounterFaceFor(42, false, face));
+    EXPECT_EQ(face.cells, (std::array<int, 4>{0, 0, 5, 3}));
+    EXPECT_EQ(face.unit, CounterUnit::Kilobytes);
+    face.cells = {9, 9, 9, 9};
+    EXPECT_FALSE(CounterFaceFor(10000, false, face));  // no unit picture: blank, as always
+    EXPECT_FALSE(CounterFaceFor(9999 * 1024 + 1, true, face));
+    EXPECT_FALSE(CounterFaceFor(-1, true, face));
+    EXPECT_FALSE(CounterFaceFor(2147483647, true, face));
+    EXPECT_EQ(face.cells[0], 9);
+
+    EXPECT_EQ(UnitCellOf(CounterUnit::Kilobytes, 32).srcX, 0);
+    EXPECT_EQ(UnitCellOf(CounterUnit::Megabytes, 32).srcX, 16);
+    EXPECT_EQ(UnitCellOf(CounterUnit::Megabytes, 32).width, 16);
+}
+
 class SkinImages : public ::testing::Test {
 protected:
     void SetUp() override {
@@ -147,7 +179,7 @@ TEST_F(SkinImages, TickerWindowOverTheCleanBackground) {
 
 TEST_F(SkinImages, CounterCellsAtTheirPlaces) {
     PixelBuffer target(452, 207);
-    DrawCounterInto(target.View(), &digits, 42);
+    DrawCounterInto(target.View(), &digits, nullptr, 42);
     const int lefts[] = {163, 176, 189, 202}, cells[] = {0, 0, 5, 3};
     for (int i = 0; i < 4; ++i) {
         EXPECT_EQ(At(target.View(), lefts[i], 114), test::DigitPixel(cells[i], 0, 0)) << i;
@@ -157,10 +189,29 @@ TEST_F(SkinImages, CounterCellsAtTheirPlaces) {
     EXPECT_EQ(At(target.View(), 163, 133), (Bgr{0, 0, 0}));
 
     PixelBuffer untouched(452, 207);
-    DrawCounterInto(untouched.View(), &digits, 10000);
-    DrawCounterInto(untouched.View(), &digits, -1);
-    DrawCounterInto(untouched.View(), nullptr, 5);
+    DrawCounterInto(untouched.View(), &digits, nullptr, 10000);
+    DrawCounterInto(untouched.View(), &digits, nullptr, -1);
+    DrawCounterInto(untouched.View(), nullptr, nullptr, 5);
     EXPECT_EQ(At(untouched.View(), 202, 114), (Bgr{0, 0, 0}));
+}
+
+TEST_F(SkinImages, MegabytesWithTheirUnitCellOverTheLabel) {
+    // Units: two 3 x 2 cells, pixel (x, y) blue 30 + x, green 40 + y, red 90.
+    const auto record = test::MakeImageRecord(6, 2, 3, [](int x, int y) {
+        return test::RecordPixel{0, static_cast<std::uint8_t>(30 + x), static_cast<std::uint8_t>(40 + y), 90};
+    });
+    DibImage units;
+    ASSERT_TRUE(units.LoadRecord(record.data(), record.size()));
+    PixelBuffer target(452, 207);
+    DrawCounterInto(target.View(), &digits, &units, 12000);  // 11.7 MB: "  12" and the MB cell
+    EXPECT_EQ(At(target.View(), 189, 114), test::DigitPixel(2, 0, 0));
+    EXPECT_EQ(At(target.View(), 202, 114), test::DigitPixel(3, 0, 0));
+    EXPECT_EQ(At(target.View(), kUnitLeft, kUnitTop), (Bgr{33, 40, 90}));
+    EXPECT_EQ(At(target.View(), kUnitLeft + 2, kUnitTop + 1), (Bgr{35, 41, 90}));
+    EXPECT_EQ(At(target.View(), kUnitLeft + 3, kUnitTop), (Bgr{0, 0, 0}));  // one cell only
+
+    DrawCounterInto(target.View(), &digits, &units, 42);  // kilobytes: the KB cell
+    EXPECT_EQ(At(target.View(), kUnitLeft, kUnitTop), (Bgr{30, 40, 90}));
 }
 
 }  // namespace

@@ -25,6 +25,8 @@ TICKER_BOX = (6, 8, 301, 21)              # left, top, right, bottom (exclusive)
 PATH_BOX = (38, 69, 234, 89)
 DIGIT_XS = (163, 176, 189, 202)
 DIGIT_Y, DIGIT_W, DIGIT_H = 114, 13, 19
+UNIT_LABEL = (222, 120)                   # where the background writes "KB"
+UNIT_BOX = (220, 118, 236, 131)           # one cell of the unit picture, glow included
 BUTTON_W, BUTTON_H = 44, 32
 BUTTONS = {"SETUP": (114, 146), "License": (174, 146), "Cancel": (294, 146), "Browse": (241, 61)}
 FONT_CELL_W, FONT_CELL_H = 12, 13
@@ -195,7 +197,22 @@ def draw_top_strip(canvas):
     draw_label(canvas, "INSTALLER", 318, 11, CAPTION_INK, align="left", spacing=2)
 
 
-def draw_body(canvas):
+def draw_unit_label(canvas, unit):
+    """The counter's unit in amber with a faint glow, on the counter glass."""
+    mask = label_mask(unit, 1, bold=True)
+    ux, uy = UNIT_LABEL
+    for y, row in enumerate(mask):
+        for x, v in enumerate(row):
+            if v:
+                for gx, gy, g in ((-1, 0, 0.12), (1, 0, 0.12), (0, -1, 0.12), (0, 1, 0.12)):
+                    canvas.blend(ux + x + gx, uy + y + gy, AMBER, g * v)
+    for y, row in enumerate(mask):
+        for x, v in enumerate(row):
+            if v:
+                canvas.blend(ux + x, uy + y, AMBER, v)
+
+
+def draw_body(canvas, unit="KB"):
     top = 46
     canvas.fill(lambda x, y: plate_colour(x, y, top, HEIGHT), (0, top, 395, HEIGHT))
     raised_rect_edges(canvas, 0, top, 395, HEIGHT, skip=[("right", 71, 84)])
@@ -212,16 +229,7 @@ def draw_body(canvas):
     lcd = (158, 111, 241, 137)
     sunken_frame(canvas, lcd, 3.0, 2.0)
     canvas.paint(rrect(*lcd, 3.0), lambda x, y, d: lcd_colour(y), lcd)
-    kb = label_mask("KB", 1, bold=True)
-    for y, row in enumerate(kb):
-        for x, v in enumerate(row):
-            if v:
-                for gx, gy, g in ((-1, 0, 0.12), (1, 0, 0.12), (0, -1, 0.12), (0, 1, 0.12)):
-                    canvas.blend(222 + x + gx, 120 + y + gy, AMBER, g * v)
-    for y, row in enumerate(kb):
-        for x, v in enumerate(row):
-            if v:
-                canvas.blend(222 + x, 120 + y, AMBER, v)
+    draw_unit_label(canvas, unit)
 
     # Button sockets and their words.
     for word, (bx, by) in BUTTONS.items():
@@ -264,12 +272,22 @@ def draw_emblem(canvas, cx, cy, scale, engraved):
                      box)
 
 
-def draw_background():
+def draw_background(unit="KB"):
     canvas = Canvas(WIDTH, HEIGHT, (0, 0, 0))
     draw_top_strip(canvas)
-    draw_body(canvas)
+    draw_body(canvas, unit)
     draw_pipe(canvas)
     return canvas
+
+
+def draw_units():
+    """The unit picture: the background's unit box with "KB", then with "MB",
+    side by side, cut from the background drawn with each; the setup draws the
+    cell that matches the counter over the background's own label."""
+    x0, y0, x1, y1 = UNIT_BOX
+    cells = [draw_background(unit).rows(False) for unit in ("KB", "MB")]
+    rows = [sum((list(cell[y][x0:x1]) for cell in cells), []) for y in range(y0, y1)]
+    return 2 * (x1 - x0), y1 - y0, rows
 
 
 # --- button strip ------------------------------------------------------------
@@ -451,6 +469,8 @@ def main():
     os.makedirs(os.path.join(root, "demo"), exist_ok=True)
 
     write_png(os.path.join(skin, "background.png"), WIDTH, HEIGHT, draw_background().rows(False), False)
+    uw, uh, unit_rows = draw_units()
+    write_png(os.path.join(skin, "units.png"), uw, uh, unit_rows, False)
     buttons = draw_buttons()
     write_png(os.path.join(skin, "button.png"), buttons.width, buttons.height, buttons.rows(True), True)
     fw, fh, font_rows = draw_font()
