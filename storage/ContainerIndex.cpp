@@ -27,7 +27,7 @@ void ContainerIndex::AssignPaths() {
     std::unordered_map<std::uint32_t, std::unordered_map<std::string_view, std::size_t>> winners;
     for (std::size_t i = 0; i < entries_.size(); ++i) {
         const ChainRecord& r = entries_[i].record;
-        if (r.kind != kNodeRecordKind || !NodeTypeFromByte(r.type)) continue;
+        if (!IsTreeRecord(r) || !NodeTypeFromByte(r.type)) continue;
         winners[r.parentId][r.name] = i;
     }
     std::unordered_map<std::uint32_t, std::vector<std::size_t>> children;  // in chain order

@@ -33,31 +33,54 @@ mode_t NewFileMode() {
 
 }  // namespace
 
-bool ReplaceFileBytes(const std::string& path, std::span<const std::uint8_t> bytes, std::string& error) {
+StagedFile::~StagedFile() {
+    if (fd_ >= 0) ::close(fd_);
+    if (!temporary_.empty()) ::unlink(temporary_.c_str());
+}
+
+bool StagedFile::Create(const std::string& path, std::string& error) {
     const std::filesystem::path target(path);
     const std::string pattern = (target.parent_path() / ("." + target.filename().string() + ".XXXXXX")).string();
     std::vector<char> temporary(pattern.begin(), pattern.end());
     temporary.push_back('\0');
-    const int fd = ::mkstemp(temporary.data());
-    if (fd < 0) {
+    fd_ = ::mkstemp(temporary.data());
+    if (fd_ < 0) {
         error = std::strerror(errno);
         return false;
     }
-    bool ok = WriteAll(fd, bytes) && ::fchmod(fd, NewFileMode()) == 0 && ::fsync(fd) == 0;
+    path_ = path;
+    temporary_ = temporary.data();
+    return true;
+}
+
+bool StagedFile::Commit(std::string& error) {
+    bool ok = ::fchmod(fd_, NewFileMode()) == 0 && ::fsync(fd_) == 0;
     int failure = errno;
-    if (::close(fd) != 0 && ok) {
+    if (::close(fd_) != 0 && ok) {
         ok = false;
         failure = errno;
     }
-    if (ok && ::rename(temporary.data(), path.c_str()) != 0) {
+    fd_ = -1;
+    if (ok && ::rename(temporary_.c_str(), path_.c_str()) != 0) {
         ok = false;
         failure = errno;
     }
     if (!ok) {
-        ::unlink(temporary.data());
         error = std::strerror(failure);
+        return false;
     }
-    return ok;
+    temporary_.clear();
+    return true;
+}
+
+bool ReplaceFileBytes(const std::string& path, std::span<const std::uint8_t> bytes, std::string& error) {
+    StagedFile staged;
+    if (!staged.Create(path, error)) return false;
+    if (!WriteAll(staged.Descriptor(), bytes)) {
+        error = std::strerror(errno);
+        return false;
+    }
+    return staged.Commit(error);
 }
 
 }  // namespace tkds
