@@ -59,6 +59,20 @@ StreamResult ReadStreamedNode(const ChainRecord& r, PayloadStreamLayout& layout,
     return StreamResult::Ok;
 }
 
+// Takes one record of the chain into the layout; records of other kinds change nothing.
+StreamResult AddStreamRecord(const ChainRecord& r, std::uint64_t fileSize, PayloadStreamLayout& layout,
+                             std::uint64_t& tiled) {
+    if (r.kind == kStreamRecordKind) return ReadStreamRecord(r, fileSize, layout);
+    if (r.kind == kStreamedNodeRecordKind) return ReadStreamedNode(r, layout, tiled);
+    return StreamResult::Ok;
+}
+
+// A stream exactly when streamed nodes, which tile all of it.
+StreamResult FinishLayout(const PayloadStreamLayout& layout, std::uint64_t tiled) {
+    if (layout.present != !layout.nodes.empty() || tiled != layout.decodedSize) return StreamResult::Malformed;
+    return StreamResult::Ok;
+}
+
 void* AllocateForLzma(void*, size_t size) { return std::malloc(size); }
 void FreeForLzma(void*, void* address) { std::free(address); }
 ISzAlloc lzmaAllocator = {AllocateForLzma, FreeForLzma};
@@ -147,23 +161,22 @@ StreamResult ReadStreamLayout(const std::vector<ChainRecord>& records, std::uint
     layout = {};
     std::uint64_t tiled = 0;
     for (const ChainRecord& r : records) {
-        StreamResult result = StreamResult::Ok;
-        if (r.kind == kStreamRecordKind) result = ReadStreamRecord(r, fileSize, layout);
-        if (r.kind == kStreamedNodeRecordKind) result = ReadStreamedNode(r, layout, tiled);
+        const StreamResult result = AddStreamRecord(r, fileSize, layout, tiled);
         if (result != StreamResult::Ok) return result;
     }
-    if (layout.present != !layout.nodes.empty() || tiled != layout.decodedSize) return StreamResult::Malformed;
-    return StreamResult::Ok;
+    return FinishLayout(layout, tiled);
 }
 
 StreamResult ReadStreamLayout(const std::uint8_t* container, std::size_t length, std::uint64_t fileSize,
                               PayloadStreamLayout& layout) {
-    std::vector<ChainRecord> records;
-    const WalkResult walk = WalkContainer(container, length, [&records](const ChainRecord& r) {
-        if (r.kind == kStreamRecordKind || r.kind == kStreamedNodeRecordKind) records.push_back(r);
+    layout = {};
+    std::uint64_t tiled = 0;
+    StreamResult result = StreamResult::Ok;
+    const WalkResult walk = WalkContainer(container, length, [&](const ChainRecord& r) {
+        if (result == StreamResult::Ok) result = AddStreamRecord(r, fileSize, layout, tiled);
     });
     if (walk != WalkResult::Ok) return StreamResult::Malformed;
-    return ReadStreamLayout(records, fileSize, layout);
+    return result != StreamResult::Ok ? result : FinishLayout(layout, tiled);
 }
 
 StreamResult DecodePayloadStream(const PayloadStreamLayout& layout, ByteSource& source, StreamSink& sink) noexcept {
