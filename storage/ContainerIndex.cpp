@@ -69,8 +69,11 @@ void ContainerIndex::AssignPaths() {
                 entry.path = child.path;
             }
             // Ids should be unique; when they are not, the first node seen with an
-            // id gives its children their paths, and cycles end here too.
-            if (expanded.insert(entry.record.id).second) queue.push_back(std::move(child));
+            // id gives its children their paths, and cycles end here too. A
+            // streamed node is no parent: the reader of node records skips it.
+            if (entry.record.kind == kNodeRecordKind && expanded.insert(entry.record.id).second) {
+                queue.push_back(std::move(child));
+            }
         }
     }
 }
