@@ -66,8 +66,8 @@ bool SameEntries(const std::vector<tkds::ManifestEntry>& a, const std::vector<tk
     if (a.size() != b.size()) return false;
     for (std::size_t i = 0; i < a.size(); ++i) {
         if (a[i].line != b[i].line || a[i].path != b[i].path || a[i].type != b[i].type || a[i].id != b[i].id ||
-            a[i].compress != b[i].compress || a[i].streamed != b[i].streamed || a[i].password != b[i].password || a[i].value != b[i].value ||
-            a[i].file != b[i].file || a[i].convert != b[i].convert)
+            a[i].compress != b[i].compress || a[i].streamed != b[i].streamed || a[i].password != b[i].password ||
+            a[i].value != b[i].value || a[i].file != b[i].file || a[i].convert != b[i].convert)
             return false;
     }
     return true;
