@@ -12,6 +12,7 @@ packages=(
   googletest libgtest-dev libgmock-dev libbenchmark-dev
   wine wine64 xvfb xdotool x11-utils imagemagick liblnk-utils
   nsis time
+  lzma-dev liblzma-dev
   python3 python3-pefile icoutils
   debootstrap
   osslsigncode openssl dpkg-dev lintian man-db bsdextrautils

@@ -11,6 +11,9 @@
 #     window program, against the decoded payload plus the container;
 #   - tkds make: its time and peak memory for the demo and for a 50 MB product,
 #     against tkds build of the same manifest;
+#   - the payload stream on real trees (this machine's Python library, Wine's
+#     DLLs): tkds make with compress=lzma against NSIS zlib and solid LZMA
+#     installers of the same files, with make's time and peak memory;
 #   - the benchmarks of the container reader and the skin's pixel work.
 # Not part of the test command: figures depend on the machine and its load.
 #
@@ -131,6 +134,7 @@ timed make_50mb "$tkds" make "$big/container.manifest" -o "$out/make-50mb.exe" -
 timed build_50mb "$tkds" build "$big/container.manifest" -o "$out/build-50mb.tkds" -D UNINSTALL="$uninstall_x86"
 record payload_50mb "$(size_of "$big/Pellumar.exe")"
 rm -rf "$big" "$out"/make-50mb.exe "$out"/build-50mb.tkds
+bash scripts/measure/payload-stream.sh "$tkds" "$kit" "$out" "$raw"
 
 echo "== Start-up and memory under Wine (64-bit)"
 payload_dir "$win64" "$out/payload64"

@@ -27,6 +27,42 @@
 //
 //   Stored data by flags: plain; [U:4][zlib stream inflating to U bytes];
 //   [check block:8][body XOR key]; or both, compression applied before enciphering.
+//
+// The payload stream. Payload nodes may instead keep their bytes in one solid
+// LZMA stream outside the container, after the program image (the overlay), so
+// that a product is neither held in the mapped image nor limited by its size.
+// Containers without such nodes carry none of the records below and read as
+// above. Both new records use kinds that a reader of node records only skips
+// whole, so an older reader never sees a streamed node (its path is invalid)
+// rather than misreading one. Their fixed part and name are those of a node
+// record; flags are 0; storedSize is exactly the data size given here.
+//
+//   Streamed node record (kind 2): a Binary node whose bytes are in the stream.
+//     id, parentId, name as a node record; type 3 (Binary)
+//     data, 16 bytes:
+//       0  8  streamOffset  where its bytes start in the decoded stream
+//       8  8  length        how many decoded bytes are its own
+//   In chain order the streamed nodes tile the decoded stream: the first starts
+//   at 0 and each starts where the one before it ends.
+//
+//   Stream record (kind 3): at most one, present exactly when streamed nodes are.
+//     id unique like a node's, parentId 0, name "PayloadStream" (not a node: no
+//     path reaches it); data, 28 bytes:
+//       0  8  fileOffset    absolute offset of the stream in the file that carries
+//                           the container: after the PE image in a setup program,
+//                           after the container in a container file (below)
+//       8  8  storedLength  the stream's bytes: LZMA properties, then LZMA data
+//      16  8  decodedSize   the sum of the streamed nodes' lengths
+//      24  4  crc32         CRC-32 (zlib's) of all decoded bytes
+//   The stream: the LZMA SDK's 5-byte properties (lc/lp/pb byte, 32-bit
+//   dictionary size) and one raw LZMA stream that decodes to exactly decodedSize
+//   bytes, with or without an end mark. A reader accepts dictionaries up to
+//   kMaxStreamDictionary and stored lengths that end inside the file.
+//
+//   Container file with a stream (what "tkds build" writes): the container, the
+//   stream at the container's end, then a 16-byte tail: the container's length
+//   (64-bit) and kStreamTailMagic. The tail tells a reader where the container
+//   ends, since a chain is read up to the end of what it is given.
 #include <array>
 #include <cstddef>
 #include <cstdint>
@@ -45,6 +81,26 @@ inline constexpr std::size_t kRecordFixedSize = 26;
 inline constexpr std::size_t kMinRecordSize = 28;  // a record is read only while this much remains
 inline constexpr std::size_t kMinRecordLength = kRecordFixedSize + 1;  // a name needs its zero byte
 inline constexpr std::uint8_t kNodeRecordKind = 1;
+
+inline constexpr std::uint8_t kStreamedNodeRecordKind = 2;
+inline constexpr std::uint8_t kStreamRecordKind = 3;
+
+// The payload stream's records and framing (drawn above).
+inline constexpr std::size_t kStreamedNodeDataSize = 16;
+inline constexpr std::size_t kStreamedNodeOffsetAt = 0;
+inline constexpr std::size_t kStreamedNodeLengthAt = 8;
+inline constexpr std::size_t kStreamRecordDataSize = 28;
+inline constexpr std::size_t kStreamFileOffsetAt = 0;
+inline constexpr std::size_t kStreamStoredLengthAt = 8;
+inline constexpr std::size_t kStreamDecodedSizeAt = 16;
+inline constexpr std::size_t kStreamCrcAt = 24;
+inline constexpr std::string_view kStreamRecordName = "PayloadStream";
+inline constexpr std::size_t kLzmaPropertiesSize = 5;
+inline constexpr std::uint32_t kMaxStreamDictionary = 64u << 20;
+// Far beyond any product, and small enough that no sum of lengths below it overflows.
+inline constexpr std::uint64_t kMaxStreamDecodedSize = std::uint64_t{1} << 44;
+inline constexpr std::array<std::uint8_t, 8> kStreamTailMagic = {'T', 'K', 'D', 'S', 'T', 'A', 'I', 'L'};
+inline constexpr std::size_t kStreamTailSize = 16;
 
 // Offsets of the header and record fields.
 inline constexpr std::size_t kHeaderVersionAt = 4;
@@ -111,11 +167,22 @@ inline void AppendLE16(std::vector<std::uint8_t>& out, std::uint16_t v) {
 inline void AppendLE32(std::vector<std::uint8_t>& out, std::uint32_t v) {
     for (int shift = 0; shift < 32; shift += 8) out.push_back(static_cast<std::uint8_t>(v >> shift));
 }
+constexpr std::uint64_t LoadLE64(const std::uint8_t* p) noexcept {
+    return static_cast<std::uint64_t>(LoadLE32(p)) | (static_cast<std::uint64_t>(LoadLE32(p + 4)) << 32);
+}
+inline void AppendLE64(std::vector<std::uint8_t>& out, std::uint64_t v) {
+    for (int shift = 0; shift < 64; shift += 8) out.push_back(static_cast<std::uint8_t>(v >> shift));
+}
 constexpr void StoreLE32(std::uint8_t* p, std::uint32_t v) noexcept {
     p[0] = static_cast<std::uint8_t>(v);
     p[1] = static_cast<std::uint8_t>(v >> 8);
     p[2] = static_cast<std::uint8_t>(v >> 16);
     p[3] = static_cast<std::uint8_t>(v >> 24);
+}
+
+constexpr void StoreLE64(std::uint8_t* p, std::uint64_t v) noexcept {
+    StoreLE32(p, static_cast<std::uint32_t>(v));
+    StoreLE32(p + 4, static_cast<std::uint32_t>(v >> 32));
 }
 
 }  // namespace storage

@@ -27,7 +27,7 @@ void ContainerIndex::AssignPaths() {
     std::unordered_map<std::uint32_t, std::unordered_map<std::string_view, std::size_t>> winners;
     for (std::size_t i = 0; i < entries_.size(); ++i) {
         const ChainRecord& r = entries_[i].record;
-        if (r.kind != kNodeRecordKind || !NodeTypeFromByte(r.type)) continue;
+        if (!IsTreeRecord(r) || !NodeTypeFromByte(r.type)) continue;
         winners[r.parentId][r.name] = i;
     }
     std::unordered_map<std::uint32_t, std::vector<std::size_t>> children;  // in chain order
@@ -69,8 +69,11 @@ void ContainerIndex::AssignPaths() {
                 entry.path = child.path;
             }
             // Ids should be unique; when they are not, the first node seen with an
-            // id gives its children their paths, and cycles end here too.
-            if (expanded.insert(entry.record.id).second) queue.push_back(std::move(child));
+            // id gives its children their paths, and cycles end here too. A
+            // streamed node is no parent: the reader of node records skips it.
+            if (entry.record.kind == kNodeRecordKind && expanded.insert(entry.record.id).second) {
+                queue.push_back(std::move(child));
+            }
         }
     }
 }

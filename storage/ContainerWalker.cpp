@@ -60,6 +60,14 @@ WalkResult WalkContainer(const std::uint8_t* bytes, std::size_t length,
         // A next offset that does not move forward would walk the chain forever.
         if (record.next <= offset) return WalkResult::BodyError;
         if (record.kind == kNodeRecordKind && !ReadNameAndData(in, record)) return WalkResult::BodyError;
+        // The payload stream's records are skipped whole by a reader of node
+        // records, as every other kind is; their name and data are read when they
+        // lie inside the container, for the stream's reader to check.
+        if ((record.kind == kStreamedNodeRecordKind || record.kind == kStreamRecordKind) &&
+            !ReadNameAndData(in, record)) {
+            record.name = {};
+            record.data = nullptr;
+        }
         visit(record);
         // A next offset past the end leaves no room for the end marker below.
         if (!in.Seek(record.next)) return WalkResult::BodyError;

@@ -9,6 +9,8 @@
 #include <functional>
 #include <string_view>
 
+#include "storage/ContainerFormat.h"
+
 namespace storage {
 
 struct ChainRecord {
@@ -23,8 +25,9 @@ struct ChainRecord {
     std::uint32_t next = 0;
     std::uint32_t storedSize = 0;
     std::uint32_t sizeCopy = 0;
-    // Node records only (kind 1): the name up to its zero byte and the stored
-    // data, both pointing into the container. Empty for other kinds.
+    // Node records (kind 1), and the payload stream's records (kinds 2 and 3)
+    // when theirs lie inside the container: the name up to its zero byte and the
+    // stored data, both pointing into the container. Empty (data null) otherwise.
     std::string_view name;
     const std::uint8_t* data = nullptr;
 };
@@ -46,5 +49,11 @@ struct ContainerHeader {
 WalkResult WalkContainer(const std::uint8_t* bytes, std::size_t length,
                          const std::function<void(const ChainRecord&)>& visit,
                          ContainerHeader* header = nullptr);
+
+// A record that holds a node of the tree: a node record, or a streamed node
+// record whose name and data lie inside the container.
+inline bool IsTreeRecord(const ChainRecord& r) noexcept {
+    return r.kind == kNodeRecordKind || (r.kind == kStreamedNodeRecordKind && r.data != nullptr);
+}
 
 }  // namespace storage

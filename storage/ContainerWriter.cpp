@@ -93,7 +93,9 @@ bool ContainerWriter::AppendRecord(const RecordFields& fields, std::string_view 
     bytes_.insert(bytes_.end(), name.begin(), name.end());
     bytes_.push_back(0);
     bytes_.insert(bytes_.end(), stored.begin(), stored.end());
-    if (fields.kind == kNodeRecordKind) highestId_ = std::max(highestId_, fields.id);
+    if (fields.kind == kNodeRecordKind || fields.kind == kStreamedNodeRecordKind || fields.kind == kStreamRecordKind) {
+        highestId_ = std::max(highestId_, fields.id);
+    }
     return true;
 }
 

@@ -38,7 +38,7 @@ public:
     bool AppendRecord(const RecordFields& fields, std::string_view name, std::span<const std::uint8_t> stored,
                       std::string& error);
 
-    // The highest id of any node record so far (0 if none).
+    // The highest id of any node or payload stream record so far (0 if none).
     std::uint32_t HighestId() const noexcept { return highestId_; }
 
     // The finished container: header with the highest id, the records, the end marker.

@@ -3,8 +3,9 @@
 ; the uninstaller), the same destination, shortcuts and uninstall entry, made
 ; with NSIS's ordinary pages (a folder page, then the progress page).
 ;
-; makensis -DPAYLOAD=DIR -DOUTFILE=FILE [-DTARGET=amd64-unicode] [-DSOLID_LZMA] peer-installer.nsi
-; DIR holds Pellumar.exe, License.txt and TKUNTOOL.EXE.
+; makensis -DPAYLOAD=DIR -DOUTFILE=FILE [-DTARGET=amd64-unicode] [-DSOLID_LZMA] [-DTREE=DIR] peer-installer.nsi
+; DIR holds Pellumar.exe, License.txt and TKUNTOOL.EXE. TREE adds every file of
+; a folder tree under the destination (scripts/measure/payload-stream.sh).
 
 !ifdef TARGET
   Target ${TARGET}
@@ -29,6 +30,10 @@ Section "Pellumar"
   SetOutPath "$INSTDIR"
   File "${PAYLOAD}\Pellumar.exe"
   File "${PAYLOAD}\License.txt"
+!ifdef TREE
+  SetOutPath "$INSTDIR\tree"
+  File /r "${TREE}/*"
+!endif
   SetOutPath "$WINDIR"
   File "${PAYLOAD}\TKUNTOOL.EXE"
 

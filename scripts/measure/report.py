@@ -130,6 +130,20 @@ def main():
     t.row("tkds make peak memory / tkds build's, 50 MB product", mb(peak), mb(raw["build_50mb_peak"]),
           ratio(peak, raw["build_50mb_peak"]))
 
+    trees = [key[len("tree_"):-len("_setup")] for key in raw if key.startswith("tree_") and key.endswith("_setup")]
+    for name in trees:
+        f = lambda key: raw[f"tree_{name}_{key}"]
+        t.section(f"Payload stream, {name} tree: {f('files'):,} files, {mb(f('bytes'))} (x86 stub)")
+        t.row("tkds make, compress=lzma / NSIS installer, solid LZMA", kb(f("setup")), kb(f("nsis_lzma")),
+              ratio(f("setup"), f("nsis_lzma")), "the aim: at most 1.00")
+        t.row("tkds make, compress=lzma / NSIS installer, zlib", kb(f("setup")), kb(f("nsis_zlib")),
+              ratio(f("setup"), f("nsis_zlib")))
+        t.row("tkds make, compress=lzma / the files", kb(f("setup")), kb(f("bytes")), ratio(f("setup"), f("bytes")))
+        t.row("tkds make time / 1 s per 10 MB of files", ms(f("make_ms")), ms(f("bytes") / 10485.76),
+              ratio(f("make_ms"), f("bytes") / 10485.76), "one run, wall clock")
+        t.row("tkds make peak memory / the files", mb(f("make_peak")), mb(f("bytes")),
+              ratio(f("make_peak"), f("bytes")), "/usr/bin/time -v, maximum resident set")
+
     t.section("Start-up under Wine (64-bit), median of %d runs" % len(starts.get("setup", {}).get("ready_ms", [])))
     med = lambda name, key: statistics.median(starts[name][key]) if name in starts else 0.0
     setup_ready, nsis_ready, base_ready = med("setup", "ready_ms"), med("nsis", "ready_ms"), med("baseline", "ready_ms")

@@ -35,7 +35,7 @@ std::string BrokenEntryRule(const tkds::ManifestEntry& e, std::size_t lines) {
     }
     if (joined != e.path) return "an entry's path is not its segments joined";
     if (e.type == NodeType::Folder) {
-        if (e.value || e.file || e.password || e.convert || e.compress) return "a Folder with data options";
+        if (e.value || e.file || e.password || e.convert || e.compress || e.streamed) return "a Folder with data options";
         return {};
     }
     if (e.value.has_value() == e.file.has_value()) return "a data node without exactly one of value= and file=";
@@ -66,8 +66,8 @@ bool SameEntries(const std::vector<tkds::ManifestEntry>& a, const std::vector<tk
     if (a.size() != b.size()) return false;
     for (std::size_t i = 0; i < a.size(); ++i) {
         if (a[i].line != b[i].line || a[i].path != b[i].path || a[i].type != b[i].type || a[i].id != b[i].id ||
-            a[i].compress != b[i].compress || a[i].password != b[i].password || a[i].value != b[i].value ||
-            a[i].file != b[i].file || a[i].convert != b[i].convert)
+            a[i].compress != b[i].compress || a[i].streamed != b[i].streamed || a[i].password != b[i].password ||
+            a[i].value != b[i].value || a[i].file != b[i].file || a[i].convert != b[i].convert)
             return false;
     }
     return true;

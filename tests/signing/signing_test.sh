@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # tkds make with signing, end to end with the real osslsigncode and a CA made for
 # this run: both signatures (the installer's and the uninstaller's inside its
-# container) verify against the CA, a changed byte fails verification, the
+# container) verify against the CA, a changed byte fails verification (also in
+# the payload stream after the image), the
 # password never reaches a command line, the timestamp server is passed on, the
 # output is reproducible with a pinned time, and every failure leaves no output.
 # Usage: signing_test.sh PATH/TO/tkds
@@ -75,6 +76,32 @@ check "the changed copy differs in one byte" equal_text "$(cmp -l p12.exe change
 check "a signed installer with one byte changed fails verification" \
   bash -c '! osslsigncode verify -CAfile ca/ca.pem -in changed.exe >/dev/null 2>&1'
 
+# The payload stream: the program goes into the overlay after the image, and the
+# signature after it covers it.
+cp -r vendor streamed
+sed -i -E 's/^(Data\.prg .*)compress=yes/\1compress=lzma/' streamed/container.manifest
+"$tkds" make streamed/container.manifest --arch x64 -o streamed.exe --sign-pkcs12 ca/signer.p12 \
+  --sign-password-file ca/password.txt >out.txt 2>err.txt || fail "signed streamed make: $(cat err.txt)"
+check "the streamed installer's signature verifies against the CA" signature_verifies streamed.exe ca/ca.pem
+check "tkds reads its stream through the signature" bash -c '"$0" verify streamed.exe >/dev/null' "$tkds"
+check "its program comes back from the stream" \
+  bash -c '"$0" extract streamed.exe Data.prg -o streamed-prg.exe && cmp -s streamed-prg.exe streamed/Pellumar.exe' "$tkds"
+overlay=$(python3 -c '
+import struct, sys
+b = open(sys.argv[1], "rb").read()
+pe = struct.unpack_from("<I", b, 0x3C)[0]
+count, optional = struct.unpack_from("<H", b, pe + 6)[0], struct.unpack_from("<H", b, pe + 20)[0]
+table = pe + 24 + optional
+print(max(sum(struct.unpack_from("<II", b, table + 40 * i + 16)) for i in range(count)))' streamed.exe)
+check "the stream starts where the image ends" \
+  bash -c '"$0" list streamed.exe | grep -q "bytes at offset $1, "' "$tkds" "$overlay"
+cp streamed.exe streamed-changed.exe
+byte=$(od -An -tu1 -j "$((overlay + 100))" -N1 streamed-changed.exe)
+printf "\\$(printf %03o $(((byte + 1) % 256)))" | dd of=streamed-changed.exe bs=1 seek=$((overlay + 100)) conv=notrunc status=none
+check "a changed overlay byte fails verification" \
+  bash -c '! osslsigncode verify -CAfile ca/ca.pem -in streamed-changed.exe >/dev/null 2>&1'
+check "and tkds refuses the stream" bash -c '! "$0" verify streamed-changed.exe >/dev/null 2>&1' "$tkds"
+
 # A PEM key encrypted with a password that comes from a variable, and a timestamp.
 openssl pkey -in ca/signer.key -aes256 -passout file:ca/password.txt -out ca/signer-locked.key
 password=$(head -n 1 ca/password.txt)
@@ -137,7 +164,7 @@ make_setup -o both.exe --sign-pkcs12 ca/signer.p12 --sign-key ca/signer.key --si
 check "two kinds of key are a usage error" equal_text "$?" 2
 check "no output after refusals" bash -c '! ls half.exe both.exe 2>/dev/null'
 check "no intermediate file is left beside the output" \
-  bash -c '[ -z "$(ls -A | grep -v -x -e ca -e other-ca -e vendor -e stubs-here -e fakebin -e nobin -e tmp -e "[a-z0-9-]*\.exe" -e "[a-z0-9-]*\.exe\.tkds" \
+  bash -c '[ -z "$(ls -A | grep -v -x -e ca -e other-ca -e vendor -e streamed -e stubs-here -e fakebin -e nobin -e tmp -e "[a-z0-9-]*\.exe" -e "[a-z0-9-]*\.exe\.tkds" \
              -e pem.tkds -e "[a-z0-9]*-calls.txt" -e out.txt -e err.txt)" ]'
 
 check "signing's temporary folders are gone" bash -c '[ -z "$(ls -A tmp)" ]'

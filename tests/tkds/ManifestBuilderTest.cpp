@@ -19,7 +19,9 @@ using test::TempFolder;
 bool Build(std::string_view manifest, const std::string& baseDir, std::vector<std::uint8_t>& container,
            std::vector<ManifestError>& errors, const Defines& defines = {}) {
     std::vector<ManifestEntry> entries;
-    return ParseManifest(manifest, defines, entries, errors) && BuildContainer(entries, baseDir, container, errors);
+    StreamPlan stream;
+    return ParseManifest(manifest, defines, entries, errors) &&
+           BuildContainer(entries, baseDir, container, stream, errors);
 }
 
 TEST(ManifestBuilder, NodesReadBackThroughTheReader) {

@@ -75,7 +75,7 @@ TEST(Manifest, RefusalsNameTheLineAndTheReason) {
         {"A Binary id=1 id=2 value=1", 1, "given twice"},
         {"A Binary id=1 value=1 compress=yes compress=no", 1, "option 'compress' given twice"},
         {"A String id=1 value=1 password=a password=b", 1, "option 'password' given twice"},
-        {"A Binary id=1 compress=maybe value=1", 1, "compress must be yes or no"},
+        {"A Binary id=1 compress=maybe value=1", 1, "compress must be yes, no or lzma"},
         {"A Binary id=1 value=1 convert=rgb", 1, "convert= applies"},
         {"A String id=1 file=a.png convert=rgb", 1, "convert= applies"},
         {"A Binary id=1 file=a.png convert=bmp", 1, "convert must be rgb, rgba-t or dib24"},

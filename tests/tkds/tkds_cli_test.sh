@@ -116,4 +116,53 @@ printf 'C Binary id=3 file=missing.bin\n' >missing.manifest
 expect_exit 1 "$tkds" build missing.manifest -o nothing.tkds
 expect_err "missing.manifest:1: cannot read"
 
+# Payload stream: compress=lzma nodes go into one LZMA stream after the container.
+head -c 200000 "$tkds" >exe.bin
+cat >s.manifest <<'MANIFEST'
+Data        Folder id=1
+Data.exe    Binary id=2 compress=lzma file=exe.bin
+Data.none   Binary id=3 compress=lzma value=
+Data.text   Binary id=4 compress=lzma file=doc.txt
+Data.idoc   String id=5 compress=yes value=doc
+MANIFEST
+expect_exit 0 "$tkds" build s.manifest -o s.tkds
+[ "$(tail -c 8 s.tkds)" = "TKDSTAIL" ] || fail "no tail after the stream"
+expect_exit 0 "$tkds" list s.tkds
+expect_out "payload stream: "
+expect_out "3 node(s) (flag L) decoding to 200013 bytes"
+expect_exit 0 "$tkds" verify s.tkds
+expect_out "all 5 nodes decode"
+expect_exit 0 "$tkds" extract s.tkds Data.exe -o exe.out
+cmp -s exe.out exe.bin || fail "streamed node's bytes differ"
+expect_exit 0 "$tkds" extract s.tkds Data.text -o text.out
+cmp -s text.out doc.txt || fail "second streamed node's bytes differ"
+expect_exit 0 "$tkds" extract s.tkds Data.none -o none.out
+[ -f none.out ] && [ ! -s none.out ] || fail "empty streamed node"
+expect_exit 0 "$tkds" extract s.tkds Data.idoc
+expect_out "doc"
+expect_exit 1 "$tkds" build s.manifest -o -
+expect_err "written to a file, not to standard output"
+printf 'A Folder id=1\nA.B String id=2 compress=lzma value=x\n' >lzma-string.manifest
+expect_exit 1 "$tkds" build lzma-string.manifest -o nothing.tkds
+expect_err "lzma-string.manifest:2: compress=lzma applies to a Binary node"
+
+# A changed stream byte, a wrong CRC and a cut stream are refused, and no output is left.
+container_length=$(python3 -c 'import struct,sys; print(struct.unpack("<Q", open(sys.argv[1],"rb").read()[-16:-8])[0])' s.tkds)
+cp s.tkds changed.tkds
+printf '\x55' | dd of=changed.tkds bs=1 seek=$((container_length + 5000)) conv=notrunc 2>/dev/null
+cp s.tkds wrong-crc.tkds
+printf '\x00\x00\x00\x00' | dd of=wrong-crc.tkds bs=1 seek=$((container_length - 2 - 4)) conv=notrunc 2>/dev/null
+{ head -c $((container_length + 3000)) s.tkds; tail -c 16 s.tkds; } >cut-stream.tkds
+for spoilt in changed wrong-crc cut-stream; do
+  expect_exit 1 "$tkds" verify $spoilt.tkds
+  expect_err "payload stream"
+  expect_exit 1 "$tkds" extract $spoilt.tkds Data.text -o $spoilt.out
+  expect_err "payload stream"
+  [ ! -e $spoilt.out ] || fail "$spoilt: extract left $spoilt.out behind"
+done
+expect_exit 1 "$tkds" verify wrong-crc.tkds
+expect_err "CRC-32 does not match"
+expect_exit 1 "$tkds" verify cut-stream.tkds
+expect_err "cannot be read (truncated file?)"
+
 finish_checks "tkds command line"

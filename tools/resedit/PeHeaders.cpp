@@ -89,7 +89,7 @@ const std::uint8_t* PeHeaders::BytesAt(std::span<const std::uint8_t> file, std::
     return file.data() + s->rawOffset + into;
 }
 
-bool ReadPeHeaders(std::span<const std::uint8_t> file, PeHeaders& pe, std::string& error) {
+bool ReadPeHeaders(std::span<const std::uint8_t> file, PeHeaders& pe, std::string& error, bool onlyRead) {
     if (file.size() < 2 || file[0] != 'M' || file[1] != 'Z') return Fail(error, "not a PE file (no \"MZ\" header)");
     if (file.size() < kDosHeaderSize) return Fail(error, "not a PE file (too short for its DOS header)");
     const std::uint32_t lfanew = LoadLE32(file.data() + kLfanewAt);
@@ -164,6 +164,7 @@ bool ReadPeHeaders(std::span<const std::uint8_t> file, PeHeaders& pe, std::strin
     const DataDirectory debug = pe.Directory(kDebugDirectory);
     if (debug.size != 0 && !pe.BytesAt(file, debug.rva, debug.size))
         return Fail(error, "the debug directory lies outside the file's sections");
+    if (onlyRead) return true;
     if (pe.Directory(kSecurityDirectory).size != 0)
         return Fail(error, "the file is signed; a signature does not survive new resources: sign after make, never before");
     if (file.size() > pe.imageEnd)

@@ -83,8 +83,9 @@ inline constexpr std::size_t kSizeOfImageAt = 56;
 inline constexpr std::size_t kCheckSumAt = 64;
 
 // Reads and checks the headers. False with a one-line reason when the bytes are not
-// a PE file this editor can rewrite safely; `out` is then unspecified.
-bool ReadPeHeaders(std::span<const std::uint8_t> file, PeHeaders& out, std::string& error);
+// a PE file this editor can rewrite safely; `out` is then unspecified. A file that
+// is only read (onlyRead) may carry data after the image: a payload stream, a signature.
+bool ReadPeHeaders(std::span<const std::uint8_t> file, PeHeaders& out, std::string& error, bool onlyRead = false);
 
 // The PE checksum of the file, the checksum field itself (4 bytes at checksumAt) counted as zero.
 std::uint32_t PeChecksum(std::span<const std::uint8_t> file, std::size_t checksumAt);

@@ -119,6 +119,11 @@ std::strong_ordering operator<=>(const ResourceKey& a, const ResourceKey& b) {
     return a.Name().compare(b.Name()) <=> 0;
 }
 
+bool ReadPeResources(std::span<const std::uint8_t> bytes, std::vector<Resource>& resources, std::string& error) {
+    PeHeaders pe;
+    return ReadPeHeaders(bytes, pe, error, true) && ReadResourceTree(bytes, pe, resources, error);
+}
+
 bool PeFile::Parse(std::span<const std::uint8_t> bytes, PeFile& out, std::string& error) {
     PeHeaders pe;
     std::vector<Resource> resources;

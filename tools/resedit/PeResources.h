@@ -41,6 +41,11 @@ struct Resource {
     friend bool operator==(const Resource&, const Resource&) = default;
 };
 
+// The resources of a PE file that is only read, never rewritten, such as a made
+// setup program with its payload stream and signature after the image. False
+// with a one-line reason.
+bool ReadPeResources(std::span<const std::uint8_t> bytes, std::vector<Resource>& resources, std::string& error);
+
 class PeFile {
 public:
     // Reads a whole PE32 or PE32+ file and its resource tree. False with a one-line reason

@@ -1,9 +1,14 @@
 #include "tools/tkds/CommandSupport.h"
 
+#include <algorithm>
 #include <cstdio>
+#include <cstring>
 
 #include "storage/StorageErrors.h"
 #include "tools/tkds/FileIo.h"
+#ifdef TKDS_HAVE_MAKE
+#include "tools/resedit/PeResources.h"
+#endif
 
 namespace tkds {
 
@@ -71,14 +76,75 @@ int UsageError(const Command& command, std::string_view reason) {
     return kExitUsage;
 }
 
+namespace {
+
+// Reads the stream from the file held in memory.
+class MemorySource : public storage::ByteSource {
+public:
+    explicit MemorySource(std::span<const std::uint8_t> bytes) : bytes_(bytes) {}
+    bool ReadAt(std::uint64_t offset, std::uint8_t* buffer, std::size_t length) override {
+        if (offset > bytes_.size() || length > bytes_.size() - offset) return false;
+        std::memcpy(buffer, bytes_.data() + offset, length);
+        return true;
+    }
+
+private:
+    std::span<const std::uint8_t> bytes_;
+};
+
+bool StartsWith(std::span<const std::uint8_t> bytes, std::string_view text) {
+    return bytes.size() >= text.size() && std::memcmp(bytes.data(), text.data(), text.size()) == 0;
+}
+
+}  // namespace
+
+// Where the container lies in the file: a setup program's resource, the part of
+// a container file before its stream, or the whole file.
+bool LoadedContainer::FindContainer(const std::string& path) {
+    container_ = file_;
+#ifdef TKDS_HAVE_MAKE
+    if (StartsWith(file_, "MZ")) {
+        std::vector<resedit::Resource> resources;
+        std::string error;
+        if (!resedit::ReadPeResources(file_, resources, error)) {
+            PrintError(path + ": " + error);
+            return false;
+        }
+        const resedit::ResourceKey type = resedit::ResourceKey::Named(kStorageResourceType);
+        const resedit::ResourceKey name = resedit::ResourceKey::Number(kStorageResourceId);
+        for (resedit::Resource& resource : resources) {
+            if (resource.type == type && resource.name == name) {
+                resource_ = std::move(resource.data);
+                container_ = resource_;
+                return true;
+            }
+        }
+        PrintError(path + ": a program without a container (resource \"STORAGE\" 129)");
+        return false;
+    }
+#endif
+    if (file_.size() >= storage::kStreamTailSize &&
+        std::equal(storage::kStreamTailMagic.begin(), storage::kStreamTailMagic.end(),
+                   file_.end() - storage::kStreamTailMagic.size())) {
+        const std::uint64_t length = storage::LoadLE64(file_.data() + file_.size() - storage::kStreamTailSize);
+        if (length > file_.size() - storage::kStreamTailSize) {
+            PrintError(path + ": the tail gives a container longer than the file");
+            return false;
+        }
+        container_ = std::span<const std::uint8_t>(file_).first(static_cast<std::size_t>(length));
+    }
+    return true;
+}
+
 bool LoadedContainer::Load(const std::string& path) {
     std::string error;
-    if (!ReadFileBytes(path, bytes_, error)) {
+    if (!ReadFileBytes(path, file_, error)) {
         PrintError("cannot read " + path + ": " + error);
         return false;
     }
-    switch (index_.Load(bytes_.data(), bytes_.size())) {
-        case storage::WalkResult::Ok: return true;
+    if (!FindContainer(path)) return false;
+    switch (index_.Load(container_.data(), container_.size())) {
+        case storage::WalkResult::Ok: break;
         case storage::WalkResult::IllegalFormat:
             PrintError(path + ": " + std::string(storage::StorageErrorText(storage::kErrorIllegalFormat)));
             return false;
@@ -86,7 +152,27 @@ bool LoadedContainer::Load(const std::string& path) {
             PrintError(path + ": " + std::string(storage::StorageErrorText(storage::kErrorFileBody)));
             return false;
     }
-    return false;
+    std::vector<storage::ChainRecord> records;
+    for (const auto& entry : index_.Entries()) records.push_back(entry.record);
+    const storage::StreamResult layout = storage::ReadStreamLayout(records, file_.size(), stream_);
+    if (layout != storage::StreamResult::Ok) {
+        PrintError(path + ": " + std::string(storage::StreamResultText(layout)));
+        return false;
+    }
+    return true;
+}
+
+const storage::StreamedNode* LoadedContainer::StreamedNodeOf(const storage::ContainerIndex::Entry& entry) const noexcept {
+    if (entry.record.kind != storage::kStreamedNodeRecordKind) return nullptr;
+    for (const storage::StreamedNode& node : stream_.nodes) {
+        if (node.recordOffset == entry.record.recordOffset) return &node;
+    }
+    return nullptr;
+}
+
+storage::StreamResult LoadedContainer::DecodeStream(storage::StreamSink& sink) const noexcept {
+    MemorySource source(file_);
+    return storage::DecodePayloadStream(stream_, source, sink);
 }
 
 std::string DescribeRecord(const storage::ContainerIndex::Entry& entry) {

@@ -3,11 +3,13 @@
 // file loaded with its record index.
 #include <cstdint>
 #include <map>
+#include <span>
 #include <string>
 #include <string_view>
 #include <vector>
 
 #include "storage/ContainerIndex.h"
+#include "storage/PayloadStream.h"
 #include "tools/tkds/Commands.h"
 
 namespace tkds {
@@ -36,23 +38,42 @@ bool ParseArgs(const Args& args, std::initializer_list<OptionRule> rules, Parsed
 // Prints the reason and the command's usage; returns kExitUsage.
 int UsageError(const Command& command, std::string_view reason);
 
-// A container file in memory with its index; the index points into bytes.
+// The resource that carries a setup program's container.
+inline constexpr std::u16string_view kStorageResourceType = u"STORAGE";
+inline constexpr std::uint16_t kStorageResourceId = 129;
+
+// A container in memory with its index and its payload stream's layout, from a
+// container file (with the stream and tail that "build" appends when it has one)
+// or, where the resource editor is built, from a made setup program (resource
+// "STORAGE" 129, the stream in its overlay).
 class LoadedContainer {
 public:
     LoadedContainer() = default;
     LoadedContainer(const LoadedContainer&) = delete;
     LoadedContainer& operator=(const LoadedContainer&) = delete;
 
-    // Reads and walks the file; on failure prints the reason (the reader's own
-    // message for a broken container) and returns false.
+    // Reads the file and walks the container; on failure prints the reason (the
+    // reader's own message for a broken container) and returns false.
     bool Load(const std::string& path);
 
-    const std::vector<std::uint8_t>& Bytes() const noexcept { return bytes_; }
+    // The container's bytes.
+    std::span<const std::uint8_t> Bytes() const noexcept { return container_; }
     const storage::ContainerIndex& Index() const noexcept { return index_; }
+    // The stream's layout; not present for a container without streamed nodes.
+    const storage::PayloadStreamLayout& Stream() const noexcept { return stream_; }
+    // The streamed node of an index entry, or null.
+    const storage::StreamedNode* StreamedNodeOf(const storage::ContainerIndex::Entry& entry) const noexcept;
+    // Reads the stream from the loaded file.
+    storage::StreamResult DecodeStream(storage::StreamSink& sink) const noexcept;
 
 private:
-    std::vector<std::uint8_t> bytes_;
+    bool FindContainer(const std::string& path);
+
+    std::vector<std::uint8_t> file_;
+    std::vector<std::uint8_t> resource_;  // the container of a setup program
+    std::span<const std::uint8_t> container_;
     storage::ContainerIndex index_;
+    storage::PayloadStreamLayout stream_;
 };
 
 // "Backgrounds.1", or "#id 'name' (unreachable)" for a record that no path reaches

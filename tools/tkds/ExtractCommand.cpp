@@ -41,8 +41,26 @@ int RunExtract(const Args& args) {
         PrintError(path + " is a Folder and holds no data");
         return kExitFailure;
     }
-    std::uint32_t size = 0;
     NodeDecoder decoder(password, decodeLimit);
+    if (const storage::StreamedNode* node = container.StreamedNodeOf(*entry)) {
+        // The whole stream is decoded and checked before any byte is written.
+        std::vector<std::uint8_t> bytes;
+        const storage::StreamResult result = decoder.DecodeStream(container, node, &bytes);
+        if (decoder.Budget().Exceeded()) {
+            PrintError(path + ": " + DecodeLimitMessage(decoder.Budget()));
+            return kExitFailure;
+        }
+        if (result != storage::StreamResult::Ok) {
+            PrintError(path + ": " + std::string(storage::StreamResultText(result)));
+            return kExitFailure;
+        }
+        if (!WriteFileBytes(output, bytes, error)) {
+            PrintError("cannot write " + output + ": " + error);
+            return kExitFailure;
+        }
+        return kExitOk;
+    }
+    std::uint32_t size = 0;
     const storage::HeapBlock data = decoder.Decode(*entry, size);
     if (decoder.Budget().Exceeded()) {
         PrintError(path + ": " + DecodeLimitMessage(decoder.Budget()));

@@ -8,6 +8,7 @@
 #include <memory>
 #include <random>
 #include <string_view>
+#include <utility>
 
 #include <fcntl.h>
 #include <sys/stat.h>
@@ -205,8 +206,15 @@ bool ReadFileBytes(const std::string& path, std::vector<std::uint8_t>& bytes, st
     return true;
 }
 
-bool WriteFileBytes(const std::string& path, std::span<const std::uint8_t> bytes, std::string& error) {
-    if (path == "-") return WriteStandardOutput(bytes, error);
+StagedFile::~StagedFile() {
+    if (fd_ >= 0) CloseFile(fd_);
+    if (!temporary_.empty()) {
+        std::error_code ignored;
+        fs::remove(temporary_, ignored);
+    }
+}
+
+bool StagedFile::Create(const std::string& path, std::string& error) {
     const fs::path target(path);
     std::error_code failure;
     const fs::file_status status = fs::symlink_status(target, failure);
@@ -227,31 +235,49 @@ bool WriteFileBytes(const std::string& path, std::span<const std::uint8_t> bytes
         return false;
     }
 #endif
-    std::string temporary;
-    const int fd = CreateTemporaryBeside(target, temporary);
-    if (fd < 0) {
+    fd_ = CreateTemporaryBeside(target, temporary_);
+    if (fd_ < 0) {
+        temporary_.clear();
         error = "cannot make a new file beside it: " + std::string(std::strerror(errno));
         return false;
     }
-    bool ok = WriteToDescriptor(fd, bytes) && SyncFile(fd) == 0;
+    path_ = path;
+    return true;
+}
+
+bool StagedFile::Commit(std::string& error) {
+    bool ok = SyncFile(fd_) == 0;
     std::string reason = ok ? std::string() : std::strerror(errno);
-    if (CloseFile(fd) != 0 && ok) {
+    if (CloseFile(std::exchange(fd_, -1)) != 0 && ok) {
         ok = false;
         reason = std::strerror(errno);
     }
     if (ok) {
         // A rename replaces a link at the target; it never writes where the link points.
-        fs::rename(temporary, target, failure);
+        std::error_code failure;
+        fs::rename(temporary_, path_, failure);
         if (failure) {
             ok = false;
             reason = failure.message();
         }
     }
     if (!ok) {
-        fs::remove(temporary, failure);
         error = reason;
+        return false;
     }
-    return ok;
+    temporary_.clear();
+    return true;
+}
+
+bool WriteFileBytes(const std::string& path, std::span<const std::uint8_t> bytes, std::string& error) {
+    if (path == "-") return WriteStandardOutput(bytes, error);
+    StagedFile staged;
+    if (!staged.Create(path, error)) return false;
+    if (!WriteToDescriptor(staged.Descriptor(), bytes)) {
+        error = std::strerror(errno);
+        return false;
+    }
+    return staged.Commit(error);
 }
 
 }  // namespace tkds

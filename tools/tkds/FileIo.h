@@ -31,6 +31,30 @@ bool ReadFileBytes(const std::string& path, std::vector<std::uint8_t>& bytes, st
 // Writes all of bytes to an open descriptor; false with errno set.
 bool WriteToDescriptor(int fd, std::span<const std::uint8_t> bytes);
 
+// A new file made exclusively beside a path (never through a link), written
+// through its descriptor and renamed over the path by Commit: a link at the path
+// is replaced, not followed. Removed when the object goes without a commit. An
+// existing path that is neither a file nor a link (a folder, a device, a pipe),
+// or one in /proc, /sys or /dev, is refused by Create.
+class StagedFile {
+public:
+    StagedFile() = default;
+    ~StagedFile();
+    StagedFile(const StagedFile&) = delete;
+    StagedFile& operator=(const StagedFile&) = delete;
+
+    // False with the reason.
+    bool Create(const std::string& path, std::string& error);
+    int Descriptor() const noexcept { return fd_; }
+    // Flushes the file to disk and renames it over the path; false with the reason.
+    bool Commit(std::string& error);
+
+private:
+    std::string path_;
+    std::string temporary_;
+    int fd_ = -1;
+};
+
 // Writes the file whole or not at all, never through a link: the bytes go to a
 // new file made exclusively beside path, which is renamed over path once they
 // are all written (a link at path is replaced, not followed). A failure leaves

@@ -17,21 +17,26 @@ using Entry = storage::ContainerIndex::Entry;
 
 struct Row {
     const Entry* entry;
-    std::optional<std::uint32_t> decodedSize;
+    std::optional<std::uint64_t> decodedSize;
 };
 
 std::optional<std::string_view> TypeName(const storage::ChainRecord& r) {
-    if (r.kind != storage::kNodeRecordKind) return std::nullopt;
+    if (!storage::IsTreeRecord(r)) return std::nullopt;
     const auto type = storage::NodeTypeFromByte(r.type);
     if (!type) return std::nullopt;
     return storage::NodeTypeName(*type);
 }
 
 // Every record with its decoded size; false when the decode budget ran out.
-bool DecodeAll(const storage::ContainerIndex& index, NodeDecoder& decoder, std::vector<Row>& rows) {
-    for (const Entry& entry : index.Entries()) {
+// A streamed node's decoded size is its length in the stream, which is not decoded here.
+bool DecodeAll(const LoadedContainer& container, NodeDecoder& decoder, std::vector<Row>& rows) {
+    for (const Entry& entry : container.Index().Entries()) {
         Row row{&entry, std::nullopt};
-        if (TypeName(entry.record)) row.decodedSize = decoder.DecodedSize(entry);
+        if (const storage::StreamedNode* node = container.StreamedNodeOf(entry)) {
+            row.decodedSize = node->length;
+        } else if (TypeName(entry.record)) {
+            row.decodedSize = decoder.DecodedSize(entry);
+        }
         if (decoder.Budget().Exceeded()) return false;
         rows.push_back(row);
     }
@@ -45,11 +50,13 @@ void PrintJson(const std::vector<Row>& rows) {
         const storage::ChainRecord& r = row.entry->record;
         const auto type = TypeName(r);
         std::printf("%s  {\"path\": %s, \"id\": %u, \"parentId\": %u, \"type\": %s, \"compressed\": %s, "
-                    "\"enciphered\": %s, \"storedSize\": %u, \"decodedSize\": %s, \"kind\": %u, \"offset\": %u, "
+                    "\"enciphered\": %s, \"streamed\": %s, \"storedSize\": %u, \"decodedSize\": %s, \"kind\": %u, "
+                    "\"offset\": %u, "
                     "\"beyondPathCap\": %s}",
                     separator, row.entry->path ? JsonString(*row.entry->path).c_str() : "null", r.id, r.parentId,
                     type ? JsonString(*type).c_str() : "null", r.compressed ? "true" : "false",
-                    r.enciphered ? "true" : "false", r.storedSize,
+                    r.enciphered ? "true" : "false",
+                    r.kind == storage::kStreamedNodeRecordKind ? "true" : "false", r.storedSize,
                     row.decodedSize ? std::to_string(*row.decodedSize).c_str() : "null", r.kind, r.recordOffset,
                     row.entry->beyondPathCap ? "true" : "false");
         separator = ",\n";
@@ -57,18 +64,20 @@ void PrintJson(const std::vector<Row>& rows) {
     std::printf("%s]\n", rows.empty() ? "" : "\n");
 }
 
+// C compressed, E enciphered, L in the LZMA payload stream.
 std::string Flags(const storage::ChainRecord& r) {
+    if (r.kind == storage::kStreamedNodeRecordKind) return "L-";
     return std::string(r.compressed ? "C" : "-") + (r.enciphered ? "E" : "-");
 }
 
-std::string SizeText(const std::optional<std::uint32_t>& size) { return size ? std::to_string(*size) : "?"; }
+std::string SizeText(const std::optional<std::uint64_t>& size) { return size ? std::to_string(*size) : "?"; }
 
 void PrintRow(const Row& row, const std::string& label, int labelWidth) {
     const storage::ChainRecord& r = row.entry->record;
     const auto type = TypeName(r);
-    const std::string typeText =
-        r.kind != storage::kNodeRecordKind ? "kind " + std::to_string(r.kind)
-                                           : (type ? std::string(*type) : "type " + std::to_string(r.type));
+    const std::string typeText = type                                 ? std::string(*type)
+                                 : r.kind != storage::kNodeRecordKind ? "kind " + std::to_string(r.kind)
+                                                                      : "type " + std::to_string(r.type);
     std::printf("%-*s %10u %10u  %-8s %-5s %10u %10s\n", labelWidth, label.c_str(), r.id, r.parentId,
                 typeText.c_str(), Flags(r).c_str(), r.storedSize, SizeText(row.decodedSize).c_str());
 }
@@ -111,7 +120,7 @@ void PrintTree(const std::string& file, const LoadedContainer& container, const 
     const auto listApart = [&lines](const std::vector<const Row*>& apart, const char* mark) {
         for (const Row* row : apart) {
             const auto& r = row->entry->record;
-            const std::string label = r.kind == storage::kNodeRecordKind ? std::string(r.name) : std::string();
+            const std::string label = r.data ? std::string(r.name) : std::string();
             lines.emplace_back(std::string(mark) + " " + label + " @" + std::to_string(r.recordOffset), row);
         }
     };
@@ -124,6 +133,13 @@ void PrintTree(const std::string& file, const LoadedContainer& container, const 
     for (const auto& line : lines) width = std::max(width, static_cast<int>(std::min<std::size_t>(line.first.size(), kMaxNameColumn)));
     std::printf("%s: %zu bytes, version %u, highest id %u, %zu records\n", file.c_str(), container.Bytes().size(),
                 index.Header().version, index.Header().highestId, rows.size());
+    if (const storage::PayloadStreamLayout& stream = container.Stream(); stream.present) {
+        std::printf("payload stream: %llu bytes at offset %llu, %zu node(s) (flag L) decoding to %llu bytes, "
+                    "CRC-32 %08x\n",
+                    static_cast<unsigned long long>(stream.storedLength),
+                    static_cast<unsigned long long>(stream.fileOffset), stream.nodes.size(),
+                    static_cast<unsigned long long>(stream.decodedSize), stream.crc32);
+    }
     std::printf("%-*s %10s %10s  %-8s %-5s %10s %10s\n", width, "NAME", "ID", "PARENT", "TYPE", "FLAGS", "STORED",
                 "DECODED");
     for (const auto& [label, row] : lines) PrintRow(*row, label, width);
@@ -152,7 +168,7 @@ int RunList(const Args& args) {
     if (!container.Load(parsed.positional[0])) return kExitFailure;
     NodeDecoder decoder(parsed.Value("--password"), decodeLimit);
     std::vector<Row> rows;
-    if (!DecodeAll(container.Index(), decoder, rows)) {
+    if (!DecodeAll(container, decoder, rows)) {
         PrintError(parsed.positional[0] + ": " + DecodeLimitMessage(decoder.Budget()));
         return kExitFailure;
     }

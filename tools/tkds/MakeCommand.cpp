@@ -7,8 +7,16 @@
 // the vendor's icon and version information. No compiler is involved. Signed, the
 // uninstaller is signed before it goes into the container and the setup program
 // after the container is in it, so that both carry a signature of their own.
+// Nodes marked compress=lzma go into the payload stream, which is appended after
+// the image once the resources are laid out; a signature covers it too.
+#include <fcntl.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <cstring>
 #include <filesystem>
 #include <system_error>
+#include <utility>
 
 #include "install/InstallDocument.h"
 #include "install/VersionInfo.h"
@@ -20,6 +28,7 @@
 #include "tools/tkds/KitFolder.h"
 #include "tools/tkds/ManifestBuilder.h"
 #include "tools/tkds/ManifestContainer.h"
+#include "tools/tkds/PayloadStreamWriter.h"
 #ifdef TKDS_HAVE_SIGNING
 #include "tools/tkds/PrivateTempFolder.h"
 #include "tools/tkds/Signing.h"
@@ -37,7 +46,6 @@ constexpr std::uint16_t kTypeIcon = 3;         // RT_ICON
 constexpr std::uint16_t kTypeGroupIcon = 14;   // RT_GROUP_ICON
 constexpr std::uint16_t kTypeVersion = 16;     // RT_VERSION
 constexpr std::uint16_t kSetupIconGroup = 128;
-constexpr std::uint16_t kStorageId = 129;
 // The language the project's resource scripts give every resource; the setup's
 // FindResource of "STORAGE" 129 finds it whatever the user's language.
 constexpr std::uint16_t kResourceLanguage = install::version_layout::kEnglishUs;
@@ -218,6 +226,104 @@ std::string SignedDescription(const std::string& productName) {
 }
 #endif
 
+void SetContainer(resedit::PeFile& pe, const std::vector<std::uint8_t>& container) {
+    pe.SetResource({ResourceKey::Named(kStorageResourceType), ResourceKey::Number(kStorageResourceId), kResourceLanguage, 0, container});
+}
+
+// The program with its container, then the payload stream as its overlay, made in
+// fd. The stream starts where the image ends; filling in the stream record after
+// the stream is written changes no size, so the image is laid out again in place.
+bool WriteSetupWithStream(int fd, resedit::PeFile& pe, std::vector<std::uint8_t>& container, const StreamPlan& stream,
+                          std::string& error) {
+    std::vector<std::uint8_t> image;
+    SetContainer(pe, container);
+    if (!pe.Write(image, error)) return false;
+    StreamFigures figures;
+    if (!WriteStream(fd, image.size(), stream, figures, error)) return false;
+    PatchStreamRecord(container, stream, figures);
+    SetContainer(pe, container);
+    const std::size_t imageSize = image.size();
+    if (!pe.Write(image, error)) return false;
+    if (image.size() != imageSize) {
+        error = "the image changed its size when the stream record was filled in";
+        return false;
+    }
+    return WriteAt(fd, 0, image.data(), image.size(), error);
+}
+
+// Copies a file of our own into fd.
+bool CopyInto(const std::string& source, int fd, std::string& error) {
+    FilePtr file(std::fopen(source.c_str(), "rb"));
+    if (!file) {
+        error = "cannot read " + source + ": " + std::strerror(errno);
+        return false;
+    }
+    std::vector<std::uint8_t> buffer(1 << 20);
+    std::uint64_t at = 0;
+    std::size_t n = 0;
+    while ((n = std::fread(buffer.data(), 1, buffer.size(), file.get())) > 0) {
+        if (!WriteAt(fd, at, buffer.data(), n, error)) return false;
+        at += n;
+    }
+    if (std::ferror(file.get())) {
+        error = "cannot read " + source + ": " + std::strerror(errno);
+        return false;
+    }
+    return true;
+}
+
+struct DescriptorCloser {
+    int fd = -1;
+    ~DescriptorCloser() {
+        if (fd >= 0) ::close(fd);
+    }
+};
+
+// make for a container with a payload stream: the setup program is assembled in a
+// file (never whole in memory), signed as a file when asked, and renamed into place.
+int MakeWithStream(const MakeRequest& request, const install::InstallDocument& document, resedit::PeFile& pe,
+                   std::vector<std::uint8_t>& container, const StreamPlan& stream) {
+    std::string error;
+    const std::string output = request.output.string();
+    StagedFile staged;
+#ifdef TKDS_HAVE_SIGNING
+    if (request.signing.Wanted()) {
+        PrivateTempFolder folder;
+        const std::string name = request.output.filename().string();
+        const std::string unsignedPath = folder.Create(error) ? folder / ("unsigned-" + name) : std::string();
+        DescriptorCloser unsignedFile;
+        if (!unsignedPath.empty()) {
+            unsignedFile.fd = ::open(unsignedPath.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0600);
+            if (unsignedFile.fd < 0) error = std::strerror(errno);
+        }
+        if (unsignedFile.fd < 0 || !WriteSetupWithStream(unsignedFile.fd, pe, container, stream, error)) {
+            PrintError("cannot make " + output + ": " + error);
+            return kExitFailure;
+        }
+        ::close(std::exchange(unsignedFile.fd, -1));
+        if (!SignPeFile(request.signing, unsignedPath, folder / name, SignedDescription(document.productName),
+                        error)) {
+            PrintError("cannot sign " + output + ": " + error);
+            return kExitFailure;
+        }
+        if (!staged.Create(output, error) || !CopyInto(folder / name, staged.Descriptor(), error) ||
+            !staged.Commit(error)) {
+            PrintError("cannot write " + output + ": " + error);
+            return kExitFailure;
+        }
+        return kExitOk;
+    }
+#else
+    (void)document;
+#endif
+    if (!staged.Create(output, error) || !WriteSetupWithStream(staged.Descriptor(), pe, container, stream, error) ||
+        !staged.Commit(error)) {
+        PrintError("cannot write " + output + ": " + error);
+        return kExitFailure;
+    }
+    return kExitOk;
+}
+
 int RunMake(const Args& args) {
     MakeRequest request;
     int exitCode = kExitFailure;
@@ -280,16 +386,16 @@ int RunMake(const Args& args) {
     }
 
     std::vector<std::uint8_t> container;
-    if (!BuildManifestContainer(request.manifest, request.defines, container)) return kExitFailure;
+    StreamPlan stream;
+    if (!BuildManifestContainer(request.manifest, request.defines, container, stream)) return kExitFailure;
     install::InstallDocument document;
     if (!ReadDocument(request.manifest, container, document)) return kExitFailure;
 
-    const ResourceKey storageType = ResourceKey::Named(u"STORAGE");
-    const ResourceKey storageName = ResourceKey::Number(kStorageId);
-    pe.RemoveResource(storageType, storageName);
-    pe.SetResource({storageType, storageName, kResourceLanguage, 0, std::move(container)});
+    pe.RemoveResource(ResourceKey::Named(kStorageResourceType), ResourceKey::Number(kStorageResourceId));
     if (!icon.empty()) ReplaceIcon(pe, icon);
     ReplaceVersion(pe, SetupVersionInfo(request, document));
+    if (!stream.Empty()) return MakeWithStream(request, document, pe, container, stream);
+    SetContainer(pe, container);
 
     std::vector<std::uint8_t> setup;
     if (!pe.Write(setup, error)) {

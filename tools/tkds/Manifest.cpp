@@ -165,11 +165,12 @@ private:
             }
             entry.id = static_cast<std::uint32_t>(id);
         } else if (key == "compress") {
-            if (value != "yes" && value != "no") {
-                error = "compress must be yes or no, found '" + value + "'";
+            if (value != "yes" && value != "no" && value != "lzma") {
+                error = "compress must be yes, no or lzma, found '" + value + "'";
                 return false;
             }
             entry.compress = value == "yes";
+            entry.streamed = value == "lzma";
         } else if (key == "password") {
             entry.password = value;
         } else if (key == "value") {
@@ -226,6 +227,10 @@ private:
                 error = "value must be a 32-bit decimal integer, found '" + *entry.value + "'";
                 return false;
             }
+        }
+        if (entry.streamed && (entry.type != NodeType::Binary || entry.password || entry.convert)) {
+            error = "compress=lzma applies to a Binary node without password= or convert=";
+            return false;
         }
         if (entry.convert && (!entry.file || entry.type != NodeType::Binary)) {
             error = "convert= applies to a Binary node read from a PNG file=";

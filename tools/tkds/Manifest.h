@@ -2,12 +2,14 @@
 // The text that describes a container to build, one node a line:
 //
 //   # comment; blank lines are ignored
-//   PATH TYPE id=N [compress=yes|no] [password=P] [value=V | file=F] [convert=rgb|rgba-t|dib24]
+//   PATH TYPE id=N [compress=yes|no|lzma] [password=P] [value=V | file=F] [convert=rgb|rgba-t|dib24]
 //
 // TYPE is Integer, String, Binary or Folder. Tokens are separated by blanks; a
 // token may hold double-quoted parts ("a b", with \" and \\ escapes), and "#"
 // at the start of a token begins a comment. ${NAME} in an option value is
-// replaced by a definition given on the command line.
+// replaced by a definition given on the command line. compress=lzma puts a
+// Binary node's bytes into the payload stream after the container instead of
+// into its record.
 #include <cstdint>
 #include <map>
 #include <optional>
@@ -27,6 +29,7 @@ struct ManifestEntry {
     storage::NodeType type = storage::NodeType::Folder;
     std::uint32_t id = 0;
     bool compress = false;
+    bool streamed = false;  // compress=lzma: the bytes go into the payload stream
     std::optional<std::string> password;
     std::optional<std::string> value;  // literal data (decimal text for Integer)
     std::optional<std::string> file;   // as written, after substitution

@@ -1,6 +1,12 @@
 #include "tools/tkds/ManifestBuilder.h"
 
+#ifdef TKDS_HAVE_LZMA_ENCODER
+#include <sys/stat.h>
+#endif
+
 #include <charconv>
+#include <cerrno>
+#include <cstring>
 #include <filesystem>
 #include <unordered_map>
 
@@ -59,26 +65,73 @@ bool EntryData(const ManifestEntry& entry, const std::string& baseDir, std::vect
 #endif
 }
 
+#ifdef TKDS_HAVE_LZMA_ENCODER
+// Where a streamed entry's bytes come from and how many there are, without reading them.
+bool PlanStreamItem(const ManifestEntry& entry, const std::string& baseDir, StreamItem& item, std::string& error) {
+    item.line = entry.line;
+    if (entry.value) {
+        item.value = entry.value;
+        item.size = entry.value->size();
+        return true;
+    }
+    item.file = ResolveFile(baseDir, *entry.file);
+    const FilePtr file = OpenInputFile(item.file, error);
+    struct stat info {};
+    if (!file || ::fstat(::fileno(file.get()), &info) != 0) {
+        error = "cannot read " + item.file + ": " + (file ? std::strerror(errno) : error);
+        return false;
+    }
+    item.size = static_cast<std::uint64_t>(info.st_size);
+    return true;
+}
+#endif
+
+// The streamed node record of an entry: its place in the stream.
+bool AddStreamedEntry(const ManifestEntry& entry, const std::string& baseDir, StreamPlan& stream,
+                      std::vector<std::uint8_t>& data, std::string& error) {
+#ifdef TKDS_HAVE_LZMA_ENCODER
+    StreamItem item;
+    if (!PlanStreamItem(entry, baseDir, item, error)) return false;
+    data.clear();
+    storage::AppendLE64(data, stream.decodedSize);
+    storage::AppendLE64(data, item.size);
+    stream.decodedSize += item.size;
+    stream.items.push_back(std::move(item));
+    return true;
+#else
+    (void)entry, (void)baseDir, (void)stream, (void)data;
+    error = "compress=lzma is not available in this build";
+    return false;
+#endif
+}
+
 }  // namespace
 
 bool BuildContainer(const std::vector<ManifestEntry>& entries, const std::string& baseDir,
-                    std::vector<std::uint8_t>& container, std::vector<ManifestError>& errors) {
+                    std::vector<std::uint8_t>& container, StreamPlan& stream, std::vector<ManifestError>& errors) {
     const std::size_t errorsBefore = errors.size();
     std::unordered_map<std::string, std::uint32_t> idOfPath;
     for (const auto& entry : entries) idOfPath.emplace(entry.path, entry.id);
 
     storage::ContainerWriter writer;
+    stream = {};
     for (const auto& entry : entries) {
         std::string error;
         std::vector<std::uint8_t> data;
         std::vector<std::uint8_t> stored;
-        if (!EntryData(entry, baseDir, data, error) ||
-            !storage::EncodeNodeData(data, entry.compress, entry.password ? &*entry.password : nullptr, stored,
-                                     error)) {
+        if (entry.streamed) {
+            if (!AddStreamedEntry(entry, baseDir, stream, stored, error)) {
+                errors.push_back({entry.line, error});
+                continue;
+            }
+        } else if (!EntryData(entry, baseDir, data, error) ||
+                   !storage::EncodeNodeData(data, entry.compress, entry.password ? &*entry.password : nullptr,
+                                            stored, error)) {
             errors.push_back({entry.line, error});
             continue;
         }
         storage::RecordFields fields;
+        if (entry.streamed) fields.kind = storage::kStreamedNodeRecordKind;
         fields.id = entry.id;
         if (entry.segments.size() > 1) {
             const std::string parent = entry.path.substr(0, entry.path.size() - entry.segments.back().size() - 1);
@@ -96,8 +149,24 @@ bool BuildContainer(const std::vector<ManifestEntry>& entries, const std::string
             errors.push_back({entry.line, error});
         }
     }
+    if (!stream.Empty() && errors.size() == errorsBefore) {
+        // The stream record takes the id after every node's; its figures come later.
+        std::string error;
+        storage::RecordFields fields;
+        fields.kind = storage::kStreamRecordKind;
+        fields.id = writer.HighestId() + 1;
+        const std::vector<std::uint8_t> placeholder(storage::kStreamRecordDataSize, 0);
+        if (fields.id == 0) {
+            errors.push_back({0, "no id is left for the payload stream's record (ids reach 4294967295)"});
+        } else if (!writer.AppendRecord(fields, storage::kStreamRecordName, placeholder, error)) {
+            errors.push_back({0, error});
+        }
+    }
     if (errors.size() != errorsBefore) return false;
     container = writer.Finish();
+    if (!stream.Empty()) {
+        stream.recordDataAt = container.size() - storage::kEndMarkerSize - storage::kStreamRecordDataSize;
+    }
     return true;
 }
 

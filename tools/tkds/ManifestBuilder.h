@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "tools/tkds/Manifest.h"
+#include "tools/tkds/PayloadStreamWriter.h"
 
 namespace tkds {
 
@@ -13,9 +14,12 @@ namespace tkds {
 std::string ResolveFile(const std::string& baseDir, const std::string& file);
 
 // Files named relatively are found in baseDir. Every problem is added to errors;
-// container is set only when there is none.
+// container is set only when there is none. Entries marked streamed become
+// streamed node records, in order, and stream gets their files and sizes; the
+// container then ends with a stream record for the caller to fill once the
+// stream is written (PatchStreamRecord).
 bool BuildContainer(const std::vector<ManifestEntry>& entries, const std::string& baseDir,
-                    std::vector<std::uint8_t>& container, std::vector<ManifestError>& errors);
+                    std::vector<std::uint8_t>& container, StreamPlan& stream, std::vector<ManifestError>& errors);
 
 // The message for work that needs libpng in a build without it.
 inline constexpr const char* kNoPngMessage = "PNG conversion is not available in this build";

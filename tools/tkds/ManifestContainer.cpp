@@ -28,7 +28,8 @@ bool AddDefines(const std::vector<std::string>& definitions, Defines& defines, s
     return true;
 }
 
-bool BuildManifestContainer(const std::string& manifest, const Defines& defines, std::vector<std::uint8_t>& container) {
+bool BuildManifestContainer(const std::string& manifest, const Defines& defines, std::vector<std::uint8_t>& container,
+                            StreamPlan& stream) {
     std::vector<std::uint8_t> text;
     std::string error;
     if (!ReadFileBytes(manifest, text, error)) {
@@ -51,7 +52,7 @@ bool BuildManifestContainer(const std::string& manifest, const Defines& defines,
     }
 #endif
     const std::string baseDir = std::filesystem::path(manifest).parent_path().string();
-    if (!BuildContainer(entries, baseDir, container, errors)) {
+    if (!BuildContainer(entries, baseDir, container, stream, errors)) {
         PrintManifestErrors(manifest, errors);
         return false;
     }

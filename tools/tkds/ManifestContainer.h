@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "tools/tkds/Manifest.h"
+#include "tools/tkds/PayloadStreamWriter.h"
 
 namespace tkds {
 
@@ -14,8 +15,10 @@ namespace tkds {
 bool AddDefines(const std::vector<std::string>& definitions, Defines& defines, std::string& error);
 
 // Reads the manifest, checks it and builds its container; files named relatively are
-// found beside the manifest. Every problem is printed ("MANIFEST:LINE: reason");
+// found beside the manifest; stream plans the payload stream (see BuildContainer).
+// Every problem is printed ("MANIFEST:LINE: reason");
 // container is set only when there is none.
-bool BuildManifestContainer(const std::string& manifest, const Defines& defines, std::vector<std::uint8_t>& container);
+bool BuildManifestContainer(const std::string& manifest, const Defines& defines, std::vector<std::uint8_t>& container,
+                            StreamPlan& stream);
 
 }  // namespace tkds

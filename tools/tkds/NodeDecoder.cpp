@@ -41,6 +41,44 @@ storage::HeapBlock NodeDecoder::Decode(const storage::ContainerIndex::Entry& ent
     return storage::ContainerIndex::Decode(entry, password_, size);
 }
 
+namespace {
+
+// Keeps the bytes of one streamed node and lets the others pass.
+class KeepingSink : public storage::StreamSink {
+public:
+    KeepingSink(const storage::StreamedNode* keep, std::vector<std::uint8_t>* kept) : keep_(keep), kept_(kept) {}
+    bool BeginNode(const storage::StreamedNode& node) override {
+        keeping_ = keep_ && kept_ && node.recordOffset == keep_->recordOffset;
+        if (keeping_) kept_->reserve(static_cast<std::size_t>(node.length));
+        return true;
+    }
+    bool WriteNode(const std::uint8_t* bytes, std::size_t length) override {
+        if (keeping_) kept_->insert(kept_->end(), bytes, bytes + length);
+        return true;
+    }
+    bool EndNode(const storage::StreamedNode&) override {
+        keeping_ = false;
+        return true;
+    }
+
+private:
+    const storage::StreamedNode* keep_;
+    std::vector<std::uint8_t>* kept_;
+    bool keeping_ = false;
+};
+
+}  // namespace
+
+storage::StreamResult NodeDecoder::DecodeStream(const LoadedContainer& container, const storage::StreamedNode* keep,
+                                                std::vector<std::uint8_t>* kept) {
+    if (!keep && stream_) return *stream_;
+    if (!budget_.Take(container.Stream().decodedSize)) return storage::StreamResult::OutOfMemory;
+    KeepingSink sink(keep, kept);
+    const storage::StreamResult result = container.DecodeStream(sink);
+    if (!keep) stream_ = result;
+    return result;
+}
+
 std::optional<std::uint32_t> NodeDecoder::DecodedSize(const storage::ContainerIndex::Entry& entry) {
     const storage::ChainRecord& r = entry.record;
     const StreamKey key{r.data, r.storedSize, r.enciphered != 0, r.compressed != 0};

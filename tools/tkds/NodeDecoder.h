@@ -9,6 +9,7 @@
 #include <optional>
 #include <string>
 #include <tuple>
+#include <vector>
 
 #include "storage/ContainerIndex.h"
 #include "storage/DecodeBudget.h"
@@ -43,6 +44,13 @@ public:
     // reader that decodes it elsewhere; false when it would pass the budget.
     bool Charge(const storage::ContainerIndex::Entry& entry);
 
+    // Decodes the container's payload stream front to back, after taking its
+    // decoded size from the budget (DecodeLimit when it does not fit); keep (may
+    // be null) names a streamed node whose bytes go to kept. The first whole
+    // decode's result is kept for later calls without keep.
+    storage::StreamResult DecodeStream(const LoadedContainer& container, const storage::StreamedNode* keep,
+                                       std::vector<std::uint8_t>* kept);
+
     storage::DecodeBudget& Budget() noexcept { return budget_; }
     const std::string& Password() const noexcept { return password_; }
 
@@ -52,6 +60,7 @@ private:
     std::string password_;
     storage::DecodeBudget budget_;
     std::map<StreamKey, std::optional<std::uint32_t>> decoded_;
+    std::optional<storage::StreamResult> stream_;
 };
 
 }  // namespace tkds

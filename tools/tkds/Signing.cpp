@@ -195,8 +195,8 @@ bool CheckSigningFiles(const SigningIdentity& identity, std::string& error) {
     return true;
 }
 
-// Signs the PE file input into output, which must not exist yet. On failure
-// nothing is left at output.
+}  // namespace
+
 bool SignPeFile(const SigningIdentity& identity, const std::string& input, const std::string& output,
                 std::string_view description, std::string& error) {
     if (!CheckSigningFiles(identity, error)) return false;
@@ -227,7 +227,6 @@ bool SignPeFile(const SigningIdentity& identity, const std::string& input, const
     return false;
 }
 
-}  // namespace
 
 bool ReadSigningOptions(const ParsedArgs& parsed, SigningIdentity& identity, std::string& error) {
     SigningIdentity read;

@@ -42,6 +42,16 @@ inline constexpr std::string_view kSignTimestamp = "--sign-timestamp";
 // signer gets the password through a pipe.
 bool ReadSigningOptions(const ParsedArgs& parsed, SigningIdentity& identity, std::string& error);
 
+// Signs the PE file input into output, which must not exist yet, with a SHA-256
+// Authenticode signature; description (may be empty) is the signed program's
+// name that Windows shows when it asks for elevation. SOURCE_DATE_EPOCH, when
+// set, is the signing time (with an RSA key the signed file is then the same
+// from run to run); otherwise it is now. On failure nothing is left at output
+// and error says why (what osslsigncode printed included), for the caller to
+// put after the name of what it signs.
+bool SignPeFile(const SigningIdentity& identity, const std::string& input, const std::string& output,
+                std::string_view description, std::string& error);
+
 // Signs a PE image with a SHA-256 Authenticode signature into signedImage: the
 // image is written into a private temporary folder under fileName, signed there
 // and read back. description (may be empty) is the signed program's name that

@@ -26,6 +26,12 @@ std::string Problem(const storage::ContainerIndex::Entry& entry, NodeDecoder& de
     return {};
 }
 
+// Why the payload stream cannot be read, or empty when it decodes whole.
+std::string StreamProblem(const LoadedContainer& container, NodeDecoder& decoder) {
+    const storage::StreamResult result = decoder.DecodeStream(container, nullptr, nullptr);
+    return result == storage::StreamResult::Ok ? std::string() : std::string(storage::StreamResultText(result));
+}
+
 int RunVerify(const Args& args) {
     ParsedArgs parsed;
     std::string error;
@@ -42,9 +48,10 @@ int RunVerify(const Args& args) {
     std::size_t nodes = 0;
     std::size_t failures = 0;
     for (const auto& entry : container.Index().Entries()) {
-        if (entry.record.kind != storage::kNodeRecordKind) continue;
+        const bool streamed = container.StreamedNodeOf(entry) != nullptr;
+        if (entry.record.kind != storage::kNodeRecordKind && !streamed) continue;
         ++nodes;
-        const std::string problem = Problem(entry, decoder);
+        const std::string problem = streamed ? StreamProblem(container, decoder) : Problem(entry, decoder);
         if (decoder.Budget().Exceeded()) {
             PrintError(parsed.positional[0] + ": " + DecodeLimitMessage(decoder.Budget()));
             return kExitFailure;

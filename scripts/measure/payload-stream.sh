@@ -1,0 +1,65 @@
+#!/usr/bin/env bash
+# The payload stream on real trees: for each tree, tkds make with every file in
+# the LZMA payload stream, against NSIS installers of the same files (zlib, and
+# solid LZMA), with tkds make's time and peak memory. Figures go to RAW as
+# NAME=VALUE lines for report.py. Called by scripts/measure.sh; alone:
+#   scripts/measure/payload-stream.sh TKDS KIT_FOLDER OUT_FOLDER RAW [NAME=TREE]...
+# Default trees: this machine's Python standard library and Wine's DLLs.
+set -euo pipefail
+root=$(cd "$(dirname "$0")/../.." && pwd)
+tkds=$1 kit=$2 out=$3 raw=$4
+shift 4
+trees=("$@")
+if [ ${#trees[@]} -eq 0 ]; then
+  trees=(python=/usr/lib/python3.11)
+  for wine in /usr/lib/x86_64-linux-gnu/wine /usr/lib/wine; do
+    if [ -d "$wine" ] && [ "$(du -sm "$wine" | cut -f1)" -gt 100 ]; then trees+=("wine=$wine"); break; fi
+  done
+fi
+record() { echo "$1=$2" >>"$raw"; }
+mkdir -p "$out"
+
+for spec in "${trees[@]}"; do
+  name=${spec%%=*} tree=${spec#*=}
+  echo "== Payload stream: $name ($tree)"
+  work="$out/tree-$name"
+  rm -rf "$work"
+  cp -r "$kit/sample" "$work"
+  # The demo's own payload goes into the stream too; then one node for every file of the tree.
+  sed -i -E 's/^(Data\.(prg|lic) +Binary +id=[0-9]+ +)compress=yes/\1compress=lzma/' "$work/container.manifest"
+  python3 - "$tree" "$work/container.manifest" <<'PY'
+import os, sys
+tree, manifest = sys.argv[1], sys.argv[2]
+files = sorted(os.path.join(d, f) for d, _, names in os.walk(tree) for f in names
+               if os.path.isfile(os.path.join(d, f)) and not os.path.islink(os.path.join(d, f)))
+with open(manifest, "a") as m:
+    for i, path in enumerate(files):
+        quoted = path.replace("\\", "\\\\").replace('"', '\\"')
+        m.write(f'Data.t{i} Binary id={10000 + i} compress=lzma file="{quoted}"\n')
+PY
+  payload=$(python3 -c '
+import os, sys
+print(sum(os.path.getsize(os.path.join(d, f)) for d, _, n in os.walk(sys.argv[1]) for f in n
+          if os.path.isfile(os.path.join(d, f)) and not os.path.islink(os.path.join(d, f))))' "$tree")
+  record "tree_${name}_files" "$(find "$tree" -type f | wc -l)"
+  record "tree_${name}_bytes" "$payload"
+
+  /usr/bin/time -v -o "$work/time.txt" "$tkds" make "$work/container.manifest" -o "$work/setup.exe" >/dev/null
+  record "tree_${name}_setup" "$(stat -c %s "$work/setup.exe")"
+  record "tree_${name}_make_ms" "$(awk -F': ' '/Elapsed \(wall clock\)/ {
+      n = split($2, p, ":"); s = 0; for (i = 1; i <= n; i++) s = s * 60 + p[i]; printf "%d", s * 1000 }' "$work/time.txt")"
+  record "tree_${name}_make_peak" "$(awk -F': ' '/Maximum resident set size/ { print $2 * 1024 }' "$work/time.txt")"
+  "$tkds" verify "$work/setup.exe" >/dev/null
+
+  mkdir -p "$work/peer"
+  cp "$kit/stubs/x86/TKUNTOOL.EXE" "$work/peer/"
+  cp "$work/Pellumar.exe" "$work/peer/" 2>/dev/null || cp "$kit/sample/Pellumar.exe" "$work/peer/"
+  cp "$work/content/License.txt" "$work/peer/"
+  makensis -V1 -DPAYLOAD="$work/peer" -DTREE="$tree" -DOUTFILE="$work/nsis-zlib.exe" \
+    "$root/scripts/measure/peer-installer.nsi"
+  makensis -V1 -DPAYLOAD="$work/peer" -DTREE="$tree" -DOUTFILE="$work/nsis-lzma.exe" -DSOLID_LZMA \
+    "$root/scripts/measure/peer-installer.nsi"
+  record "tree_${name}_nsis_zlib" "$(stat -c %s "$work/nsis-zlib.exe")"
+  record "tree_${name}_nsis_lzma" "$(stat -c %s "$work/nsis-lzma.exe")"
+  rm -rf "$work"
+done

@@ -1,0 +1,236 @@
+#include "storage/PayloadStream.h"
+
+#include <algorithm>
+#include <cstdlib>
+
+#include "storage/Crc32.h"
+
+// The LZMA SDK's types header brings in <windows.h> on Windows for a type the
+// decoder does not use; this portable file must not see it.
+#pragma push_macro("_WIN32")
+#undef _WIN32
+#include <LzmaDec.h>
+#pragma pop_macro("_WIN32")
+
+namespace storage {
+
+namespace {
+
+constexpr std::size_t kInputBufferSize = 64 * 1024;
+
+bool HasNoFlags(const ChainRecord& r) noexcept { return r.enciphered == 0 && r.compressed == 0; }
+
+StreamResult ReadStreamRecord(const ChainRecord& r, std::uint64_t fileSize, PayloadStreamLayout& layout) {
+    if (layout.present || !r.data || r.storedSize != kStreamRecordDataSize || !HasNoFlags(r)) {
+        return StreamResult::Malformed;
+    }
+    layout.present = true;
+    layout.fileOffset = LoadLE64(r.data + kStreamFileOffsetAt);
+    layout.storedLength = LoadLE64(r.data + kStreamStoredLengthAt);
+    layout.decodedSize = LoadLE64(r.data + kStreamDecodedSizeAt);
+    layout.crc32 = LoadLE32(r.data + kStreamCrcAt);
+    if (layout.storedLength < kLzmaPropertiesSize || layout.decodedSize > kMaxStreamDecodedSize) {
+        return StreamResult::Malformed;
+    }
+    // A stream that would end past the file's end: the file was cut short.
+    if (layout.fileOffset > fileSize || layout.storedLength > fileSize - layout.fileOffset) {
+        return StreamResult::ReadFailed;
+    }
+    return StreamResult::Ok;
+}
+
+StreamResult ReadStreamedNode(const ChainRecord& r, PayloadStreamLayout& layout, std::uint64_t& tiled) {
+    if (!r.data || r.storedSize != kStreamedNodeDataSize || !HasNoFlags(r) ||
+        r.type != static_cast<std::uint8_t>(NodeType::Binary)) {
+        return StreamResult::Malformed;
+    }
+    StreamedNode node;
+    node.id = r.id;
+    node.parentId = r.parentId;
+    node.name = r.name;
+    node.recordOffset = r.recordOffset;
+    node.streamOffset = LoadLE64(r.data + kStreamedNodeOffsetAt);
+    node.length = LoadLE64(r.data + kStreamedNodeLengthAt);
+    // Each node starts where the one before it ended; the running end stays
+    // below the cap, so the sum cannot overflow.
+    if (node.streamOffset != tiled || node.length > kMaxStreamDecodedSize - tiled) return StreamResult::Malformed;
+    tiled += node.length;
+    layout.nodes.push_back(node);
+    return StreamResult::Ok;
+}
+
+// Takes one record of the chain into the layout; records of other kinds change nothing.
+StreamResult AddStreamRecord(const ChainRecord& r, std::uint64_t fileSize, PayloadStreamLayout& layout,
+                             std::uint64_t& tiled) {
+    if (r.kind == kStreamRecordKind) return ReadStreamRecord(r, fileSize, layout);
+    if (r.kind == kStreamedNodeRecordKind) return ReadStreamedNode(r, layout, tiled);
+    return StreamResult::Ok;
+}
+
+// A stream exactly when streamed nodes, which tile all of it.
+StreamResult FinishLayout(const PayloadStreamLayout& layout, std::uint64_t tiled) {
+    if (layout.present != !layout.nodes.empty() || tiled != layout.decodedSize) return StreamResult::Malformed;
+    return StreamResult::Ok;
+}
+
+void* AllocateForLzma(void*, size_t size) { return std::malloc(size); }
+void FreeForLzma(void*, void* address) { std::free(address); }
+ISzAlloc lzmaAllocator = {AllocateForLzma, FreeForLzma};
+
+// Hands decoded bytes to the sink, cutting them at the nodes' boundaries.
+class NodeCutter {
+public:
+    NodeCutter(const std::vector<StreamedNode>& nodes, StreamSink& sink) : nodes_(nodes), sink_(sink) {}
+
+    bool Deliver(const std::uint8_t* bytes, std::size_t length) {
+        while (length != 0) {
+            if (!CloseFinished()) return false;
+            if (!open_) {
+                if (next_ == nodes_.size() || !sink_.BeginNode(nodes_[next_])) return false;
+                open_ = true;
+                left_ = nodes_[next_].length;
+                continue;
+            }
+            const auto part = static_cast<std::size_t>(std::min<std::uint64_t>(left_, length));
+            if (!sink_.WriteNode(bytes, part)) return false;
+            bytes += part;
+            length -= part;
+            left_ -= part;
+        }
+        return true;
+    }
+
+    // Ends the last node and passes the empty ones after it; false if a node is short.
+    bool Finish() { return CloseFinished() && !open_ && next_ == nodes_.size(); }
+
+private:
+    // Ends the open node when all its bytes are out, then passes empty nodes.
+    bool CloseFinished() {
+        if (open_ && left_ == 0) {
+            if (!sink_.EndNode(nodes_[next_])) return false;
+            open_ = false;
+            ++next_;
+        }
+        while (!open_ && next_ < nodes_.size() && nodes_[next_].length == 0) {
+            if (!sink_.BeginNode(nodes_[next_]) || !sink_.EndNode(nodes_[next_])) return false;
+            ++next_;
+        }
+        return true;
+    }
+
+    const std::vector<StreamedNode>& nodes_;
+    StreamSink& sink_;
+    std::size_t next_ = 0;    // the open node, or the next to open
+    bool open_ = false;
+    std::uint64_t left_ = 0;  // bytes of the open node still to come
+};
+
+// The decoder's state and buffers, released on every way out.
+struct LzmaState {
+    CLzmaDec decoder;
+    Byte* input = nullptr;
+    LzmaState() { LzmaDec_Construct(&decoder); }
+    ~LzmaState() {
+        std::free(decoder.dic);
+        LzmaDec_FreeProbs(&decoder, &lzmaAllocator);
+        std::free(input);
+    }
+    LzmaState(const LzmaState&) = delete;
+    LzmaState& operator=(const LzmaState&) = delete;
+};
+
+}  // namespace
+
+StreamResult ReadStreamLayout(const std::vector<ChainRecord>& records, std::uint64_t fileSize,
+                              PayloadStreamLayout& layout) {
+    layout = {};
+    std::uint64_t tiled = 0;
+    for (const ChainRecord& r : records) {
+        const StreamResult result = AddStreamRecord(r, fileSize, layout, tiled);
+        if (result != StreamResult::Ok) return result;
+    }
+    return FinishLayout(layout, tiled);
+}
+
+StreamResult ReadStreamLayout(const std::uint8_t* container, std::size_t length, std::uint64_t fileSize,
+                              PayloadStreamLayout& layout) {
+    layout = {};
+    std::uint64_t tiled = 0;
+    StreamResult result = StreamResult::Ok;
+    const WalkResult walk = WalkContainer(container, length, [&](const ChainRecord& r) {
+        if (result == StreamResult::Ok) result = AddStreamRecord(r, fileSize, layout, tiled);
+    });
+    if (walk != WalkResult::Ok) return StreamResult::Malformed;
+    return result != StreamResult::Ok ? result : FinishLayout(layout, tiled);
+}
+
+StreamResult DecodePayloadStream(const PayloadStreamLayout& layout, ByteSource& source, StreamSink& sink) noexcept {
+    if (!layout.present) return StreamResult::Malformed;
+    Byte properties[kLzmaPropertiesSize];
+    if (!source.ReadAt(layout.fileOffset, properties, sizeof properties)) return StreamResult::ReadFailed;
+    CLzmaProps decoded;
+    if (LzmaProps_Decode(&decoded, properties, sizeof properties) != SZ_OK ||
+        decoded.dicSize > kMaxStreamDictionary) {
+        return StreamResult::Unsupported;
+    }
+
+    LzmaState state;
+    const SRes allocated = LzmaDec_AllocateProbs(&state.decoder, properties, sizeof properties, &lzmaAllocator);
+    if (allocated == SZ_ERROR_UNSUPPORTED) return StreamResult::Unsupported;
+    if (allocated != SZ_OK) return StreamResult::OutOfMemory;
+    // Nothing reaches back further than the decoded size, so a larger dictionary
+    // than that is never filled; a smaller one is never asked for by the data.
+    const auto window = static_cast<SizeT>(
+        std::max<std::uint64_t>(1, std::min<std::uint64_t>(decoded.dicSize, layout.decodedSize)));
+    state.decoder.dic = static_cast<Byte*>(std::malloc(window));
+    state.decoder.dicBufSize = window;
+    state.input = static_cast<Byte*>(std::malloc(kInputBufferSize));
+    if (!state.decoder.dic || !state.input) return StreamResult::OutOfMemory;
+    LzmaDec_Init(&state.decoder);
+
+    NodeCutter cutter(layout.nodes, sink);
+    std::uint32_t crc = 0;
+    std::uint64_t produced = 0;
+    std::uint64_t readPosition = layout.fileOffset + kLzmaPropertiesSize;
+    const std::uint64_t inputEnd = layout.fileOffset + layout.storedLength;
+    std::size_t inputAt = 0;
+    std::size_t inputHave = 0;
+    while (true) {
+        if (inputAt == inputHave && readPosition < inputEnd) {
+            inputHave = static_cast<std::size_t>(std::min<std::uint64_t>(kInputBufferSize, inputEnd - readPosition));
+            if (!source.ReadAt(readPosition, state.input, inputHave)) return StreamResult::ReadFailed;
+            readPosition += inputHave;
+            inputAt = 0;
+        }
+        if (state.decoder.dicPos == state.decoder.dicBufSize) state.decoder.dicPos = 0;
+        const SizeT start = state.decoder.dicPos;
+        const SizeT limit = static_cast<SizeT>(
+            start + std::min<std::uint64_t>(state.decoder.dicBufSize - start, layout.decodedSize - produced));
+        const bool last = produced + (limit - start) == layout.decodedSize;
+        SizeT consumed = inputHave - inputAt;
+        ELzmaStatus status = LZMA_STATUS_NOT_SPECIFIED;
+        const SRes rc = LzmaDec_DecodeToDic(&state.decoder, limit, state.input + inputAt, &consumed,
+                                            last ? LZMA_FINISH_END : LZMA_FINISH_ANY, &status);
+        inputAt += consumed;
+        const SizeT made = state.decoder.dicPos - start;
+        if (made) {
+            crc = Crc32(crc, state.decoder.dic + start, made);
+            if (!cutter.Deliver(state.decoder.dic + start, made)) return StreamResult::SinkFailed;
+            produced += made;
+        }
+        if (rc != SZ_OK) return StreamResult::CorruptData;
+        const bool inputDone = inputAt == inputHave && readPosition == inputEnd;
+        if (produced == layout.decodedSize &&
+            (status == LZMA_STATUS_FINISHED_WITH_MARK || status == LZMA_STATUS_MAYBE_FINISHED_WITHOUT_MARK)) {
+            // Bytes after the end are not part of any node: a stream with them is not the one written.
+            if (!inputDone) return StreamResult::CorruptData;
+            break;
+        }
+        if (status == LZMA_STATUS_FINISHED_WITH_MARK) return StreamResult::WrongSize;  // ended early
+        if (consumed == 0 && made == 0 && inputDone) return StreamResult::WrongSize;   // ran out of data
+    }
+    if (!cutter.Finish()) return StreamResult::SinkFailed;
+    return crc == layout.crc32 ? StreamResult::Ok : StreamResult::WrongCrc;
+}
+
+}  // namespace storage

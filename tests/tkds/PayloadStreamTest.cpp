@@ -1,0 +1,251 @@
+// Round trips of the payload stream between the tool's writer (manifest, container,
+// liblzma encoder) and the portable reader and decoder, and the decoder's refusals
+// of streams that were cut, changed or described wrongly.
+#include <gtest/gtest.h>
+
+#include <fcntl.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <cstring>
+#include <string>
+#include <vector>
+
+#include "storage/ContainerFormat.h"
+#include "storage/PayloadStream.h"
+#include "storage/Storage.h"
+#include "tests/tkds/TempFolder.h"
+#include "tools/tkds/FileIo.h"
+#include "tools/tkds/ManifestBuilder.h"
+#include "tools/tkds/PayloadStreamWriter.h"
+
+namespace tkds {
+namespace {
+
+using storage::StreamResult;
+using test::TempFolder;
+
+class BytesSource : public storage::ByteSource {
+public:
+    explicit BytesSource(const std::vector<std::uint8_t>& bytes) : bytes_(bytes) {}
+    bool ReadAt(std::uint64_t offset, std::uint8_t* buffer, std::size_t length) override {
+        if (offset > bytes_.size() || length > bytes_.size() - offset) return false;
+        std::memcpy(buffer, bytes_.data() + offset, length);
+        return true;
+    }
+
+private:
+    const std::vector<std::uint8_t>& bytes_;
+};
+
+// Collects each node's bytes by name; can refuse after a number of writes.
+class CollectingSink : public storage::StreamSink {
+public:
+    bool BeginNode(const storage::StreamedNode& node) override {
+        names.emplace_back(node.name);
+        contents.emplace_back();
+        return true;
+    }
+    bool WriteNode(const std::uint8_t* bytes, std::size_t length) override {
+        if (writesLeft-- == 0) return false;
+        contents.back().append(reinterpret_cast<const char*>(bytes), length);
+        return true;
+    }
+    bool EndNode(const storage::StreamedNode& node) override {
+        ended += names.back() == node.name ? 1 : 0;
+        return true;
+    }
+    std::vector<std::string> names;
+    std::vector<std::string> contents;
+    int ended = 0;
+    long writesLeft = -1;  // no limit
+};
+
+std::string Pattern(std::size_t size, unsigned seed) {
+    std::string text(size, '\0');
+    for (std::size_t i = 0; i < size; ++i) {
+        seed = seed * 1103515245u + 12345u;
+        // Half repetitive, half noise, so that the encoder has matches to find.
+        text[i] = (i / 4096) % 2 ? static_cast<char>(seed >> 24) : static_cast<char>('a' + i % 7);
+    }
+    return text;
+}
+
+// A container file as "tkds build" writes it, from the manifest text, with the
+// container and the stream in one file; the stream starts right after the container.
+struct Streamed {
+    std::vector<std::uint8_t> container;
+    std::vector<std::uint8_t> file;  // container then stream
+    StreamPlan plan;
+    StreamFigures figures;
+};
+
+void BuildStreamed(const TempFolder& folder, std::string_view manifest, Streamed& out) {
+    std::vector<ManifestEntry> entries;
+    std::vector<ManifestError> errors;
+    ASSERT_TRUE(ParseManifest(manifest, {}, entries, errors)) << errors[0].reason;
+    ASSERT_TRUE(BuildContainer(entries, folder.Path(), out.container, out.plan, errors)) << errors[0].reason;
+    ASSERT_FALSE(out.plan.Empty());
+    const std::string path = folder / "streamed.bin";
+    const int fd = ::open(path.c_str(), O_RDWR | O_CREAT | O_TRUNC, 0600);
+    ASSERT_GE(fd, 0);
+    std::string error;
+    const bool written = WriteStream(fd, out.container.size(), out.plan, out.figures, error);
+    ::close(fd);
+    ASSERT_TRUE(written) << error;
+    PatchStreamRecord(out.container, out.plan, out.figures);
+    ASSERT_TRUE(ReadFileBytes(path, out.file, error)) << error;
+    std::copy(out.container.begin(), out.container.end(), out.file.begin());
+}
+
+StreamResult Decode(const std::vector<std::uint8_t>& container, const std::vector<std::uint8_t>& file,
+                    CollectingSink& sink) {
+    storage::PayloadStreamLayout layout;
+    const StreamResult read = storage::ReadStreamLayout(container.data(), container.size(), file.size(), layout);
+    if (read != StreamResult::Ok) return read;
+    BytesSource source(file);
+    return storage::DecodePayloadStream(layout, source, sink);
+}
+
+constexpr std::string_view kManifest =
+    "Data Folder id=1\n"
+    "Data.big Binary id=2 compress=lzma file=big.bin\n"
+    "Data.none Binary id=3 compress=lzma file=empty.bin\n"
+    "Data.small Binary id=4 compress=lzma value=tiny\n"
+    "Data.zlib Binary id=5 compress=yes file=big.bin\n"
+    "Data.last Binary id=6 compress=lzma file=empty.bin\n";
+
+class PayloadStream : public ::testing::Test {
+protected:
+    void SetUp() override {
+        big_ = Pattern(300000, 7);
+        folder_.Write("big.bin", big_);
+        folder_.Write("empty.bin", "");
+        BuildStreamed(folder_, kManifest, streamed_);
+    }
+    TempFolder folder_;
+    std::string big_;
+    Streamed streamed_;
+};
+
+TEST_F(PayloadStream, NodesComeBackWholeInDocumentOrder) {
+    EXPECT_EQ(streamed_.figures.decodedSize, big_.size() + 4);
+    EXPECT_LT(streamed_.figures.storedLength, big_.size() * 3 / 5);  // half of it is noise
+    CollectingSink sink;
+    ASSERT_EQ(Decode(streamed_.container, streamed_.file, sink), StreamResult::Ok);
+    EXPECT_EQ(sink.names, (std::vector<std::string>{"big", "none", "small", "last"}));
+    EXPECT_EQ(sink.contents, (std::vector<std::string>{big_, "", "tiny", ""}));
+    EXPECT_EQ(sink.ended, 4);
+
+    // The reader of node records finds the zlib node and never sees a streamed one.
+    storage::Storage reader;
+    ASSERT_TRUE(reader.OpenBytes(streamed_.container.data(), streamed_.container.size()));
+    storage::HeapBlock data;
+    std::uint32_t size = 0;
+    EXPECT_TRUE(reader.GetBinary("Data.zlib", data, size, ""));
+    EXPECT_EQ(std::string(reinterpret_cast<const char*>(data.get()), size), big_);
+    EXPECT_FALSE(reader.GetBinary("Data.big", data, size, ""));
+    EXPECT_EQ(reader.LastError(), "Path invalid.");
+}
+
+TEST_F(PayloadStream, CutChangedOrMisdescribedStreamsAreRefused) {
+    const std::uint64_t start = streamed_.figures.fileOffset;
+    struct Case {
+        const char* what;
+        void (*spoil)(Streamed&, std::uint64_t start);
+        std::vector<StreamResult> expected;
+    };
+    const Case cases[] = {
+        {"file cut inside the stream",
+         [](Streamed& s, std::uint64_t) { s.file.resize(s.file.size() - 10); }, {StreamResult::ReadFailed}},
+        {"a byte of the data changed",
+         [](Streamed& s, std::uint64_t at) { s.file[at + 2000] ^= 0x40; },
+         {StreamResult::CorruptData, StreamResult::WrongCrc, StreamResult::WrongSize}},
+        {"wrong CRC in the record",
+         [](Streamed& s, std::uint64_t) { s.container[s.plan.recordDataAt + storage::kStreamCrcAt] ^= 1; },
+         {StreamResult::WrongCrc}},
+        {"stored length one short",
+         [](Streamed& s, std::uint64_t) {
+             std::uint8_t* p = s.container.data() + s.plan.recordDataAt + storage::kStreamStoredLengthAt;
+             storage::StoreLE64(p, storage::LoadLE64(p) - 1);
+         },
+         {StreamResult::WrongSize, StreamResult::CorruptData}},
+        {"a byte after the stream's end",
+         [](Streamed& s, std::uint64_t) {
+             s.file.push_back(0);
+             std::uint8_t* p = s.container.data() + s.plan.recordDataAt + storage::kStreamStoredLengthAt;
+             storage::StoreLE64(p, storage::LoadLE64(p) + 1);
+         },
+         {StreamResult::CorruptData}},
+        {"dictionary above 64 MB",
+         [](Streamed& s, std::uint64_t at) { storage::StoreLE32(s.file.data() + at + 1, (64u << 20) + 1); },
+         {StreamResult::Unsupported}},
+        {"properties out of range", [](Streamed& s, std::uint64_t at) { s.file[at] = 225; },
+         {StreamResult::Unsupported}},
+    };
+    for (const Case& c : cases) {
+        Streamed spoilt = streamed_;
+        c.spoil(spoilt, start);
+        std::copy(spoilt.container.begin(), spoilt.container.end(), spoilt.file.begin());
+        CollectingSink sink;
+        const StreamResult result = Decode(spoilt.container, spoilt.file, sink);
+        EXPECT_NE(std::find(c.expected.begin(), c.expected.end(), result), c.expected.end())
+            << c.what << ": " << storage::StreamResultText(result);
+    }
+
+    // A sink that refuses stops the decode.
+    CollectingSink refusing;
+    refusing.writesLeft = 1;
+    EXPECT_EQ(Decode(streamed_.container, streamed_.file, refusing), StreamResult::SinkFailed);
+}
+
+// The streamed records' own rules, each broken on its own.
+TEST_F(PayloadStream, LayoutRulesAreChecked) {
+    std::vector<storage::ChainRecord> records;
+    ASSERT_EQ(storage::WalkContainer(streamed_.container.data(), streamed_.container.size(),
+                                     [&](const storage::ChainRecord& r) { records.push_back(r); }),
+              storage::WalkResult::Ok);
+    storage::PayloadStreamLayout layout;
+    ASSERT_EQ(storage::ReadStreamLayout(records, streamed_.file.size(), layout), StreamResult::Ok);
+    EXPECT_EQ(layout.nodes.size(), 4u);
+
+    const auto streamRecord = std::find_if(records.begin(), records.end(), [](const storage::ChainRecord& r) {
+        return r.kind == storage::kStreamRecordKind;
+    });
+    ASSERT_NE(streamRecord, records.end());
+    const auto without = [&](std::uint8_t kind) {
+        std::vector<storage::ChainRecord> kept;
+        for (const auto& r : records) {
+            if (r.kind != kind) kept.push_back(r);
+        }
+        return kept;
+    };
+    std::vector<storage::ChainRecord> twoStreams(records);
+    twoStreams.push_back(*streamRecord);
+    std::vector<storage::ChainRecord> reordered(records);
+    std::swap(reordered[1], reordered[3]);  // "big" after "small": no longer tiled from 0
+    std::vector<storage::ChainRecord> zlibType(records);
+    zlibType[1].compressed = 1;
+
+    EXPECT_EQ(storage::ReadStreamLayout(without(storage::kStreamRecordKind), 1 << 30, layout), StreamResult::Malformed);
+    EXPECT_EQ(storage::ReadStreamLayout(without(storage::kStreamedNodeRecordKind), 1 << 30, layout),
+              StreamResult::Malformed);
+    EXPECT_EQ(storage::ReadStreamLayout(twoStreams, 1 << 30, layout), StreamResult::Malformed);
+    EXPECT_EQ(storage::ReadStreamLayout(reordered, 1 << 30, layout), StreamResult::Malformed);
+    EXPECT_EQ(storage::ReadStreamLayout(zlibType, 1 << 30, layout), StreamResult::Malformed);
+    EXPECT_EQ(storage::ReadStreamLayout(records, streamed_.file.size() - 1, layout), StreamResult::ReadFailed);
+    // A container without streamed nodes has no stream, and says so.
+    EXPECT_EQ(storage::ReadStreamLayout(std::vector<storage::ChainRecord>{}, 100, layout), StreamResult::Ok);
+    EXPECT_FALSE(layout.present);
+}
+
+TEST(PayloadStreamDictionary, SizedToThePayloadWithinBounds) {
+    EXPECT_EQ(StreamDictionarySize(0), 4096u);
+    EXPECT_EQ(StreamDictionarySize(5000), 6144u);
+    EXPECT_EQ(StreamDictionarySize(52u << 20), 64u << 20);
+    EXPECT_EQ(StreamDictionarySize(std::uint64_t{600} << 20), 64u << 20);
+    EXPECT_EQ(StreamDictionarySize((32u << 20) + 1), 48u << 20);
+}
+
+}  // namespace
+}  // namespace tkds
