@@ -9,6 +9,7 @@
 
 #include <optional>
 #include <string>
+#include <vector>
 
 #include "framework/Handles_win.h"
 #include "install/ShortcutMaker_win.h"
@@ -120,18 +121,31 @@ TEST_F(ShortcutMakerTest, GroupWhoseParentIsMissing) {
     EXPECT_EQ(GetFileAttributesA((programs + "\\Tolvik Missing").c_str()), INVALID_FILE_ATTRIBUTES);
 }
 
-TEST_F(ShortcutMakerTest, EnsureSubfolder) {
-    std::string path = programs + "\\";  // no second "\"
-    ASSERT_TRUE(maker.EnsureSubfolder(path, "Tolvik Ensure"));
-    EXPECT_EQ(path, programs + "\\Tolvik Ensure");
-    ASSERT_TRUE(maker.EnsureSubfolder(path, "Inner"));
-    EXPECT_EQ(path, programs + "\\Tolvik Ensure\\Inner");
-    std::string again = programs;
-    EXPECT_TRUE(maker.EnsureSubfolder(again, "Tolvik Ensure"));  // exists already
+// Links a user could plant in their own folders: nothing is written through them.
+TEST_F(ShortcutMakerTest, NothingIsWrittenThroughALink) {
+    const std::string victim = "C:\\TolvikShortcutTest\\victim";
+    CreateDirectoryA(victim.c_str(), nullptr);
+    const std::string group = programs + "\\Tolvik Linked";
+    if (!CreateSymbolicLinkA(group.c_str(), victim.c_str(), SYMBOLIC_LINK_FLAG_DIRECTORY)) {
+        GTEST_SKIP() << "this system makes no symbolic links here";
+    }
+    EXPECT_FALSE(maker.CreateStartMenuShortcut(target, "Tolvik Linked", "S", "C:\\", std::nullopt, std::nullopt, 0));
+    EXPECT_FALSE(FileExists(victim + "\\S.lnk"));
+    RemoveDirectoryA(group.c_str());
 
-    std::string missing = programs;
-    EXPECT_FALSE(maker.EnsureSubfolder(missing, "No Such\\Folder"));
-    EXPECT_EQ(missing, programs);
+    // A desktop shortcut whose name is a link to another file leaves that file as it was.
+    const std::string other = "C:\\TolvikShortcutTest\\other.txt";
+    const HANDLE file = CreateFileA(other.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr);
+    DWORD written = 0;
+    WriteFile(file, "kept", 4, &written, nullptr);
+    CloseHandle(file);
+    const std::string planted = desktop + "\\Tolvik Planted.lnk";
+    ASSERT_TRUE(CreateSymbolicLinkA(planted.c_str(), other.c_str(), 0));
+    EXPECT_FALSE(maker.CreateDesktopShortcut(target, "", "Tolvik Planted", "C:\\", std::nullopt, std::nullopt, 0));
+    WIN32_FILE_ATTRIBUTE_DATA data{};
+    ASSERT_TRUE(GetFileAttributesExA(other.c_str(), GetFileExInfoStandard, &data));
+    EXPECT_EQ(data.nFileSizeLow, 4u);
+    DeleteFileA(planted.c_str());
 }
 
 TEST_F(ShortcutMakerTest, PathsLongerThan259CharactersFailCleanly) {
@@ -152,16 +166,20 @@ TEST_F(ShortcutMakerTest, PathsLongerThan259CharactersFailCleanly) {
     EXPECT_FALSE(maker.CreateStartMenuShortcut(target, std::string(300, 'g'), "S", "C:\\", std::nullopt, std::nullopt, 0));
 }
 
-TEST_F(ShortcutMakerTest, SaveIntoMissingFolderIsNotOk) {
-    const HRESULT result = maker.CreateShellLink(target, "C:\\TolvikNoSuchFolder\\x.lnk", "", std::nullopt, "C:\\",
-                                                 std::nullopt, 0);
-    EXPECT_NE(result, S_OK);
-    EXPECT_EQ(maker.CreateShellLink(target, "C:\\TolvikShortcutTest\\direct.lnk", "described", std::nullopt, "C:\\",
-                                    std::nullopt, 0),
-              S_OK);
-    const auto link = ReadLink("C:\\TolvikShortcutTest\\direct.lnk");
+TEST_F(ShortcutMakerTest, LinkBytesAreAShortcutTheShellReads) {
+    std::vector<std::uint8_t> bytes;
+    ASSERT_EQ(maker.CreateShellLink(target, "described", std::string("-x"), "C:\\", std::nullopt, 0, bytes), S_OK);
+    ASSERT_GT(bytes.size(), 76u);  // the shell link header alone is 76 bytes
+    const std::string path = "C:\\TolvikShortcutTest\\direct.lnk";
+    const HANDLE file = CreateFileA(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr);
+    DWORD written = 0;
+    WriteFile(file, bytes.data(), static_cast<DWORD>(bytes.size()), &written, nullptr);
+    CloseHandle(file);
+    const auto link = ReadLink(path);
     ASSERT_TRUE(link);
+    EXPECT_EQ(link->target, target);
     EXPECT_EQ(link->description, "described");
+    EXPECT_EQ(link->arguments, "-x");
 }
 
 TEST_F(ShortcutMakerTest, ComIsBalancedAroundEachCall) {
