@@ -43,10 +43,8 @@ bool PayloadFiles::Prepare(const std::vector<install::PayloadEntry>& entries, co
         const install::RelativeOpen existing =
             install::OpenRelative(held.Find(target.place.folder), install::WideText(target.place.name), false,
                                   install::Disposition::Open, FILE_READ_ATTRIBUTES, kShareAll);
+        if (existing.link) return Stop(problem, PayloadFault::Link, target.place.path);
         if (existing.handle) {
-            if (install::KindOf(existing.handle) == install::HandleKind::Link) {
-                return Stop(problem, PayloadFault::Link, target.place.path);
-            }
             const bool installedBefore =
                 IsLoggedKind(entry.folderKind) && ListsPath(trustedFiles, target.place.path);
             if (!installedBefore && !earlierEntry) return Stop(problem, PayloadFault::Foreign, target.place.path);

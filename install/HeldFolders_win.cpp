@@ -3,7 +3,6 @@
 #include <sddl.h>
 
 #include "install/LinkFreePath.h"
-#include "install/LinkFreePath_win.h"
 #include "install/RelativeOpen_win.h"
 
 namespace install {
@@ -60,9 +59,6 @@ const HeldFolders::Folder* HeldFolders::HoldDriveRoot(const std::string& root) {
                                      FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr, OPEN_EXISTING,
                                      FILE_FLAG_BACKUP_SEMANTICS, nullptr));
     if (!folder.handle) return nullptr;
-    folder.finalPath = FinalPathOf(folder.handle);
-    if (folder.finalPath.rfind("\\\\?\\", 0) == 0) folder.finalPath.erase(0, 4);
-    if (folder.finalPath.empty()) return nullptr;
     folders_.push_back(std::move(folder));
     return &folders_.back();
 }
@@ -72,23 +68,27 @@ FolderCreation HeldFolders::Hold(const std::string& path, bool mayCreate) {
     if (FindFolder(path)) return FolderCreation::AlreadyExists;
     std::string parentPath, name;
     if (!SplitLastPart(path, parentPath, name)) return FolderCreation::Failed;
-    const Folder* parent = IsDriveRoot(parentPath) ? HoldDriveRoot(parentPath) : FindFolder(parentPath);
+    const bool atRoot = IsDriveRoot(parentPath);
+    const Folder* parent = atRoot ? HoldDriveRoot(parentPath) : FindFolder(parentPath);
     if (!parent) return FolderCreation::Failed;
-    const std::string parentFinal = parent->finalPath;
     const HANDLE parentHandle = parent->handle.Get();
     const std::wstring wideName = WideText(name);
+    // The path as the message names it: without its final "\".
+    const auto refuse = [&] {
+        refusedLink_ = parentPath + name;
+        return FolderCreation::Failed;
+    };
 
     // An existing folder is opened as it is: a link is refused, never followed.
     RelativeOpen opened = OpenRelative(parentHandle, wideName, true, Disposition::Open, kFolderAccess,
                                        FILE_SHARE_READ | FILE_SHARE_WRITE);
-    bool created = false;
+    if (opened.link) return refuse();
     if (!opened.handle && opened.error == ERROR_FILE_NOT_FOUND && mayCreate) {
         static const RootFolderSecurity rootSecurity;
-        PSECURITY_DESCRIPTOR security = IsDriveRoot(parentPath) ? rootSecurity.Get() : nullptr;
-        if (IsDriveRoot(parentPath) && !security) return FolderCreation::Failed;
+        if (atRoot && !rootSecurity.Get()) return FolderCreation::Failed;
         opened = OpenRelative(parentHandle, wideName, true, Disposition::Create, kFolderAccess | DELETE,
-                              FILE_SHARE_READ, security);
-        created = static_cast<bool>(opened.handle);
+                              FILE_SHARE_READ, atRoot ? rootSecurity.Get() : nullptr);
+        if (opened.link) return refuse();
     }
     if (!opened.handle) {
         // A file of that name (or a link to one) is no folder.
@@ -96,27 +96,18 @@ FolderCreation HeldFolders::Hold(const std::string& path, bool mayCreate) {
             const RelativeOpen other =
                 OpenRelative(parentHandle, wideName, false, Disposition::Open, FILE_READ_ATTRIBUTES,
                              FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE);
-            if (other.handle && KindOf(other.handle) == HandleKind::Link) refusedLink_ = path;
+            if (other.link) return refuse();
         }
         return FolderCreation::Failed;
     }
+    if (KindOf(opened.handle) != HandleKind::Folder) return FolderCreation::Failed;
 
     Folder folder;
     folder.key = FolderKey(path);
-    folder.finalPath = parentFinal;
-    if (folder.finalPath.back() != '\\') folder.finalPath += '\\';
-    folder.finalPath += name;
-    folder.created = created;
-    const HandleKind kind = KindOf(opened.handle);
-    if (kind == HandleKind::Link || (kind == HandleKind::Folder && !SameFinalPath(FinalPathOf(opened.handle),
-                                                                                   folder.finalPath))) {
-        refusedLink_ = path;
-        return FolderCreation::Failed;
-    }
-    if (kind != HandleKind::Folder) return FolderCreation::Failed;
+    folder.created = opened.created;
     folder.handle = std::move(opened.handle);
     folders_.push_back(std::move(folder));
-    return created ? FolderCreation::Created : FolderCreation::AlreadyExists;
+    return folders_.back().created ? FolderCreation::Created : FolderCreation::AlreadyExists;
 }
 
 bool HeldFolders::HoldExisting(const std::string& path) {

@@ -48,8 +48,7 @@ public:
 
 private:
     struct Folder {
-        std::string key;        // FolderKey of the path
-        std::string finalPath;  // where the system says it is, "C:\A\B"
+        std::string key;  // FolderKey of the path
         framework::FileHandle handle;
         bool created = false;
     };

@@ -19,18 +19,15 @@ Function NtdllFunction(const char* name) {
 
 }  // namespace
 
-RelativeOpen OpenRelative(HANDLE parent, std::wstring_view name, bool folder, Disposition disposition,
-                          ACCESS_MASK access, ULONG share, PSECURITY_DESCRIPTOR security) {
+namespace {
+
+RelativeOpen OpenOnce(HANDLE parent, std::wstring_view name, bool folder, ULONG disposition, ACCESS_MASK access,
+                      ULONG share, PSECURITY_DESCRIPTOR security) {
     RelativeOpen result;
     static const auto ntCreateFile = NtdllFunction<NtCreateFileFunction>("NtCreateFile");
     static const auto statusToError = NtdllFunction<StatusToErrorFunction>("RtlNtStatusToDosError");
-    // An empty name would open the parent itself; a "\" would leave the parent.
     if (!ntCreateFile || !statusToError) {
         result.error = ERROR_PROC_NOT_FOUND;
-        return result;
-    }
-    if (name.empty() || name.size() > 255 || name.find_first_of(L"\\/") != std::wstring_view::npos) {
-        result.error = ERROR_INVALID_NAME;
         return result;
     }
     UNICODE_STRING text;
@@ -43,9 +40,8 @@ RelativeOpen OpenRelative(HANDLE parent, std::wstring_view name, bool folder, Di
     const ULONG options = FILE_OPEN_REPARSE_POINT | FILE_SYNCHRONOUS_IO_NONALERT |
                           (folder ? FILE_DIRECTORY_FILE : FILE_NON_DIRECTORY_FILE);
     HANDLE handle = nullptr;
-    const NTSTATUS code =
-        ntCreateFile(&handle, access | SYNCHRONIZE, &attributes, &status, nullptr, FILE_ATTRIBUTE_NORMAL, share,
-                     static_cast<ULONG>(disposition), options, nullptr, 0);
+    const NTSTATUS code = ntCreateFile(&handle, access | SYNCHRONIZE, &attributes, &status, nullptr,
+                                       FILE_ATTRIBUTE_NORMAL, share, disposition, options, nullptr, 0);
     if (code < 0) {
         result.error = statusToError(code);
         if (result.error == NO_ERROR) result.error = ERROR_GEN_FAILURE;
@@ -56,6 +52,61 @@ RelativeOpen OpenRelative(HANDLE parent, std::wstring_view name, bool folder, Di
     return result;
 }
 
+std::wstring FinalPath(HANDLE handle) {
+    wchar_t buffer[1024];
+    const DWORD length = GetFinalPathNameByHandleW(handle, buffer, 1024, FILE_NAME_NORMALIZED | VOLUME_NAME_DOS);
+    if (length == 0 || length >= 1024) return {};
+    return std::wstring(buffer, length);
+}
+
+bool SameText(const std::wstring& a, const std::wstring& b) {
+    return CompareStringOrdinal(a.c_str(), static_cast<int>(a.size()), b.c_str(), static_cast<int>(b.size()),
+                                TRUE) == CSTR_EQUAL;
+}
+
+// True when child is parent's entry name: not a link, and where the system says it is.
+bool LiesWhereNamed(HANDLE parent, HANDLE child, std::wstring_view name) {
+    if (KindOf(child) == HandleKind::Link) return false;
+    std::wstring expected = FinalPath(parent);
+    if (expected.empty()) return false;
+    if (expected.back() != L'\\') expected += L'\\';
+    expected.append(name);
+    return SameText(FinalPath(child), expected);
+}
+
+}  // namespace
+
+RelativeOpen OpenRelative(HANDLE parent, std::wstring_view name, bool folder, Disposition disposition,
+                          ACCESS_MASK access, ULONG share, PSECURITY_DESCRIPTOR security) {
+    // An empty name would open the parent itself; a "\" would leave the parent.
+    if (name.empty() || name.size() > 255 || name.find_first_of(L"\\/") != std::wstring_view::npos) {
+        RelativeOpen refused;
+        refused.error = ERROR_INVALID_NAME;
+        return refused;
+    }
+    // Made only with FILE_CREATE, which never creates through a link, even a
+    // dangling one; what exists is opened with FILE_OPEN and checked.
+    RelativeOpen result;
+    if (disposition != Disposition::Create) {
+        result = OpenOnce(parent, name, folder, FILE_OPEN, access, share, nullptr);
+        if (result.handle || result.error != ERROR_FILE_NOT_FOUND || disposition == Disposition::Open) {
+            if (result.handle && !LiesWhereNamed(parent, result.handle, name)) {
+                result.handle.Reset();
+                result.link = true;
+                result.error = ERROR_CANT_ACCESS_FILE;
+            }
+            return result;
+        }
+    }
+    result = OpenOnce(parent, name, folder, FILE_CREATE, access, share, security);
+    if (result.handle && !LiesWhereNamed(parent, result.handle, name)) {
+        result.handle.Reset();
+        result.link = true;
+        result.error = ERROR_CANT_ACCESS_FILE;
+    }
+    return result;
+}
+
 RelativeOpen OpenFileForWriting(HANDLE parent, std::wstring_view name, bool mayReplace) {
     RelativeOpen file = OpenRelative(parent, name, false, mayReplace ? Disposition::OpenOrCreate : Disposition::Create,
                                      GENERIC_WRITE | FILE_READ_ATTRIBUTES, 0);
@@ -63,6 +114,7 @@ RelativeOpen OpenFileForWriting(HANDLE parent, std::wstring_view name, bool mayR
         if (file.error == ERROR_ALREADY_EXISTS) file.error = ERROR_FILE_EXISTS;
         return file;
     }
+    // A file with a second name elsewhere would be emptied there as well.
     if (KindOf(file.handle) != HandleKind::File) {
         file.handle.Reset();
         file.link = true;

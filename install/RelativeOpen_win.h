@@ -17,7 +17,7 @@ namespace install {
 enum class Disposition : ULONG {
     Open = 1,          // FILE_OPEN: the name must exist
     Create = 2,        // FILE_CREATE: the name must not exist
-    OpenOrCreate = 3,  // FILE_OPEN_IF
+    OpenOrCreate = 3,  // opened when it exists, else made (never through a dangling link)
 };
 
 struct RelativeOpen {
@@ -29,15 +29,19 @@ struct RelativeOpen {
 
 // Opens or creates name (one part, no "\") below parent. folder chooses a folder
 // or a file (the other kind fails). security, when given, is the new object's
-// security descriptor. The handle is opened for synchronous I/O.
+// security descriptor. The handle is opened for synchronous I/O. What was opened
+// must be a plain folder or file lying where parent and name say
+// (GetFinalPathNameByHandle): a link, or a system that followed one anyway, gives
+// no handle and link set; nothing has been changed through it.
 RelativeOpen OpenRelative(HANDLE parent, std::wstring_view name, bool folder, Disposition disposition,
                           ACCESS_MASK access, ULONG share, PSECURITY_DESCRIPTOR security = nullptr);
 
 // Opens the file name below parent for writing, with no sharing, emptied: made
-// when missing; when mayReplace, an existing one is taken only when it is a
-// regular file with one name, and is emptied only after that check (a link, or a
-// hard link to a file elsewhere, is left exactly as it was: link is set). Without
-// mayReplace an existing file fails with ERROR_FILE_EXISTS.
+// when missing (never through a link of that name); when mayReplace, an existing
+// one is taken only when it is a regular file with one name, and is emptied only
+// after that check (a link, or a hard link to a file elsewhere, is left exactly as
+// it was: link is set). Without mayReplace an existing file fails with
+// ERROR_FILE_EXISTS.
 RelativeOpen OpenFileForWriting(HANDLE parent, std::wstring_view name, bool mayReplace);
 
 // Writes all size bytes at the file's position; NO_ERROR or the reason.
