@@ -137,13 +137,6 @@ done
 
 # The registered uninstall command removes the files and the subfolders, and keeps
 # the destination, which setup did not make.
-command=$(reg_value 'HKLM\SOFTWARE\Microsoft\Windows\CurrentVersion\Uninstall\TolvikSub' UninstallString)
-"$WINE64" cmd /c "$command" >/dev/null 2>&1 &
-uninstaller=$!
-probe wait TKUNTOOL 30 >/dev/null && probe press TKUNTOOL 6 >/dev/null
-sleep 2
-probe wait TKUNTOOL 30 >/dev/null
-probe press TKUNTOOL 2 >/dev/null 2>&1 || probe press TKUNTOOL 1 >/dev/null
-wait "$uninstaller" 2>/dev/null || true
+uninstall_record TolvikSub >/dev/null
 check "subfolders: the uninstaller removed them" test ! -e "$shared/lib"
 check "subfolders: the destination setup did not make stays" test -d "$shared"
