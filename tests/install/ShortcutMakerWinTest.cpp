@@ -121,33 +121,6 @@ TEST_F(ShortcutMakerTest, GroupWhoseParentIsMissing) {
     EXPECT_EQ(GetFileAttributesA((programs + "\\Tolvik Missing").c_str()), INVALID_FILE_ATTRIBUTES);
 }
 
-// Links a user could plant in their own folders: nothing is written through them.
-TEST_F(ShortcutMakerTest, NothingIsWrittenThroughALink) {
-    const std::string victim = "C:\\TolvikShortcutTest\\victim";
-    CreateDirectoryA(victim.c_str(), nullptr);
-    const std::string group = programs + "\\Tolvik Linked";
-    if (!CreateSymbolicLinkA(group.c_str(), victim.c_str(), SYMBOLIC_LINK_FLAG_DIRECTORY)) {
-        GTEST_SKIP() << "this system makes no symbolic links here";
-    }
-    EXPECT_FALSE(maker.CreateStartMenuShortcut(target, "Tolvik Linked", "S", "C:\\", std::nullopt, std::nullopt, 0));
-    EXPECT_FALSE(FileExists(victim + "\\S.lnk"));
-    RemoveDirectoryA(group.c_str());
-
-    // A desktop shortcut whose name is a link to another file leaves that file as it was.
-    const std::string other = "C:\\TolvikShortcutTest\\other.txt";
-    const HANDLE file = CreateFileA(other.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr);
-    DWORD written = 0;
-    WriteFile(file, "kept", 4, &written, nullptr);
-    CloseHandle(file);
-    const std::string planted = desktop + "\\Tolvik Planted.lnk";
-    ASSERT_TRUE(CreateSymbolicLinkA(planted.c_str(), other.c_str(), 0));
-    EXPECT_FALSE(maker.CreateDesktopShortcut(target, "", "Tolvik Planted", "C:\\", std::nullopt, std::nullopt, 0));
-    WIN32_FILE_ATTRIBUTE_DATA data{};
-    ASSERT_TRUE(GetFileAttributesExA(other.c_str(), GetFileExInfoStandard, &data));
-    EXPECT_EQ(data.nFileSizeLow, 4u);
-    DeleteFileA(planted.c_str());
-}
-
 TEST_F(ShortcutMakerTest, PathsLongerThan259CharactersFailCleanly) {
     std::string group = "Tolvik Long";
     // A name that brings the full path to 260 characters with ".lnk".
