@@ -9,6 +9,8 @@ namespace {
 using NtCreateFileFunction = NTSTATUS(NTAPI*)(PHANDLE, ACCESS_MASK, POBJECT_ATTRIBUTES, PIO_STATUS_BLOCK,
                                               PLARGE_INTEGER, ULONG, ULONG, ULONG, ULONG, PVOID, ULONG);
 using StatusToErrorFunction = ULONG(NTAPI*)(NTSTATUS);
+using QueryDirectoryFunction = NTSTATUS(NTAPI*)(HANDLE, HANDLE, PIO_APC_ROUTINE, PVOID, PIO_STATUS_BLOCK, PVOID, ULONG,
+                                                FILE_INFORMATION_CLASS, BOOLEAN, PUNICODE_STRING, BOOLEAN);
 
 // ntdll is in every process from its start; nothing is loaded by name.
 template <typename Function>
@@ -64,9 +66,32 @@ bool SameText(const std::wstring& a, const std::wstring& b) {
                                 TRUE) == CSTR_EQUAL;
 }
 
+// True when parent's own directory entry for name is a link. A system may follow
+// a link although asked not to, and then report the target for the handle; the
+// entry itself still says what it is. The entry is read through a handle of its
+// own, since a handle keeps the first name filter it is asked with.
+bool EntryIsLink(HANDLE parent, std::wstring_view name) {
+    static const auto queryDirectory = NtdllFunction<QueryDirectoryFunction>("NtQueryDirectoryFile");
+    RelativeOpen listing = OpenOnce(parent, {}, true, FILE_OPEN, FILE_LIST_DIRECTORY,
+                                    FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr);
+    if (!queryDirectory || !listing.handle) return false;
+    UNICODE_STRING filter;
+    filter.Buffer = const_cast<wchar_t*>(name.data());
+    filter.Length = static_cast<USHORT>(name.size() * sizeof(wchar_t));
+    filter.MaximumLength = filter.Length;
+    alignas(8) std::uint8_t buffer[sizeof(FILE_DIRECTORY_INFORMATION) + 600];
+    IO_STATUS_BLOCK status{};
+    if (queryDirectory(listing.handle, nullptr, nullptr, nullptr, &status, buffer, sizeof buffer,
+                       FileDirectoryInformation, TRUE, &filter, TRUE) < 0) {
+        return false;
+    }
+    const auto* entry = reinterpret_cast<const FILE_DIRECTORY_INFORMATION*>(buffer);
+    return (entry->FileAttributes & FILE_ATTRIBUTE_REPARSE_POINT) != 0;
+}
+
 // True when child is parent's entry name: not a link, and where the system says it is.
 bool LiesWhereNamed(HANDLE parent, HANDLE child, std::wstring_view name) {
-    if (KindOf(child) == HandleKind::Link) return false;
+    if (KindOf(child) == HandleKind::Link || EntryIsLink(parent, name)) return false;
     std::wstring expected = FinalPath(parent);
     if (expected.empty()) return false;
     if (expected.back() != L'\\') expected += L'\\';
