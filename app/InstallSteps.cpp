@@ -1,6 +1,7 @@
 #include "app/InstallSteps.h"
 
 #include <utility>
+#include "install/LinkFreePath.h"
 
 namespace app {
 
@@ -20,17 +21,16 @@ std::string LinkRefusedDescription(std::string_view path) {
     return std::string(path) + " is a link to another place (a reparse point); setup does not write through it.";
 }
 
+std::string ForeignFileDescription(std::string_view path) {
+    return std::string(path) +
+           " belongs to another program (this product did not install it); setup does not replace it. "
+           "Choose another folder.";
+}
+
 std::string InstallLocationFor(std::string_view destination) {
     std::string_view rest = destination.size() >= 2 && destination[1] == ':' ? destination.substr(2) : "x";
     while (!rest.empty() && rest.front() == '\\') rest.remove_prefix(1);
     return rest.empty() ? std::string() : std::string(destination);
-}
-
-std::string ParentFolder(std::string_view folder) {
-    while (folder.size() > 3 && folder.back() == '\\') folder.remove_suffix(1);
-    const auto slash = folder.rfind('\\');
-    if (slash == std::string_view::npos) return std::string(folder);
-    return std::string(folder.substr(0, slash < 3 ? 3 : slash));
 }
 
 std::string CompleteText(int percent) { return "Complete: " + std::to_string(percent) + "%"; }
@@ -77,6 +77,36 @@ std::string BaseFolderFor(install::FolderKind kind, const BaseFolders& folders) 
             return WithTrailingBackslash(folders.programFiles);
     }
     return WithTrailingBackslash(folders.destination);
+}
+
+PayloadPlace PayloadPlaceFor(const std::string& base, std::string_view fileName) {
+    PayloadPlace place;
+    place.folder = base;
+    std::size_t start = 0;
+    while (true) {
+        const std::size_t end = fileName.find_first_of("\\/", start);
+        const std::string_view part = fileName.substr(start, end == std::string_view::npos ? end : end - start);
+        if (end == std::string_view::npos) {
+            place.name = std::string(part);
+            break;
+        }
+        // A doubled separator names no folder of its own.
+        if (!part.empty()) {
+            place.folder.append(part);
+            place.folder += '\\';
+            place.subfolders.push_back(place.folder);
+        }
+        start = end + 1;
+    }
+    place.path = place.folder + place.name;
+    return place;
+}
+
+bool ListsPath(const std::vector<std::string>& paths, std::string_view path) {
+    for (const std::string& listed : paths) {
+        if (install::SamePathText(listed, path)) return true;
+    }
+    return false;
 }
 
 bool IsLoggedKind(install::FolderKind kind) { return kind != install::FolderKind::WindowsFolder; }

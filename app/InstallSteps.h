@@ -32,12 +32,13 @@ std::string DamagedSetupMessage(std::string_view reason);
 // through: it is a link to another place (a reparse point).
 std::string LinkRefusedDescription(std::string_view path);
 
+// The file-error description for a file in a base folder that this record did not
+// install (its trusted log does not list it): setup neither replaces nor removes it.
+std::string ForeignFileDescription(std::string_view path);
+
 // The uninstall entry's "InstallLocation" for a destination: empty for a drive
 // root ("C:\"), which is never an installation's own folder.
 std::string InstallLocationFor(std::string_view destination);
-
-// The folder above a created folder ("C:\A\B\" gives "C:\A"; "C:\A\" gives "C:\").
-std::string ParentFolder(std::string_view folder);
 
 // "Complete: 5%", "Complete: 52%", ...
 std::string CompleteText(int percent);
@@ -93,5 +94,20 @@ bool IsLoggedKind(install::FolderKind kind);
 
 // folder with a final "\" (an empty folder becomes "\").
 std::string WithTrailingBackslash(std::string folder);
+
+// Where a payload file goes: base (ending in "\") and the parts of fileName, which
+// may be separated by "\" or "/" ("lib/x\\y.py" below "C:\D\" gives
+// "C:\D\lib\x\y.py"), and the folders between them, outermost first, each
+// ending in "\" ("C:\D\lib\", "C:\D\lib\x\").
+struct PayloadPlace {
+    std::string path;
+    std::string folder;                   // the file's own folder, ending in "\"
+    std::string name;                     // the file's own name
+    std::vector<std::string> subfolders;  // below base, down to folder
+};
+PayloadPlace PayloadPlaceFor(const std::string& base, std::string_view fileName);
+
+// True when paths holds path, ASCII letter case ignored.
+bool ListsPath(const std::vector<std::string>& paths, std::string_view path);
 
 }  // namespace app

@@ -5,13 +5,14 @@
 #include <optional>
 
 #include "app/InstallSteps.h"
+#include "app/PayloadFiles_win.h"
 #include "app/SetupDialog_win.h"
 #include "framework/FileErrorText.h"
 #include "framework/Handles_win.h"
 #include "install/DiskSpace.h"
 #include "install/FolderPath.h"
-#include "install/LinkFreePath_win.h"
 #include "install/ProgramFiles_win.h"
+#include "install/RelativeOpen_win.h"
 #include "install/ShortcutMaker_win.h"
 #include "install/UninstallLayout.h"
 #include "install/UninstallRecord.h"
@@ -20,6 +21,17 @@
 namespace app {
 
 namespace {
+
+std::string ProblemMessage(const PayloadProblem& problem) {
+    switch (problem.fault) {
+        case PayloadFault::Link: return FileErrorMessage(LinkRefusedDescription(problem.where));
+        case PayloadFault::Foreign: return FileErrorMessage(ForeignFileDescription(problem.where));
+        case PayloadFault::None:
+        case PayloadFault::Failed: break;
+    }
+    return FileErrorMessage(
+        framework::DescribeFileError(framework::FileErrorKindFromWin32(problem.error), problem.where));
+}
 
 std::string WindowsFolder() {
     char folder[MAX_PATH] = {};
@@ -32,6 +44,7 @@ std::string WindowsFolder() {
 void InstallationRun::Fail(std::string_view message) {
     const std::string text(message);
     const std::string title(kRunTitle);
+    held_.Release();
     // The box belongs to the window's thread, owned by the window.
     window_.OnWindowThread([&] {
         MessageBoxA(window_.Handle(), text.c_str(), title.c_str(), MB_OK | MB_ICONSTOP);
@@ -40,61 +53,35 @@ void InstallationRun::Fail(std::string_view message) {
 }
 
 bool InstallationRun::WriteFile(const std::string& path, const std::uint8_t* bytes, std::uint32_t size) {
-    DWORD error = NO_ERROR;
-    {
-        // FILE_FLAG_OPEN_REPARSE_POINT: a link at the file's name is opened itself, never its target.
-        framework::FileHandle file(CreateFileA(path.c_str(), GENERIC_WRITE | FILE_READ_ATTRIBUTES, 0, nullptr,
-                                               CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL | FILE_FLAG_OPEN_REPARSE_POINT,
-                                               nullptr));
-        BY_HANDLE_FILE_INFORMATION information;
-        if (!file) {
-            error = GetLastError();
-        } else if (GetFileInformationByHandle(file, &information) &&
-                   (information.dwFileAttributes & FILE_ATTRIBUTE_REPARSE_POINT)) {
-            Fail(FileErrorMessage(LinkRefusedDescription(path)));
-            return false;
-        } else {
-            std::uint32_t written = 0;
-            while (written < size) {
-                DWORD chunk = 0;
-                if (!::WriteFile(file, bytes + written, size - written, &chunk, nullptr) || chunk == 0) {
-                    error = GetLastError();
-                    if (error == NO_ERROR) error = ERROR_DISK_FULL;
-                    break;
-                }
-                written += chunk;
-            }
-            if (error == NO_ERROR && !CloseHandle(file.Detach())) error = GetLastError();
-        }
+    // FILE_FLAG_OPEN_REPARSE_POINT: a link at the file's name is opened itself, never its target.
+    framework::FileHandle file(CreateFileA(path.c_str(), GENERIC_WRITE | FILE_READ_ATTRIBUTES, 0, nullptr,
+                                           CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL | FILE_FLAG_OPEN_REPARSE_POINT,
+                                           nullptr));
+    if (!file) {
+        Fail(FileErrorMessage(framework::DescribeFileError(framework::FileErrorKindFromWin32(GetLastError()), path)));
+        return false;
     }
+    BY_HANDLE_FILE_INFORMATION information;
+    if (GetFileInformationByHandle(file, &information) &&
+        (information.dwFileAttributes & FILE_ATTRIBUTE_REPARSE_POINT)) {
+        Fail(FileErrorMessage(LinkRefusedDescription(path)));
+        return false;
+    }
+    return WriteBytes(std::move(file), path, bytes, size);
+}
+
+bool InstallationRun::WriteBytes(framework::FileHandle file, const std::string& path, const std::uint8_t* bytes,
+                                 std::uint32_t size) {
+    DWORD error = install::WriteAll(file, bytes, size);
+    if (error == NO_ERROR && !CloseHandle(file.Detach())) error = GetLastError();
     if (error == NO_ERROR) return true;
     Fail(FileErrorMessage(framework::DescribeFileError(framework::FileErrorKindFromWin32(error), path)));
     return false;
 }
 
-bool InstallationRun::HoldCreatedFolders() {
-    heldFolders_.clear();
-    const std::vector<std::string>& created = window_.CreatedFolders();
-    if (created.empty()) return true;
-    install::HeldPath held = install::HoldPathBelow(ParentFolder(created.front()), created.back(), {});
-    if (held.state == install::PathHold::Held) {
-        heldFolders_ = std::move(held.handles);
-        return true;
-    }
-    if (held.state == install::PathHold::Link) {
-        Fail(FileErrorMessage(LinkRefusedDescription(held.where)));
-    } else {
-        Fail(FileErrorMessage(
-            framework::DescribeFileError(framework::FileErrorKindFromWin32(held.error), held.where)));
-    }
-    return false;
-}
-
 void InstallationRun::RemoveCreatedFolders() {
-    heldFolders_.clear();
-    std::vector<std::string>& created = window_.CreatedFolders();
-    for (auto folder = created.rbegin(); folder != created.rend(); ++folder) RemoveDirectoryA(folder->c_str());
-    created.clear();
+    held_.RemoveCreated();
+    window_.CreatedFolders().clear();
 }
 
 void InstallationRun::Run() {
@@ -111,9 +98,11 @@ void InstallationRun::Run() {
     window_.ShowStatus(kCheckingFolders);
     const std::string destination = window_.DestinationPath();
     std::vector<std::string>& createdFolders = window_.CreatedFolders();
-    if (!install::CreateFolderPath(destination, createdFolders)) {
+    if (!install::CreateFolderPath(destination, createdFolders, held_)) {
+        // A link along the path is named; any other refusal is a bad path.
+        const std::string link = held_.RefusedLink();
         RemoveCreatedFolders();
-        Fail(PathRejectedMessage());
+        Fail(link.empty() ? PathRejectedMessage() : FileErrorMessage(LinkRefusedDescription(link)));
         return;
     }
 
@@ -130,20 +119,34 @@ void InstallationRun::Run() {
     }
     Sleep(kStageWait);
 
-    install::UninstallRecord record(document.registryRecord);
-    record.Begin(document.groupName, createdFolders);
-    if (!HoldCreatedFolders()) return;
-    window_.ShowStatus(CompleteText(5));
-    Sleep(kStepWait);
-
     BaseFolders folders;
     folders.destination = destination;
     folders.windowsFolder = WindowsFolder();
     folders.programFiles = install::ProgramFilesFolder();
+    install::UninstallRecord record(document.registryRecord);
+    // Every file's folder is held (its subfolders made) and a file already there
+    // that this record did not install is refused, before anything is written.
+    PayloadFiles payload;
+    PayloadProblem problem;
+    if (!payload.Prepare(document.entries, folders, record.TrustedFiles(), held_, createdFolders, problem)) {
+        RemoveCreatedFolders();
+        Fail(ProblemMessage(problem));
+        return;
+    }
+    record.Begin(document.groupName, createdFolders);
+    window_.ShowStatus(CompleteText(5));
+    Sleep(kStepWait);
+
     ProgressCounter progress(document.entries);
-    for (const install::PayloadEntry& entry : document.entries) {
-        const std::string path = BaseFolderFor(entry.folderKind, folders) + entry.fileName;
-        if (!WriteFile(path, entry.data.get(), entry.size)) return;
+    for (std::size_t index = 0; index < document.entries.size(); ++index) {
+        const install::PayloadEntry& entry = document.entries[index];
+        const std::string& path = payload.PathOf(index);
+        framework::FileHandle file = payload.Open(index, held_, problem);
+        if (!file) {
+            Fail(ProblemMessage(problem));
+            return;
+        }
+        if (!WriteBytes(std::move(file), path, entry.data.get(), entry.size)) return;
         if (IsLoggedKind(entry.folderKind)) record.AddFile(path);
         window_.ShowStatus(CompleteText(progress.Advance()));
         Sleep(progress.FileWait());
@@ -152,9 +155,10 @@ void InstallationRun::Run() {
 
     window_.ShowStatus(kCreatingShortcuts);
     Sleep(kStepWait);
-    for (const install::PayloadEntry& entry : document.entries) {
+    for (std::size_t index = 0; index < document.entries.size(); ++index) {
+        const install::PayloadEntry& entry = document.entries[index];
         const std::string base = BaseFolderFor(entry.folderKind, folders);
-        const std::string target = base + entry.fileName;
+        const std::string& target = payload.PathOf(index);
         if (entry.desktopShortcut &&
             shortcuts.CreateDesktopShortcut(target, document.groupName, entry.shortcutName, base, std::nullopt,
                                             std::nullopt, 0)) {
@@ -194,7 +198,7 @@ void InstallationRun::Run() {
     entry.publisher = version.companyName;
     record.WriteUninstallEntry(entry);
 
-    heldFolders_.clear();
+    held_.Release();
     window_.ShowStatus(kCompleteSuccessfully);
     Sleep(kFinalWait);
     window_.EndDialog(0);

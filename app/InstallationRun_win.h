@@ -13,6 +13,7 @@
 #include <vector>
 
 #include "framework/Handles_win.h"
+#include "install/HeldFolders_win.h"
 
 namespace app {
 
@@ -29,16 +30,17 @@ private:
     // Creates (or replaces) the file and writes the bytes; on failure shows the
     // file error and returns false. A file that is a link is not written through.
     bool WriteFile(const std::string& path, const std::uint8_t* bytes, std::uint32_t size);
-    // Opens the folders this run created, from the outermost down, without
-    // following links, and keeps them open (so none can be swapped) while the
-    // payload is written; on a link shows the file error and returns false.
-    bool HoldCreatedFolders();
+    // Writes the bytes into the open file (path names it in a message) and closes
+    // it; on failure shows the file error and returns false.
+    bool WriteBytes(framework::FileHandle file, const std::string& path, const std::uint8_t* bytes,
+                    std::uint32_t size);
     // Removes the folders this run created, deepest first, when the run stops
     // before anything was written into them; they are empty.
     void RemoveCreatedFolders();
 
     SetupDialog& window_;
-    std::vector<framework::FileHandle> heldFolders_;
+    // Every folder the run works in, from the drive's root down, held until it ends.
+    install::HeldFolders held_;
 };
 
 }  // namespace app

@@ -23,10 +23,7 @@ using MakeFolder = std::function<FolderCreation(const std::string& path)>;
 bool CreateFolderPath(std::string_view path, std::vector<std::string>& createdFolders, std::uint32_t driveMask,
                       const MakeFolder& makeFolder);
 
-#ifdef _WIN32
-// The same with the system's drives (GetLogicalDrives) and CreateDirectoryA; a
-// name along the path that exists but is no folder (a file) refuses the path.
-bool CreateFolderPath(std::string_view path, std::vector<std::string>& createdFolders);
-#endif
+// On Windows, HeldFolders_win.h gives the same with the system's drives, each
+// folder opened or made without following links and held.
 
 }  // namespace install

@@ -47,4 +47,29 @@ bool SameFinalPath(std::string_view finalPath, std::string_view expected) {
     return SameFolded(WithoutTrailingSeparator(finalPath), WithoutTrailingSeparator(expected));
 }
 
+bool SamePathText(std::string_view a, std::string_view b) { return SameFolded(a, b); }
+
+std::string FolderKey(std::string_view path) {
+    std::string key;
+    key.reserve(path.size() + 1);
+    for (char c : path) {
+        if (c == '/') c = '\\';
+        if (c == '\\' && !key.empty() && key.back() == '\\') continue;
+        key += FoldCase(c);
+    }
+    if (key.empty() || key.back() != '\\') key += '\\';
+    return key;
+}
+
+bool SplitLastPart(std::string_view path, std::string& parent, std::string& name) {
+    path = WithoutTrailingSeparator(path);
+    const std::size_t slash = path.rfind('\\');
+    if (slash == std::string_view::npos || slash + 1 >= path.size()) return false;
+    std::string_view above = path.substr(0, slash + 1);
+    while (above.size() > 1 && above[above.size() - 2] == '\\') above.remove_suffix(1);
+    parent = std::string(above);
+    name = std::string(path.substr(slash + 1));
+    return true;
+}
+
 }  // namespace install

@@ -18,4 +18,17 @@ std::vector<std::string> PathSteps(std::string_view path, std::string_view base)
 // and a trailing "\" are left out, ASCII letter case is ignored.
 bool SameFinalPath(std::string_view finalPath, std::string_view expected);
 
+// True when a and b spell the same path, ASCII letter case ignored.
+bool SamePathText(std::string_view a, std::string_view b);
+
+// One spelling for every spelling of a folder path, to find a held folder again:
+// ASCII letters upper-cased, "/" and a doubled "\" made one "\", one trailing "\"
+// ("c:\a\\B" and "C:\A/b\" both give "C:\A\B\").
+std::string FolderKey(std::string_view path);
+
+// The folder above a folder path and the path's last part: "C:\A\B\" gives
+// "C:\A\" and "B", "C:\A" gives "C:\" and "A". False for a drive root and a
+// path without a part below it.
+bool SplitLastPart(std::string_view path, std::string& parent, std::string& name);
+
 }  // namespace install

@@ -4,50 +4,96 @@
 #include <shlobj.h>
 
 #include "framework/Handles_win.h"
+#include "install/RelativeOpen_win.h"
 #include "install/ShortcutPath.h"
 
 namespace install {
 
 namespace {
 
-bool SpecialFolder(int csidl, std::string& path) {
-    LPITEMIDLIST list = nullptr;
-    if (FAILED(SHGetSpecialFolderLocation(nullptr, csidl, &list)) || list == nullptr) return false;
-    char buffer[MAX_PATH] = {};
-    const BOOL found = SHGetPathFromIDListA(list, buffer);
-    CoTaskMemFree(list);
-    if (!found || buffer[0] == '\0') return false;
+constexpr ACCESS_MASK kFolderAccess = FILE_LIST_DIRECTORY | FILE_TRAVERSE | FILE_READ_ATTRIBUTES;
+
+bool SpecialFolder(int userCsidl, int commonCsidl, std::string& path) {
+    wchar_t wide[MAX_PATH] = {};
+    const int csidl = IsElevatedProcess() ? commonCsidl : userCsidl;
+    if (FAILED(SHGetFolderPathW(nullptr, csidl, nullptr, SHGFP_TYPE_CURRENT, wide)) || wide[0] == L'\0') return false;
+    char buffer[MAX_PATH * 2] = {};
+    BOOL lossy = FALSE;
+    if (WideCharToMultiByte(CP_ACP, 0, wide, -1, buffer, sizeof buffer, nullptr, &lossy) == 0 || lossy) return false;
     path = buffer;
     return true;
 }
 
+// The shell's folder itself is taken as it is (the system may have made it a link,
+// as Wine does for the desktop); everything below it is opened without following links.
+framework::FileHandle OpenShellFolder(const std::string& path) {
+    return framework::FileHandle(CreateFileW(WideText(path).c_str(), kFolderAccess,
+                                             FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
+                                             OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr));
+}
+
+// The shortcut's file name: the name with ".lnk" unless it has it.
+std::wstring ShortcutFileName(std::string_view shortcutName) {
+    std::string name(shortcutName);
+    if (!HasShortcutExtension(name)) name += ".lnk";
+    return WideText(name);
+}
+
 }  // namespace
+
+bool IsElevatedProcess() {
+    HANDLE token = nullptr;
+    if (!OpenProcessToken(GetCurrentProcess(), TOKEN_QUERY, &token)) return false;
+    const framework::FileHandle owner(token);
+    TOKEN_ELEVATION elevation{};
+    DWORD size = 0;
+    return GetTokenInformation(token, TokenElevation, &elevation, sizeof elevation, &size) &&
+           elevation.TokenIsElevated != 0;
+}
 
 ShortcutMaker::~ShortcutMaker() = default;
 
-bool ShortcutMaker::GetProgramsFolder(std::string& path) { return SpecialFolder(CSIDL_PROGRAMS, path); }
-
-bool ShortcutMaker::GetDesktopFolder(std::string& path) { return SpecialFolder(CSIDL_DESKTOPDIRECTORY, path); }
-
-bool ShortcutMaker::EnsureSubfolder(std::string& path, std::string_view folderName) {
-    std::string folder = path;
-    AppendSeparator(folder);
-    folder += folderName;
-    if (folder.size() > kMaxShortcutPath || folder.find('\0') != std::string::npos) return false;
-    if (!CreateDirectoryA(folder.c_str(), nullptr) && GetLastError() != ERROR_ALREADY_EXISTS) return false;
-    path = std::move(folder);
-    return true;
+bool ShortcutMaker::GetProgramsFolder(std::string& path) {
+    return SpecialFolder(CSIDL_PROGRAMS, CSIDL_COMMON_PROGRAMS, path);
 }
+
+bool ShortcutMaker::GetDesktopFolder(std::string& path) {
+    return SpecialFolder(CSIDL_DESKTOPDIRECTORY, CSIDL_COMMON_DESKTOPDIRECTORY, path);
+}
+
+namespace {
+
+// Writes the link's bytes as name below the held folder.
+bool WriteShortcut(HANDLE folder, std::string_view shortcutName, const std::vector<std::uint8_t>& bytes) {
+    RelativeOpen file = OpenFileForWriting(folder, ShortcutFileName(shortcutName), true);
+    if (!file.handle) return false;
+    if (WriteAll(file.handle, bytes.data(), bytes.size()) != NO_ERROR) return false;
+    return CloseHandle(file.handle.Detach()) != FALSE;
+}
+
+}  // namespace
 
 bool ShortcutMaker::CreateStartMenuShortcut(std::string_view target, std::string_view groupName,
                                             std::string_view shortcutName, std::string_view workingFolder,
                                             const std::optional<std::string>& arguments,
                                             const std::optional<std::string>& iconPath, int iconIndex) {
-    if (shortcutName.empty()) return false;
-    std::string path;
-    if (!GetProgramsFolder(path) || !EnsureSubfolder(path, groupName)) return false;
+    if (shortcutName.empty() || groupName.empty()) return false;
+    std::string programs;
+    if (!GetProgramsFolder(programs)) return false;
+    std::string path = programs;
+    AppendSeparator(path);
+    path += groupName;
     if (!AppendShortcutFile(path, shortcutName)) return false;
-    return CreateShellLink(target, path, "", arguments, workingFolder, iconPath, iconIndex) == S_OK;
+
+    const framework::FileHandle programsFolder = OpenShellFolder(programs);
+    if (!programsFolder) return false;
+    // The group only one level deep, and never through a link.
+    const RelativeOpen group = OpenRelative(programsFolder, WideText(groupName), true, Disposition::OpenOrCreate,
+                                            kFolderAccess, FILE_SHARE_READ | FILE_SHARE_WRITE);
+    if (!group.handle || KindOf(group.handle) != HandleKind::Folder) return false;
+    std::vector<std::uint8_t> bytes;
+    if (CreateShellLink(target, "", arguments, workingFolder, iconPath, iconIndex, bytes) != S_OK) return false;
+    return WriteShortcut(group.handle, shortcutName, bytes);
 }
 
 bool ShortcutMaker::CreateDesktopShortcut(std::string_view target, std::string_view /*groupName*/,
@@ -55,44 +101,57 @@ bool ShortcutMaker::CreateDesktopShortcut(std::string_view target, std::string_v
                                           const std::optional<std::string>& arguments,
                                           const std::optional<std::string>& iconPath, int iconIndex) {
     if (shortcutName.empty()) return false;
-    std::string path;
-    if (!GetDesktopFolder(path)) return false;
+    std::string desktop;
+    if (!GetDesktopFolder(desktop)) return false;
+    std::string path = desktop;
     if (!AppendShortcutFile(path, shortcutName)) return false;
-    return CreateShellLink(target, path, "", arguments, workingFolder, iconPath, iconIndex) == S_OK;
+    const framework::FileHandle desktopFolder = OpenShellFolder(desktop);
+    if (!desktopFolder) return false;
+    std::vector<std::uint8_t> bytes;
+    if (CreateShellLink(target, "", arguments, workingFolder, iconPath, iconIndex, bytes) != S_OK) return false;
+    return WriteShortcut(desktopFolder, shortcutName, bytes);
 }
 
-HRESULT ShortcutMaker::CreateShellLink(std::string_view target, std::string_view shortcutPath,
-                                       std::string_view description, const std::optional<std::string>& arguments,
-                                       std::string_view workingFolder, const std::optional<std::string>& iconPath,
-                                       int iconIndex) {
-    // The shell link takes zero-terminated texts.
-    const std::string targetText(target), pathText(shortcutPath), descriptionText(description),
-        folderText(workingFolder);
-    if (pathText.size() > kMaxShortcutPath) return HRESULT_FROM_WIN32(ERROR_FILENAME_EXCED_RANGE);
-    if (pathText.find('\0') != std::string::npos) return E_INVALIDARG;
-
+HRESULT ShortcutMaker::CreateShellLink(std::string_view target, std::string_view description,
+                                       const std::optional<std::string>& arguments, std::string_view workingFolder,
+                                       const std::optional<std::string>& iconPath, int iconIndex,
+                                       std::vector<std::uint8_t>& bytes) {
     const framework::ComScope com;
-    framework::ComPtr<IShellLinkA> link;
+    framework::ComPtr<IShellLinkW> link;
     HRESULT result =
-        CoCreateInstance(CLSID_ShellLink, nullptr, CLSCTX_INPROC_SERVER, IID_IShellLinkA, link.PutVoid());
+        CoCreateInstance(CLSID_ShellLink, nullptr, CLSCTX_INPROC_SERVER, IID_IShellLinkW, link.PutVoid());
     if (FAILED(result)) return result;
 
-    link->SetPath(targetText.c_str());
-    link->SetDescription(descriptionText.c_str());
-    link->SetWorkingDirectory(folderText.c_str());
-    if (arguments) link->SetArguments(arguments->c_str());
-    if (iconPath) link->SetIconLocation(iconPath->c_str(), iconIndex);
+    link->SetPath(WideText(target).c_str());
+    link->SetDescription(WideText(description).c_str());
+    link->SetWorkingDirectory(WideText(workingFolder).c_str());
+    if (arguments) link->SetArguments(WideText(*arguments).c_str());
+    if (iconPath) link->SetIconLocation(WideText(*iconPath).c_str(), iconIndex);
 
-    framework::ComPtr<IPersistFile> file;
-    result = link->QueryInterface(IID_IPersistFile, file.PutVoid());
+    framework::ComPtr<IPersistStream> persist;
+    result = link->QueryInterface(IID_IPersistStream, persist.PutVoid());
     if (FAILED(result)) return result;
+    framework::ComPtr<IStream> stream;
+    result = CreateStreamOnHGlobal(nullptr, TRUE, reinterpret_cast<IStream**>(stream.PutVoid()));
+    if (FAILED(result)) return result;
+    result = persist->Save(stream.Get(), TRUE);
+    if (result != S_OK) return result;
 
-    wchar_t widePath[MAX_PATH];
-    if (MultiByteToWideChar(CP_ACP, 0, pathText.c_str(), -1, widePath, MAX_PATH) == 0) {
-        const DWORD error = GetLastError();
-        return error ? HRESULT_FROM_WIN32(error) : E_FAIL;
-    }
-    return file->Save(widePath, TRUE);
+    // The stream's position after saving is the link's size.
+    LARGE_INTEGER zero{};
+    ULARGE_INTEGER size{};
+    result = stream->Seek(zero, STREAM_SEEK_CUR, &size);
+    if (FAILED(result)) return result;
+    HGLOBAL memory = nullptr;
+    result = GetHGlobalFromStream(stream.Get(), &memory);
+    if (FAILED(result)) return result;
+    if (size.QuadPart > GlobalSize(memory)) return E_UNEXPECTED;
+    const void* data = GlobalLock(memory);
+    if (!data) return E_OUTOFMEMORY;
+    const auto* begin = static_cast<const std::uint8_t*>(data);
+    bytes.assign(begin, begin + size.QuadPart);
+    GlobalUnlock(memory);
+    return S_OK;
 }
 
 }  // namespace install

@@ -1,11 +1,19 @@
 #pragma once
 // Shell shortcuts (".lnk") in a program group under the Start menu's Programs
-// folder and on the desktop. No operation shows a message.
+// folder and on the desktop. An elevated setup uses the all-users folders, which
+// only administrators can write; otherwise the user's own. Nothing is written
+// through a link: the group is opened or made below the held Programs folder
+// without following links (one that is a link gets no shortcut), and each shortcut
+// is built in memory and written into a file opened the same way below its held
+// folder (an existing one that is a link or not a plain file is left alone).
+// No operation shows a message.
 #include <windows.h>
 
+#include <cstdint>
 #include <optional>
 #include <string>
 #include <string_view>
+#include <vector>
 
 namespace install {
 
@@ -15,9 +23,9 @@ public:
     virtual ~ShortcutMaker();
 
     // Makes "<Programs>\<group>\<name>.lnk", creating the group folder (one level)
-    // when it is missing. True when the shortcut file was saved. False when the
-    // Programs folder cannot be looked up, the group cannot be made, the path would
-    // exceed 259 characters, or any step of making the link fails.
+    // when it is missing. True when the shortcut file was written. False when the
+    // Programs folder cannot be looked up, the group cannot be made or is a link,
+    // the path would exceed 259 characters, or any step of making the link fails.
     bool CreateStartMenuShortcut(std::string_view target, std::string_view groupName, std::string_view shortcutName,
                                  std::string_view workingFolder, const std::optional<std::string>& arguments,
                                  const std::optional<std::string>& iconPath, int iconIndex);
@@ -27,22 +35,21 @@ public:
                                std::string_view workingFolder, const std::optional<std::string>& arguments,
                                const std::optional<std::string>& iconPath, int iconIndex);
 
-    // Saves one shell link at shortcutPath, with COM initialised for this call only.
+    // Builds one shell link's file bytes, with COM initialised for this call only.
     // Arguments and icon are set only when present. The result is the code of the
-    // last step taken; only S_OK means the file was saved.
-    HRESULT CreateShellLink(std::string_view target, std::string_view shortcutPath, std::string_view description,
+    // last step taken; only S_OK means bytes holds the link.
+    HRESULT CreateShellLink(std::string_view target, std::string_view description,
                             const std::optional<std::string>& arguments, std::string_view workingFolder,
-                            const std::optional<std::string>& iconPath, int iconIndex);
+                            const std::optional<std::string>& iconPath, int iconIndex,
+                            std::vector<std::uint8_t>& bytes);
 
-    // Appends "\" (when missing) and folderName to path and makes that folder.
-    // True when it was made or already existed; only the last level is made. path
-    // is left unchanged on failure.
-    bool EnsureSubfolder(std::string& path, std::string_view folderName);
-
-    // The current user's Start-menu Programs folder and desktop folder; false (path
-    // untouched) when the shell cannot name them.
+    // The Programs folder and desktop folder shortcuts go to (all users' when this
+    // process is elevated); false (path untouched) when the shell cannot name them.
     bool GetProgramsFolder(std::string& path);
     bool GetDesktopFolder(std::string& path);
 };
+
+// True when this process runs with an elevated token.
+bool IsElevatedProcess();
 
 }  // namespace install

@@ -41,6 +41,11 @@ public:
     bool Begin(std::string_view groupName, const std::vector<std::string>& createdFolders,
                std::string_view installDate);
 
+    // Every file the trusted copy lists for this record: "File0", "File1", ... up
+    // to the first index missing, so that the files of a run that stopped early and
+    // those an earlier, longer run left listed count as well. Read before Begin.
+    std::vector<std::string> TrustedFiles() const;
+
     // "File<n>" for an installed file, n counting from 0.
     bool AddFile(std::string_view path);
     // "TotalFiles": the number of files added.

@@ -52,6 +52,21 @@ std::vector<std::string> UninstallRecord::EarlierFoldersStillThere() const {
     return folders;
 }
 
+std::vector<std::string> UninstallRecord::TrustedFiles() const {
+    std::vector<std::string> files;
+    if (!usable_) return files;
+    std::string file;
+    while (static_cast<int>(files.size()) < layout::kMaxLoggedValues &&
+           ReadRegistryValueText(layout::kTrustedRoot,
+                                 layout::ValuePath(trustedKey_, layout::IndexedName(layout::kFilePrefix,
+                                                                                    static_cast<int>(files.size()))),
+                                 file)) {
+        files.push_back(std::move(file));
+        file.clear();
+    }
+    return files;
+}
+
 bool UninstallRecord::Begin(std::string_view groupName, const std::vector<std::string>& createdFolders) {
     return Begin(groupName, createdFolders, TodayInstallDate());
 }

@@ -44,8 +44,8 @@ fi
 
 echo "== Installed files"
 (cd "$WINEPREFIX/drive_c" && find "Program Files/Tolvik" -type f -exec ls -l {} \; ; ls -l windows/TKUNTOOL.EXE)
-echo "== Shortcuts"
-(cd "$WINEPREFIX/drive_c/users" && find -L . -name '*.lnk' -newer "$WINEPREFIX/system.reg" 2>/dev/null | grep -i -e tolvik -e pellumar || true)
+echo "== Shortcuts (setup runs as administrator: the all-users Start menu and desktop)"
+(cd "$WINEPREFIX/drive_c" && find -L ProgramData users -name '*.lnk' -newer "$WINEPREFIX/system.reg" 2>/dev/null | grep -i -e tolvik -e pellumar || true)
 echo "== Uninstall log, its trusted copy and the entry"
 "$WINE64" reg query 'HKCU\Software\Tolvik\Pellumar\Uninstall' | tr -d '\r'
 "$WINE64" reg query 'HKLM\SOFTWARE\Tolvik\Pellumar\Uninstall' | tr -d '\r'

@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include <string>
 #include <vector>
 
 #include "app/InstallSteps.h"
@@ -70,12 +71,29 @@ TEST(InstallSteps, EveryKindOfEntryGetsARealBaseFolder) {
     EXPECT_EQ(app::WithTrailingBackslash(""), "\\");
 }
 
-TEST(InstallSteps, ADriveRootIsNoInstallLocationAndCreatedFoldersHaveParents) {
+TEST(InstallSteps, ADriveRootIsNoInstallLocation) {
     EXPECT_EQ(app::InstallLocationFor("C:\\"), "");
     EXPECT_EQ(app::InstallLocationFor("c:\\\\"), "");
     EXPECT_EQ(app::InstallLocationFor("C:\\Apps"), "C:\\Apps");
-    EXPECT_EQ(app::ParentFolder("C:\\Program Files\\Tolvik\\"), "C:\\Program Files");
-    EXPECT_EQ(app::ParentFolder("C:\\Apps\\"), "C:\\");
+}
+
+// A file name of several parts, "\\" or "/" between them: its folders below the
+// base, outermost first, and the path logged and used with "\\" only.
+TEST(InstallSteps, PayloadFilesInSubfolders) {
+    const app::PayloadPlace deep = app::PayloadPlaceFor("C:\\D\\", "lib/__phello__\\__init__.py");
+    EXPECT_EQ(deep.path, "C:\\D\\lib\\__phello__\\__init__.py");
+    EXPECT_EQ(deep.folder, "C:\\D\\lib\\__phello__\\");
+    EXPECT_EQ(deep.name, "__init__.py");
+    EXPECT_EQ(deep.subfolders, (std::vector<std::string>{"C:\\D\\lib\\", "C:\\D\\lib\\__phello__\\"}));
+    const app::PayloadPlace flat = app::PayloadPlaceFor("C:\\D\\", "Pellumar.exe");
+    EXPECT_EQ(flat.path, "C:\\D\\Pellumar.exe");
+    EXPECT_EQ(flat.folder, "C:\\D\\");
+    EXPECT_TRUE(flat.subfolders.empty());
+
+    const std::vector<std::string> trusted{"C:\\D\\Pellumar.exe", "C:\\D\\lib\\x.py"};
+    EXPECT_TRUE(app::ListsPath(trusted, "c:\\d\\PELLUMAR.EXE"));
+    EXPECT_FALSE(app::ListsPath(trusted, "C:\\D\\License.txt"));
+    EXPECT_FALSE(app::ListsPath(trusted, "C:\\D\\lib\\x.py2"));
 }
 
 TEST(InstallSteps, MessagesReadAsTheUserSeesThem) {
@@ -83,6 +101,9 @@ TEST(InstallSteps, MessagesReadAsTheUserSeesThem) {
               "Path invalid.\nYou must enter the full path, e.g.\n \"c:\\Program Files\\Tolvik\\FolderName\"");
     EXPECT_EQ(app::FileErrorMessage("Disk full while accessing C:\\a."),
               "File could not be opened...\nDisk full while accessing C:\\a.");
+    EXPECT_EQ(app::ForeignFileDescription("C:\\D\\License.txt"),
+              "C:\\D\\License.txt belongs to another program (this product did not install it); setup does not "
+              "replace it. Choose another folder.");
 }
 
 }  // namespace

@@ -121,3 +121,18 @@ extract_node() { "$TKDS" extract "$CONTAINER" "$1" -o "$2"; }
 
 # A field of lnkinfo's report ("Local path", "Working directory", "Command line arguments").
 lnk_field() { lnkinfo "$1" 2>/dev/null | sed -n "s/^[[:space:]]*$2[[:space:]]*: //p" | head -n 1; }
+
+# Runs the record's registered uninstall command as a user does: Yes, then the
+# report, whose text is printed.
+uninstall_record() {
+  local command uninstaller
+  command=$(reg_value "HKLM\\SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\$1" UninstallString)
+  "$WINE64" cmd /c "$command" >/dev/null 2>&1 &
+  uninstaller=$!
+  probe wait TKUNTOOL 30 >/dev/null && probe press TKUNTOOL 6 >/dev/null
+  sleep 2
+  probe wait TKUNTOOL 30 >/dev/null
+  probe texts TKUNTOOL
+  probe press TKUNTOOL 2 >/dev/null 2>&1 || probe press TKUNTOOL 1 >/dev/null
+  wait "$uninstaller" 2>/dev/null || true
+}

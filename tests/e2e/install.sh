@@ -57,8 +57,14 @@ fi
 "$WINE64" reg export 'HKEY_CURRENT_USER\Software\Tolvik' "$(unix_path 'C:\log.reg')" /y >/dev/null 2>&1 || true
 check "reg export lists the log" grep -q 'TotalFiles' <(iconv -f UTF-16 -t UTF-8 "$(unix_path 'C:\log.reg')" 2>/dev/null || cat "$(unix_path 'C:\log.reg')")
 
-programs=$("$WINE64" cmd /c 'echo %APPDATA%\Microsoft\Windows\Start Menu\Programs' | tr -d '\r')
-desktop=$("$WINE64" cmd /c 'echo %USERPROFILE%\Desktop' | tr -d '\r')
+# setup.exe asks to run as administrator, so its shortcuts go to the all-users
+# folders, which only administrators can write; none goes to the user's own.
+programs=$("$WINE64" cmd /c 'echo %ProgramData%\Microsoft\Windows\Start Menu\Programs' | tr -d '\r')
+desktop=$("$WINE64" cmd /c 'echo %PUBLIC%\Desktop' | tr -d '\r')
+user_programs=$("$WINE64" cmd /c 'echo %APPDATA%\Microsoft\Windows\Start Menu\Programs' | tr -d '\r')
+user_desktop=$("$WINE64" cmd /c 'echo %USERPROFILE%\Desktop' | tr -d '\r')
+check "no group in the user's Start menu" test ! -e "$(unix_path "$user_programs")/Tolvik Pellumar 1.0"
+check "no shortcut on the user's desktop" test ! -e "$(unix_path "$user_desktop")/Tolvik Pellumar 1.0.lnk"
 group="$(unix_path "$programs")/Tolvik Pellumar 1.0"
 program_lnk="$group/Tolvik Pellumar 1.0.lnk"
 license_lnk="$group/License & Reg.Information.lnk"

@@ -1,6 +1,9 @@
 // CreateFolderPath and GetFreeDiskSpace on the real C: drive of a Wine prefix.
 #include <windows.h>
 
+#include <aclapi.h>
+#include <sddl.h>
+
 #include <gtest/gtest.h>
 
 #include <string>
@@ -8,6 +11,7 @@
 
 #include "install/DiskSpace.h"
 #include "install/FolderPath.h"
+#include "install/HeldFolders_win.h"
 
 namespace install {
 namespace {
@@ -27,26 +31,31 @@ protected:
             RemoveDirectoryA(path);
         }
     }
+    // Each call holds its folders only while it runs, so that TearDown can remove them.
+    bool Create(const std::string& path) {
+        HeldFolders held;
+        return CreateFolderPath(path, created, held);
+    }
     std::vector<std::string> created;
 };
 
 TEST_F(FolderPathTest, CreatesEveryMissingFolderOutermostFirst) {
-    ASSERT_TRUE(CreateFolderPath("C:\\TolvikFolderTest\\A\\B", created));
+    ASSERT_TRUE(Create("C:\\TolvikFolderTest\\A\\B"));
     EXPECT_EQ(created, (std::vector<std::string>{"C:\\TolvikFolderTest\\", "C:\\TolvikFolderTest\\A\\",
                                                  "C:\\TolvikFolderTest\\A\\B\\"}));
     EXPECT_TRUE(IsFolder("C:\\TolvikFolderTest\\A\\B"));
 
     // A second time everything exists: accepted, nothing recorded.
-    ASSERT_TRUE(CreateFolderPath("C:\\TolvikFolderTest\\A\\B\\", created));
+    ASSERT_TRUE(Create("C:\\TolvikFolderTest\\A\\B\\"));
     EXPECT_TRUE(created.empty());
 
     // One more level below existing folders records only that level.
-    ASSERT_TRUE(CreateFolderPath("C:\\TolvikFolderTest\\A\\B\\C", created));
+    ASSERT_TRUE(Create("C:\\TolvikFolderTest\\A\\B\\C"));
     EXPECT_EQ(created, std::vector<std::string>{"C:\\TolvikFolderTest\\A\\B\\C\\"});
 }
 
 TEST_F(FolderPathTest, LowerCaseDriveIsUpperCasedAndTheRestKept) {
-    ASSERT_TRUE(CreateFolderPath("c:\\TolvikFolderTest\\Mixed\\Case", created));
+    ASSERT_TRUE(Create("c:\\TolvikFolderTest\\Mixed\\Case"));
     EXPECT_EQ(created, (std::vector<std::string>{"C:\\TolvikFolderTest\\", "C:\\TolvikFolderTest\\Mixed\\",
                                                  "C:\\TolvikFolderTest\\Mixed\\Case\\"}));
 }
@@ -55,14 +64,14 @@ TEST_F(FolderPathTest, RefusedPaths) {
     ASSERT_EQ(GetLogicalDrives() & (1u << ('Q' - 'A')), 0u) << "the test needs a prefix without drive Q:";
     for (const char* path : {"\\\\server\\share\\Pellumar", "C:Program Files", "C", "", "Q:\\Apps", "C:/TolvikFolderTest"}) {
         created = {"left over"};
-        EXPECT_FALSE(CreateFolderPath(path, created)) << path;
+        EXPECT_FALSE(Create(path)) << path;
         EXPECT_TRUE(created.empty()) << path;
     }
     EXPECT_FALSE(IsFolder("C:\\TolvikFolderTest"));
 }
 
 TEST_F(FolderPathTest, NameTheFileSystemRefuses) {
-    EXPECT_FALSE(CreateFolderPath("C:\\TolvikFolderTest\\Bad?Name\\X", created));
+    EXPECT_FALSE(Create("C:\\TolvikFolderTest\\Bad?Name\\X"));
     EXPECT_EQ(created, std::vector<std::string>{"C:\\TolvikFolderTest\\"});  // what was made stays listed
     EXPECT_TRUE(IsFolder("C:\\TolvikFolderTest"));
 }
@@ -70,16 +79,52 @@ TEST_F(FolderPathTest, NameTheFileSystemRefuses) {
 TEST_F(FolderPathTest, DoubledBackslashAndDriveRoot) {
     // The system decides about "C:\TolvikFolderTest\\" and "C:\\"; either way no
     // folder outside the path is made and the call returns.
-    const bool doubled = CreateFolderPath("C:\\TolvikFolderTest\\\\A", created);
+    const bool doubled = Create("C:\\TolvikFolderTest\\\\A");
     if (doubled) {
         EXPECT_TRUE(IsFolder("C:\\TolvikFolderTest\\A"));
     }
     for (const std::string& folder : created) EXPECT_EQ(folder.rfind("C:\\TolvikFolderTest\\", 0), 0u) << folder;
 
-    const bool root = CreateFolderPath("C:\\", created);
+    // A drive's root is no folder of its own to install into.
+    EXPECT_FALSE(Create("C:\\"));
     EXPECT_TRUE(created.empty());
-    const BOOL made = CreateDirectoryA("C:\\\\", nullptr);
-    EXPECT_EQ(root, !made && GetLastError() == ERROR_ALREADY_EXISTS);
+}
+
+TEST_F(FolderPathTest, HeldFoldersStayAndAFolderAtTheRootIsReadOnlyForUsers) {
+    {
+        HeldFolders held;
+        ASSERT_TRUE(CreateFolderPath("C:\\TolvikFolderTest\\A", created, held));
+        // Held without sharing delete: neither removed nor renamed meanwhile.
+        EXPECT_FALSE(RemoveDirectoryA("C:\\TolvikFolderTest\\A"));
+        EXPECT_FALSE(MoveFileA("C:\\TolvikFolderTest\\A", "C:\\TolvikFolderTest\\Moved"));
+        EXPECT_TRUE(held.Find("c:\\tolvikfoldertest\\a\\") != nullptr);
+
+        PSECURITY_DESCRIPTOR security = nullptr;
+        PACL acl = nullptr;
+        ASSERT_EQ(GetNamedSecurityInfoA("C:\\TolvikFolderTest", SE_FILE_OBJECT, DACL_SECURITY_INFORMATION, nullptr,
+                                        nullptr, &acl, nullptr, &security),
+                  static_cast<DWORD>(ERROR_SUCCESS));
+        char* text = nullptr;
+        ASSERT_TRUE(ConvertSecurityDescriptorToStringSecurityDescriptorA(security, SDDL_REVISION_1,
+                                                                         DACL_SECURITY_INFORMATION, &text, nullptr));
+        const std::string sddl = text;
+        LocalFree(text);
+        LocalFree(security);
+        // Windows shows the DACL as given; Wine keeps none of its own and shows one
+        // made from the folder's Unix mode, which the given DACL set. Either way
+        // no one but administrators and the system may write: users may read and
+        // run, everyone else nothing.
+        EXPECT_EQ(sddl.find(";;;WD)"), std::string::npos) << sddl;
+        EXPECT_EQ(sddl.find(";;;AU)"), std::string::npos) << sddl;
+        if (sddl.find(";;;BU)") != std::string::npos) {
+            EXPECT_NE(sddl.find("(A;OICI;0x1200a9;;;BU)"), std::string::npos) << sddl;
+            EXPECT_NE(sddl.find("(A;OICI;FA;;;BA)"), std::string::npos) << sddl;
+        }
+
+        // Made by this object, removed through its own handles, deepest first.
+        held.RemoveCreated();
+    }
+    EXPECT_FALSE(IsFolder("C:\\TolvikFolderTest"));
 }
 
 TEST(DiskSpaceTest, FreeSpaceOfTheSystemDrive) {

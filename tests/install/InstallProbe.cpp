@@ -13,6 +13,7 @@
 
 #include "install/DiskSpace.h"
 #include "install/FolderPath.h"
+#include "install/HeldFolders_win.h"
 #include "install/ShortcutMaker_win.h"
 #include "install/ShortcutPath.h"
 #include "install/UninstallRecord.h"
@@ -56,7 +57,8 @@ int Free(const std::string& path, const char* kilobytesText) {
 
 int Folders(const std::string& path) {
     std::vector<std::string> created;
-    const bool ok = install::CreateFolderPath(path, created);
+    install::HeldFolders held;
+    const bool ok = install::CreateFolderPath(path, created, held);
     std::printf("%s\n", ok ? "accepted" : "refused");
     for (const std::string& folder : created) std::printf("created %s\n", folder.c_str());
     return 0;

@@ -28,5 +28,25 @@ TEST(LinkFreePath, FinalPathsCompareWithoutPrefixCaseOrTrailingSeparator) {
     EXPECT_FALSE(SameFinalPath("\\\\?\\C:\\A\\B", "C:\\A"));
 }
 
+// Folders found again in any spelling, and each folder path cut into its parent
+// and last part, as HeldFolders walks them.
+TEST(LinkFreePath, FolderKeysAndLastParts) {
+    EXPECT_EQ(FolderKey("c:\\a\\\\B"), "C:\\A\\B\\");
+    EXPECT_EQ(FolderKey("C:\\A/b\\"), "C:\\A\\B\\");
+    EXPECT_EQ(FolderKey("C:\\"), "C:\\");
+    EXPECT_TRUE(SamePathText("C:\\Apps", "c:\\APPS"));
+    EXPECT_FALSE(SamePathText("C:\\Apps", "C:\\Apps2"));
+
+    std::string parent, name;
+    ASSERT_TRUE(SplitLastPart("C:\\A\\B\\", parent, name));
+    EXPECT_EQ(parent + "|" + name, "C:\\A\\|B");
+    ASSERT_TRUE(SplitLastPart("C:\\A", parent, name));
+    EXPECT_EQ(parent + "|" + name, "C:\\|A");
+    ASSERT_TRUE(SplitLastPart("C:\\A\\\\B", parent, name));  // a doubled separator
+    EXPECT_EQ(parent + "|" + name, "C:\\A\\|B");
+    EXPECT_FALSE(SplitLastPart("C:\\", parent, name));
+    EXPECT_FALSE(SplitLastPart("C:", parent, name));
+}
+
 }  // namespace
 }  // namespace install

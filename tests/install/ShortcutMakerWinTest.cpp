@@ -9,6 +9,7 @@
 
 #include <optional>
 #include <string>
+#include <vector>
 
 #include "framework/Handles_win.h"
 #include "install/ShortcutMaker_win.h"
@@ -120,20 +121,6 @@ TEST_F(ShortcutMakerTest, GroupWhoseParentIsMissing) {
     EXPECT_EQ(GetFileAttributesA((programs + "\\Tolvik Missing").c_str()), INVALID_FILE_ATTRIBUTES);
 }
 
-TEST_F(ShortcutMakerTest, EnsureSubfolder) {
-    std::string path = programs + "\\";  // no second "\"
-    ASSERT_TRUE(maker.EnsureSubfolder(path, "Tolvik Ensure"));
-    EXPECT_EQ(path, programs + "\\Tolvik Ensure");
-    ASSERT_TRUE(maker.EnsureSubfolder(path, "Inner"));
-    EXPECT_EQ(path, programs + "\\Tolvik Ensure\\Inner");
-    std::string again = programs;
-    EXPECT_TRUE(maker.EnsureSubfolder(again, "Tolvik Ensure"));  // exists already
-
-    std::string missing = programs;
-    EXPECT_FALSE(maker.EnsureSubfolder(missing, "No Such\\Folder"));
-    EXPECT_EQ(missing, programs);
-}
-
 TEST_F(ShortcutMakerTest, PathsLongerThan259CharactersFailCleanly) {
     std::string group = "Tolvik Long";
     // A name that brings the full path to 260 characters with ".lnk".
@@ -152,16 +139,20 @@ TEST_F(ShortcutMakerTest, PathsLongerThan259CharactersFailCleanly) {
     EXPECT_FALSE(maker.CreateStartMenuShortcut(target, std::string(300, 'g'), "S", "C:\\", std::nullopt, std::nullopt, 0));
 }
 
-TEST_F(ShortcutMakerTest, SaveIntoMissingFolderIsNotOk) {
-    const HRESULT result = maker.CreateShellLink(target, "C:\\TolvikNoSuchFolder\\x.lnk", "", std::nullopt, "C:\\",
-                                                 std::nullopt, 0);
-    EXPECT_NE(result, S_OK);
-    EXPECT_EQ(maker.CreateShellLink(target, "C:\\TolvikShortcutTest\\direct.lnk", "described", std::nullopt, "C:\\",
-                                    std::nullopt, 0),
-              S_OK);
-    const auto link = ReadLink("C:\\TolvikShortcutTest\\direct.lnk");
+TEST_F(ShortcutMakerTest, LinkBytesAreAShortcutTheShellReads) {
+    std::vector<std::uint8_t> bytes;
+    ASSERT_EQ(maker.CreateShellLink(target, "described", std::string("-x"), "C:\\", std::nullopt, 0, bytes), S_OK);
+    ASSERT_GT(bytes.size(), 76u);  // the shell link header alone is 76 bytes
+    const std::string path = "C:\\TolvikShortcutTest\\direct.lnk";
+    const HANDLE file = CreateFileA(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr);
+    DWORD written = 0;
+    WriteFile(file, bytes.data(), static_cast<DWORD>(bytes.size()), &written, nullptr);
+    CloseHandle(file);
+    const auto link = ReadLink(path);
     ASSERT_TRUE(link);
+    EXPECT_EQ(link->target, target);
     EXPECT_EQ(link->description, "described");
+    EXPECT_EQ(link->arguments, "-x");
 }
 
 TEST_F(ShortcutMakerTest, ComIsBalancedAroundEachCall) {

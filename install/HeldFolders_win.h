@@ -1,0 +1,66 @@
+#pragma once
+// The folders an elevated run works in, held open from the drive's root down for
+// as long as the run lasts: each is opened below its held parent without following
+// links (a link, or a folder that is not where its name says, is refused), and
+// made there when missing. Folders that exist are held without FILE_SHARE_DELETE,
+// folders the run made without sharing write or delete access either, so none of
+// them can be renamed, removed or swapped for a link while the run writes into
+// them. A folder made directly at a drive's root gets a DACL that lets users read
+// and run, but not write: administrators and the system have full control.
+#include <windows.h>
+
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "framework/Handles_win.h"
+#include "install/FolderPath.h"
+
+namespace install {
+
+class HeldFolders {
+public:
+    HeldFolders() = default;
+    virtual ~HeldFolders();
+    HeldFolders(const HeldFolders&) = delete;
+    HeldFolders& operator=(const HeldFolders&) = delete;
+
+    // Holds the folder path ("C:\A\B\" or "C:\A\B"), whose parent is a drive root or
+    // held already; makes it when it is missing and mayCreate is true. Failed when
+    // it is a link (see RefusedLink), a file, or cannot be opened or made.
+    FolderCreation Hold(const std::string& path, bool mayCreate);
+    // Holds every folder of an existing path from its drive's root; false as above.
+    bool HoldExisting(const std::string& path);
+
+    // The held folder of that path (any spelling FolderKey folds together); null
+    // when it is not held.
+    HANDLE Find(std::string_view path) const;
+
+    // The folder that was refused as a link (or as lying elsewhere than its name
+    // says) by the last failed call; empty when the failure was another.
+    const std::string& RefusedLink() const noexcept { return refusedLink_; }
+
+    // Removes the folders made by this object, deepest first, through their own
+    // handles (only empty ones go), and lets go of every folder.
+    void RemoveCreated();
+    // Lets go of every folder.
+    void Release();
+
+private:
+    struct Folder {
+        std::string key;  // FolderKey of the path
+        framework::FileHandle handle;
+        bool created = false;
+    };
+    const Folder* FindFolder(std::string_view path) const;
+    const Folder* HoldDriveRoot(const std::string& root);
+
+    std::vector<Folder> folders_;  // parents before their children
+    std::string refusedLink_;
+};
+
+// CreateFolderPath (FolderPath.h) with the system's drives, each folder held in
+// held: a link along the path refuses it (held.RefusedLink() names the part).
+bool CreateFolderPath(std::string_view path, std::vector<std::string>& createdFolders, HeldFolders& held);
+
+}  // namespace install

@@ -1,0 +1,196 @@
+#include "install/RelativeOpen_win.h"
+
+#include <winternl.h>
+
+namespace install {
+
+namespace {
+
+using NtCreateFileFunction = NTSTATUS(NTAPI*)(PHANDLE, ACCESS_MASK, POBJECT_ATTRIBUTES, PIO_STATUS_BLOCK,
+                                              PLARGE_INTEGER, ULONG, ULONG, ULONG, ULONG, PVOID, ULONG);
+using StatusToErrorFunction = ULONG(NTAPI*)(NTSTATUS);
+using QueryDirectoryFunction = NTSTATUS(NTAPI*)(HANDLE, HANDLE, PIO_APC_ROUTINE, PVOID, PIO_STATUS_BLOCK, PVOID, ULONG,
+                                                FILE_INFORMATION_CLASS, BOOLEAN, PUNICODE_STRING, BOOLEAN);
+
+// ntdll is in every process from its start; nothing is loaded by name.
+template <typename Function>
+Function NtdllFunction(const char* name) {
+    const HMODULE ntdll = GetModuleHandleW(L"ntdll.dll");
+    return ntdll ? reinterpret_cast<Function>(reinterpret_cast<void*>(GetProcAddress(ntdll, name))) : nullptr;
+}
+
+}  // namespace
+
+namespace {
+
+RelativeOpen OpenOnce(HANDLE parent, std::wstring_view name, bool folder, ULONG disposition, ACCESS_MASK access,
+                      ULONG share, PSECURITY_DESCRIPTOR security) {
+    RelativeOpen result;
+    static const auto ntCreateFile = NtdllFunction<NtCreateFileFunction>("NtCreateFile");
+    static const auto statusToError = NtdllFunction<StatusToErrorFunction>("RtlNtStatusToDosError");
+    if (!ntCreateFile || !statusToError) {
+        result.error = ERROR_PROC_NOT_FOUND;
+        return result;
+    }
+    UNICODE_STRING text;
+    text.Buffer = const_cast<wchar_t*>(name.data());
+    text.Length = static_cast<USHORT>(name.size() * sizeof(wchar_t));
+    text.MaximumLength = text.Length;
+    OBJECT_ATTRIBUTES attributes;
+    InitializeObjectAttributes(&attributes, &text, OBJ_CASE_INSENSITIVE, parent, security);
+    IO_STATUS_BLOCK status{};
+    const ULONG options = FILE_OPEN_REPARSE_POINT | FILE_SYNCHRONOUS_IO_NONALERT |
+                          (folder ? FILE_DIRECTORY_FILE : FILE_NON_DIRECTORY_FILE);
+    HANDLE handle = nullptr;
+    const NTSTATUS code = ntCreateFile(&handle, access | SYNCHRONIZE, &attributes, &status, nullptr,
+                                       FILE_ATTRIBUTE_NORMAL, share, disposition, options, nullptr, 0);
+    if (code < 0) {
+        result.error = statusToError(code);
+        if (result.error == NO_ERROR) result.error = ERROR_GEN_FAILURE;
+        return result;
+    }
+    result.handle.Attach(handle);
+    result.created = status.Information == FILE_CREATED;
+    return result;
+}
+
+std::wstring FinalPath(HANDLE handle) {
+    wchar_t buffer[1024];
+    const DWORD length = GetFinalPathNameByHandleW(handle, buffer, 1024, FILE_NAME_NORMALIZED | VOLUME_NAME_DOS);
+    if (length == 0 || length >= 1024) return {};
+    return std::wstring(buffer, length);
+}
+
+bool SameText(const std::wstring& a, const std::wstring& b) {
+    return CompareStringOrdinal(a.c_str(), static_cast<int>(a.size()), b.c_str(), static_cast<int>(b.size()),
+                                TRUE) == CSTR_EQUAL;
+}
+
+// True when parent's own directory entry for name is a link. A system may follow
+// a link although asked not to, and then report the target for the handle; the
+// entry itself still says what it is. The entry is read through a handle of its
+// own, since a handle keeps the first name filter it is asked with.
+bool EntryIsLink(HANDLE parent, std::wstring_view name) {
+    static const auto queryDirectory = NtdllFunction<QueryDirectoryFunction>("NtQueryDirectoryFile");
+    RelativeOpen listing = OpenOnce(parent, {}, true, FILE_OPEN, FILE_LIST_DIRECTORY,
+                                    FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr);
+    if (!queryDirectory || !listing.handle) return false;
+    UNICODE_STRING filter;
+    filter.Buffer = const_cast<wchar_t*>(name.data());
+    filter.Length = static_cast<USHORT>(name.size() * sizeof(wchar_t));
+    filter.MaximumLength = filter.Length;
+    alignas(8) std::uint8_t buffer[sizeof(FILE_DIRECTORY_INFORMATION) + 600];
+    IO_STATUS_BLOCK status{};
+    if (queryDirectory(listing.handle, nullptr, nullptr, nullptr, &status, buffer, sizeof buffer,
+                       FileDirectoryInformation, TRUE, &filter, TRUE) < 0) {
+        return false;
+    }
+    const auto* entry = reinterpret_cast<const FILE_DIRECTORY_INFORMATION*>(buffer);
+    return (entry->FileAttributes & FILE_ATTRIBUTE_REPARSE_POINT) != 0;
+}
+
+// True when child is parent's entry name: not a link, and where the system says it is.
+bool LiesWhereNamed(HANDLE parent, HANDLE child, std::wstring_view name) {
+    if (KindOf(child) == HandleKind::Link || EntryIsLink(parent, name)) return false;
+    std::wstring expected = FinalPath(parent);
+    if (expected.empty()) return false;
+    if (expected.back() != L'\\') expected += L'\\';
+    expected.append(name);
+    return SameText(FinalPath(child), expected);
+}
+
+}  // namespace
+
+RelativeOpen OpenRelative(HANDLE parent, std::wstring_view name, bool folder, Disposition disposition,
+                          ACCESS_MASK access, ULONG share, PSECURITY_DESCRIPTOR security) {
+    // An empty name would open the parent itself; a "\" would leave the parent.
+    if (name.empty() || name.size() > 255 || name.find_first_of(L"\\/") != std::wstring_view::npos) {
+        RelativeOpen refused;
+        refused.error = ERROR_INVALID_NAME;
+        return refused;
+    }
+    // Made only with FILE_CREATE, which never creates through a link, even a
+    // dangling one; what exists is opened with FILE_OPEN and checked.
+    RelativeOpen result;
+    if (disposition != Disposition::Create) {
+        result = OpenOnce(parent, name, folder, FILE_OPEN, access, share, nullptr);
+        if (result.handle || result.error != ERROR_FILE_NOT_FOUND || disposition == Disposition::Open) {
+            if (result.handle && !LiesWhereNamed(parent, result.handle, name)) {
+                result.handle.Reset();
+                result.link = true;
+                result.error = ERROR_CANT_ACCESS_FILE;
+            }
+            return result;
+        }
+    }
+    result = OpenOnce(parent, name, folder, FILE_CREATE, access, share, security);
+    if (result.handle && !LiesWhereNamed(parent, result.handle, name)) {
+        result.handle.Reset();
+        result.link = true;
+        result.error = ERROR_CANT_ACCESS_FILE;
+    }
+    return result;
+}
+
+RelativeOpen OpenFileForWriting(HANDLE parent, std::wstring_view name, bool mayReplace) {
+    RelativeOpen file = OpenRelative(parent, name, false, mayReplace ? Disposition::OpenOrCreate : Disposition::Create,
+                                     GENERIC_WRITE | FILE_READ_ATTRIBUTES, 0);
+    if (!file.handle) {
+        if (file.error == ERROR_ALREADY_EXISTS) file.error = ERROR_FILE_EXISTS;
+        return file;
+    }
+    // A file with a second name elsewhere would be emptied there as well.
+    if (KindOf(file.handle) != HandleKind::File) {
+        file.handle.Reset();
+        file.link = true;
+        file.error = ERROR_CANT_ACCESS_FILE;
+        return file;
+    }
+    FILE_END_OF_FILE_INFO end{};
+    if (!file.created && !SetFileInformationByHandle(file.handle, FileEndOfFileInfo, &end, sizeof end)) {
+        file.error = GetLastError();
+        file.handle.Reset();
+    }
+    return file;
+}
+
+DWORD WriteAll(HANDLE file, const std::uint8_t* bytes, std::size_t size) {
+    std::size_t written = 0;
+    while (written < size) {
+        const std::size_t left = size - written;
+        const DWORD part = left > 0x40000000u ? 0x40000000u : static_cast<DWORD>(left);
+        DWORD chunk = 0;
+        if (!WriteFile(file, bytes + written, part, &chunk, nullptr) || chunk == 0) {
+            const DWORD error = GetLastError();
+            return error == NO_ERROR ? ERROR_DISK_FULL : error;
+        }
+        written += chunk;
+    }
+    return NO_ERROR;
+}
+
+HandleKind KindOf(HANDLE handle) {
+    BY_HANDLE_FILE_INFORMATION information;
+    if (!GetFileInformationByHandle(handle, &information)) return HandleKind::Unknown;
+    if (information.dwFileAttributes & FILE_ATTRIBUTE_REPARSE_POINT) return HandleKind::Link;
+    if (information.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) return HandleKind::Folder;
+    return information.nNumberOfLinks == 1 ? HandleKind::File : HandleKind::Unknown;
+}
+
+std::wstring WideText(std::string_view text) {
+    if (text.empty()) return {};
+    const int size = static_cast<int>(text.size());
+    const int length = MultiByteToWideChar(CP_ACP, 0, text.data(), size, nullptr, 0);
+    if (length <= 0) return {};
+    std::wstring wide(static_cast<std::size_t>(length), L'\0');
+    MultiByteToWideChar(CP_ACP, 0, text.data(), size, wide.data(), length);
+    return wide;
+}
+
+bool RemoveOnClose(HANDLE handle) {
+    FILE_DISPOSITION_INFO disposition{};
+    disposition.DeleteFile = TRUE;
+    return SetFileInformationByHandle(handle, FileDispositionInfo, &disposition, sizeof disposition) != FALSE;
+}
+
+}  // namespace install
