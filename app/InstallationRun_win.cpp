@@ -4,6 +4,7 @@
 
 #include <optional>
 
+#include "app/FileSink_win.h"
 #include "app/InstallSteps.h"
 #include "app/SetupDialog_win.h"
 #include "framework/FileErrorText.h"
@@ -41,7 +42,7 @@ void InstallationRun::Fail(std::string_view message) {
     window_.ShowIdleStatus();
 }
 
-bool InstallationRun::WriteFile(const std::string& path, const std::uint8_t* bytes, std::uint32_t size) {
+bool InstallationRun::WriteFile(const std::string& path, const FileContent& content) {
     DWORD error = NO_ERROR;
     {
         // FILE_FLAG_OPEN_REPARSE_POINT: a link at the file's name is opened itself, never its target.
@@ -56,16 +57,12 @@ bool InstallationRun::WriteFile(const std::string& path, const std::uint8_t* byt
             Fail(FileErrorMessage(LinkRefusedDescription(path)));
             return false;
         } else {
-            std::uint32_t written = 0;
-            while (written < size) {
-                DWORD chunk = 0;
-                if (!::WriteFile(file, bytes + written, size - written, &chunk, nullptr) || chunk == 0) {
-                    error = GetLastError();
-                    if (error == NO_ERROR) error = ERROR_DISK_FULL;
-                    break;
-                }
-                written += chunk;
-            }
+            FileSink sink(file);
+            const storage::StreamResult result = content(sink);
+            // Damaged data here means the heap refused the decoder its buffers: every
+            // payload was checked before the first file was written.
+            if (result == storage::StreamResult::SinkStopped) error = sink.Error();
+            if (result == storage::StreamResult::Damaged) error = ERROR_INVALID_DATA;
             if (error == NO_ERROR && !CloseHandle(file.Detach())) error = GetLastError();
         }
     }
@@ -130,6 +127,13 @@ void InstallationRun::Run() {
         Fail(kNotEnoughSpace);
         return;
     }
+    // Every payload is decoded once before anything is written, so a damaged
+    // container leaves nothing behind: no file, no folder, no uninstall log.
+    if (!document.VerifyPayloads(window_.Container())) {
+        RemoveCreatedFolders();
+        Fail(DamagedSetupMessage(document.DamageReason()));
+        return;
+    }
     Sleep(kStageWait);
 
     install::UninstallRecord record(document.registryRecord);
@@ -145,7 +149,10 @@ void InstallationRun::Run() {
     ProgressCounter progress(document.entries.size());
     for (const install::PayloadEntry& entry : document.entries) {
         const std::string path = BaseFolderFor(entry.folderKind, folders) + entry.fileName;
-        if (!WriteFile(path, entry.data.get(), entry.size)) return;
+        const auto payload = [&](storage::ByteSink& sink) {
+            return install::InstallDocument::WritePayload(window_.Container(), entry, sink);
+        };
+        if (!WriteFile(path, payload)) return;
         if (IsLoggedKind(entry.folderKind)) record.AddFile(path);
         window_.ShowStatus(CompleteText(progress.Advance()));
         Sleep(kStepWait);
@@ -179,7 +186,10 @@ void InstallationRun::Run() {
         Fail(kSourceCorrupt);
         return;
     }
-    const bool written = WriteFile(uninstallerPath, uninstaller.get(), uninstallerSize);
+    const bool written = WriteFile(uninstallerPath, [&](storage::ByteSink& sink) {
+        return sink.Write(uninstaller.get(), uninstallerSize) ? storage::StreamResult::Done
+                                                              : storage::StreamResult::SinkStopped;
+    });
     uninstaller.reset();
     if (!written) return;
     shortcuts.CreateStartMenuShortcut(uninstallerPath, document.groupName,

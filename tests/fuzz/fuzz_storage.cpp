@@ -1,17 +1,29 @@
 // Feeds arbitrary bytes to the container reader: Open, then every reachable path
-// through every getter with the empty and a wrong password. Besides crashes and
-// sanitizer reports it checks that the reader and the chain index agree on
-// whether a container is valid and that every path the index gives resolves.
+// through every getter and the chunked decoder with the empty and a wrong password.
+// Besides crashes and sanitizer reports it checks that the reader and the chain
+// index agree on whether a container is valid, that every path the index gives
+// resolves, and that the chunked and the block decoding agree.
 #include <cstddef>
 #include <cstdint>
 #include <cstdlib>
+#include <cstring>
 #include <string>
+#include <vector>
 
 #include "framework/UserMessages.h"
 #include "storage/ContainerIndex.h"
 #include "storage/Storage.h"
 
 namespace {
+
+class CollectingSink final : public storage::ByteSink {
+public:
+    bool Write(const std::uint8_t* data, std::size_t count) override {
+        bytes.insert(bytes.end(), data, data + count);
+        return true;
+    }
+    std::vector<std::uint8_t> bytes;
+};
 
 void ReadEverything(storage::Storage& s, const std::string& path, std::string_view password) {
     std::int32_t value = 0;
@@ -20,11 +32,23 @@ void ReadEverything(storage::Storage& s, const std::string& path, std::string_vi
     std::uint32_t size = 0;
     s.GetInteger(path, value, password);
     s.GetString(path, text, password);
-    if (s.GetBinary(path, data, size, password) && size > 0) {
+    const bool read = s.GetBinary(path, data, size, password);
+    if (read && size > 0) {
         // Touch both ends so that a short block shows up under the sanitizer.
         volatile std::uint8_t sink = data[0];
         sink = data[size - 1];
         (void)sink;
+    }
+    // The chunked decoder accepts exactly the nodes the block decoding accepts,
+    // gives the same bytes, and as many as the node declares.
+    std::uint32_t declared = 0;
+    const bool sized = s.GetBinarySize(path, declared, password);
+    CollectingSink streamed;
+    const bool done = s.StreamBinary(path, streamed, password) == storage::StreamResult::Done;
+    if (done != read) std::abort();
+    if (read && (!sized || declared != size || streamed.bytes.size() != size ||
+                 (size > 0 && std::memcmp(streamed.bytes.data(), data.get(), size) != 0))) {
+        std::abort();
     }
 }
 

@@ -3,7 +3,6 @@
 #include <gtest/gtest.h>
 
 #include <cstdio>
-#include <cstring>
 #include <optional>
 #include <string>
 #include <vector>
@@ -23,6 +22,15 @@ class RecordingDisplay final : public NumberDisplay {
 public:
     void DrawNumber(int n) override { numbers.push_back(n); }
     std::vector<int> numbers;
+};
+
+class CollectingSink final : public storage::ByteSink {
+public:
+    bool Write(const std::uint8_t* data, std::size_t count) override {
+        bytes.append(reinterpret_cast<const char*>(data), count);
+        return true;
+    }
+    std::string bytes;
 };
 
 std::string Pattern(std::size_t size) {
@@ -65,11 +73,47 @@ TEST(InstallDocumentStorage, ProductDocumentFromContainer) {
     EXPECT_EQ(display.numbers, std::vector<int>{701});
     EXPECT_EQ(doc.defaultDestination, "C:\\Program Files\\Tolvik\\Pellumar");
     ASSERT_EQ(doc.entries.size(), 2u);
-    const std::string prg = Pattern(716800);
-    ASSERT_EQ(doc.entries[0].size, prg.size());
-    EXPECT_EQ(std::memcmp(doc.entries[0].data.get(), prg.data(), prg.size()), 0);
+    EXPECT_EQ(doc.entries[0].size, 716800u);
     EXPECT_EQ(doc.entries[0].line, 15);
     EXPECT_EQ(doc.entries[1].size, 1217u);
+
+    // Sizes come from the records; the bytes come out when the run streams them.
+    EXPECT_TRUE(doc.VerifyPayloads(container));
+    CollectingSink prg;
+    ASSERT_EQ(InstallDocument::WritePayload(container, doc.entries[0], prg), storage::StreamResult::Done);
+    EXPECT_EQ(prg.bytes, Pattern(716800));
+}
+
+TEST(InstallDocumentStorage, ADamagedPayloadIsFoundBeforeAnythingIsWritten) {
+    const std::string document = test::ReadShippedDocument();
+    storage::ContainerWriter writer;
+    std::vector<TestNode> nodes = ShippedNodes(document);
+    for (const TestNode& node : nodes) {
+        if (node.name != "prg") {
+            storage::test::AddNode(writer, node);
+            continue;
+        }
+        // One byte changed inside the zlib stream; the size prefix stays sound.
+        std::vector<std::uint8_t> stored;
+        std::string error;
+        const auto decoded = storage::test::Bytes(node.data);
+        ASSERT_TRUE(storage::EncodeNodeData(decoded, true, nullptr, stored, error));
+        stored[stored.size() / 2] ^= 0x01;
+        ASSERT_TRUE(writer.AppendRecord({1, node.id, node.parentId, 3, 0, 1}, node.name, stored, error));
+    }
+    const auto bytes = writer.Finish();
+    storage::Storage container;
+    ASSERT_TRUE(container.OpenBytes(bytes.data(), bytes.size()));
+    storage::test::MessageCapture messages;
+    RecordingDisplay display;
+    InstallDocument doc;
+    doc.Load(container, display, Fixed(std::nullopt));
+    EXPECT_FALSE(doc.IsDamaged());
+    EXPECT_EQ(doc.requiredKilobytes, 701u);
+
+    EXPECT_FALSE(doc.VerifyPayloads(container));
+    EXPECT_EQ(doc.DamageReason(), "Install document, line 15: the data \"Data.prg\" could not be read.");
+    EXPECT_TRUE(messages.texts.empty());
 }
 
 TEST(InstallDocumentStorage, MissingNodesAndUnresolvableKeys) {
