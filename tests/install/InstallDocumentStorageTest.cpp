@@ -52,17 +52,30 @@ ProgramFilesLookup Fixed(std::optional<std::string> folder) {
     return [folder] { return folder; };
 }
 
-TEST(InstallDocumentStorage, ProductDocumentFromContainer) {
-    const std::string document = test::ReadShippedDocument();
-    ASSERT_FALSE(document.empty());
-    const auto bytes = storage::test::MakeContainer(ShippedNodes(document));
+// A container opened and its document loaded, with what the user was shown.
+struct LoadedContainer {
+    explicit LoadedContainer(std::vector<std::uint8_t> containerBytes,
+                             std::optional<std::string> programFiles = std::nullopt)
+        : bytes(std::move(containerBytes)) {
+        opened = container.OpenBytes(bytes.data(), bytes.size());
+        doc.Load(container, display, Fixed(std::move(programFiles)));
+    }
+    std::vector<std::uint8_t> bytes;  // read in place by the container
     storage::Storage container;
-    ASSERT_TRUE(container.OpenBytes(bytes.data(), bytes.size()));
-
     storage::test::MessageCapture messages;
     RecordingDisplay display;
     InstallDocument doc;
-    doc.Load(container, display, Fixed("C:\\Program Files"));
+    bool opened = false;
+};
+
+TEST(InstallDocumentStorage, ProductDocumentFromContainer) {
+    const std::string document = test::ReadShippedDocument();
+    ASSERT_FALSE(document.empty());
+    LoadedContainer loaded(storage::test::MakeContainer(ShippedNodes(document)), "C:\\Program Files");
+    ASSERT_TRUE(loaded.opened);
+    const InstallDocument& doc = loaded.doc;
+    const auto& messages = loaded.messages;
+    const auto& display = loaded.display;
 
     EXPECT_FALSE(doc.IsDamaged()) << doc.DamageReason();
     EXPECT_TRUE(messages.texts.empty());
@@ -78,9 +91,9 @@ TEST(InstallDocumentStorage, ProductDocumentFromContainer) {
     EXPECT_EQ(doc.entries[1].size, 1217u);
 
     // Sizes come from the records; the bytes come out when the run streams them.
-    EXPECT_TRUE(doc.VerifyPayloads(container));
+    EXPECT_TRUE(loaded.doc.VerifyPayloads(loaded.container));
     CollectingSink prg;
-    ASSERT_EQ(InstallDocument::WritePayload(container, doc.entries[0], prg), storage::StreamResult::Done);
+    ASSERT_EQ(InstallDocument::WritePayload(loaded.container, doc.entries[0], prg), storage::StreamResult::Done);
     EXPECT_EQ(prg.bytes, Pattern(716800));
 }
 
@@ -101,19 +114,14 @@ TEST(InstallDocumentStorage, ADamagedPayloadIsFoundBeforeAnythingIsWritten) {
         stored[stored.size() / 2] ^= 0x01;
         ASSERT_TRUE(writer.AppendRecord({1, node.id, node.parentId, 3, 0, 1}, node.name, stored, error));
     }
-    const auto bytes = writer.Finish();
-    storage::Storage container;
-    ASSERT_TRUE(container.OpenBytes(bytes.data(), bytes.size()));
-    storage::test::MessageCapture messages;
-    RecordingDisplay display;
-    InstallDocument doc;
-    doc.Load(container, display, Fixed(std::nullopt));
-    EXPECT_FALSE(doc.IsDamaged());
-    EXPECT_EQ(doc.requiredKilobytes, 701u);
+    LoadedContainer loaded(writer.Finish());
+    ASSERT_TRUE(loaded.opened);
+    EXPECT_FALSE(loaded.doc.IsDamaged());
+    EXPECT_EQ(loaded.doc.requiredKilobytes, 701u);
 
-    EXPECT_FALSE(doc.VerifyPayloads(container));
-    EXPECT_EQ(doc.DamageReason(), "Install document, line 15: the data \"Data.prg\" could not be read.");
-    EXPECT_TRUE(messages.texts.empty());
+    EXPECT_FALSE(loaded.doc.VerifyPayloads(loaded.container));
+    EXPECT_EQ(loaded.doc.DamageReason(), "Install document, line 15: the data \"Data.prg\" could not be read.");
+    EXPECT_TRUE(loaded.messages.texts.empty());
 }
 
 TEST(InstallDocumentStorage, MissingNodesAndUnresolvableKeys) {
@@ -144,16 +152,12 @@ TEST(InstallDocumentStorage, MissingNodesAndUnresolvableKeys) {
          "Install document, line 3: the data \"Data.\" could not be read.", true},
     };
     for (const Case& c : cases) {
-        const auto bytes = storage::test::MakeContainer(c.nodes);
-        storage::Storage container;
-        ASSERT_TRUE(container.OpenBytes(bytes.data(), bytes.size()));
-        storage::test::MessageCapture messages;
-        RecordingDisplay display;
-        InstallDocument doc;
-        doc.Load(container, display, Fixed(std::nullopt));
-        EXPECT_EQ(doc.IsDamaged(), c.damaged) << c.message;
-        EXPECT_EQ(messages.texts, c.message.empty() ? std::vector<std::string>{} : std::vector<std::string>{c.message});
-        EXPECT_EQ(display.numbers.empty(), c.message.empty()) << c.message;
+        LoadedContainer loaded(storage::test::MakeContainer(c.nodes));
+        ASSERT_TRUE(loaded.opened);
+        EXPECT_EQ(loaded.doc.IsDamaged(), c.damaged) << c.message;
+        EXPECT_EQ(loaded.messages.texts,
+                  c.message.empty() ? std::vector<std::string>{} : std::vector<std::string>{c.message});
+        EXPECT_EQ(loaded.display.numbers.empty(), c.message.empty()) << c.message;
     }
 }
 
