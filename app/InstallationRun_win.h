@@ -3,9 +3,8 @@
 // create its folders, check the free space and every payload's data, start the
 // uninstall log, stream every payload file out of the container, make the
 // shortcuts, install and register the uninstaller, announcing each stage in the
-// ticker. On success the window closes;
-// on failure a message box says why, the window returns to idle and everything
-// done so far stays in place.
+// ticker. On success the window closes; on failure a message box says why, the
+// window returns to idle and everything done so far stays in place.
 #include <cstdint>
 #include <functional>
 #include <string>
