@@ -115,13 +115,15 @@ bool Storage::CheckPassword(std::string_view password, const StorageNode& node) 
     return stored && StorageCipher().VerifyPassword(stored, node.storedSize, password);
 }
 
-std::optional<std::uint32_t> Storage::TakeDecodedSize(const StorageNode& node,
-                                                      std::string_view password) const noexcept {
+std::optional<std::uint32_t> Storage::DecodedSize(const StorageNode& node, std::string_view password) const noexcept {
     const std::uint8_t* stored = StoredBytes(node);
     if (!stored) return std::nullopt;
-    const auto declared = DeclaredDecodedSize(stored, node.storedSize, node.enciphered, node.compressed, password);
-    if (declared && budget_ && !budget_->Take(*declared)) return std::nullopt;
-    return declared;
+    return DeclaredDecodedSize(stored, node.storedSize, node.enciphered, node.compressed, password);
+}
+
+bool Storage::TakeDecodedSize(const StorageNode& node, std::string_view password) const noexcept {
+    const auto declared = DecodedSize(node, password);
+    return declared && (!budget_ || budget_->Take(*declared));
 }
 
 HeapBlock Storage::ReadNodeData(const StorageNode& node, std::uint32_t& size, std::string_view password) const noexcept {
@@ -194,7 +196,7 @@ bool Storage::GetBinary(std::string_view path, HeapBlock& data, std::uint32_t& s
 bool Storage::GetBinarySize(std::string_view path, std::uint32_t& size, std::string_view password) {
     StorageNode node;
     if (!FindNode(path, password, NodeType::Binary, node)) return false;
-    const auto declared = TakeDecodedSize(node, password);
+    const auto declared = DecodedSize(node, password);
     if (!declared) {
         Fail(kNoReason);
         return false;

@@ -41,8 +41,9 @@ public:
     bool GetBinary(std::string_view path, HeapBlock& data, std::uint32_t& size, std::string_view password);
 
     // Large nodes without a block of their size. GetBinarySize gives the decoded
-    // size a Binary node declares, decoding nothing (a node whose stored bytes
-    // cannot announce a size fails with the reason ""). StreamBinary decodes the
+    // size a Binary node declares, decoding nothing and taking nothing from the
+    // budget (a node whose stored bytes cannot announce a size fails with the
+    // reason ""). StreamBinary decodes the
     // node into sink in bounded chunks; Damaged covers the getters' failures too
     // (LastError tells which), and a damaged node may have sent part of itself.
     bool GetBinarySize(std::string_view path, std::uint32_t& size, std::string_view password);
@@ -75,8 +76,11 @@ private:
     bool FindNode(std::string_view path, std::string_view password, NodeType wanted, StorageNode& node);
     const std::uint8_t* StoredBytes(const StorageNode& node) const noexcept;
     HeapBlock ReadNodeData(const StorageNode& node, std::uint32_t& size, std::string_view password) const noexcept;
-    // The node's declared decoded size, taken from the budget when there is one.
-    std::optional<std::uint32_t> TakeDecodedSize(const StorageNode& node, std::string_view password) const noexcept;
+    // The decoded size the node's stored bytes declare; none when they declare none.
+    std::optional<std::uint32_t> DecodedSize(const StorageNode& node, std::string_view password) const noexcept;
+    // False when the node declares no size or its size does not fit the budget;
+    // otherwise the size is taken from the budget (when there is one).
+    bool TakeDecodedSize(const StorageNode& node, std::string_view password) const noexcept;
     void Fail(const std::string& reason) noexcept { lastError_ = &reason; }
 
     const std::uint8_t* bytes_ = nullptr;
