@@ -22,7 +22,7 @@ root=$(cd "$(dirname "$0")/../.." && pwd)
 source "$root/tests/wine/wine-env.sh"
 
 work=$(mktemp -d /tmp/large-product.XXXXXX)
-trap 'wine_env_stop; rm -rf "$work"' EXIT
+trap 'rm -rf "$work"; wine_env_stop' EXIT
 "$tkds" new "$work/vendor" >/dev/null
 manifest="$work/vendor/container.manifest"
 # tar stops with SIGPIPE once head has taken what it wants.
