@@ -4,6 +4,7 @@
 
 #include <optional>
 
+#include "app/FileSink_win.h"
 #include "app/InstallSteps.h"
 #include "app/PayloadFiles_win.h"
 #include "app/SetupDialog_win.h"
@@ -52,7 +53,7 @@ void InstallationRun::Fail(std::string_view message) {
     });
 }
 
-bool InstallationRun::WriteFile(const std::string& path, const std::uint8_t* bytes, std::uint32_t size) {
+bool InstallationRun::WriteFile(const std::string& path, const FileContent& content) {
     // FILE_FLAG_OPEN_REPARSE_POINT: a link at the file's name is opened itself, never its target.
     framework::FileHandle file(CreateFileA(path.c_str(), GENERIC_WRITE | FILE_READ_ATTRIBUTES, 0, nullptr,
                                            CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL | FILE_FLAG_OPEN_REPARSE_POINT,
@@ -67,12 +68,17 @@ bool InstallationRun::WriteFile(const std::string& path, const std::uint8_t* byt
         Fail(FileErrorMessage(LinkRefusedDescription(path)));
         return false;
     }
-    return WriteBytes(std::move(file), path, bytes, size);
+    return WriteBytes(std::move(file), path, content);
 }
 
-bool InstallationRun::WriteBytes(framework::FileHandle file, const std::string& path, const std::uint8_t* bytes,
-                                 std::uint32_t size) {
-    DWORD error = install::WriteAll(file, bytes, size);
+bool InstallationRun::WriteBytes(framework::FileHandle file, const std::string& path, const FileContent& content) {
+    DWORD error = NO_ERROR;
+    FileSink sink(file);
+    const storage::StreamResult result = content(sink);
+    // Damaged data here means the heap refused the decoder its buffers: every
+    // payload was checked before the first file was written.
+    if (result == storage::StreamResult::SinkStopped) error = sink.Error();
+    if (result == storage::StreamResult::Damaged) error = ERROR_INVALID_DATA;
     if (error == NO_ERROR && !CloseHandle(file.Detach())) error = GetLastError();
     if (error == NO_ERROR) return true;
     Fail(FileErrorMessage(framework::DescribeFileError(framework::FileErrorKindFromWin32(error), path)));
@@ -117,6 +123,13 @@ void InstallationRun::Run() {
         Fail(kNotEnoughSpace);
         return;
     }
+    // Every payload is decoded once before anything is written, so a damaged
+    // container leaves nothing behind: no file, no folder, no uninstall log.
+    if (!document.VerifyPayloads(window_.Container())) {
+        RemoveCreatedFolders();
+        Fail(DamagedSetupMessage(document.DamageReason()));
+        return;
+    }
     Sleep(kStageWait);
 
     BaseFolders folders;
@@ -146,7 +159,10 @@ void InstallationRun::Run() {
             Fail(ProblemMessage(problem));
             return;
         }
-        if (!WriteBytes(std::move(file), path, entry.data.get(), entry.size)) return;
+        const auto content = [&](storage::ByteSink& sink) {
+            return install::InstallDocument::WritePayload(window_.Container(), entry, sink);
+        };
+        if (!WriteBytes(std::move(file), path, content)) return;
         if (IsLoggedKind(entry.folderKind)) record.AddFile(path);
         window_.ShowStatus(CompleteText(progress.Advance()));
         Sleep(progress.FileWait());
@@ -181,7 +197,10 @@ void InstallationRun::Run() {
         Fail(kSourceCorrupt);
         return;
     }
-    const bool written = WriteFile(uninstallerPath, uninstaller.get(), uninstallerSize);
+    const bool written = WriteFile(uninstallerPath, [&](storage::ByteSink& sink) {
+        return sink.Write(uninstaller.get(), uninstallerSize) ? storage::StreamResult::Done
+                                                              : storage::StreamResult::SinkStopped;
+    });
     uninstaller.reset();
     if (!written) return;
     shortcuts.CreateStartMenuShortcut(uninstallerPath, document.groupName,

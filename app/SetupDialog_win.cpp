@@ -302,9 +302,6 @@ std::optional<LRESULT> SetupDialog::OnMessage(UINT message, WPARAM wParam, LPARA
             return std::nullopt;
         case WM_HELP:
             return TRUE;  // help has no visible effect
-        case WM_DESTROY:
-            document.ReleasePayloadData();
-            return std::nullopt;
         default:
             return std::nullopt;
     }

@@ -174,15 +174,15 @@ void InstallDocument::Load(DocumentSource& source, NumberDisplay& display, const
     }
     Parse(text);
 
-    // Every entry keeps its bytes; one that cannot be read leaves the document
-    // damaged and does not stay in the list.
+    // Every entry takes its node's declared size; the bytes stay in the container
+    // until the run streams them. A node that cannot announce its size leaves the
+    // document damaged and does not stay in the list.
     std::uint32_t totalBytes = 0;
     std::vector<PayloadEntry> loaded;
     loaded.reserve(entries.size());
     for (PayloadEntry& entry : entries) {
-        const std::string node = std::string(kPayloadPrefix) + entry.key;
-        if (!source.ReadBinary(node, entry.data, entry.size)) {
-            MarkDamaged(entry.line, "the data " + Quoted(node) + " could not be read.");
+        if (!source.ReadBinarySize(PayloadNode(entry), entry.size)) {
+            MarkUnreadable(entry);
             continue;
         }
         totalBytes += entry.size;  // an unsigned 32-bit sum
@@ -199,11 +199,12 @@ void InstallDocument::Load(DocumentSource& source, NumberDisplay& display, const
     if (IsDamaged()) framework::ShowMessage(damageReason_, framework::MessageIcon::Exclamation);
 }
 
-void InstallDocument::ReleasePayloadData() noexcept {
-    for (PayloadEntry& entry : entries) {
-        entry.data.reset();
-        entry.size = 0;
-    }
+std::string InstallDocument::PayloadNode(const PayloadEntry& entry) {
+    return std::string(kPayloadPrefix) + entry.key;
+}
+
+void InstallDocument::MarkUnreadable(const PayloadEntry& entry) {
+    MarkDamaged(entry.line, "the data " + Quoted(PayloadNode(entry)) + " could not be read.");
 }
 
 }  // namespace install

@@ -10,7 +10,7 @@
 #include <vector>
 
 #include "install/NumberDisplay.h"
-#include "storage/HeapBlock.h"
+#include "storage/NodeStream.h"
 
 namespace storage {
 class Storage;
@@ -33,8 +33,7 @@ struct PayloadEntry {
     bool startMenuShortcut = false;
     bool desktopShortcut = false;
     std::string shortcutName;  // without ".lnk"
-    storage::HeapBlock data;   // the node's bytes, held until ReleasePayloadData
-    std::uint32_t size = 0;    // bytes in data
+    std::uint32_t size = 0;    // decoded bytes the node declares; the run streams them
     int line = 0;              // the document line the entry comes from
 };
 
@@ -43,7 +42,8 @@ class DocumentSource {
 public:
     virtual ~DocumentSource();
     virtual bool ReadText(std::string_view path, std::string& text) = 0;
-    virtual bool ReadBinary(std::string_view path, storage::HeapBlock& data, std::uint32_t& size) = 0;
+    // The decoded size a binary node declares, without decoding it.
+    virtual bool ReadBinarySize(std::string_view path, std::uint32_t& size) = 0;
 };
 
 // Finds the Program Files folder; nothing when it cannot be read.
@@ -70,9 +70,9 @@ public:
     std::string defaultDestination;
 
 #ifdef _WIN32
-    // Reads the document from the program's container, loads every payload, shows
-    // the kilobytes on display and works out the default destination from the
-    // registry's Program Files folder.
+    // Reads the document from the program's container, takes every payload's size
+    // (decoding none), shows the kilobytes on display and works out the default
+    // destination from the registry's Program Files folder.
     void Load(storage::Storage& storage, NumberDisplay& display);
 #endif
     // The same with the Program Files lookup supplied.
@@ -99,12 +99,23 @@ public:
     bool IsDamaged() const noexcept { return !damageReason_.empty(); }
     const std::string& DamageReason() const noexcept { return damageReason_; }
 
-    // Frees every payload's bytes (the main window does so when it is destroyed).
-    void ReleasePayloadData() noexcept;
+    // The container node that holds an entry's bytes: "Data." + key.
+    static std::string PayloadNode(const PayloadEntry& entry);
+
+    // Decodes the entry's bytes from the container into sink in bounded chunks.
+    static storage::StreamResult WritePayload(storage::Storage& storage, const PayloadEntry& entry,
+                                              storage::ByteSink& sink);
+
+    // Decodes every entry's bytes to nowhere, checking each against its declared
+    // size and checksum, so that a damaged container is found before anything is
+    // installed. The first entry that fails marks the document damaged (its line,
+    // as Load names an unreadable node) and the result is false.
+    bool VerifyPayloads(storage::Storage& storage);
 
 private:
     void Clear();
     void MarkDamaged(int line, std::string_view what);
+    void MarkUnreadable(const PayloadEntry& entry);
     void ParsePayloadLine(int line, std::string_view text);
 
     std::string damageReason_;

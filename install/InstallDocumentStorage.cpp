@@ -1,4 +1,5 @@
-// The install document read from a container through the storage reader.
+// The install document read from a container through the storage reader, and its
+// payloads streamed out of it.
 #include "install/InstallDocument.h"
 #include "storage/Storage.h"
 
@@ -11,8 +12,8 @@ class StorageSource final : public DocumentSource {
 public:
     explicit StorageSource(storage::Storage& storage) : storage_(storage) {}
     bool ReadText(std::string_view path, std::string& text) override { return storage_.GetString(path, text, ""); }
-    bool ReadBinary(std::string_view path, storage::HeapBlock& data, std::uint32_t& size) override {
-        return storage_.GetBinary(path, data, size, "");
+    bool ReadBinarySize(std::string_view path, std::uint32_t& size) override {
+        return storage_.GetBinarySize(path, size, "");
     }
 
 private:
@@ -24,6 +25,22 @@ private:
 void InstallDocument::Load(storage::Storage& storage, NumberDisplay& display, const ProgramFilesLookup& programFiles) {
     StorageSource source(storage);
     Load(source, display, programFiles);
+}
+
+storage::StreamResult InstallDocument::WritePayload(storage::Storage& storage, const PayloadEntry& entry,
+                                                    storage::ByteSink& sink) {
+    return storage.StreamBinary(PayloadNode(entry), sink, "");
+}
+
+bool InstallDocument::VerifyPayloads(storage::Storage& storage) {
+    for (const PayloadEntry& entry : entries) {
+        storage::DiscardSink nowhere;
+        if (WritePayload(storage, entry, nowhere) != storage::StreamResult::Done) {
+            MarkUnreadable(entry);
+            return false;
+        }
+    }
+    return true;
 }
 
 }  // namespace install

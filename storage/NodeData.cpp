@@ -41,12 +41,12 @@ std::optional<std::uint32_t> DeclaredDecodedSize(const std::uint8_t* stored, std
     if (storedSize - skipped <= kUnpackedSizePrefix) return std::nullopt;
     std::uint8_t prefix[kUnpackedSizePrefix];
     std::memcpy(prefix, stored + skipped, sizeof prefix);
-    if (enciphered) {
-        // The body's keystream starts again at index 0 after the check block.
-        const StorageCipher::Key key = StorageCipher().DeriveKey(password);
-        for (std::size_t i = 0; i < sizeof prefix; ++i) prefix[i] ^= key[i % kKeySize];
-    }
-    return LoadLE32(prefix);
+    const StorageCipher cipher;
+    // The body's keystream starts again at index 0 after the check block.
+    if (enciphered) cipher.XorInto(prefix, sizeof prefix, cipher.DeriveKey(password), 0, prefix);
+    const std::uint32_t declared = LoadLE32(prefix);
+    if (!cipher.CanInflateTo(declared, storedSize - skipped - kUnpackedSizePrefix)) return std::nullopt;
+    return declared;
 }
 
 }  // namespace storage

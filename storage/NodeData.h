@@ -18,7 +18,8 @@ HeapBlock DecodeStoredData(const std::uint8_t* stored, std::uint32_t storedSize,
 // The decoded size the stored bytes announce, read without decoding them: the
 // stored size, less the check block when enciphered, or the size prefix of the
 // compressed form. Decoding gives exactly this many bytes or fails; none when the
-// stored bytes are too short to announce a size.
+// stored bytes are too short to announce a size or announce more than their zlib
+// stream can inflate to.
 std::optional<std::uint32_t> DeclaredDecodedSize(const std::uint8_t* stored, std::uint32_t storedSize,
                                                  std::uint8_t enciphered, std::uint8_t compressed,
                                                  std::string_view password) noexcept;

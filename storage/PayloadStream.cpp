@@ -20,9 +20,9 @@ constexpr std::size_t kInputBufferSize = 64 * 1024;
 
 bool HasNoFlags(const ChainRecord& r) noexcept { return r.enciphered == 0 && r.compressed == 0; }
 
-StreamResult ReadStreamRecord(const ChainRecord& r, std::uint64_t fileSize, PayloadStreamLayout& layout) {
+PayloadStreamResult ReadStreamRecord(const ChainRecord& r, std::uint64_t fileSize, PayloadStreamLayout& layout) {
     if (layout.present || !r.data || r.storedSize != kStreamRecordDataSize || !HasNoFlags(r)) {
-        return StreamResult::Malformed;
+        return PayloadStreamResult::Malformed;
     }
     layout.present = true;
     layout.fileOffset = LoadLE64(r.data + kStreamFileOffsetAt);
@@ -30,19 +30,19 @@ StreamResult ReadStreamRecord(const ChainRecord& r, std::uint64_t fileSize, Payl
     layout.decodedSize = LoadLE64(r.data + kStreamDecodedSizeAt);
     layout.crc32 = LoadLE32(r.data + kStreamCrcAt);
     if (layout.storedLength < kLzmaPropertiesSize || layout.decodedSize > kMaxStreamDecodedSize) {
-        return StreamResult::Malformed;
+        return PayloadStreamResult::Malformed;
     }
     // A stream that would end past the file's end: the file was cut short.
     if (layout.fileOffset > fileSize || layout.storedLength > fileSize - layout.fileOffset) {
-        return StreamResult::ReadFailed;
+        return PayloadStreamResult::ReadFailed;
     }
-    return StreamResult::Ok;
+    return PayloadStreamResult::Ok;
 }
 
-StreamResult ReadStreamedNode(const ChainRecord& r, PayloadStreamLayout& layout, std::uint64_t& tiled) {
+PayloadStreamResult ReadStreamedNode(const ChainRecord& r, PayloadStreamLayout& layout, std::uint64_t& tiled) {
     if (!r.data || r.storedSize != kStreamedNodeDataSize || !HasNoFlags(r) ||
         r.type != static_cast<std::uint8_t>(NodeType::Binary)) {
-        return StreamResult::Malformed;
+        return PayloadStreamResult::Malformed;
     }
     StreamedNode node;
     node.id = r.id;
@@ -53,24 +53,24 @@ StreamResult ReadStreamedNode(const ChainRecord& r, PayloadStreamLayout& layout,
     node.length = LoadLE64(r.data + kStreamedNodeLengthAt);
     // Each node starts where the one before it ended; the running end stays
     // below the cap, so the sum cannot overflow.
-    if (node.streamOffset != tiled || node.length > kMaxStreamDecodedSize - tiled) return StreamResult::Malformed;
+    if (node.streamOffset != tiled || node.length > kMaxStreamDecodedSize - tiled) return PayloadStreamResult::Malformed;
     tiled += node.length;
     layout.nodes.push_back(node);
-    return StreamResult::Ok;
+    return PayloadStreamResult::Ok;
 }
 
 // Takes one record of the chain into the layout; records of other kinds change nothing.
-StreamResult AddStreamRecord(const ChainRecord& r, std::uint64_t fileSize, PayloadStreamLayout& layout,
+PayloadStreamResult AddStreamRecord(const ChainRecord& r, std::uint64_t fileSize, PayloadStreamLayout& layout,
                              std::uint64_t& tiled) {
     if (r.kind == kStreamRecordKind) return ReadStreamRecord(r, fileSize, layout);
     if (r.kind == kStreamedNodeRecordKind) return ReadStreamedNode(r, layout, tiled);
-    return StreamResult::Ok;
+    return PayloadStreamResult::Ok;
 }
 
 // A stream exactly when streamed nodes, which tile all of it.
-StreamResult FinishLayout(const PayloadStreamLayout& layout, std::uint64_t tiled) {
-    if (layout.present != !layout.nodes.empty() || tiled != layout.decodedSize) return StreamResult::Malformed;
-    return StreamResult::Ok;
+PayloadStreamResult FinishLayout(const PayloadStreamLayout& layout, std::uint64_t tiled) {
+    if (layout.present != !layout.nodes.empty() || tiled != layout.decodedSize) return PayloadStreamResult::Malformed;
+    return PayloadStreamResult::Ok;
 }
 
 void* AllocateForLzma(void*, size_t size) { return std::malloc(size); }
@@ -141,43 +141,43 @@ struct LzmaState {
 
 }  // namespace
 
-StreamResult ReadStreamLayout(const std::vector<ChainRecord>& records, std::uint64_t fileSize,
+PayloadStreamResult ReadStreamLayout(const std::vector<ChainRecord>& records, std::uint64_t fileSize,
                               PayloadStreamLayout& layout) {
     layout = {};
     std::uint64_t tiled = 0;
     for (const ChainRecord& r : records) {
-        const StreamResult result = AddStreamRecord(r, fileSize, layout, tiled);
-        if (result != StreamResult::Ok) return result;
+        const PayloadStreamResult result = AddStreamRecord(r, fileSize, layout, tiled);
+        if (result != PayloadStreamResult::Ok) return result;
     }
     return FinishLayout(layout, tiled);
 }
 
-StreamResult ReadStreamLayout(const std::uint8_t* container, std::size_t length, std::uint64_t fileSize,
+PayloadStreamResult ReadStreamLayout(const std::uint8_t* container, std::size_t length, std::uint64_t fileSize,
                               PayloadStreamLayout& layout) {
     layout = {};
     std::uint64_t tiled = 0;
-    StreamResult result = StreamResult::Ok;
+    PayloadStreamResult result = PayloadStreamResult::Ok;
     const WalkResult walk = WalkContainer(container, length, [&](const ChainRecord& r) {
-        if (result == StreamResult::Ok) result = AddStreamRecord(r, fileSize, layout, tiled);
+        if (result == PayloadStreamResult::Ok) result = AddStreamRecord(r, fileSize, layout, tiled);
     });
-    if (walk != WalkResult::Ok) return StreamResult::Malformed;
-    return result != StreamResult::Ok ? result : FinishLayout(layout, tiled);
+    if (walk != WalkResult::Ok) return PayloadStreamResult::Malformed;
+    return result != PayloadStreamResult::Ok ? result : FinishLayout(layout, tiled);
 }
 
-StreamResult DecodePayloadStream(const PayloadStreamLayout& layout, ByteSource& source, StreamSink& sink) noexcept {
-    if (!layout.present) return StreamResult::Malformed;
+PayloadStreamResult DecodePayloadStream(const PayloadStreamLayout& layout, ByteSource& source, StreamSink& sink) noexcept {
+    if (!layout.present) return PayloadStreamResult::Malformed;
     Byte properties[kLzmaPropertiesSize];
-    if (!source.ReadAt(layout.fileOffset, properties, sizeof properties)) return StreamResult::ReadFailed;
+    if (!source.ReadAt(layout.fileOffset, properties, sizeof properties)) return PayloadStreamResult::ReadFailed;
     CLzmaProps decoded;
     if (LzmaProps_Decode(&decoded, properties, sizeof properties) != SZ_OK ||
         decoded.dicSize > kMaxStreamDictionary) {
-        return StreamResult::Unsupported;
+        return PayloadStreamResult::Unsupported;
     }
 
     LzmaState state;
     const SRes allocated = LzmaDec_AllocateProbs(&state.decoder, properties, sizeof properties, &lzmaAllocator);
-    if (allocated == SZ_ERROR_UNSUPPORTED) return StreamResult::Unsupported;
-    if (allocated != SZ_OK) return StreamResult::OutOfMemory;
+    if (allocated == SZ_ERROR_UNSUPPORTED) return PayloadStreamResult::Unsupported;
+    if (allocated != SZ_OK) return PayloadStreamResult::OutOfMemory;
     // Nothing reaches back further than the decoded size, so a larger dictionary
     // than that is never filled; a smaller one is never asked for by the data.
     const auto window = static_cast<SizeT>(
@@ -185,7 +185,7 @@ StreamResult DecodePayloadStream(const PayloadStreamLayout& layout, ByteSource& 
     state.decoder.dic = static_cast<Byte*>(std::malloc(window));
     state.decoder.dicBufSize = window;
     state.input = static_cast<Byte*>(std::malloc(kInputBufferSize));
-    if (!state.decoder.dic || !state.input) return StreamResult::OutOfMemory;
+    if (!state.decoder.dic || !state.input) return PayloadStreamResult::OutOfMemory;
     LzmaDec_Init(&state.decoder);
 
     NodeCutter cutter(layout.nodes, sink);
@@ -198,7 +198,7 @@ StreamResult DecodePayloadStream(const PayloadStreamLayout& layout, ByteSource& 
     while (true) {
         if (inputAt == inputHave && readPosition < inputEnd) {
             inputHave = static_cast<std::size_t>(std::min<std::uint64_t>(kInputBufferSize, inputEnd - readPosition));
-            if (!source.ReadAt(readPosition, state.input, inputHave)) return StreamResult::ReadFailed;
+            if (!source.ReadAt(readPosition, state.input, inputHave)) return PayloadStreamResult::ReadFailed;
             readPosition += inputHave;
             inputAt = 0;
         }
@@ -215,22 +215,22 @@ StreamResult DecodePayloadStream(const PayloadStreamLayout& layout, ByteSource& 
         const SizeT made = state.decoder.dicPos - start;
         if (made) {
             crc = Crc32(crc, state.decoder.dic + start, made);
-            if (!cutter.Deliver(state.decoder.dic + start, made)) return StreamResult::SinkFailed;
+            if (!cutter.Deliver(state.decoder.dic + start, made)) return PayloadStreamResult::SinkFailed;
             produced += made;
         }
-        if (rc != SZ_OK) return StreamResult::CorruptData;
+        if (rc != SZ_OK) return PayloadStreamResult::CorruptData;
         const bool inputDone = inputAt == inputHave && readPosition == inputEnd;
         if (produced == layout.decodedSize &&
             (status == LZMA_STATUS_FINISHED_WITH_MARK || status == LZMA_STATUS_MAYBE_FINISHED_WITHOUT_MARK)) {
             // Bytes after the end are not part of any node: a stream with them is not the one written.
-            if (!inputDone) return StreamResult::CorruptData;
+            if (!inputDone) return PayloadStreamResult::CorruptData;
             break;
         }
-        if (status == LZMA_STATUS_FINISHED_WITH_MARK) return StreamResult::WrongSize;  // ended early
-        if (consumed == 0 && made == 0 && inputDone) return StreamResult::WrongSize;   // ran out of data
+        if (status == LZMA_STATUS_FINISHED_WITH_MARK) return PayloadStreamResult::WrongSize;  // ended early
+        if (consumed == 0 && made == 0 && inputDone) return PayloadStreamResult::WrongSize;   // ran out of data
     }
-    if (!cutter.Finish()) return StreamResult::SinkFailed;
-    return crc == layout.crc32 ? StreamResult::Ok : StreamResult::WrongCrc;
+    if (!cutter.Finish()) return PayloadStreamResult::SinkFailed;
+    return crc == layout.crc32 ? PayloadStreamResult::Ok : PayloadStreamResult::WrongCrc;
 }
 
 }  // namespace storage

@@ -31,7 +31,7 @@ struct PayloadStreamLayout {
     std::vector<StreamedNode> nodes;  // in chain order, which is stream order
 };
 
-enum class StreamResult {
+enum class PayloadStreamResult {
     Ok,
     Malformed,       // the stream's records break the format's rules
     ReadFailed,      // the source could not deliver the stream's bytes
@@ -44,7 +44,7 @@ enum class StreamResult {
 };
 
 // A short English reason for a result ("" for Ok).
-std::string_view StreamResultText(StreamResult result) noexcept;
+std::string_view StreamResultText(PayloadStreamResult result) noexcept;
 
 // The stream's layout from the records of a walked container; fileSize is the
 // size of the file that carries the container and the stream. A container with
@@ -53,12 +53,12 @@ std::string_view StreamResultText(StreamResult result) noexcept;
 // nodes are; each streamed record of the exact size, a Binary with no flags;
 // the nodes tiling [0, decodedSize) in chain order; decodedSize at most
 // kMaxStreamDecodedSize; the stored bytes inside the file (ReadFailed if not).
-StreamResult ReadStreamLayout(const std::vector<ChainRecord>& records, std::uint64_t fileSize,
+PayloadStreamResult ReadStreamLayout(const std::vector<ChainRecord>& records, std::uint64_t fileSize,
                               PayloadStreamLayout& layout);
 
 // The same for container bytes that have not been walked yet (the setup's
 // resource): Malformed when the walk fails.
-StreamResult ReadStreamLayout(const std::uint8_t* container, std::size_t length, std::uint64_t fileSize,
+PayloadStreamResult ReadStreamLayout(const std::uint8_t* container, std::size_t length, std::uint64_t fileSize,
                               PayloadStreamLayout& layout);
 
 // Where the stream's bytes come from: the carrying file, read with ordinary reads.
@@ -85,6 +85,6 @@ public:
 // Decodes the whole stream of a present layout, front to back, checking the
 // properties, the decoded size and the CRC-32 as it goes. Allocates with malloc
 // and throws nothing.
-StreamResult DecodePayloadStream(const PayloadStreamLayout& layout, ByteSource& source, StreamSink& sink) noexcept;
+PayloadStreamResult DecodePayloadStream(const PayloadStreamLayout& layout, ByteSource& source, StreamSink& sink) noexcept;
 
 }  // namespace storage

@@ -4,17 +4,17 @@
 
 namespace storage {
 
-std::string_view StreamResultText(StreamResult result) noexcept {
+std::string_view StreamResultText(PayloadStreamResult result) noexcept {
     switch (result) {
-        case StreamResult::Ok: return "";
-        case StreamResult::Malformed: return "the payload stream's records are malformed";
-        case StreamResult::ReadFailed: return "the payload stream cannot be read (truncated file?)";
-        case StreamResult::Unsupported: return "the payload stream's LZMA properties are not supported";
-        case StreamResult::CorruptData: return "the payload stream's data is corrupt";
-        case StreamResult::WrongSize: return "the payload stream does not decode to its declared size";
-        case StreamResult::WrongCrc: return "the payload stream's CRC-32 does not match";
-        case StreamResult::OutOfMemory: return "not enough memory to decode the payload stream";
-        case StreamResult::SinkFailed: return "the decoded payload could not be written";
+        case PayloadStreamResult::Ok: return "";
+        case PayloadStreamResult::Malformed: return "the payload stream's records are malformed";
+        case PayloadStreamResult::ReadFailed: return "the payload stream cannot be read (truncated file?)";
+        case PayloadStreamResult::Unsupported: return "the payload stream's LZMA properties are not supported";
+        case PayloadStreamResult::CorruptData: return "the payload stream's data is corrupt";
+        case PayloadStreamResult::WrongSize: return "the payload stream does not decode to its declared size";
+        case PayloadStreamResult::WrongCrc: return "the payload stream's CRC-32 does not match";
+        case PayloadStreamResult::OutOfMemory: return "not enough memory to decode the payload stream";
+        case PayloadStreamResult::SinkFailed: return "the decoded payload could not be written";
     }
     return "";
 }

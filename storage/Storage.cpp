@@ -115,14 +115,22 @@ bool Storage::CheckPassword(std::string_view password, const StorageNode& node) 
     return stored && StorageCipher().VerifyPassword(stored, node.storedSize, password);
 }
 
+std::optional<std::uint32_t> Storage::DecodedSize(const StorageNode& node, std::string_view password) const noexcept {
+    const std::uint8_t* stored = StoredBytes(node);
+    if (!stored) return std::nullopt;
+    return DeclaredDecodedSize(stored, node.storedSize, node.enciphered, node.compressed, password);
+}
+
+bool Storage::TakeDecodedSize(const StorageNode& node, std::string_view password) const noexcept {
+    const auto declared = DecodedSize(node, password);
+    return declared && (!budget_ || budget_->Take(*declared));
+}
+
 HeapBlock Storage::ReadNodeData(const StorageNode& node, std::uint32_t& size, std::string_view password) const noexcept {
     const std::uint8_t* stored = StoredBytes(node);
     if (!stored) return {};
-    if (budget_) {
-        const auto declared =
-            DeclaredDecodedSize(stored, node.storedSize, node.enciphered, node.compressed, password);
-        if (declared && !budget_->Take(*declared)) return {};
-    }
+    // Bytes that announce no size would not decode either.
+    if (!TakeDecodedSize(node, password)) return {};
     return DecodeStoredData(stored, node.storedSize, node.enciphered, node.compressed, password, size);
 }
 
@@ -183,6 +191,32 @@ bool Storage::GetBinary(std::string_view path, HeapBlock& data, std::uint32_t& s
     data = std::move(decoded);
     size = decodedSize;
     return true;
+}
+
+bool Storage::GetBinarySize(std::string_view path, std::uint32_t& size, std::string_view password) {
+    StorageNode node;
+    if (!FindNode(path, password, NodeType::Binary, node)) return false;
+    const auto declared = DecodedSize(node, password);
+    if (!declared) {
+        Fail(kNoReason);
+        return false;
+    }
+    size = *declared;
+    return true;
+}
+
+StreamResult Storage::StreamBinary(std::string_view path, ByteSink& sink, std::string_view password) {
+    StorageNode node;
+    if (!FindNode(path, password, NodeType::Binary, node)) return StreamResult::Damaged;
+    const std::uint8_t* stored = StoredBytes(node);
+    if (!TakeDecodedSize(node, password)) {
+        Fail(kNoReason);
+        return StreamResult::Damaged;
+    }
+    const StreamResult result =
+        StreamStoredData(stored, node.storedSize, node.enciphered, node.compressed, password, sink);
+    if (result != StreamResult::Done) Fail(kNoReason);
+    return result;
 }
 
 }  // namespace storage

@@ -6,6 +6,7 @@
 #include <cstddef>
 #include <cstdint>
 #include <functional>
+#include <optional>
 #include <string>
 #include <string_view>
 #include <unordered_map>
@@ -13,6 +14,7 @@
 #include "storage/ContainerFormat.h"
 #include "storage/DecodeBudget.h"
 #include "storage/HeapBlock.h"
+#include "storage/NodeStream.h"
 #include "storage/StorageNode.h"
 
 namespace storage {
@@ -37,6 +39,15 @@ public:
     bool GetInteger(std::string_view path, std::int32_t& value, std::string_view password);
     bool GetString(std::string_view path, std::string& text, std::string_view password);
     bool GetBinary(std::string_view path, HeapBlock& data, std::uint32_t& size, std::string_view password);
+
+    // Large nodes without a block of their size. GetBinarySize gives the decoded
+    // size a Binary node declares, decoding nothing and taking nothing from the
+    // budget (a node whose stored bytes cannot announce a size fails with the
+    // reason ""). StreamBinary decodes the
+    // node into sink in bounded chunks; Damaged covers the getters' failures too
+    // (LastError tells which), and a damaged node may have sent part of itself.
+    bool GetBinarySize(std::string_view path, std::uint32_t& size, std::string_view password);
+    StreamResult StreamBinary(std::string_view path, ByteSink& sink, std::string_view password);
 
     // Empties the index and lets go of the container bytes. Always true.
     bool Close();
@@ -65,6 +76,11 @@ private:
     bool FindNode(std::string_view path, std::string_view password, NodeType wanted, StorageNode& node);
     const std::uint8_t* StoredBytes(const StorageNode& node) const noexcept;
     HeapBlock ReadNodeData(const StorageNode& node, std::uint32_t& size, std::string_view password) const noexcept;
+    // The decoded size the node's stored bytes declare; none when they declare none.
+    std::optional<std::uint32_t> DecodedSize(const StorageNode& node, std::string_view password) const noexcept;
+    // False when the node declares no size or its size does not fit the budget;
+    // otherwise the size is taken from the budget (when there is one).
+    bool TakeDecodedSize(const StorageNode& node, std::string_view password) const noexcept;
     void Fail(const std::string& reason) noexcept { lastError_ = &reason; }
 
     const std::uint8_t* bytes_ = nullptr;

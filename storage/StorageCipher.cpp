@@ -1,9 +1,9 @@
 #include "storage/StorageCipher.h"
 
-#include <zlib.h>
-
 #include <bit>
 #include <cstring>
+
+#include "storage/NodeStream.h"
 
 namespace storage {
 
@@ -11,6 +11,23 @@ namespace {
 // Deflate cannot expand data by more than this factor (one bit per 258-byte match
 // and its overhead), so a larger claimed size is refused before any allocation.
 constexpr std::uint64_t kMaxInflateRatio = 1032;
+
+// Decoded bytes gathered in a block of the declared size.
+class BlockSink final : public ByteSink {
+public:
+    BlockSink(std::uint8_t* block, std::size_t size) noexcept : block_(block), size_(size) {}
+    bool Write(const std::uint8_t* bytes, std::size_t count) override {
+        if (count > size_ - filled_) return false;
+        std::memcpy(block_ + filled_, bytes, count);
+        filled_ += count;
+        return true;
+    }
+
+private:
+    std::uint8_t* block_;
+    std::size_t size_;
+    std::size_t filled_ = 0;
+};
 }  // namespace
 
 StorageCipher::Key StorageCipher::DeriveKey(std::string_view password) const noexcept {
@@ -28,8 +45,16 @@ StorageCipher::Key StorageCipher::DeriveKey(std::string_view password) const noe
 HeapBlock StorageCipher::XorBlock(const std::uint8_t* bytes, std::size_t length, const Key& key) const noexcept {
     HeapBlock out = AllocateBlock(length);
     if (!out) return out;
-    for (std::size_t i = 0; i < length; ++i) out[i] = static_cast<std::uint8_t>(bytes[i] ^ key[i % kKeySize]);
+    XorInto(bytes, length, key, 0, out.get());
     return out;
+}
+
+void StorageCipher::XorInto(const std::uint8_t* bytes, std::size_t length, const Key& key, std::uint64_t position,
+                            std::uint8_t* out) const noexcept {
+    const auto phase = static_cast<std::size_t>(position % kKeySize);
+    for (std::size_t i = 0; i < length; ++i) {
+        out[i] = static_cast<std::uint8_t>(bytes[i] ^ key[(phase + i) % kKeySize]);
+    }
 }
 
 bool StorageCipher::VerifyPassword(const std::uint8_t* bytes, std::size_t length,
@@ -54,19 +79,22 @@ int StorageCipher::Decipher(const std::uint8_t* bytes, std::size_t length, std::
     return 0;
 }
 
+bool StorageCipher::CanInflateTo(std::uint32_t unpackedSize, std::size_t streamSize) const noexcept {
+    return streamSize >= unpackedSize || unpackedSize <= std::uint64_t{streamSize} * kMaxInflateRatio;
+}
+
 int StorageCipher::Unpack(const std::uint8_t* bytes, std::size_t length, HeapBlock& out,
                           std::uint32_t& outSize) const noexcept {
-    if (!bytes || length <= kUnpackedSizePrefix) return -1;
+    if (!bytes || length <= kUnpackedSizePrefix || length > UINT32_MAX) return -1;
     const std::uint32_t unpackedSize = LoadLE32(bytes);
-    const std::size_t streamSize = length - kUnpackedSizePrefix;
-    if (streamSize > UINT32_MAX) return -1;  // zlib's uLong is 32 bits on Windows
-    if (unpackedSize > streamSize * kMaxInflateRatio) return -1;
+    if (!CanInflateTo(unpackedSize, length - kUnpackedSizePrefix)) return -1;
 
     HeapBlock buffer = AllocateBlock(unpackedSize);
     if (!buffer) return -1;
-    uLongf produced = unpackedSize;
-    const int rc = uncompress(buffer.get(), &produced, bytes + kUnpackedSizePrefix, static_cast<uLong>(streamSize));
-    if (rc != Z_OK || produced != unpackedSize) return -1;
+    // The chunked decoder is the one inflation of the program, so a block and a
+    // stream accept exactly the same data.
+    BlockSink sink(buffer.get(), unpackedSize);
+    if (StreamStoredData(bytes, static_cast<std::uint32_t>(length), 0, 1, "", sink) != StreamResult::Done) return -1;
     out = std::move(buffer);
     outSize = unpackedSize;
     return 0;

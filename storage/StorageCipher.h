@@ -1,6 +1,6 @@
 #pragma once
 // Decoding of stored node data: the password key, the XOR cipher with its check
-// block, and the one-shot inflation of a size-prefixed zlib stream. Stateless;
+// block, and the inflation of a size-prefixed zlib stream into one block. Stateless;
 // create one wherever a decoding step needs it.
 //
 // Operations that hand out a block return 0 and set both out arguments on
@@ -29,12 +29,22 @@ public:
     // Enciphering and deciphering are the same operation.
     HeapBlock XorBlock(const std::uint8_t* bytes, std::size_t length, const Key& key) const noexcept;
 
+    // Writes length bytes to out, byte i XORed with key[(position + i) % 8]: a
+    // block deciphered piece by piece, position being the piece's index in it.
+    // out may be bytes itself.
+    void XorInto(const std::uint8_t* bytes, std::size_t length, const Key& key, std::uint64_t position,
+                 std::uint8_t* out) const noexcept;
+
     // True when bytes start with the check text enciphered under password.
     bool VerifyPassword(const std::uint8_t* bytes, std::size_t length, std::string_view password) const noexcept;
 
     // Checks the password, then deciphers the bytes after the check block.
     int Decipher(const std::uint8_t* bytes, std::size_t length, std::string_view password, HeapBlock& out,
                  std::uint32_t& outSize) const noexcept;
+
+    // False when a zlib stream of streamSize bytes cannot inflate to unpackedSize
+    // bytes (deflate expands at most about a thousandfold).
+    bool CanInflateTo(std::uint32_t unpackedSize, std::size_t streamSize) const noexcept;
 
     // Inflates [U:4][zlib stream] into a block of exactly U bytes; the stream
     // must finish and produce exactly U bytes.

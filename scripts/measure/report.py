@@ -176,6 +176,26 @@ def main():
           ratio(mem("setup", "VmHWM"), nsis_peak), "whole processes, Wine's libraries included")
     t.row("setup.exe anonymous memory / NSIS installer's", mb(anon), mb(nsis_anon), ratio(anon, nsis_anon))
 
+    large = read_runs(folder / "large.txt") if (folder / "large.txt").exists() else {}
+    for name, arch in (("large64", "64-bit"), ("large32", "32-bit")):
+        if name not in large:
+            continue
+        figures = {key: values[0] for key, values in large[name].items()}
+        payload = figures["payload"]
+        t.section(f"A large product installed under Wine ({arch}, {mb(payload)} of Wine's DLLs in 100 MB files)")
+        t.row("peak resident set, whole run / payload", mb(figures["peak_hwm"]), mb(payload),
+              ratio(figures["peak_hwm"], payload), "/proc VmHWM; mapped container pages included")
+        t.row("largest anonymous memory, whole run / payload", mb(figures["peak_anon"]), mb(payload),
+              ratio(figures["peak_anon"], payload), "/proc RssAnon, heap blocks; sampled every 0.2 s")
+        t.row("setup.exe / payload", mb(figures["setup"]), mb(payload), ratio(figures["setup"], payload))
+        if arch == "64-bit" and "small64" in large:
+            small = {key: values[0] for key, values in large["small64"].items()}
+            t.row("time to the window / a 1 MB product's", ms(figures["window_ms"]), ms(small["window_ms"]),
+                  ratio(figures["window_ms"], small["window_ms"]), "payloads are sized at start-up, not decoded")
+            t.row("peak resident set once the window is idle / a 1 MB product's", mb(figures["start_hwm"]),
+                  mb(small["start_hwm"]), ratio(figures["start_hwm"], small["start_hwm"]),
+                  "Wine reads the whole image into memory")
+
     if storage:
         t.section("Container reader (bench_storage, CPU time)")
         decode, zlib = storage["GetBinaryCompressed"]["seconds"], storage["ZlibUncompressDirect"]["seconds"]

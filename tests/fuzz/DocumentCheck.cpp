@@ -1,4 +1,3 @@
-#include <cstring>
 #include <optional>
 #include <string_view>
 
@@ -22,16 +21,12 @@ public:
         text.assign(text_);
         return true;
     }
-    bool ReadBinary(std::string_view path, storage::HeapBlock& data, std::uint32_t& size) override {
+    bool ReadBinarySize(std::string_view path, std::uint32_t& size) override {
         const std::string_view prefix = install::InstallDocument::kPayloadPrefix;
         if (path.substr(0, prefix.size()) != prefix) return false;
         const std::string_view key = path.substr(prefix.size());
         if (key.find('?') != std::string_view::npos) return false;
-        const std::uint32_t bytes = static_cast<std::uint32_t>(key.size()) * kBytesPerKeyCharacter;
-        data = storage::AllocateBlock(bytes);
-        if (!data) return false;
-        std::memset(data.get(), 0x5A, bytes);
-        size = bytes;
+        size = static_cast<std::uint32_t>(key.size()) * kBytesPerKeyCharacter;
         return true;
     }
 
@@ -66,7 +61,6 @@ bool SameFields(const install::InstallDocument& a, const install::InstallDocumen
 std::string BrokenRule(const install::InstallDocument& doc, std::size_t textLength) {
     std::uint32_t total = 0;
     for (const install::PayloadEntry& e : doc.entries) {
-        if (!e.data) return "an entry without data stayed in the list";
         if (e.size != e.key.size() * kBytesPerKeyCharacter) return "an entry's size is not its node's";
         if (install::CheckRelativePath(e.fileName) != install::NameFault::None)
             return "a file name the name rule refuses was accepted";

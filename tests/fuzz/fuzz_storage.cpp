@@ -1,14 +1,16 @@
 // Feeds arbitrary bytes to the container reader: Open, then every reachable path
-// through every getter with the empty and a wrong password, and the payload
-// stream's records and decoder with the input as the carrying file. Besides
-// crashes and sanitizer reports it checks that the reader and the chain index
-// agree on whether a container is valid, that every path the index gives
-// resolves, and that a stream that decodes delivered exactly its nodes' bytes.
+// through every getter and the chunked decoder with the empty and a wrong password,
+// and the payload stream's records and decoder with the input as the carrying
+// file. Besides crashes and sanitizer reports it checks that the reader and the
+// chain index agree on whether a container is valid, that every path the index
+// gives resolves, that the chunked and the block decoding agree, and that a
+// stream that decodes delivered exactly its nodes' bytes.
 #include <cstddef>
 #include <cstdint>
 #include <cstdlib>
 #include <cstring>
 #include <string>
+#include <vector>
 
 #include "framework/UserMessages.h"
 #include "storage/ContainerIndex.h"
@@ -17,6 +19,15 @@
 
 namespace {
 
+class CollectingSink final : public storage::ByteSink {
+public:
+    bool Write(const std::uint8_t* data, std::size_t count) override {
+        bytes.insert(bytes.end(), data, data + count);
+        return true;
+    }
+    std::vector<std::uint8_t> bytes;
+};
+
 void ReadEverything(storage::Storage& s, const std::string& path, std::string_view password) {
     std::int32_t value = 0;
     std::string text;
@@ -24,11 +35,23 @@ void ReadEverything(storage::Storage& s, const std::string& path, std::string_vi
     std::uint32_t size = 0;
     s.GetInteger(path, value, password);
     s.GetString(path, text, password);
-    if (s.GetBinary(path, data, size, password) && size > 0) {
+    const bool read = s.GetBinary(path, data, size, password);
+    if (read && size > 0) {
         // Touch both ends so that a short block shows up under the sanitizer.
         volatile std::uint8_t sink = data[0];
         sink = data[size - 1];
         (void)sink;
+    }
+    // The chunked decoder accepts exactly the nodes the block decoding accepts,
+    // gives the same bytes, and as many as the node declares.
+    std::uint32_t declared = 0;
+    const bool sized = s.GetBinarySize(path, declared, password);
+    CollectingSink streamed;
+    const bool done = s.StreamBinary(path, streamed, password) == storage::StreamResult::Done;
+    if (done != read) std::abort();
+    if (read && (!sized || declared != size || streamed.bytes.size() != size ||
+                 (size > 0 && std::memcmp(streamed.bytes.data(), data.get(), size) != 0))) {
+        std::abort();
     }
 }
 
@@ -83,13 +106,13 @@ constexpr std::uint64_t kMaxFuzzedDecodedSize = 16u << 20;
 
 void DecodeStream(const std::uint8_t* bytes, std::size_t length) {
     storage::PayloadStreamLayout layout;
-    if (storage::ReadStreamLayout(bytes, length, length, layout) != storage::StreamResult::Ok || !layout.present ||
+    if (storage::ReadStreamLayout(bytes, length, length, layout) != storage::PayloadStreamResult::Ok || !layout.present ||
         layout.decodedSize > kMaxFuzzedDecodedSize) {
         return;
     }
     InputSource source(bytes, length);
     CheckingSink sink(layout);
-    if (storage::DecodePayloadStream(layout, source, sink) == storage::StreamResult::Ok && !sink.AllDelivered()) {
+    if (storage::DecodePayloadStream(layout, source, sink) == storage::PayloadStreamResult::Ok && !sink.AllDelivered()) {
         std::abort();
     }
 }

@@ -3,7 +3,6 @@
 #include <gtest/gtest.h>
 
 #include <cstdio>
-#include <cstring>
 #include <optional>
 #include <string>
 #include <vector>
@@ -25,6 +24,15 @@ public:
     std::vector<int> numbers;
 };
 
+class CollectingSink final : public storage::ByteSink {
+public:
+    bool Write(const std::uint8_t* data, std::size_t count) override {
+        bytes.append(reinterpret_cast<const char*>(data), count);
+        return true;
+    }
+    std::string bytes;
+};
+
 std::string Pattern(std::size_t size) {
     std::string bytes(size, '\0');
     for (std::size_t i = 0; i < size; ++i) bytes[i] = static_cast<char>(i * 31 + (i >> 8));
@@ -44,17 +52,30 @@ ProgramFilesLookup Fixed(std::optional<std::string> folder) {
     return [folder] { return folder; };
 }
 
-TEST(InstallDocumentStorage, ProductDocumentFromContainer) {
-    const std::string document = test::ReadShippedDocument();
-    ASSERT_FALSE(document.empty());
-    const auto bytes = storage::test::MakeContainer(ShippedNodes(document));
+// A container opened and its document loaded, with what the user was shown.
+struct LoadedContainer {
+    explicit LoadedContainer(std::vector<std::uint8_t> containerBytes,
+                             std::optional<std::string> programFiles = std::nullopt)
+        : bytes(std::move(containerBytes)) {
+        opened = container.OpenBytes(bytes.data(), bytes.size());
+        doc.Load(container, display, Fixed(std::move(programFiles)));
+    }
+    std::vector<std::uint8_t> bytes;  // read in place by the container
     storage::Storage container;
-    ASSERT_TRUE(container.OpenBytes(bytes.data(), bytes.size()));
-
     storage::test::MessageCapture messages;
     RecordingDisplay display;
     InstallDocument doc;
-    doc.Load(container, display, Fixed("C:\\Program Files"));
+    bool opened = false;
+};
+
+TEST(InstallDocumentStorage, ProductDocumentFromContainer) {
+    const std::string document = test::ReadShippedDocument();
+    ASSERT_FALSE(document.empty());
+    LoadedContainer loaded(storage::test::MakeContainer(ShippedNodes(document)), "C:\\Program Files");
+    ASSERT_TRUE(loaded.opened);
+    const InstallDocument& doc = loaded.doc;
+    const auto& messages = loaded.messages;
+    const auto& display = loaded.display;
 
     EXPECT_FALSE(doc.IsDamaged()) << doc.DamageReason();
     EXPECT_TRUE(messages.texts.empty());
@@ -65,11 +86,42 @@ TEST(InstallDocumentStorage, ProductDocumentFromContainer) {
     EXPECT_EQ(display.numbers, std::vector<int>{701});
     EXPECT_EQ(doc.defaultDestination, "C:\\Program Files\\Tolvik\\Pellumar");
     ASSERT_EQ(doc.entries.size(), 2u);
-    const std::string prg = Pattern(716800);
-    ASSERT_EQ(doc.entries[0].size, prg.size());
-    EXPECT_EQ(std::memcmp(doc.entries[0].data.get(), prg.data(), prg.size()), 0);
+    EXPECT_EQ(doc.entries[0].size, 716800u);
     EXPECT_EQ(doc.entries[0].line, 15);
     EXPECT_EQ(doc.entries[1].size, 1217u);
+
+    // Sizes come from the records; the bytes come out when the run streams them.
+    EXPECT_TRUE(loaded.doc.VerifyPayloads(loaded.container));
+    CollectingSink prg;
+    ASSERT_EQ(InstallDocument::WritePayload(loaded.container, doc.entries[0], prg), storage::StreamResult::Done);
+    EXPECT_EQ(prg.bytes, Pattern(716800));
+}
+
+TEST(InstallDocumentStorage, ADamagedPayloadIsFoundBeforeAnythingIsWritten) {
+    const std::string document = test::ReadShippedDocument();
+    storage::ContainerWriter writer;
+    std::vector<TestNode> nodes = ShippedNodes(document);
+    for (const TestNode& node : nodes) {
+        if (node.name != "prg") {
+            storage::test::AddNode(writer, node);
+            continue;
+        }
+        // One byte changed inside the zlib stream; the size prefix stays sound.
+        std::vector<std::uint8_t> stored;
+        std::string error;
+        const auto decoded = storage::test::Bytes(node.data);
+        ASSERT_TRUE(storage::EncodeNodeData(decoded, true, nullptr, stored, error));
+        stored[stored.size() / 2] ^= 0x01;
+        ASSERT_TRUE(writer.AppendRecord({1, node.id, node.parentId, 3, 0, 1}, node.name, stored, error));
+    }
+    LoadedContainer loaded(writer.Finish());
+    ASSERT_TRUE(loaded.opened);
+    EXPECT_FALSE(loaded.doc.IsDamaged());
+    EXPECT_EQ(loaded.doc.requiredKilobytes, 701u);
+
+    EXPECT_FALSE(loaded.doc.VerifyPayloads(loaded.container));
+    EXPECT_EQ(loaded.doc.DamageReason(), "Install document, line 15: the data \"Data.prg\" could not be read.");
+    EXPECT_TRUE(loaded.messages.texts.empty());
 }
 
 TEST(InstallDocumentStorage, MissingNodesAndUnresolvableKeys) {
@@ -100,16 +152,12 @@ TEST(InstallDocumentStorage, MissingNodesAndUnresolvableKeys) {
          "Install document, line 3: the data \"Data.\" could not be read.", true},
     };
     for (const Case& c : cases) {
-        const auto bytes = storage::test::MakeContainer(c.nodes);
-        storage::Storage container;
-        ASSERT_TRUE(container.OpenBytes(bytes.data(), bytes.size()));
-        storage::test::MessageCapture messages;
-        RecordingDisplay display;
-        InstallDocument doc;
-        doc.Load(container, display, Fixed(std::nullopt));
-        EXPECT_EQ(doc.IsDamaged(), c.damaged) << c.message;
-        EXPECT_EQ(messages.texts, c.message.empty() ? std::vector<std::string>{} : std::vector<std::string>{c.message});
-        EXPECT_EQ(display.numbers.empty(), c.message.empty()) << c.message;
+        LoadedContainer loaded(storage::test::MakeContainer(c.nodes));
+        ASSERT_TRUE(loaded.opened);
+        EXPECT_EQ(loaded.doc.IsDamaged(), c.damaged) << c.message;
+        EXPECT_EQ(loaded.messages.texts,
+                  c.message.empty() ? std::vector<std::string>{} : std::vector<std::string>{c.message});
+        EXPECT_EQ(loaded.display.numbers.empty(), c.message.empty()) << c.message;
     }
 }
 

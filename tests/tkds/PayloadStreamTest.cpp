@@ -22,7 +22,7 @@
 namespace tkds {
 namespace {
 
-using storage::StreamResult;
+using storage::PayloadStreamResult;
 using test::TempFolder;
 
 class BytesSource : public storage::ByteSource {
@@ -98,11 +98,11 @@ void BuildStreamed(const TempFolder& folder, std::string_view manifest, Streamed
     std::copy(out.container.begin(), out.container.end(), out.file.begin());
 }
 
-StreamResult Decode(const std::vector<std::uint8_t>& container, const std::vector<std::uint8_t>& file,
+PayloadStreamResult Decode(const std::vector<std::uint8_t>& container, const std::vector<std::uint8_t>& file,
                     CollectingSink& sink) {
     storage::PayloadStreamLayout layout;
-    const StreamResult read = storage::ReadStreamLayout(container.data(), container.size(), file.size(), layout);
-    if (read != StreamResult::Ok) return read;
+    const PayloadStreamResult read = storage::ReadStreamLayout(container.data(), container.size(), file.size(), layout);
+    if (read != PayloadStreamResult::Ok) return read;
     BytesSource source(file);
     return storage::DecodePayloadStream(layout, source, sink);
 }
@@ -132,7 +132,7 @@ TEST_F(PayloadStream, NodesComeBackWholeInDocumentOrder) {
     EXPECT_EQ(streamed_.figures.decodedSize, big_.size() + 4);
     EXPECT_LT(streamed_.figures.storedLength, big_.size() * 3 / 5);  // half of it is noise
     CollectingSink sink;
-    ASSERT_EQ(Decode(streamed_.container, streamed_.file, sink), StreamResult::Ok);
+    ASSERT_EQ(Decode(streamed_.container, streamed_.file, sink), PayloadStreamResult::Ok);
     EXPECT_EQ(sink.names, (std::vector<std::string>{"big", "none", "small", "last"}));
     EXPECT_EQ(sink.contents, (std::vector<std::string>{big_, "", "tiny", ""}));
     EXPECT_EQ(sink.ended, 4);
@@ -153,42 +153,42 @@ TEST_F(PayloadStream, CutChangedOrMisdescribedStreamsAreRefused) {
     struct Case {
         const char* what;
         void (*spoil)(Streamed&, std::uint64_t start);
-        std::vector<StreamResult> expected;
+        std::vector<PayloadStreamResult> expected;
     };
     const Case cases[] = {
         {"file cut inside the stream",
-         [](Streamed& s, std::uint64_t) { s.file.resize(s.file.size() - 10); }, {StreamResult::ReadFailed}},
+         [](Streamed& s, std::uint64_t) { s.file.resize(s.file.size() - 10); }, {PayloadStreamResult::ReadFailed}},
         {"a byte of the data changed",
          [](Streamed& s, std::uint64_t at) { s.file[at + 2000] ^= 0x40; },
-         {StreamResult::CorruptData, StreamResult::WrongCrc, StreamResult::WrongSize}},
+         {PayloadStreamResult::CorruptData, PayloadStreamResult::WrongCrc, PayloadStreamResult::WrongSize}},
         {"wrong CRC in the record",
          [](Streamed& s, std::uint64_t) { s.container[s.plan.recordDataAt + storage::kStreamCrcAt] ^= 1; },
-         {StreamResult::WrongCrc}},
+         {PayloadStreamResult::WrongCrc}},
         {"stored length one short",
          [](Streamed& s, std::uint64_t) {
              std::uint8_t* p = s.container.data() + s.plan.recordDataAt + storage::kStreamStoredLengthAt;
              storage::StoreLE64(p, storage::LoadLE64(p) - 1);
          },
-         {StreamResult::WrongSize, StreamResult::CorruptData}},
+         {PayloadStreamResult::WrongSize, PayloadStreamResult::CorruptData}},
         {"a byte after the stream's end",
          [](Streamed& s, std::uint64_t) {
              s.file.push_back(0);
              std::uint8_t* p = s.container.data() + s.plan.recordDataAt + storage::kStreamStoredLengthAt;
              storage::StoreLE64(p, storage::LoadLE64(p) + 1);
          },
-         {StreamResult::CorruptData}},
+         {PayloadStreamResult::CorruptData}},
         {"dictionary above 64 MB",
          [](Streamed& s, std::uint64_t at) { storage::StoreLE32(s.file.data() + at + 1, (64u << 20) + 1); },
-         {StreamResult::Unsupported}},
+         {PayloadStreamResult::Unsupported}},
         {"properties out of range", [](Streamed& s, std::uint64_t at) { s.file[at] = 225; },
-         {StreamResult::Unsupported}},
+         {PayloadStreamResult::Unsupported}},
     };
     for (const Case& c : cases) {
         Streamed spoilt = streamed_;
         c.spoil(spoilt, start);
         std::copy(spoilt.container.begin(), spoilt.container.end(), spoilt.file.begin());
         CollectingSink sink;
-        const StreamResult result = Decode(spoilt.container, spoilt.file, sink);
+        const PayloadStreamResult result = Decode(spoilt.container, spoilt.file, sink);
         EXPECT_NE(std::find(c.expected.begin(), c.expected.end(), result), c.expected.end())
             << c.what << ": " << storage::StreamResultText(result);
     }
@@ -196,7 +196,7 @@ TEST_F(PayloadStream, CutChangedOrMisdescribedStreamsAreRefused) {
     // A sink that refuses stops the decode.
     CollectingSink refusing;
     refusing.writesLeft = 1;
-    EXPECT_EQ(Decode(streamed_.container, streamed_.file, refusing), StreamResult::SinkFailed);
+    EXPECT_EQ(Decode(streamed_.container, streamed_.file, refusing), PayloadStreamResult::SinkFailed);
 }
 
 // The streamed records' own rules, each broken on its own.
@@ -206,7 +206,7 @@ TEST_F(PayloadStream, LayoutRulesAreChecked) {
                                      [&](const storage::ChainRecord& r) { records.push_back(r); }),
               storage::WalkResult::Ok);
     storage::PayloadStreamLayout layout;
-    ASSERT_EQ(storage::ReadStreamLayout(records, streamed_.file.size(), layout), StreamResult::Ok);
+    ASSERT_EQ(storage::ReadStreamLayout(records, streamed_.file.size(), layout), PayloadStreamResult::Ok);
     EXPECT_EQ(layout.nodes.size(), 4u);
 
     const auto streamRecord = std::find_if(records.begin(), records.end(), [](const storage::ChainRecord& r) {
@@ -227,15 +227,15 @@ TEST_F(PayloadStream, LayoutRulesAreChecked) {
     std::vector<storage::ChainRecord> zlibType(records);
     zlibType[1].compressed = 1;
 
-    EXPECT_EQ(storage::ReadStreamLayout(without(storage::kStreamRecordKind), 1 << 30, layout), StreamResult::Malformed);
+    EXPECT_EQ(storage::ReadStreamLayout(without(storage::kStreamRecordKind), 1 << 30, layout), PayloadStreamResult::Malformed);
     EXPECT_EQ(storage::ReadStreamLayout(without(storage::kStreamedNodeRecordKind), 1 << 30, layout),
-              StreamResult::Malformed);
-    EXPECT_EQ(storage::ReadStreamLayout(twoStreams, 1 << 30, layout), StreamResult::Malformed);
-    EXPECT_EQ(storage::ReadStreamLayout(reordered, 1 << 30, layout), StreamResult::Malformed);
-    EXPECT_EQ(storage::ReadStreamLayout(zlibType, 1 << 30, layout), StreamResult::Malformed);
-    EXPECT_EQ(storage::ReadStreamLayout(records, streamed_.file.size() - 1, layout), StreamResult::ReadFailed);
+              PayloadStreamResult::Malformed);
+    EXPECT_EQ(storage::ReadStreamLayout(twoStreams, 1 << 30, layout), PayloadStreamResult::Malformed);
+    EXPECT_EQ(storage::ReadStreamLayout(reordered, 1 << 30, layout), PayloadStreamResult::Malformed);
+    EXPECT_EQ(storage::ReadStreamLayout(zlibType, 1 << 30, layout), PayloadStreamResult::Malformed);
+    EXPECT_EQ(storage::ReadStreamLayout(records, streamed_.file.size() - 1, layout), PayloadStreamResult::ReadFailed);
     // A container without streamed nodes has no stream, and says so.
-    EXPECT_EQ(storage::ReadStreamLayout(std::vector<storage::ChainRecord>{}, 100, layout), StreamResult::Ok);
+    EXPECT_EQ(storage::ReadStreamLayout(std::vector<storage::ChainRecord>{}, 100, layout), PayloadStreamResult::Ok);
     EXPECT_FALSE(layout.present);
 }
 

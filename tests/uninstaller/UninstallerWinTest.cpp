@@ -12,6 +12,7 @@
 #include "framework/Handles_win.h"
 #include "install/FolderPath.h"
 #include "install/RegistryKeys_win.h"
+#include "install/HeldFolders_win.h"
 #include "install/ShortcutMaker_win.h"
 #include "install/UninstallLayout.h"
 #include "install/UninstallRecord.h"
@@ -79,7 +80,9 @@ protected:
                         const std::string& group = {}) {
         FakeProduct product{record, group.empty() ? "Tolvik " + record + " 1.0" : group, destination, {}, {}, {}};
         std::vector<std::string> created;
-        EXPECT_TRUE(install::CreateFolderPath(destination, created));
+        install::HeldFolders held;
+        EXPECT_TRUE(install::CreateFolderPath(destination, created, held));
+        held.Release();
         install::UninstallRecord log(record);
         log.Begin(product.group, created);
         for (const char* name : {"\\Program.exe", "\\License.txt"}) {
@@ -212,7 +215,9 @@ TEST_F(UninstallerTest, AFileInUseKeepsTheRecordForAnotherRun) {
 TEST_F(UninstallerTest, APartialLogRemovesWhatItListsAndSaysWhatItLacks) {
     // Stopped while copying: no "TotalFiles", no shortcuts, no uninstall entry.
     std::vector<std::string> created;
-    ASSERT_TRUE(install::CreateFolderPath("C:\\TolvikTest\\Partial\\App", created));
+    install::HeldFolders held;
+    ASSERT_TRUE(install::CreateFolderPath("C:\\TolvikTest\\Partial\\App", created, held));
+    held.Release();
     install::UninstallRecord log("Partial");
     log.Begin("Tolvik Partial 1.0", created);
     MakeFile("C:\\TolvikTest\\Partial\\App\\Program.exe");

@@ -154,8 +154,8 @@ bool LoadedContainer::Load(const std::string& path) {
     }
     std::vector<storage::ChainRecord> records;
     for (const auto& entry : index_.Entries()) records.push_back(entry.record);
-    const storage::StreamResult layout = storage::ReadStreamLayout(records, file_.size(), stream_);
-    if (layout != storage::StreamResult::Ok) {
+    const storage::PayloadStreamResult layout = storage::ReadStreamLayout(records, file_.size(), stream_);
+    if (layout != storage::PayloadStreamResult::Ok) {
         PrintError(path + ": " + std::string(storage::StreamResultText(layout)));
         return false;
     }
@@ -170,7 +170,7 @@ const storage::StreamedNode* LoadedContainer::StreamedNodeOf(const storage::Cont
     return nullptr;
 }
 
-storage::StreamResult LoadedContainer::DecodeStream(storage::StreamSink& sink) const noexcept {
+storage::PayloadStreamResult LoadedContainer::DecodeStream(storage::StreamSink& sink) const noexcept {
     MemorySource source(file_);
     return storage::DecodePayloadStream(stream_, source, sink);
 }

@@ -64,7 +64,7 @@ public:
     // The streamed node of an index entry, or null.
     const storage::StreamedNode* StreamedNodeOf(const storage::ContainerIndex::Entry& entry) const noexcept;
     // Reads the stream from the loaded file.
-    storage::StreamResult DecodeStream(storage::StreamSink& sink) const noexcept;
+    storage::PayloadStreamResult DecodeStream(storage::StreamSink& sink) const noexcept;
 
 private:
     bool FindContainer(const std::string& path);

@@ -45,12 +45,12 @@ int RunExtract(const Args& args) {
     if (const storage::StreamedNode* node = container.StreamedNodeOf(*entry)) {
         // The whole stream is decoded and checked before any byte is written.
         std::vector<std::uint8_t> bytes;
-        const storage::StreamResult result = decoder.DecodeStream(container, node, &bytes);
+        const storage::PayloadStreamResult result = decoder.DecodeStream(container, node, &bytes);
         if (decoder.Budget().Exceeded()) {
             PrintError(path + ": " + DecodeLimitMessage(decoder.Budget()));
             return kExitFailure;
         }
-        if (result != storage::StreamResult::Ok) {
+        if (result != storage::PayloadStreamResult::Ok) {
             PrintError(path + ": " + std::string(storage::StreamResultText(result)));
             return kExitFailure;
         }

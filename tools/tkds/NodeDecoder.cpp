@@ -69,12 +69,12 @@ private:
 
 }  // namespace
 
-storage::StreamResult NodeDecoder::DecodeStream(const LoadedContainer& container, const storage::StreamedNode* keep,
+storage::PayloadStreamResult NodeDecoder::DecodeStream(const LoadedContainer& container, const storage::StreamedNode* keep,
                                                 std::vector<std::uint8_t>* kept) {
     if (!keep && stream_) return *stream_;
-    if (!budget_.Take(container.Stream().decodedSize)) return storage::StreamResult::OutOfMemory;
+    if (!budget_.Take(container.Stream().decodedSize)) return storage::PayloadStreamResult::OutOfMemory;
     KeepingSink sink(keep, kept);
-    const storage::StreamResult result = container.DecodeStream(sink);
+    const storage::PayloadStreamResult result = container.DecodeStream(sink);
     if (!keep) stream_ = result;
     return result;
 }

@@ -48,7 +48,7 @@ public:
     // decoded size from the budget (DecodeLimit when it does not fit); keep (may
     // be null) names a streamed node whose bytes go to kept. The first whole
     // decode's result is kept for later calls without keep.
-    storage::StreamResult DecodeStream(const LoadedContainer& container, const storage::StreamedNode* keep,
+    storage::PayloadStreamResult DecodeStream(const LoadedContainer& container, const storage::StreamedNode* keep,
                                        std::vector<std::uint8_t>* kept);
 
     storage::DecodeBudget& Budget() noexcept { return budget_; }
@@ -60,7 +60,7 @@ private:
     std::string password_;
     storage::DecodeBudget budget_;
     std::map<StreamKey, std::optional<std::uint32_t>> decoded_;
-    std::optional<storage::StreamResult> stream_;
+    std::optional<storage::PayloadStreamResult> stream_;
 };
 
 }  // namespace tkds

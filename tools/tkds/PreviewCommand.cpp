@@ -13,13 +13,10 @@
 
 #ifdef TKDS_HAVE_PNG
 #include <optional>
-#include <unordered_map>
 
 #include "imaging/SkinPreview.h"
 #include "install/InstallDocument.h"
-#include "storage/NodeData.h"
 #include "storage/Storage.h"
-#include "storage/StorageCipher.h"
 #include "tools/tkds/NodeDecoder.h"
 #include "tools/tkds/PngFile.h"
 #else
@@ -43,40 +40,6 @@ class CapturedNumber : public install::NumberDisplay {
 public:
     void DrawNumber(int n) override { number = n; }
     int number = 0;  // the painter's own start value when the document shows nothing
-};
-
-// The install document as the window reads it, except that a payload counts with
-// the size its stored bytes announce: the preview draws the payloads' total, never
-// their bytes, so it decodes none of them (a document may name one payload on
-// every line). A payload the window could not read, for its path, type or
-// password, is refused here as there; a damaged stream is the business of verify.
-class PreviewDocumentSource final : public install::DocumentSource {
-public:
-    PreviewDocumentSource(storage::Storage& storage, const storage::ContainerIndex& index)
-        : storage_(storage), index_(index) {}
-    bool ReadText(std::string_view path, std::string& text) override { return storage_.GetString(path, text, ""); }
-    bool ReadBinary(std::string_view path, storage::HeapBlock& data, std::uint32_t& size) override {
-        auto known = sizes_.find(std::string(path));
-        if (known == sizes_.end()) known = sizes_.emplace(std::string(path), AnnouncedSize(path)).first;
-        if (!known->second) return false;
-        data.reset();
-        size = *known->second;
-        return true;
-    }
-
-private:
-    std::optional<std::uint32_t> AnnouncedSize(std::string_view path) const {
-        const storage::ContainerIndex::Entry* entry = index_.Find(path);
-        if (!entry) return std::nullopt;
-        const storage::ChainRecord& r = entry->record;
-        if (storage::NodeTypeFromByte(r.type) != storage::NodeType::Binary) return std::nullopt;
-        if (r.enciphered && !storage::StorageCipher().VerifyPassword(r.data, r.storedSize, "")) return std::nullopt;
-        return storage::DeclaredDecodedSize(r.data, r.storedSize, r.enciphered, r.compressed, "");
-    }
-
-    storage::Storage& storage_;
-    const storage::ContainerIndex& index_;
-    std::unordered_map<std::string, std::optional<std::uint32_t>> sizes_;
 };
 
 RgbaImage ToRgba(const imaging::PixelView& picture) {
@@ -125,12 +88,13 @@ int RunPreview(const Args& args) {
     storage.SetDecodeBudget(&budget);
 
     // What the window shows at start comes from its install document, read by the
-    // installation engine's own loader (payload sizes included).
+    // installation engine's own loader: payloads count with the sizes their stored
+    // bytes declare, so none is decoded (a document may name one on every line)
+    // and none is charged to the budget.
     if (!parsed.Has("--number") || !parsed.Has("--ticker")) {
         install::InstallDocument document;
         CapturedNumber number;
-        PreviewDocumentSource source(storage, container.Index());
-        document.Load(source, number, [] { return std::optional<std::string>(); });
+        document.Load(storage, number, [] { return std::optional<std::string>(); });
         if (!parsed.Has("--number")) content.number = number.number;
         if (!parsed.Has("--ticker")) content.tickerText = document.productName;
     }

@@ -28,8 +28,8 @@ std::string Problem(const storage::ContainerIndex::Entry& entry, NodeDecoder& de
 
 // Why the payload stream cannot be read, or empty when it decodes whole.
 std::string StreamProblem(const LoadedContainer& container, NodeDecoder& decoder) {
-    const storage::StreamResult result = decoder.DecodeStream(container, nullptr, nullptr);
-    return result == storage::StreamResult::Ok ? std::string() : std::string(storage::StreamResultText(result));
+    const storage::PayloadStreamResult result = decoder.DecodeStream(container, nullptr, nullptr);
+    return result == storage::PayloadStreamResult::Ok ? std::string() : std::string(storage::StreamResultText(result));
 }
 
 int RunVerify(const Args& args) {

@@ -1,0 +1,71 @@
+#!/usr/bin/env bash
+# Memory of setup.exe through a whole installation of a large product: Wine's own
+# DLLs (real binaries), cut into files of 100 MB, made into a setup with tkds make
+# and the stub of the architecture under test (TOLVIK_WINDOWS_ARCH, as the Wine
+# tests take it; the 32-bit run goes through scripts/win32-env.sh run). Prints one
+# line for scripts/measure.sh:
+#   NAME payload=... setup=... window_ms=... start_hwm=... peak_hwm=... peak_anon=...
+# window_ms is the time from starting wine to the window shown (the demo-sized
+# product, MEGABYTES 1, is the reference); start_hwm the peak resident set once
+# the window is idle, peak_hwm the peak of
+# the whole run, peak_anon the largest anonymous part seen (heap blocks; the
+# mapped container pages are not anonymous), all in bytes, from /proc as Linux
+# sees the Windows process. Every installed file is compared with its source.
+#
+# Usage: large-product.sh NAME MEGABYTES TKDS STUB_DIR
+set -euo pipefail
+name=$1
+megabytes=$2
+tkds=$3
+stubs=$4
+root=$(cd "$(dirname "$0")/../.." && pwd)
+source "$root/tests/wine/wine-env.sh"
+
+work=$(mktemp -d /tmp/large-product.XXXXXX)
+trap 'rm -rf "$work"; wine_env_stop' EXIT
+"$tkds" new "$work/vendor" >/dev/null
+manifest="$work/vendor/container.manifest"
+# tar stops with SIGPIPE once head has taken what it wants.
+{ tar -C /usr/lib/x86_64-linux-gnu/wine -cf - x86_64-windows i386-windows 2>/dev/null || true; } |
+  head -c $((megabytes * 1048576)) |
+  split -b 100M -d - "$work/vendor/part"
+{
+  printf 'pit=pf\r\nname=Large Product\r\nregrecord=LargeProduct\r\ndeffolder=Tolvik\\Large\r\ngroupname=Large\r\n'
+  for part in "$work"/vendor/part*; do printf '%s,%s.bin,pit,f,f,x\r\n' "${part##*/}" "${part##*/}"; done
+} >"$work/vendor/content/Data.idoc"
+id=200
+for part in "$work"/vendor/part*; do
+  echo "Data.${part##*/} Binary id=$id compress=yes file=${part##*/}" >>"$manifest"
+  id=$((id + 1))
+done
+"$tkds" make "$manifest" -o "$work/setup.exe" --arch "$KIT_ARCH" --stubs "$stubs"
+payload=$(cat "$work"/vendor/part* | wc -c)
+
+wine_env_start
+started=$(date +%s%N)
+"$WINE64" "$work/setup.exe" &
+pid=$!
+timeout "$(wine_polls 300)" xdotool search --sync --onlyvisible --name '^Tolvik Setup$' >/dev/null
+window_ms=$((($(date +%s%N) - started) / 1000000))
+sleep 2
+field() { awk -v f="$1:" '$1 == f { print $2 * 1024 }' "/proc/$pid/status" 2>/dev/null; }
+start_hwm=$(field VmHWM)
+xdotool mousemove $((100 + 114 + 22)) $((100 + 146 + 16)) sleep 0.2 click 1
+peak_hwm=$start_hwm
+peak_anon=0
+polls=0
+while kill -0 "$pid" 2>/dev/null; do
+  polls=$((polls + 1))
+  [ "$polls" -lt "$(wine_polls 3000)" ] || { echo "$name: setup did not end (a message box?)" >&2; exit 1; }
+  hwm=$(field VmHWM)
+  anon=$(field RssAnon)
+  [ -n "$hwm" ] && peak_hwm=$hwm
+  [ -n "$anon" ] && [ "$anon" -gt "$peak_anon" ] && peak_anon=$anon
+  sleep 0.2
+done
+wait "$pid" 2>/dev/null || true
+destination=$(wine_unix_path "$PROGRAM_FILES\\Tolvik\\Large")
+for part in "$work"/vendor/part*; do
+  cmp -s "$part" "$destination/${part##*/}.bin" || { echo "$name: ${part##*/}.bin was not installed whole" >&2; exit 1; }
+done
+echo "$name payload=$payload setup=$(stat -c %s "$work/setup.exe") window_ms=$window_ms start_hwm=$start_hwm peak_hwm=$peak_hwm peak_anon=$peak_anon"
