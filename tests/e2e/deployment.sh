@@ -25,8 +25,8 @@ wine_step "tkds make with --winget-manifests" \
 made_win="Z:${made//\//\\}"
 
 promised="$E2E_WORK/promised.txt"
-check "the manifests validate against the schemas and name the file's hash" \
-  python3 "$E2E_DIR/check_winget.py" "$E2E_DIR/winget-1.10.0" "$manifests" Tolvik.Pellumar "$made" >"$promised"
+validate() { python3 "$E2E_DIR/check_winget.py" "$E2E_DIR/winget-1.10.0" "$manifests" Tolvik.Pellumar "$made" >"$promised"; }
+check "the manifests validate against the schemas and name the file's hash" validate
 promise() { sed -n "s/^$1=//p" "$promised"; }
 check "the installer manifest's switches" equal "$(promise Switches)" \
   '{"InstallLocation": "/D=<INSTALLPATH>", "Log": "/LOG=\"<LOGPATH>\"", "Silent": "/S", "SilentWithProgress": "/PASSIVE"}'
@@ -134,12 +134,14 @@ quiet=$(reg_value "$entry" QuietUninstallString)
 check "QuietUninstallString is UninstallString and /S" equal "$quiet" "$uninstall /S"
 installed="$(unix_path "$PROGRAM_FILES\\Tolvik\\Pellumar\\Pellumar.exe")"
 check "the product was installed" test -s "$installed"
+product_links() { find -L "$WINEPREFIX/drive_c" -iname '*pellumar*.lnk' 2>/dev/null; }
+check "the product's shortcuts were made" test -n "$(product_links)"
 
 # The quiet uninstall: no window, 0, nothing of the product left, the log says so.
 check "the quiet uninstall shows nothing" run_unseen "$quiet /LOG=C:\\uninstall.log" 60
 check "... and ends with 0" equal "$RUN_CODE" 0
 check "no file or folder of the product is left" test ! -e "$(unix_path "$PROGRAM_FILES\\Tolvik")"
-check "no shortcut of the product is left" test -z "$(find -L "$WINEPREFIX/drive_c" -iname '*pellumar*.lnk' 2>/dev/null)"
+check "no shortcut of the product is left" test -z "$(product_links)"
 check "the uninstall entry is gone" test -z "$(reg_value "$entry" DisplayName || true)"
 check "the trusted log is gone" test -z "$(reg_value 'HKLM\SOFTWARE\Tolvik\Pellumar\Uninstall' Project || true)"
 check "the log names the outcome" grep -q -F 'outcome: removed (exit code 0)' "$(unix_path 'C:\uninstall.log')"
