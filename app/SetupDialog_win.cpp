@@ -22,7 +22,8 @@ constexpr UINT kRunEndedMessage = WM_APP + 2;
 
 }  // namespace
 
-SetupDialog::SetupDialog(HWND parent) : framework::Dialog(IDD_SETUP_DIALOG, parent) {
+SetupDialog::SetupDialog(const SetupOptions& options, HWND parent)
+    : framework::Dialog(IDD_SETUP_DIALOG, parent), options(options) {
     appIcon = LoadIconA(GetModuleHandleA(nullptr), MAKEINTRESOURCEA(IDI_SETUP_ICON));
 }
 
@@ -54,8 +55,9 @@ BOOL SetupDialog::OnInitDialog() {
 
     CounterDisplay counter(painter);
     document.Load(storage, counter);
-    if (!document.defaultDestination.empty()) {
-        destinationPath = document.defaultDestination;
+    // A destination from the command line is shown as if typed: the run checks it the same way.
+    if (options.destination || !document.defaultDestination.empty()) {
+        destinationPath = options.destination.value_or(document.defaultDestination);
         UpdateData(false);
     }
     ShowIdleStatus();

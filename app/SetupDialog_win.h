@@ -11,6 +11,7 @@
 #include <type_traits>
 #include <vector>
 
+#include "app/SetupCommandLine.h"
 #include "framework/Dialog_win.h"
 #include "framework/Handles_win.h"
 #include "framework/WorkerThread_win.h"
@@ -33,7 +34,7 @@ public:
     static constexpr UINT kTickerPeriod = 20;  // milliseconds
     static constexpr COLORREF kEditColor = RGB(179, 183, 139);
 
-    explicit SetupDialog(HWND parent = nullptr);
+    explicit SetupDialog(const SetupOptions& options = {}, HWND parent = nullptr);
     ~SetupDialog() override;
 
     // The product name in the ticker, scrolling again.
@@ -55,6 +56,8 @@ public:
     imaging::BitmapFont& Painter() noexcept { return painter; }
     std::vector<std::string>& CreatedFolders() noexcept { return createdFolders; }
     const std::string& DestinationPath() const noexcept { return destinationPath; }
+    // What the command line asks of the run (mode, destination, log file).
+    const SetupOptions& Options() const noexcept { return options; }
     // Shows text in the ticker, standing still at its left edge.
     void ShowStatus(std::string_view text);
     void StopTicker() noexcept;
@@ -113,6 +116,7 @@ private:
     imaging::MaskedButton cancelButton;
     std::string destinationPath;
     HICON appIcon = nullptr;
+    SetupOptions options;
     framework::BrushHandle editBrush;  // one brush for the window's whole life
     std::optional<INT_PTR> endAfterRun;  // set by the run's thread, read once it has ended
     framework::WorkerThread runThread;   // last: the run ends before anything it uses goes

@@ -82,7 +82,7 @@ void KeepErrorsInTheProgram() noexcept {
 }
 
 int Application::Start() noexcept {
-    if (!InitInstance()) return 0;
+    if (!InitInstance()) return exitCode;
     MSG message;
     while (GetMessageA(&message, nullptr, 0, 0) > 0) {
         TranslateMessage(&message);

@@ -14,8 +14,10 @@ public:
     Application(const Application&) = delete;
     Application& operator=(const Application&) = delete;
 
-    // The start-up hook; return false to end the program without a message loop.
+    // The start-up hook; return false to end the program without a message loop,
+    // with the exit code given to SetExitCode (0 unless set).
     virtual bool InitInstance() = 0;
+    void SetExitCode(int code) noexcept { exitCode = code; }
 
     // Per-user settings would live under HKEY_CURRENT_USER\Software\<key>\<title>.
     void SetRegistryKey(const std::string& key) { registryKey = key; }
@@ -29,6 +31,7 @@ public:
 
 private:
     std::string registryKey;
+    int exitCode = 0;
 };
 
 // Restricts the DLL search path to the system folder, so that a DLL planted

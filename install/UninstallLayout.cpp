@@ -45,6 +45,12 @@ std::string IndexedName(std::string_view prefix, int index) {
     return std::string(prefix) + std::to_string(index);
 }
 
+std::string QuietUninstallCommand(std::string_view uninstallerPath, std::string_view record) {
+    const bool looksLikeSwitch = !record.empty() && (record.front() == '/' || record.find(" /") != std::string_view::npos);
+    if (!looksLikeSwitch) return UninstallCommand(uninstallerPath, record) + " /S";
+    return UninstallCommand(uninstallerPath, "\"" + std::string(record) + "\"") + " /S";
+}
+
 std::string UninstallCommand(std::string_view uninstallerPath, std::string_view record) {
     std::string command;
     if (uninstallerPath.find(' ') != std::string_view::npos) {

@@ -32,6 +32,7 @@
 // key "SOFTWARE\Microsoft\Windows\CurrentVersion\Uninstall\<record>":
 //   "DisplayName"      REG_SZ  the group name + " (Remove Only)"
 //   "UninstallString"  REG_SZ  the uninstaller's path, a blank, the record name
+//   "QuietUninstallString"  REG_SZ  the same and " /S": removes with no box
 //   "DisplayIcon"      REG_SZ  the icon the system shows for the entry
 //   "InstallLocation"  REG_SZ  the destination folder
 //   "EstimatedSize"    REG_DWORD  kilobytes installed
@@ -70,6 +71,7 @@ inline constexpr std::string_view kStartMenuGroup = "SGroup";
 // The entry's values.
 inline constexpr std::string_view kDisplayName = "DisplayName";
 inline constexpr std::string_view kUninstallString = "UninstallString";
+inline constexpr std::string_view kQuietUninstallString = "QuietUninstallString";
 inline constexpr std::string_view kDisplayIcon = "DisplayIcon";
 inline constexpr std::string_view kInstallLocation = "InstallLocation";
 inline constexpr std::string_view kEstimatedSize = "EstimatedSize";
@@ -102,6 +104,9 @@ std::string IndexedName(std::string_view prefix, int index);
 // "UninstallString": the uninstaller's path, a blank and the record name. A path
 // holding a blank is put in double quotes so that the system starts the right file.
 std::string UninstallCommand(std::string_view uninstallerPath, std::string_view record);
+// "QuietUninstallString": the uninstall command and " /S". A record holding a word
+// that starts with "/" is put in double quotes, so that it is not taken for a switch.
+std::string QuietUninstallCommand(std::string_view uninstallerPath, std::string_view record);
 // "Uninstall <record>".
 std::string UninstallerShortcutName(std::string_view record);
 

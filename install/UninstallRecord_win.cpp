@@ -110,6 +110,8 @@ bool UninstallRecord::WriteUninstallEntry(const UninstallEntry& entry) {
                                               entry.groupName + std::string(layout::kRemoveOnlySuffix));
     stored &= registry_.WriteRegistryText(root, path(layout::kUninstallString),
                                           layout::UninstallCommand(entry.uninstallerPath, record_));
+    stored &= registry_.WriteRegistryText(root, path(layout::kQuietUninstallString),
+                                          layout::QuietUninstallCommand(entry.uninstallerPath, record_));
     stored &= registry_.WriteRegistryText(root, path(layout::kDisplayIcon),
                                           entry.displayIcon.empty() ? entry.uninstallerPath : entry.displayIcon);
     if (!entry.installLocation.empty()) {

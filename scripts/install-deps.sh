@@ -1,6 +1,8 @@
 #!/usr/bin/env bash
 # Takes a fresh Debian 12 machine to one that builds and tests the whole project.
 # Quick when everything is installed already: it checks before it asks apt.
+# Usage: scripts/install-deps.sh [--no-win32-root]   (the option skips the 32-bit
+# test environment, which only the win32 tests need)
 set -euo pipefail
 
 packages=(
@@ -16,6 +18,7 @@ packages=(
   python3 python3-pefile icoutils
   debootstrap
   osslsigncode openssl dpkg-dev lintian man-db bsdextrautils
+  python3-jsonschema python3-yaml
 )
 
 missing=()
@@ -33,4 +36,6 @@ fi
 # The 32-bit environment (scripts/win32-env.sh): cached after the first run. Where
 # it cannot be made (no binfmt_misc, no network to the mirror), the 32-bit tests
 # report themselves skipped with the reason; everything else runs as usual.
-bash "$(dirname "$0")/win32-env.sh" prepare || true
+if [ "${1:-}" != --no-win32-root ]; then
+  bash "$(dirname "$0")/win32-env.sh" prepare || true
+fi

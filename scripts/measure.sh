@@ -149,8 +149,8 @@ record payload64_decoded "$(decoded_payload "$win64/resources/setup-container.tk
 record decoded64_at_start "$(decoded_at_start "$win64/resources/setup-container.tkds")"
 
 source tests/wine/wine-env.sh
-wine_env_start
 trap wine_env_stop EXIT
+wine_env_start
 meter="$win64/tests/bench/startup_meter.exe"
 # NSIS titles its window after the page it shows.
 nsis_title="Tolvik Pellumar 1.0 Setup: Installation Folder"

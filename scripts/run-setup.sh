@@ -1,25 +1,29 @@
 #!/usr/bin/env bash
-# Builds everything, then runs the 64-bit setup.exe under Wine on a headless X
+# Builds what it runs, then runs the 64-bit setup.exe under Wine on a headless X
 # display in a fresh prefix, as a user would: the window appears (screenshot in
 # out/setup-window.png), SETUP is clicked, and what was installed is printed.
-# The 32-bit release setup.exe is build/native/release-x86/app/setup.exe.
+# It builds tkds and the 64-bit release build's setup.exe (with the stub, the
+# uninstaller and the demo product it carries) and the probe that reads the
+# window's texts; no test program and no 32-bit test environment (scripts/test.sh
+# builds and makes everything).
 # Usage: scripts/run-setup.sh
 set -euo pipefail
 cd "$(dirname "$0")/.."
 root=$(pwd)
 
-bash scripts/install-deps.sh
+bash scripts/install-deps.sh --no-win32-root
 cmake --preset native
-cmake --build --preset native
+cmake --build build/native --target release-x64
+cmake --build build/native/release-x64 --target wine_probe
 
-build="$root/build/native/win64"
+build="$root/build/native/release-x64"
 setup="$build/app/setup.exe"
 probe_exe="$build/tests/e2e/probe.exe"
 mkdir -p out
 
 source tests/wine/wine-env.sh
-wine_env_start
 trap wine_env_stop EXIT
+wine_env_start
 probe() { "$WINE64" "$probe_exe" "$@"; }
 
 echo "== Starting $setup"

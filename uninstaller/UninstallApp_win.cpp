@@ -1,20 +1,108 @@
 // TKUNTOOL.EXE: started as "<Windows folder>\TKUNTOOL.EXE <record>" by the system's
-// list of installed programs or by the program group's "Uninstall <record>" shortcut.
+// list of installed programs or by the program group's "Uninstall <record>" shortcut,
+// and as "... <record> /S" by the entry's quiet command (deployment tools).
+// Exit codes as MSI's: 0 removed, 1602 the user said No, 1603 something stays.
 #include <windows.h>
 
-
 #include "framework/Application_win.h"
+#include "framework/FileErrorText.h"
+#include "framework/RunLogFile_win.h"
+#include "framework/UserMessages.h"
 #include "uninstaller/CommandLine.h"
 #include "uninstaller/Uninstaller_win.h"
 
 namespace uninstaller {
 
+namespace {
+
+constexpr int kExitRemoved = 0;
+constexpr int kExitCancelled = 1602;  // ERROR_INSTALL_USEREXIT
+constexpr int kExitFailed = 1603;     // ERROR_INSTALL_FAILURE
+
+int ExitCodeFor(UninstallResult result) {
+    switch (result) {
+        case UninstallResult::Removed:
+            return kExitRemoved;
+        case UninstallResult::Cancelled:
+            return kExitCancelled;
+        case UninstallResult::RemovedExcept:
+        case UninstallResult::NoRecord:
+        case UninstallResult::RecordOnly:
+            break;
+    }
+    return kExitFailed;
+}
+
+const char* OutcomeName(UninstallResult result) {
+    switch (result) {
+        case UninstallResult::Removed:
+            return "removed";
+        case UninstallResult::Cancelled:
+            return "cancelled";
+        case UninstallResult::RemovedExcept:
+            return "removed except what is listed";
+        case UninstallResult::NoRecord:
+            return "no such installation";
+        case UninstallResult::RecordOnly:
+            break;
+    }
+    return "only the registry information was removed";
+}
+
+// /S: the answer is always Yes, and the report goes only to the log.
+class QuietPrompt : public Prompt {
+public:
+    explicit QuietPrompt(framework::RunLog& log) : log_(log) {}
+    bool Confirm(std::string_view) override { return true; }
+    void Report(std::string_view text, bool) override { log_.Write("report", text); }
+
+private:
+    framework::RunLog& log_;
+};
+
+// A box's report also goes to the log, when there is one.
+class LoggedBoxPrompt : public MessageBoxPrompt {
+public:
+    explicit LoggedBoxPrompt(framework::RunLog& log) : log_(log) {}
+    void Report(std::string_view text, bool problem) override {
+        log_.Write("report", text);
+        MessageBoxPrompt::Report(text, problem);
+    }
+
+private:
+    framework::RunLog& log_;
+};
+
+}  // namespace
+
 class UninstallApp : public framework::Application {
 public:
     bool InitInstance() override {
-        const std::string record = RecordFromCommandLine(GetCommandLineA());
-        MessageBoxPrompt prompt;
-        Uninstall(record, prompt, SettingsForThisProgram());
+        const UninstallCommandLine command = ParseUninstallCommandLine(GetCommandLineA());
+        framework::RunLogFile logFile;
+        framework::RunLog log;
+        if (command.logFile) {
+            unsigned long error = 0;
+            if (!logFile.Open(*command.logFile, error)) {
+                // Nothing is removed when the requested log cannot be kept.
+                if (!command.silent) {
+                    framework::ShowMessage(
+                        "The log file cannot be written:\n" +
+                            framework::DescribeFileError(framework::FileErrorKindFromWin32(error), *command.logFile),
+                        framework::MessageIcon::Stop);
+                }
+                SetExitCode(kExitFailed);
+                return false;
+            }
+            log = logFile.MakeLog();
+            log.CommandLine(GetCommandLineA());
+        }
+        QuietPrompt quiet(log);
+        LoggedBoxPrompt boxes(log);
+        Prompt& prompt = command.silent ? static_cast<Prompt&>(quiet) : static_cast<Prompt&>(boxes);
+        const UninstallResult result = Uninstall(command.record, prompt, SettingsForThisProgram());
+        SetExitCode(ExitCodeFor(result));
+        log.Outcome(OutcomeName(result), ExitCodeFor(result));
         return false;  // no message loop: the program ends with its last box
     }
 };

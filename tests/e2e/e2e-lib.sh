@@ -19,8 +19,8 @@ SETUP_PID=""
 FAILURES=0
 
 e2e_start() {
-  wine_env_start
   trap e2e_stop EXIT
+  wine_env_start || exit 1
   E2E_WORK="$WINE_ENV_DIR/work"
   mkdir -p "$E2E_WORK"
 }

@@ -13,6 +13,9 @@
 //   probe frame TITLE                   print "left top right bottom" of the whole window, and of its
 //                                       monitor's work area, in screen pixels
 //   probe list                          print the titles of the visible top-level windows
+//   probe visible                       print "handle title" of each visible top-level window
+//   probe run COMMAND-LINE              start the command line, wait for it, print its exit code (all
+//                                       32 bits: Wine's own exit status keeps only the low 8)
 //   probe backdrop SECONDS              a screen-sized magenta window, to show what lies beneath others
 //   probe hold FILE SECONDS             open FILE for writing without sharing, print "held", keep it open;
 //                                       a folder of FILE that does not exist yet is waited for
@@ -74,6 +77,14 @@ BOOL CALLBACK PrintVisibleTitle(HWND window, LPARAM) {
     return TRUE;
 }
 
+BOOL CALLBACK PrintVisibleHandle(HWND window, LPARAM) {
+    if (IsWindowVisible(window)) {
+        std::printf("%llx %s\n", static_cast<unsigned long long>(reinterpret_cast<UINT_PTR>(window)),
+                    WindowText(window).c_str());
+    }
+    return TRUE;
+}
+
 BOOL CALLBACK PrintText(HWND child, LPARAM) {
     std::printf("%s\n", WindowText(child).c_str());
     return TRUE;
@@ -97,6 +108,28 @@ int Usage() {
 int main(int argc, char** argv) {
     if (argc == 2 && std::string(argv[1]) == "list") {
         EnumWindows(PrintVisibleTitle, 0);
+        return 0;
+    }
+    if (argc == 3 && std::string(argv[1]) == "run") {
+        STARTUPINFOA startup{};
+        startup.cb = sizeof startup;
+        PROCESS_INFORMATION process{};
+        std::string commandLine = argv[2];
+        if (!CreateProcessA(nullptr, commandLine.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup,
+                            &process)) {
+            std::fprintf(stderr, "probe: cannot start %s (error %lu)\n", argv[2], GetLastError());
+            return 1;
+        }
+        WaitForSingleObject(process.hProcess, INFINITE);
+        DWORD code = 0;
+        GetExitCodeProcess(process.hProcess, &code);
+        CloseHandle(process.hThread);
+        CloseHandle(process.hProcess);
+        std::printf("%lu\n", code);
+        return 0;
+    }
+    if (argc == 2 && std::string(argv[1]) == "visible") {
+        EnumWindows(PrintVisibleHandle, 0);
         return 0;
     }
     if (argc < 3) return Usage();

@@ -58,6 +58,11 @@ TEST(UninstallLayout, UninstallCommand) {
     EXPECT_EQ(layout::UninstallCommand("C:\\WINDOWS\\TKUNTOOL.EXE", "Pellumar"), "C:\\WINDOWS\\TKUNTOOL.EXE Pellumar");
     EXPECT_EQ(layout::UninstallCommand("C:\\My Windows\\TKUNTOOL.EXE", "Pellumar"),
               "\"C:\\My Windows\\TKUNTOOL.EXE\" Pellumar");
+    // The quiet command: " /S" added; a record with a word that looks like a switch is quoted.
+    EXPECT_EQ(layout::QuietUninstallCommand("C:\\My Windows\\TKUNTOOL.EXE", "My Product"),
+              "\"C:\\My Windows\\TKUNTOOL.EXE\" My Product /S");
+    EXPECT_EQ(layout::QuietUninstallCommand("C:\\WINDOWS\\TKUNTOOL.EXE", "A /B"),
+              "C:\\WINDOWS\\TKUNTOOL.EXE \"A /B\" /S");
 }
 
 TEST(UninstallLayout, RecordNames) {

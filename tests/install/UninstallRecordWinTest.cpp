@@ -124,6 +124,7 @@ TEST_F(UninstallRecordTest, WorkedExampleStageByStage) {
     const std::vector<Value> system = {
         Sz("DisplayName", "Tolvik Pellumar 1.0 (Remove Only)"),
         Sz("UninstallString", "C:\\WINDOWS\\TKUNTOOL.EXE Pellumar"),
+        Sz("QuietUninstallString", "C:\\WINDOWS\\TKUNTOOL.EXE Pellumar /S"),
         Sz("DisplayIcon", "C:\\WINDOWS\\TKUNTOOL.EXE"),
         Sz("InstallLocation", "C:\\Program Files\\Tolvik\\Pellumar"),
         Dword("EstimatedSize", 701),

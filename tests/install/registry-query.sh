@@ -6,8 +6,8 @@ set -euo pipefail
 build=$1
 here=$(cd "$(dirname "$0")" && pwd)
 source "$here/../wine/wine-env.sh"
-wine_env_start
 trap wine_env_stop EXIT
+wine_env_start
 
 probe="$build/tests/install/install_probe.exe"
 "$WINE64" "$probe" record 'Tolvik\Pellumar'

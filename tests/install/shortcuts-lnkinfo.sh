@@ -7,8 +7,8 @@ build=$1
 here=$(cd "$(dirname "$0")" && pwd)
 source "$here/../wine/wine-env.sh"
 command -v lnkinfo >/dev/null || { echo "lnkinfo missing (liblnk-utils)"; exit 1; }
-wine_env_start
 trap wine_env_stop EXIT
+wine_env_start
 
 probe="$build/tests/install/install_probe.exe"
 status=0

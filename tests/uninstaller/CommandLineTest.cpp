@@ -29,5 +29,34 @@ TEST(RecordFromCommandLine, TakesEverythingAfterTheProgramName) {
     for (const auto& c : cases) EXPECT_EQ(RecordFromCommandLine(c.commandLine), c.record) << c.commandLine;
 }
 
+TEST(ParseUninstallCommandLine, SwitchesAfterTheRecord) {
+    const struct {
+        const char* commandLine;
+        const char* record;
+        bool silent;
+        const char* log;  // nullptr: none
+    } cases[] = {
+        {"C:\\WINDOWS\\TKUNTOOL.EXE Pellumar", "Pellumar", false, nullptr},
+        {"C:\\WINDOWS\\TKUNTOOL.EXE Pellumar /S", "Pellumar", true, nullptr},
+        {"C:\\WINDOWS\\TKUNTOOL.EXE My Product /s /LOG=\"C:\\my logs\\u.txt\"", "My Product", true,
+         "C:\\my logs\\u.txt"},
+        {"TKUNTOOL.EXE Tolvik\\Pellumar /LOG=C:\\u.txt", "Tolvik\\Pellumar", false, "C:\\u.txt"},
+        {"TKUNTOOL.EXE \"A /B\" /S", "A /B", true, nullptr},
+        {"TKUNTOOL.EXE \"A /B\"", "A /B", false, nullptr},
+        // Words that are not all known switches, each once, stay part of the record.
+        {"TKUNTOOL.EXE Pellumar /X", "Pellumar /X", false, nullptr},
+        {"TKUNTOOL.EXE Pellumar /S /S", "Pellumar /S /S", false, nullptr},
+        {"TKUNTOOL.EXE Pellumar /LOG=", "Pellumar /LOG=", false, nullptr},
+        {"TKUNTOOL.EXE Pellumar/S", "Pellumar/S", false, nullptr},
+        {"TKUNTOOL.EXE /S", "", true, nullptr},
+    };
+    for (const auto& c : cases) {
+        const UninstallCommandLine parsed = ParseUninstallCommandLine(c.commandLine);
+        EXPECT_EQ(parsed.record, c.record) << c.commandLine;
+        EXPECT_EQ(parsed.silent, c.silent) << c.commandLine;
+        EXPECT_EQ(parsed.logFile.value_or("<none>"), c.log ? c.log : "<none>") << c.commandLine;
+    }
+}
+
 }  // namespace
 }  // namespace uninstaller

@@ -6,10 +6,11 @@ set -euo pipefail
 here=$(cd "$(dirname "$0")" && pwd)
 source "$here/wine-env.sh"
 
-wine_env_start
 trap wine_env_stop EXIT
+wine_env_start || exit 1
 set +e
 "$WINE64" "$@"
 rc=$?
 set -e
+[ "$rc" -eq 0 ] || echo "FAILED: $* exited with $rc under Wine" >&2
 exit $rc

@@ -31,6 +31,50 @@ export WINEDEBUG=-all
 # winemenubuilder would mirror shortcuts into the Linux desktop's menus.
 export WINEDLLOVERRIDES="mscoree,mshtml=;winemenubuilder.exe=d"
 
+# wine_step WHAT COMMAND...: runs one step of a test or of the harness's start.
+# On failure it names the step, the command and its exit code, with the end of
+# the command's output (kept quiet on success), and returns that exit code.
+wine_step() {
+  local what=$1 rc=0 out
+  shift
+  out=$(mktemp /tmp/tolvik-step.XXXXXX)
+  "$@" >"$out" 2>&1 || rc=$?
+  if [ "$rc" -ne 0 ]; then
+    echo "FAILED step: $what (exit $rc): $*" >&2
+    tail -n 20 "$out" | sed 's/^/  | /' >&2
+  fi
+  rm -f "$out"
+  return "$rc"
+}
+
+# A script that stops on an error (set -e) says where and what failed before it
+# ends, so that no test fails without a word.
+wine_report_error() {
+  case $- in *e*) echo "FAILED: ${3:-?}:${4:-?}: $2 (exit $1)" >&2 ;; esac
+}
+set -E
+trap 'wine_report_error $? "$BASH_COMMAND" "${BASH_SOURCE[0]}" "$LINENO"' ERR
+
+# A private X display. Xvfb picks a free display number itself (-displayfd, under
+# the X server's own lock files), so tests that start at the same moment never
+# race for one; it writes the number once it accepts connections.
+wine_env_display() {
+  local numberFile="$WINE_ENV_DIR/display" i
+  Xvfb -displayfd 3 -screen 0 1024x768x24 -nolisten tcp 3>"$numberFile" >"$WINE_ENV_DIR/xvfb.log" 2>&1 &
+  WINE_ENV_XVFB=$!
+  for i in $(seq 1 200); do
+    if grep -q '^[0-9][0-9]*$' "$numberFile" 2>/dev/null; then
+      export DISPLAY=":$(head -n 1 "$numberFile")"
+      return 0
+    fi
+    kill -0 "$WINE_ENV_XVFB" 2>/dev/null || break
+    sleep 0.1
+  done
+  echo "FAILED step: start the X display (Xvfb -displayfd) gave no display number; its output:" >&2
+  tail -n 20 "$WINE_ENV_DIR/xvfb.log" | sed 's/^/  | /' >&2
+  return 1
+}
+
 wine_env_start() {
   unset DISPLAY
   WINE_ENV_DIR=$(mktemp -d /tmp/tolvik-wine.XXXXXX)
@@ -39,25 +83,9 @@ wine_env_start() {
   # the throwaway folder so that tests never write into the real home.
   export HOME="$WINE_ENV_DIR/home"
   mkdir -p "$HOME"
-  local display
-  for display in $(seq 100 400); do
-    [ -e "/tmp/.X11-unix/X$display" ] || [ -e "/tmp/.X$display-lock" ] && continue
-    Xvfb ":$display" -screen 0 1024x768x24 -nolisten tcp >/dev/null 2>&1 &
-    WINE_ENV_XVFB=$!
-    local i
-    for i in $(seq 1 50); do
-      [ -e "/tmp/.X11-unix/X$display" ] && break
-      kill -0 "$WINE_ENV_XVFB" 2>/dev/null || break
-      sleep 0.1
-    done
-    if [ -e "/tmp/.X11-unix/X$display" ] && kill -0 "$WINE_ENV_XVFB" 2>/dev/null; then
-      export DISPLAY=":$display"
-      break
-    fi
-  done
-  [ -n "${DISPLAY:-}" ] || { echo "wine-env: no X display could be started" >&2; return 1; }
-  "$WINE64" wineboot -i >/dev/null 2>&1
-  "${WINE64%/*}/wineserver" -w 2>/dev/null || true
+  wine_env_display || return 1
+  wine_step "make the Wine prefix (wineboot -i)" "$WINE64" wineboot -i || return 1
+  wine_step "wait for the prefix's wineserver (wineserver -w)" "${WINE64%/*}/wineserver" -w || return 1
 }
 
 wine_env_stop() {

@@ -1,6 +1,6 @@
 // tkds make MANIFEST -o OUTPUT.exe [--arch x86|x64] [-D NAME=VALUE]... [--icon FILE.ico]
 //           [--product-version A.B.C.D] [--company TEXT] [--copyright TEXT] [--stubs DIR]
-//           [signing options]
+//           [signing options] [winget options]
 //
 // A finished setup program from a vendor's folder: the container that "build"
 // makes, written into a copy of the prebuilt stub as resource "STORAGE" 129, with
@@ -14,11 +14,15 @@
 
 #include <cerrno>
 #include <cstring>
+// With --winget-manifests DIR, the Windows Package Manager's three manifests for
+// the written file go into DIR too.
 #include <filesystem>
+#include <optional>
 #include <system_error>
 #include <utility>
 
 #include "install/InstallDocument.h"
+#include "install/UninstallLayout.h"
 #include "install/VersionInfo.h"
 #include "storage/Storage.h"
 #include "tools/resedit/PeResources.h"
@@ -29,11 +33,13 @@
 #include "tools/tkds/ManifestBuilder.h"
 #include "tools/tkds/ManifestContainer.h"
 #include "tools/tkds/PayloadStreamWriter.h"
+#include "tools/tkds/Sha256.h"
 #ifdef TKDS_HAVE_SIGNING
 #include "tools/tkds/PrivateTempFolder.h"
 #include "tools/tkds/Signing.h"
 #endif
 #include "tools/tkds/VersionResource.h"
+#include "tools/tkds/WingetManifest.h"
 
 namespace tkds {
 
@@ -68,10 +74,52 @@ struct MakeRequest {
     std::u16string company;
     std::u16string copyright;
     fs::path stubs;
+    std::string companyText;    // --company as given (UTF-8)
+    std::string copyrightText;  // --copyright as given
+    // --winget-manifests DIR and what the manifests need besides the document.
+    std::optional<fs::path> wingetFolder;
+    WingetPackage winget;
 #ifdef TKDS_HAVE_SIGNING
     SigningIdentity signing;
 #endif
 };
+
+// The winget options: all of them need --winget-manifests, which needs the
+// package id, the installer's address, the publisher and the license.
+bool ReadWingetOptions(ParsedArgs& parsed, MakeRequest& request, std::string& error) {
+    static constexpr const char* kNeedFolder[] = {"--package-id", "--installer-url", "--locale", "--license",
+                                                  "--short-description"};
+    if (!parsed.Has("--winget-manifests")) {
+        for (const char* option : kNeedFolder) {
+            if (parsed.Has(option)) {
+                error = std::string(option) + " belongs to --winget-manifests DIR";
+                return false;
+            }
+        }
+        return true;
+    }
+    request.wingetFolder = parsed.Value("--winget-manifests");
+    for (const char* option : {"--package-id", "--installer-url", "--company", "--license"}) {
+        if (parsed.Value(option).empty()) {
+            error = std::string("--winget-manifests needs ") + option;
+            return false;
+        }
+    }
+    for (const char* option : {"--license", "--short-description"}) {
+        std::u16string unused;
+        if (!Utf8ToUtf16(parsed.Value(option), unused)) {
+            error = std::string(option) + " is not UTF-8 text";
+            return false;
+        }
+    }
+    WingetPackage& package = request.winget;
+    package.packageId = parsed.Value("--package-id");
+    package.installerUrl = parsed.Value("--installer-url");
+    if (parsed.Has("--locale")) package.locale = parsed.Value("--locale");
+    package.license = parsed.Value("--license");
+    package.shortDescription = parsed.Value("--short-description");
+    return true;
+}
 
 // Reads the options; on failure returns the usage exit code in exitCode.
 bool ReadRequest(const Args& args, MakeRequest& request, int& exitCode) {
@@ -84,6 +132,8 @@ bool ReadRequest(const Args& args, MakeRequest& request, int& exitCode) {
     if (!ParseArgs(args,
                    {{"-o", true}, {"--output", true}, {"--arch", true}, {"-D", true}, {"--icon", true},
                     {"--product-version", true}, {"--company", true}, {"--copyright", true}, {"--stubs", true},
+                    {"--winget-manifests", true}, {"--package-id", true}, {"--installer-url", true},
+                    {"--locale", true}, {"--license", true}, {"--short-description", true},
 #ifdef TKDS_HAVE_SIGNING
                     {kSignPkcs12, true}, {kSignKey, true}, {kSignCert, true}, {kSignPasswordFile, true},
                     {kSignPasswordEnv, true}, {kSignTimestamp, true},
@@ -114,6 +164,9 @@ bool ReadRequest(const Args& args, MakeRequest& request, int& exitCode) {
     }
     if (!Utf8ToUtf16(parsed.Value("--company"), request.company)) return usage("--company is not UTF-8 text");
     if (!Utf8ToUtf16(parsed.Value("--copyright"), request.copyright)) return usage("--copyright is not UTF-8 text");
+    request.companyText = parsed.Value("--company");
+    request.copyrightText = parsed.Value("--copyright");
+    if (!ReadWingetOptions(parsed, request, error)) return usage(error);
 #ifdef TKDS_HAVE_SIGNING
     if (!ReadSigningOptions(parsed, request.signing, error)) return usage(error);
 #endif
@@ -321,6 +374,40 @@ int MakeWithStream(const MakeRequest& request, const install::InstallDocument& d
         PrintError("cannot write " + output + ": " + error);
         return kExitFailure;
     }
+// The manifests of the written (and signed) file: its hash, and the uninstall
+// entry exactly as its setup registers it.
+int WriteWingetManifests(MakeRequest& request, const install::InstallDocument& document,
+                         const std::vector<std::uint8_t>& setup) {
+    WingetPackage& package = request.winget;
+    package.packageVersion = VersionText(request.version);
+    package.publisher = request.companyText;
+    package.packageName = AnsiToUtf8(document.groupName);
+    if (package.shortDescription.empty()) package.shortDescription = AnsiToUtf8(document.productName);
+    package.copyright = request.copyrightText;
+    package.architecture = std::string(request.arch->name);
+    package.installerSha256 = Sha256Hex(setup);
+    package.productCode = document.registryRecord;
+    package.displayName = AnsiToUtf8(document.groupName + std::string(install::uninstall_layout::kRemoveOnlySuffix));
+    package.displayVersion = package.packageVersion;
+    std::string error;
+    if (!CheckWingetPackage(package, error)) {
+        PrintError("cannot write the winget manifests: " + error);
+        return kExitFailure;
+    }
+    std::error_code failure;
+    fs::create_directories(*request.wingetFolder, failure);
+    if (!fs::is_directory(*request.wingetFolder, failure)) {
+        PrintError("cannot make the folder " + request.wingetFolder->string() + " for the winget manifests");
+        return kExitFailure;
+    }
+    for (const WingetFile& file : WingetManifests(package)) {
+        const std::string path = (*request.wingetFolder / file.name).string();
+        const auto* bytes = reinterpret_cast<const std::uint8_t*>(file.text.data());
+        if (!WriteFileBytes(path, {bytes, file.text.size()}, error)) {
+            PrintError("cannot write " + path + ": " + error);
+            return kExitFailure;
+        }
+    }
     return kExitOk;
 }
 
@@ -394,7 +481,17 @@ int RunMake(const Args& args) {
     pe.RemoveResource(ResourceKey::Named(kStorageResourceType), ResourceKey::Number(kStorageResourceId));
     if (!icon.empty()) ReplaceIcon(pe, icon);
     ReplaceVersion(pe, SetupVersionInfo(request, document));
-    if (!stream.Empty()) return MakeWithStream(request, document, pe, container, stream);
+    if (!stream.Empty()) {
+        const int made = MakeWithStream(request, document, pe, container, stream);
+        if (made != kExitOk || !request.wingetFolder) return made;
+        // The manifests hash the file as written (and signed).
+        std::vector<std::uint8_t> written;
+        if (!ReadFileBytes(request.output.string(), written, error)) {
+            PrintError("cannot read " + request.output.string() + " back: " + error);
+            return kExitFailure;
+        }
+        return WriteWingetManifests(request, document, written);
+    }
     SetContainer(pe, container);
 
     std::vector<std::uint8_t> setup;
@@ -417,7 +514,7 @@ int RunMake(const Args& args) {
         PrintError("cannot write " + request.output.string() + ": " + error);
         return kExitFailure;
     }
-    return kExitOk;
+    return request.wingetFolder ? WriteWingetManifests(request, document, setup) : kExitOk;
 }
 
 }  // namespace
@@ -425,7 +522,9 @@ int RunMake(const Args& args) {
 const Command kMakeCommand = {
     "make",
     "MANIFEST -o OUTPUT.exe [--arch x86|x64] [-D NAME=VALUE]... [--icon FILE.ico]\n"
-    "           [--product-version A.B.C.D] [--company TEXT] [--copyright TEXT] [--stubs DIR]"
+    "           [--product-version A.B.C.D] [--company TEXT] [--copyright TEXT] [--stubs DIR]\n"
+    "           [--winget-manifests DIR --package-id Publisher.Product --installer-url URL --license TEXT\n"
+    "            [--short-description TEXT] [--locale en-US]]"
 #ifdef TKDS_HAVE_SIGNING
     "\n           [--sign-pkcs12 FILE.p12 | --sign-key KEY.pem --sign-cert CERT.pem]"
     "\n           [--sign-password-file FILE | --sign-password-env NAME] [--sign-timestamp URL]"

@@ -1,0 +1,67 @@
+#pragma once
+// setup.exe's command line, for deployment tools that start it without a person:
+//   /S             silent: no window, no message box
+//   /PASSIVE       the window shows the run's progress, starts by itself, takes no input
+//   /D=PATH        the destination; last, unquoted, the rest of the line (blanks allowed)
+//   /DIR=PATH      the destination, or /DIR="PATH"
+//   /LOG=FILE      a plain UTF-8 log of the run, or /LOG="FILE"
+//   /?             the usage, in a message box
+// Switches are case-insensitive. With no arguments setup behaves as it always has.
+// Exit codes as MSI defines them, so that deployment tools read them unconfigured.
+#include <cstddef>
+#include <optional>
+#include <string>
+#include <string_view>
+
+namespace app {
+
+inline constexpr int kExitInstalled = 0;
+inline constexpr int kExitBadCommandLine = 87;      // ERROR_INVALID_PARAMETER
+inline constexpr int kExitCancelled = 1602;         // ERROR_INSTALL_USEREXIT
+inline constexpr int kExitFailed = 1603;            // ERROR_INSTALL_FAILURE
+inline constexpr int kExitAlreadyRunning = 1618;    // ERROR_INSTALL_ALREADY_RUNNING
+
+enum class SetupMode { Interactive, Passive, Silent };
+
+// What the command line asks of this run; the main window and the run read it.
+struct SetupOptions {
+    SetupMode mode = SetupMode::Interactive;
+    std::optional<std::string> destination;  // /D= or /DIR=: put into the path field, checked as typed
+    std::optional<std::string> logFile;      // /LOG=
+    std::string commandLine;                 // the whole line, for the log
+};
+
+struct ParsedCommandLine {
+    SetupOptions options;
+    bool showUsage = false;  // /?: the usage and nothing else
+    // Empty when the line is good; else what is wrong with it, for the box.
+    std::string error;
+    // /S stands somewhere on the line: a bad line is then refused with no box either.
+    bool quietRefusal = false;
+};
+
+ParsedCommandLine ParseSetupCommandLine(std::string_view commandLine);
+
+// The text of the usage box (/?) and of the box for a bad command line.
+std::string SetupUsageText();
+std::string BadCommandLineText(std::string_view error);
+
+// How setup ended, and its exit code. The main window's modal result tells it:
+// kEndInstalled after a complete run, IDCANCEL (2) when the user closed the
+// window, kEndFailed when a run that may show no box (/S, /PASSIVE) stopped.
+enum class SetupOutcome { Installed, Cancelled, Failed };
+inline constexpr long long kEndInstalled = 0;
+inline constexpr long long kEndCancelled = 2;  // IDCANCEL
+inline constexpr long long kEndFailed = 3;     // IDABORT
+SetupOutcome OutcomeOfWindow(long long modalResult);
+int ExitCodeFor(SetupOutcome outcome);
+
+// The name of the mutex that one setup of a record holds from its start to its
+// end, in the global namespace: "Global\Tolvik.Setup.<record>", the record in
+// lower case (registry keys ignore case) with "/" for "\" (the namespace's
+// separator; the record's name rule takes both as the same separator). A name
+// longer than kMaxMutexName keeps its start and ends in "#" and a 64-bit hash.
+inline constexpr std::size_t kMaxMutexName = 240;
+std::string SetupMutexName(std::string_view record);
+
+}  // namespace app

@@ -1,0 +1,128 @@
+#include <gtest/gtest.h>
+
+#include "app/SetupCommandLine.h"
+#include "framework/RunLog.h"
+
+namespace app {
+namespace {
+
+constexpr auto I = SetupMode::Interactive;
+constexpr auto S = SetupMode::Silent;
+constexpr auto P = SetupMode::Passive;
+
+TEST(SetupCommandLine, GoodLines) {
+    const struct {
+        const char* line;
+        SetupMode mode;
+        const char* destination;  // nullptr: none
+        const char* log;
+        bool usage;
+    } cases[] = {
+        {"setup.exe", I, nullptr, nullptr, false},
+        {"\"C:\\Down loads\\setup.exe\"   ", I, nullptr, nullptr, false},
+        {"setup.exe /S", S, nullptr, nullptr, false},
+        {"setup.exe /s", S, nullptr, nullptr, false},
+        {"setup.exe /passive", P, nullptr, nullptr, false},
+        {"setup.exe /S /D=C:\\Some Path With Blanks", S, "C:\\Some Path With Blanks", nullptr, false},
+        {"setup.exe /d=C:\\A  B  ", I, "C:\\A  B", nullptr, false},
+        {"setup.exe /DIR=\"C:\\Program Files\\X\" /PASSIVE", P, "C:\\Program Files\\X", nullptr, false},
+        {"setup.exe /dir=C:\\X /log=\"C:\\my logs\\a.txt\"", I, "C:\\X", "C:\\my logs\\a.txt", false},
+        {"setup.exe\t/LOG=C:\\a.txt\t/S", S, nullptr, "C:\\a.txt", false},
+        {"setup.exe /?", I, nullptr, nullptr, true},
+        {"setup.exe /S /D=C:\\X /S", S, "C:\\X /S", nullptr, false},  // /D= takes the rest of the line
+    };
+    for (const auto& c : cases) {
+        const ParsedCommandLine parsed = ParseSetupCommandLine(c.line);
+        EXPECT_EQ(parsed.error, "") << c.line;
+        EXPECT_EQ(parsed.options.mode, c.mode) << c.line;
+        EXPECT_EQ(parsed.options.destination.value_or("<none>"), c.destination ? c.destination : "<none>") << c.line;
+        EXPECT_EQ(parsed.options.logFile.value_or("<none>"), c.log ? c.log : "<none>") << c.line;
+        EXPECT_EQ(parsed.showUsage, c.usage) << c.line;
+        EXPECT_EQ(parsed.options.commandLine, c.line);
+    }
+}
+
+TEST(SetupCommandLine, BadLinesAreRefusedQuietlyOnlyWithS) {
+    const struct {
+        const char* line;
+        const char* error;
+        bool quiet;
+    } cases[] = {
+        {"setup.exe /X", "/X is not a switch setup knows.", false},
+        {"setup.exe /S /VERYSILENT", "/VERYSILENT is not a switch setup knows.", true},
+        {"setup.exe /Q=1 /s", "/Q= is not a switch setup knows.", true},
+        {"setup.exe C:\\X", "\"C:\\X\" is not a switch setup knows.", false},
+        {"setup.exe / /S", "\"/\" is not a switch setup knows.", true},
+        {"setup.exe /S=1", "/S= is not a switch setup knows.", false},
+        {"setup.exe /S /S", "a switch is given twice.", true},
+        {"setup.exe /S /PASSIVE", "/S and /PASSIVE exclude each other.", true},
+        {"setup.exe /DIR=", "/DIR needs a value, e.g. /DIR=\"C:\\Folder\".", false},
+        {"setup.exe /DIR=\"\"", "/DIR needs a value, e.g. /DIR=\"C:\\Folder\".", false},
+        {"setup.exe /DIR=\"C:\\open", "\"/DIR=\"C:\\open\" is not a switch setup knows.", false},
+        {"setup.exe /DIR=\"C:\\a\"b /S", "\"/DIR=\"C:\\a\"b\" is not a switch setup knows.", true},
+        {"setup.exe /DIR=C:\\a /D=C:\\b", "the destination is given twice.", false},
+        {"setup.exe /LOG=a /LOG=b", "/LOG= is given twice.", false},
+        {"setup.exe /D=", "/D needs a value, e.g. /D=\"C:\\Folder\".", false},
+        {"setup.exe /S /D=\"C:\\X\"", "/D= takes the folder unquoted, as the last argument (or use /DIR=\"...\").", true},
+        {"setup.exe /? /X", "/X is not a switch setup knows.", false},
+    };
+    for (const auto& c : cases) {
+        const ParsedCommandLine parsed = ParseSetupCommandLine(c.line);
+        EXPECT_EQ(parsed.error, c.error) << c.line;
+        EXPECT_EQ(parsed.quietRefusal, c.quiet) << c.line;
+        EXPECT_FALSE(parsed.showUsage) << c.line;
+    }
+}
+
+TEST(SetupCommandLine, OutcomesAndMutexNames) {
+    EXPECT_EQ(ExitCodeFor(OutcomeOfWindow(kEndInstalled)), 0);
+    EXPECT_EQ(ExitCodeFor(OutcomeOfWindow(kEndCancelled)), 1602);
+    EXPECT_EQ(ExitCodeFor(OutcomeOfWindow(kEndFailed)), 1603);
+    EXPECT_EQ(ExitCodeFor(OutcomeOfWindow(-1)), 1603);  // the window could not be made
+
+    EXPECT_EQ(SetupMutexName("Pellumar"), "Global\\Tolvik.Setup.pellumar");
+    EXPECT_EQ(SetupMutexName("Tolvik\\PELLUMAR"), SetupMutexName("tolvik/Pellumar"));
+    const std::string longName = SetupMutexName(std::string(300, 'a'));
+    const std::string otherLong = SetupMutexName(std::string(299, 'a') + "b");
+    EXPECT_EQ(longName.size(), kMaxMutexName);
+    EXPECT_NE(longName, otherLong);
+    EXPECT_EQ(longName.find('\\', 7), std::string::npos);
+}
+
+TEST(RunLog, LinesInUtf8WithIndentedContinuations) {
+    std::string written;
+    framework::RunLog log([&](std::string_view line) { written += line; return true; },
+                          [](std::string_view ansi) {
+                              std::string utf8;
+                              for (char c : ansi) {
+                                  if (static_cast<unsigned char>(c) == 0xFC) utf8 += "\xC3\xBC";  // u umlaut in 1252
+                                  else utf8 += c;
+                              }
+                              return utf8;
+                          });
+    log.CommandLine("setup.exe /S /LOG=C:\\a.txt");
+    log.Stage("Checking folders...");
+    log.FolderCreated("C:\\\xFC\\");
+    log.RegistryValue("HKLM", "SOFTWARE\\Tolvik\\Pellumar\\Uninstall\\up", "1");
+    log.Outcome("failed", 1603, "Path invalid.\nYou must enter the full path, e.g.\r\n \"c:\\x\"");
+    EXPECT_EQ(written,
+              "command line: setup.exe /S /LOG=C:\\a.txt\r\n"
+              "stage: Checking folders...\r\n"
+              "folder created: C:\\\xC3\xBC\\\r\n"
+              "registry value: HKLM\\SOFTWARE\\Tolvik\\Pellumar\\Uninstall\\up = 1\r\n"
+              "outcome: failed (exit code 1603): Path invalid.\r\n"
+              "    You must enter the full path, e.g.\r\n"
+              "     \"c:\\x\"\r\n");
+    EXPECT_TRUE(log.Intact());
+
+    framework::RunLog failing([](std::string_view) { return false; }, {});
+    failing.Stage("x");
+    EXPECT_FALSE(failing.Intact());
+    framework::RunLog none;
+    none.Stage("x");  // no sink: nothing, no failure
+    EXPECT_FALSE(none.Enabled());
+    EXPECT_TRUE(none.Intact());
+}
+
+}  // namespace
+}  // namespace app

@@ -1,0 +1,147 @@
+#!/usr/bin/env bash
+# Unattended deployment, with a setup.exe made as a vendor publishing to winget
+# makes it (tkds make --winget-manifests): its manifests validate against the
+# published schemas, and their hash is the file's; then setup.exe's command line
+# and exit codes (87 with nothing on screen under /S, a box otherwise; /? shows
+# the usage; /D= with blanks fills the path field; a second setup of the record
+# while one runs ends with 1618; Cancel gives 1602; an installation 0), the
+# uninstall entry setup registers is the one the manifests promise, and its
+# QuietUninstallString removes everything with no window.
+#
+# Arguments: the e2e scripts' four, then the stub folder (with x86/ and x64/).
+source "$(dirname "$0")/e2e-lib.sh"
+STUBS=$5
+e2e_start
+
+dist="$E2E_WORK/dist"
+mkdir -p "$dist"
+made="$dist/setup.exe"
+manifests="$E2E_WORK/manifests"
+wine_step "tkds make with --winget-manifests" \
+  "$TKDS" make "$STUBS/../sample/container.manifest" -o "$made" --arch "$KIT_ARCH" --stubs "$STUBS" \
+  --product-version 2.1.0.7 --company 'Tolvik "Quoted" Works' --copyright "Copyright (C) 2026 Tolvik" \
+  --winget-manifests "$manifests" --package-id Tolvik.Pellumar --installer-url https://example.com/setup.exe \
+  --license 'Proprietary: see License.txt' --short-description 'The demo product: "Pellumar"'
+made_win="Z:${made//\//\\}"
+
+promised="$E2E_WORK/promised.txt"
+validate() { python3 "$E2E_DIR/check_winget.py" "$E2E_DIR/winget-1.10.0" "$manifests" Tolvik.Pellumar "$made" >"$promised"; }
+check "the manifests validate against the schemas and name the file's hash" validate
+promise() { sed -n "s/^$1=//p" "$promised"; }
+check "the installer manifest's switches" equal "$(promise Switches)" \
+  '{"InstallLocation": "/D=<INSTALLPATH>", "Log": "/LOG=\"<LOGPATH>\"", "Silent": "/S", "SilentWithProgress": "/PASSIVE"}'
+check "the installer manifest's return codes" equal "$(promise Codes)" \
+  "[(1602, 'cancelledByUser'), (1618, 'installInProgress')]"
+check "the architecture" equal "$(promise Architecture)" "$KIT_ARCH"
+
+visible_windows() { probe visible | tr -d '\r' | sort; }
+
+# run_unseen COMMAND-LINE SECONDS: the probe runs the command line (RUN_CODE gets
+# its exit code) while every visible top-level window is polled; false when a
+# window that was not there before showed, or the program did not end in time.
+RUN_CODE=""
+run_unseen() {
+  local before seen="" i result="$E2E_WORK/run-code"
+  before=$(visible_windows)
+  rm -f "$result"
+  probe run "$1" >"$result" &
+  local runner=$!
+  for i in $(seq 1 "$(wine_polls "$2")"); do
+    kill -0 "$runner" 2>/dev/null || break
+    seen+=$(comm -13 <(echo "$before") <(visible_windows))
+    sleep 0.5
+  done
+  if kill -0 "$runner" 2>/dev/null; then
+    echo "  still running after $2 s; windows: $(visible_windows | tr '\n' ';')"
+    return 1
+  fi
+  wait "$runner" || true
+  RUN_CODE=$(tr -d '\r\n' <"$result")
+  [ -z "$seen" ] || { echo "  windows shown: $seen"; return 1; }
+}
+
+# run_shown COMMAND-LINE: the probe runs the command line in the background; RUN_RESULT names the file
+# that will hold its exit code.
+run_shown() {
+  RUN_RESULT="$E2E_WORK/shown-code.$RANDOM"
+  probe run "$1" >"$RUN_RESULT" &
+  RUN_PID=$!
+}
+# shown_ended SECONDS: the program of run_shown ended in time; RUN_CODE gets its exit code.
+shown_ended() {
+  local i
+  for i in $(seq 1 "$(wine_polls $(($1 * 10)))"); do
+    if ! kill -0 "$RUN_PID" 2>/dev/null; then
+      wait "$RUN_PID" || true
+      RUN_CODE=$(tr -d '\r\n' <"$RUN_RESULT")
+      return 0
+    fi
+    sleep 0.1
+  done
+  return 1
+}
+box_text() { probe texts "$1" | tr -d '\r' | sed '1d' | grep -v -x -e 'OK' -e ''; }
+close_box() { probe press "$1" 2 >/dev/null 2>&1 || probe press "$1" 1 >/dev/null; }
+
+# A bad command line: with /S nothing on screen, else a box that says why.
+check "an unknown switch under /S shows nothing" run_unseen "\"$made_win\" /S /BOGUS" 30
+check "... and ends with 87" equal "$RUN_CODE" 87
+run_shown "\"$made_win\" /bogus"
+check "an unknown switch shows a box" probe wait setup 30
+check "the box names the switch" grep -q -F '/BOGUS is not a switch setup knows.' <(box_text setup)
+close_box setup
+check "... and ends with 87 once closed" shown_ended 30
+check "... 87" equal "$RUN_CODE" 87
+
+# /? shows the usage in a box.
+run_shown "\"$made_win\" /?"
+check "/? shows the usage box" probe wait setup 30
+check "the usage names every switch" test "$(box_text setup | grep -c -e '^/S ' -e '^/PASSIVE ' -e '^/DIR=' -e '^/D=' -e '^/LOG=' -e '^/? ')" -eq 6
+close_box setup
+check "/? ends once the box is closed" shown_ended 30
+check "... with 0" equal "$RUN_CODE" 0
+
+# /D= with blanks fills the path field; while this setup runs, a second one of
+# the same record ends at once with 1618 and shows nothing.
+run_shown "\"$made_win\" /D=C:\\Some Path With Blanks"
+first=$RUN_PID first_result=$RUN_RESULT
+check "setup with /D= shows its window" probe wait "$WINDOW" 60
+check "/D= with blanks is in the path field" equal "$(get_path)" 'C:\Some Path With Blanks'
+check "a second setup of the record shows nothing" run_unseen "\"$made_win\"" 60
+check "... and ends with 1618" equal "$RUN_CODE" 1618
+sleep 1
+click_button 294 146  # Cancel
+RUN_PID=$first RUN_RESULT=$first_result
+check "Cancel ends setup" shown_ended 30
+check "... with 1602" equal "$RUN_CODE" 1602
+check "nothing was installed" test ! -e "$(unix_path 'C:\Some Path With Blanks')"
+
+# An installation: 0, and the uninstall entry the manifests promise.
+run_shown "\"$made_win\""
+check "setup shows its window" probe wait "$WINDOW" 60
+sleep 1
+click_button $SETUP_BUTTON
+check "setup ends after SETUP" shown_ended 90
+check "... with 0" equal "$RUN_CODE" 0
+entry='HKLM\SOFTWARE\Microsoft\Windows\CurrentVersion\Uninstall\Pellumar'
+for name in DisplayName Publisher DisplayVersion; do
+  check "the entry's $name is the manifests' ($(promise $name))" equal "$(reg_value "$entry" $name)" "$(promise $name)"
+done
+check "the manifests' ProductCode is the entry's key" equal "$(promise ProductCode)" Pellumar
+check "the manifests' PackageName is the group name" equal "$(promise PackageName)" "Tolvik Pellumar 1.0"
+uninstall=$(reg_value "$entry" UninstallString)
+quiet=$(reg_value "$entry" QuietUninstallString)
+check "QuietUninstallString is UninstallString and /S" equal "$quiet" "$uninstall /S"
+installed="$(unix_path "$PROGRAM_FILES\\Tolvik\\Pellumar\\Pellumar.exe")"
+check "the product was installed" test -s "$installed"
+product_links() { find -L "$WINEPREFIX/drive_c" -iname '*pellumar*.lnk' 2>/dev/null; }
+check "the product's shortcuts were made" test -n "$(product_links)"
+
+# The quiet uninstall: no window, 0, nothing of the product left, the log says so.
+check "the quiet uninstall shows nothing" run_unseen "$quiet /LOG=C:\\uninstall.log" 60
+check "... and ends with 0" equal "$RUN_CODE" 0
+check "no file or folder of the product is left" test ! -e "$(unix_path "$PROGRAM_FILES\\Tolvik")"
+check "no shortcut of the product is left" test -z "$(product_links)"
+check "the uninstall entry is gone" test -z "$(reg_value "$entry" DisplayName || true)"
+check "the trusted log is gone" test -z "$(reg_value 'HKLM\SOFTWARE\Tolvik\Pellumar\Uninstall' Project || true)"
+check "the log names the outcome" grep -q -F 'outcome: removed (exit code 0)' "$(unix_path 'C:\uninstall.log')"
