@@ -15,6 +15,7 @@
 #include "install/ShortcutMaker_win.h"
 #include "install/UninstallLayout.h"
 #include "install/UninstallRecord.h"
+#include "install/UninstallerReplacement_win.h"
 #include "install/VersionInfo.h"
 
 namespace app {
@@ -179,7 +180,8 @@ void InstallationRun::Run() {
         Fail(kSourceCorrupt);
         return;
     }
-    const bool written = WriteFile(uninstallerPath, uninstaller.get(), uninstallerSize);
+    const bool written = install::InstalledProgramIsNewer(uninstallerPath, {uninstaller.get(), uninstallerSize}) ||
+                         WriteFile(uninstallerPath, uninstaller.get(), uninstallerSize);
     uninstaller.reset();
     if (!written) return;
     shortcuts.CreateStartMenuShortcut(uninstallerPath, document.groupName,
