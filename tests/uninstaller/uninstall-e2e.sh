@@ -134,6 +134,9 @@ install_with_setup() {  # [SETUP-EXE]
 # Snapshots: every file and folder under drive C: and the home folder (the
 # prefix's desktop), and every registry value, one line each.
 snapshot() {
+  # The deletions at restart as reg.exe shows them, before the session ends (the
+  # next one may carry them out).
+  pending_deletions >"$1.pending"
   "${WINE64%/*}/wineserver" -w 2>/dev/null || true  # the registry reaches disk when wineserver ends
   {
     (cd "$WINEPREFIX/drive_c" && find . -path ./windows/temp -prune -o -printf 'C %y %s %p\n')
@@ -268,7 +271,7 @@ expect_product_gone() {  # BEFORE AFTER [NAMES]
   unexpected=$(added_lines "$before" "$after" | grep -v 'PendingFileRenameOperations' |
     grep -Ev '^C f [0-9]+ \./windows/TKU[0-9A-Fa-f]+\.tmp$' || true)
   [ -z "$unexpected" ] && pass "nothing was added" || fail "added:"$'\n'"$unexpected"
-  pending=$(pending_deletions)
+  pending=$(cat "$after.pending")
   if grep -q '^C f [0-9]* \./windows/TKUNTOOL\.EXE$' "$after"; then
     grep -qi 'C:\\windows\\TKUNTOOL\.EXE' <<<"$pending" &&
       pass "TKUNTOOL.EXE is scheduled for removal at restart" ||
@@ -580,7 +583,6 @@ uninstall_product() {
 case_side_by_side() {  # first|second: which product is installed first
   make_second_product || return 0
   local snap="$WINE_ENV_DIR/snap"
-  snapshot "$snap.0"
   if [ "$1" = first ]; then
     install_with_setup
     install_with_setup "$WINE_ENV_DIR/quill-setup.exe"
@@ -592,6 +594,7 @@ case_side_by_side() {  # first|second: which product is installed first
     fail "no trusted copy of $RECORD"
   w reg query "HKLM\\SOFTWARE\\Tolvik\\$SECOND_RECORD\\Uninstall" /reg:64 | grep -q Project &&
     pass "the second product's trusted copy (/reg:64)" || fail "no trusted copy of $SECOND_RECORD"
+  snapshot "$snap.0"
   if [ "$1" = first ]; then
     uninstall_product "$ENTRY_KEY" "$REG_VIEW" "$GROUP"
     [ -f "$(wine_unix_path 'C:\windows\TKUNTOOL.EXE')" ] && pass "TKUNTOOL.EXE stays for the other product" ||
