@@ -17,6 +17,7 @@
 #include "install/ShortcutMaker_win.h"
 #include "install/UninstallLayout.h"
 #include "install/UninstallRecord.h"
+#include "install/UninstallerReplacement_win.h"
 #include "install/VersionInfo.h"
 
 namespace app {
@@ -197,10 +198,13 @@ void InstallationRun::Run() {
         Fail(kSourceCorrupt);
         return;
     }
-    const bool written = WriteFile(uninstallerPath, [&](storage::ByteSink& sink) {
-        return sink.Write(uninstaller.get(), uninstallerSize) ? storage::StreamResult::Done
-                                                              : storage::StreamResult::SinkStopped;
-    });
+    // A newer uninstaller that another product installed stays: it serves every record.
+    const bool written =
+        install::InstalledProgramIsNewer(uninstallerPath, {uninstaller.get(), uninstallerSize}) ||
+        WriteFile(uninstallerPath, [&](storage::ByteSink& sink) {
+            return sink.Write(uninstaller.get(), uninstallerSize) ? storage::StreamResult::Done
+                                                                  : storage::StreamResult::SinkStopped;
+        });
     uninstaller.reset();
     if (!written) return;
     shortcuts.CreateStartMenuShortcut(uninstallerPath, document.groupName,

@@ -6,6 +6,7 @@
 
 #include "framework/Handles_win.h"
 #include "install/RegistryAccess.h"
+#include "install/RegistryKeys_win.h"
 #include "install/RegistryRoot_win.h"
 
 namespace install {
@@ -95,11 +96,7 @@ bool RegistryAccess::DeleteRegistryValue(int root, std::string_view valuePath) c
 }
 
 bool RegistryAccess::DeleteRegistryKey(int root, std::string_view keyPath) const {
-    const HKEY rootKey = RegistryRootKey(root);
-    if (!rootKey || keyPath.empty()) return false;
-    const std::string path(keyPath);
-    const LONG deleted = RegDeleteTreeA(rootKey, path.c_str());
-    return deleted == ERROR_SUCCESS || deleted == ERROR_FILE_NOT_FOUND;
+    return DeleteRegistryTree(root, keyPath);
 }
 
 }  // namespace install

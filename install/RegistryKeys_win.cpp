@@ -12,14 +12,25 @@ namespace {
 
 constexpr DWORD kMaxValueBytes = 64 * 1024;
 
-// Opens root\keyPath; the owner is empty when it cannot be opened. *status gets the
-// system's code.
-framework::RegistryKey OpenKey(int root, std::string_view keyPath, REGSAM access, LONG* status = nullptr) {
+// The access flag that selects a view; none for the program's own.
+REGSAM ViewFlag(RegistryView view) noexcept {
+    if (view == RegistryView::Own) return 0;
+#ifdef _WIN64
+    return KEY_WOW64_32KEY;
+#else
+    return KEY_WOW64_64KEY;
+#endif
+}
+
+// Opens root\keyPath in view; the owner is empty when it cannot be opened. *status
+// gets the system's code.
+framework::RegistryKey OpenKey(int root, std::string_view keyPath, REGSAM access, RegistryView view,
+                               LONG* status = nullptr) {
     LONG opened = ERROR_INVALID_HANDLE;
     HKEY raw = nullptr;
     if (const HKEY rootKey = RegistryRootKey(root)) {
         const std::string path(keyPath);
-        opened = RegOpenKeyExA(rootKey, path.c_str(), 0, access, &raw);
+        opened = RegOpenKeyExA(rootKey, path.c_str(), 0, access | ViewFlag(view), &raw);
     }
     if (status) *status = opened;
     return framework::RegistryKey(opened == ERROR_SUCCESS ? raw : nullptr);
@@ -27,10 +38,10 @@ framework::RegistryKey OpenKey(int root, std::string_view keyPath, REGSAM access
 
 }  // namespace
 
-bool ReadRegistryValueText(int root, std::string_view valuePath, std::string& text) {
+bool ReadRegistryValueText(int root, std::string_view valuePath, std::string& text, RegistryView view) {
     std::string keyPath, valueName;
     RegistryAccess::SplitValuePath(valuePath, keyPath, valueName);
-    const framework::RegistryKey key = OpenKey(root, keyPath, KEY_QUERY_VALUE);
+    const framework::RegistryKey key = OpenKey(root, keyPath, KEY_QUERY_VALUE, view);
     if (!key) return false;
 
     std::string buffer(256, '\0');
@@ -57,12 +68,12 @@ bool ReadRegistryValueText(int root, std::string_view valuePath, std::string& te
     return true;
 }
 
-bool RegistryKeyExists(int root, std::string_view keyPath) {
-    return static_cast<bool>(OpenKey(root, keyPath, KEY_READ));
+bool RegistryKeyExists(int root, std::string_view keyPath, RegistryView view) {
+    return static_cast<bool>(OpenKey(root, keyPath, KEY_READ, view));
 }
 
-bool ListRegistrySubkeys(int root, std::string_view keyPath, std::vector<std::string>& names) {
-    const framework::RegistryKey key = OpenKey(root, keyPath, KEY_ENUMERATE_SUB_KEYS);
+bool ListRegistrySubkeys(int root, std::string_view keyPath, std::vector<std::string>& names, RegistryView view) {
+    const framework::RegistryKey key = OpenKey(root, keyPath, KEY_ENUMERATE_SUB_KEYS, view);
     if (!key) return false;
     std::vector<std::string> found;
     for (DWORD index = 0;; ++index) {
@@ -77,12 +88,12 @@ bool ListRegistrySubkeys(int root, std::string_view keyPath, std::vector<std::st
     return true;
 }
 
-KeyRemoval DeleteRegistryKeyIfEmpty(int root, std::string_view keyPath) {
+KeyRemoval DeleteRegistryKeyIfEmpty(int root, std::string_view keyPath, RegistryView view) {
     const HKEY rootKey = RegistryRootKey(root);
     if (!rootKey || keyPath.empty()) return KeyRemoval::Failed;
     {
         LONG opened = ERROR_SUCCESS;
-        const framework::RegistryKey key = OpenKey(root, keyPath, KEY_QUERY_VALUE, &opened);
+        const framework::RegistryKey key = OpenKey(root, keyPath, KEY_QUERY_VALUE, view, &opened);
         if (opened == ERROR_FILE_NOT_FOUND) return KeyRemoval::Missing;
         if (!key) return KeyRemoval::Failed;
         DWORD subkeys = 0, values = 0;
@@ -93,10 +104,26 @@ KeyRemoval DeleteRegistryKeyIfEmpty(int root, std::string_view keyPath) {
         if (subkeys != 0 || values != 0) return KeyRemoval::NotEmpty;
     }
     const std::string path(keyPath);
-    // RegDeleteKeyA never deletes a key that has subkeys, so one made in between survives.
-    const LONG deleted = RegDeleteKeyA(rootKey, path.c_str());
+    // RegDeleteKeyExA never deletes a key that has subkeys, so one made in between survives.
+    const LONG deleted = RegDeleteKeyExA(rootKey, path.c_str(), ViewFlag(view), 0);
     if (deleted == ERROR_SUCCESS) return KeyRemoval::Removed;
     return deleted == ERROR_FILE_NOT_FOUND ? KeyRemoval::Missing : KeyRemoval::Failed;
+}
+
+bool DeleteRegistryTree(int root, std::string_view keyPath, RegistryView view) {
+    const HKEY rootKey = RegistryRootKey(root);
+    if (!rootKey || keyPath.empty()) return false;
+    {
+        // Everything inside goes through a key opened in the view, then the key itself.
+        LONG opened = ERROR_SUCCESS;
+        const framework::RegistryKey key = OpenKey(root, keyPath, DELETE | KEY_ENUMERATE_SUB_KEYS | KEY_QUERY_VALUE |
+                                                                      KEY_SET_VALUE, view, &opened);
+        if (opened == ERROR_FILE_NOT_FOUND) return true;
+        if (!key || RegDeleteTreeA(key, nullptr) != ERROR_SUCCESS) return false;
+    }
+    const std::string path(keyPath);
+    const LONG deleted = RegDeleteKeyExA(rootKey, path.c_str(), ViewFlag(view), 0);
+    return deleted == ERROR_SUCCESS || deleted == ERROR_FILE_NOT_FOUND;
 }
 
 }  // namespace install

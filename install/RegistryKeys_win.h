@@ -8,21 +8,35 @@
 
 namespace install {
 
+// On 64-bit Windows, HKEY_LOCAL_MACHINE\SOFTWARE has a 64-bit and a 32-bit view
+// (WOW6432Node): a program sees its own architecture's unless it asks for the
+// other (KEY_WOW64_32KEY, KEY_WOW64_64KEY). A 32-bit and a 64-bit setup keep their
+// records in different views, so the uninstaller, shared by both, looks in both.
+// On 32-bit Windows both name the one registry.
+enum class RegistryView { Own, Other };
+inline constexpr RegistryView kBothViews[] = {RegistryView::Own, RegistryView::Other};
+
 // Reads a value as text like RegistryAccess::ReadRegistryText, without its
 // 256-byte limit (values up to 64 KB). Only REG_SZ, REG_EXPAND_SZ (unexpanded) and
 // REG_DWORD give true; text is untouched when the result is false.
-bool ReadRegistryValueText(int root, std::string_view valuePath, std::string& text);
+bool ReadRegistryValueText(int root, std::string_view valuePath, std::string& text,
+                           RegistryView view = RegistryView::Own);
 
 // True when the key exists and can be opened for reading.
-bool RegistryKeyExists(int root, std::string_view keyPath);
+bool RegistryKeyExists(int root, std::string_view keyPath, RegistryView view = RegistryView::Own);
 
 // The names of a key's direct subkeys; false when the key cannot be opened.
-bool ListRegistrySubkeys(int root, std::string_view keyPath, std::vector<std::string>& names);
+bool ListRegistrySubkeys(int root, std::string_view keyPath, std::vector<std::string>& names,
+                         RegistryView view = RegistryView::Own);
 
 enum class KeyRemoval { Removed, Missing, NotEmpty, Failed };
 
 // Deletes the key when it has neither values nor subkeys. An empty key path (the
 // root itself) gives Failed.
-KeyRemoval DeleteRegistryKeyIfEmpty(int root, std::string_view keyPath);
+KeyRemoval DeleteRegistryKeyIfEmpty(int root, std::string_view keyPath, RegistryView view = RegistryView::Own);
+
+// Removes a key with all its values and subkeys; true when it is gone (also when
+// it was never there). An empty key path (the root itself) is refused.
+bool DeleteRegistryTree(int root, std::string_view keyPath, RegistryView view = RegistryView::Own);
 
 }  // namespace install

@@ -25,8 +25,8 @@
 // administrator can write. The uninstaller runs elevated and removes files, folders
 // and shortcuts only as this copy lists them; the log under HKEY_CURRENT_USER, which
 // any program of the user can change, is never acted on. A 32-bit setup on 64-bit
-// Windows writes the copy in the 32-bit view (WOW6432Node), where the uninstaller it
-// carries, built for the same architecture, reads it.
+// Windows writes the copy and the entry in the 32-bit view (WOW6432Node); the
+// uninstaller, shared by products of both architectures, looks in both views.
 //
 // The uninstall entry, root HKEY_LOCAL_MACHINE,
 // key "SOFTWARE\Microsoft\Windows\CurrentVersion\Uninstall\<record>":

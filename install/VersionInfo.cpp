@@ -12,6 +12,10 @@ std::uint16_t Load16(std::span<const std::uint8_t> bytes, std::size_t offset) no
     return static_cast<std::uint16_t>(bytes[offset] | (bytes[offset + 1] << 8));
 }
 
+std::uint32_t Load32(std::span<const std::uint8_t> bytes, std::size_t offset) noexcept {
+    return static_cast<std::uint32_t>(Load16(bytes, offset)) | static_cast<std::uint32_t>(Load16(bytes, offset + 2)) << 16;
+}
+
 // One block's parts as offsets into the resource, all inside [start, end).
 struct Block {
     std::u16string key;
@@ -89,6 +93,16 @@ bool FindVersionString(std::span<const std::uint8_t> resource, std::u16string_vi
     if (!ForEachChild(resource, *root, inRoot)) return false;
     value = std::move(found);
     return true;
+}
+
+std::optional<std::uint64_t> FindFixedFileVersion(std::span<const std::uint8_t> resource) {
+    const std::optional<Block> root = ReadBlock(resource, 0, resource.size());
+    if (!root || root->key != layout::kRootKey || root->valueEnd - root->valueStart < layout::kFixedInfoSize ||
+        Load32(resource, root->valueStart) != layout::kFixedSignature) {
+        return std::nullopt;
+    }
+    const std::size_t at = root->valueStart + layout::kFixedFileVersionAt;
+    return static_cast<std::uint64_t>(Load32(resource, at)) << 32 | Load32(resource, at + 4);
 }
 
 }  // namespace install

@@ -16,6 +16,7 @@
 // so every length is checked against its parent before it is used.
 #include <cstddef>
 #include <cstdint>
+#include <optional>
 #include <span>
 #include <string>
 #include <string_view>
@@ -29,6 +30,8 @@ inline constexpr std::u16string_view kVarFileInfo = u"VarFileInfo";
 inline constexpr std::u16string_view kTranslation = u"Translation";
 inline constexpr std::uint32_t kFixedSignature = 0xFEEF04BD;
 inline constexpr std::size_t kFixedInfoSize = 52;
+// VS_FIXEDFILEINFO: dwSignature, dwStrucVersion, then dwFileVersionMS and dwFileVersionLS.
+inline constexpr std::size_t kFixedFileVersionAt = 8;
 inline constexpr std::size_t kBlockHeaderSize = 6;
 inline constexpr std::uint16_t kBinaryValue = 0;
 inline constexpr std::uint16_t kTextValue = 1;
@@ -42,6 +45,12 @@ inline constexpr std::size_t AlignedTo4(std::size_t offset) noexcept { return (o
 // string table that has it, up to its terminating zero. False (value untouched) for
 // a missing key, an empty text or a resource whose blocks do not fit each other.
 bool FindVersionString(std::span<const std::uint8_t> resource, std::u16string_view key, std::u16string& value);
+
+// The file version of the root's VS_FIXEDFILEINFO (dwFileVersionMS in the high
+// half, dwFileVersionLS in the low half: 1.2.3.4 is 0x0001000200030004), which
+// orders two builds of one program. Nothing for a resource whose root does not fit
+// or whose fixed part is missing, short or without its signature.
+std::optional<std::uint64_t> FindFixedFileVersion(std::span<const std::uint8_t> resource);
 
 // What the setup program's uninstall entry takes from its version information;
 // a text is empty when the resource does not hold it.

@@ -34,10 +34,12 @@ bool MarkReadOnlyFileForDeletion(HANDLE handle, DWORD& error) {
     return false;
 }
 
-Removal RemoveHeld(const std::string& path, const std::string& base, bool folder) {
+// belongs: null to remove whatever is there.
+Removal RemoveHeld(const std::string& path, const std::string& base, bool folder,
+                   const std::function<bool(void* file)>* belongs = nullptr) {
     install::LastComponent last;
-    last.access = DELETE | FILE_READ_ATTRIBUTES | (folder ? 0 : FILE_WRITE_ATTRIBUTES);
-    last.share = FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE;
+    last.access = DELETE | FILE_READ_ATTRIBUTES | (folder ? 0 : FILE_WRITE_ATTRIBUTES) | (belongs ? FILE_READ_DATA : 0);
+    last.share = belongs ? FILE_SHARE_READ : FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE;
     last.folder = folder;
     const install::HeldPath held = install::HoldPathBelow(base, path, last);
     switch (held.state) {
@@ -49,6 +51,7 @@ Removal RemoveHeld(const std::string& path, const std::string& base, bool folder
     // Marked through its own handle; the system deletes it when held goes and that
     // handle closes, while the folders above are still held.
     const HANDLE own = held.handles.back();
+    if (belongs && !(*belongs)(own)) return {RemovalState::Kept};
     if (MarkForDeletion(own)) return {RemovalState::Removed};
     DWORD error = GetLastError();
     if (folder && (error == ERROR_DIR_NOT_EMPTY)) return {RemovalState::NotEmpty};
@@ -64,6 +67,10 @@ Removal RemoveFile(const std::string& path, const std::string& base) {
     return RemoveHeld(path, base, false);
 }
 
+Removal RemoveFileWhen(const std::string& path, const std::string& base, const std::function<bool(void* file)>& belongs) {
+    return RemoveHeld(path, base, false, &belongs);
+}
+
 Removal RemoveEmptyFolder(const std::string& path, const std::string& base) { return RemoveHeld(path, base, true); }
 
 std::string DescribeFailure(const Removal& removal, const std::string& path) {
@@ -76,10 +83,9 @@ std::string DescribeFailure(const Removal& removal, const std::string& path) {
 
 bool RemoveRunningProgram(const std::string& path, std::uint32_t& error) {
     if (DeleteFileA(path.c_str())) return true;
-    char folder[MAX_PATH];
+    const std::string folder = path.substr(0, path.find_last_of('\\') + 1);
     char parked[MAX_PATH];
-    const DWORD length = GetTempPathA(MAX_PATH, folder);
-    if (length > 0 && length < MAX_PATH && GetTempFileNameA(folder, "TKU", 0, parked) != 0) {
+    if (!folder.empty() && GetTempFileNameA(folder.c_str(), "TKU", 0, parked) != 0) {
         // No copying: a copy would leave the running file where it is.
         if (MoveFileExA(path.c_str(), parked, MOVEFILE_REPLACE_EXISTING)) {
             MoveFileExA(parked, nullptr, MOVEFILE_DELAY_UNTIL_REBOOT);

@@ -5,6 +5,7 @@
 // the file or folder is deleted through its own handle (FileDispositionInfo), so
 // that nothing can be swapped in between.
 #include <cstdint>
+#include <functional>
 #include <string>
 
 namespace uninstaller {
@@ -15,6 +16,7 @@ enum class RemovalState {
     NotEmpty,  // a folder that still holds something
     Refused,   // a component is a link (reparse point) or not where the path says
     Failed,
+    Kept,      // the file is not the one to remove (RemoveFileWhen): left as it is
 };
 
 struct Removal {
@@ -26,6 +28,10 @@ struct Removal {
 // Deletes a file; a read-only file is made writable first. path lies below base,
 // a folder the system named (the desktop, the Start menu) or a drive root "C:\".
 Removal RemoveFile(const std::string& path, const std::string& base);
+// Deletes a file like RemoveFile when belongs, given the file's own handle (opened
+// for reading as well, shared for reading only, so that what it reads is what is
+// deleted), returns true; else the file stays (Kept).
+Removal RemoveFileWhen(const std::string& path, const std::string& base, const std::function<bool(void* file)>& belongs);
 // Removes a folder only when it is empty.
 Removal RemoveEmptyFolder(const std::string& path, const std::string& base);
 
@@ -33,11 +39,13 @@ Removal RemoveEmptyFolder(const std::string& path, const std::string& base);
 std::string DescribeFailure(const Removal& removal, const std::string& path);
 
 // Removes the running program's own file, which cannot be deleted while it runs:
-// it is moved into the temporary folder at once (a running program may be
-// renamed) and deleted from there when Windows next starts. Moving it away keeps
-// the pending deletion from hitting a fresh copy that a later installation writes
-// to the same place. When it cannot be moved, the file itself is deleted at the
-// next start. False, with error set, when neither can be arranged.
+// it is moved at once to a new name in its own folder (a running program may be
+// renamed; the installed uninstaller's folder is the Windows folder, which only
+// administrators can write, never a folder of the user's) and deleted from there
+// when Windows next starts. Moving it away keeps the pending deletion from hitting
+// a fresh copy that a later installation writes to the same place. When it cannot
+// be moved, the file itself is deleted at the next start. False, with error set,
+// when neither can be arranged.
 bool RemoveRunningProgram(const std::string& path, std::uint32_t& error);
 
 }  // namespace uninstaller

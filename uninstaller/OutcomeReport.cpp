@@ -92,4 +92,8 @@ std::string KeptFolderText(std::string_view folder) {
     return std::string(folder) + " was kept: it holds files that were not installed.";
 }
 
+std::string ForeignShortcutText(std::string_view shortcut) {
+    return std::string(shortcut) + " was kept: it does not start this product.";
+}
+
 }  // namespace uninstaller

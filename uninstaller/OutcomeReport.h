@@ -37,5 +37,7 @@ std::string UnknownRecordText(std::string_view record);
 std::string DescribeRefusal(const RefusedValue& refused);
 // A created folder that still holds something the installation did not put there.
 std::string KeptFolderText(std::string_view folder);
+// A desktop shortcut of a logged name that starts something else than the product.
+std::string ForeignShortcutText(std::string_view shortcut);
 
 }  // namespace uninstaller

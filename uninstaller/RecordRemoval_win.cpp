@@ -18,10 +18,9 @@ std::string_view ParentOf(std::string_view key) { return key.substr(0, key.rfind
 
 // Removes key with everything in it, then each parent up to (not including) stop
 // while it is left empty.
-void RemoveKeyAndEmptyParents(int root, std::string key, std::string_view stop, std::string_view what,
-                              std::vector<std::string>& failures) {
-    install::RegistryAccess registry;
-    if (!registry.DeleteRegistryKey(root, key)) {
+void RemoveKeyAndEmptyParents(int root, install::RegistryView view, std::string key, std::string_view stop,
+                              std::string_view what, std::vector<std::string>& failures) {
+    if (!install::DeleteRegistryTree(root, key, view)) {
         failures.push_back(std::string(what) + " (" + RootName(root) + key + ") could not be removed.");
         return;
     }
@@ -30,7 +29,7 @@ void RemoveKeyAndEmptyParents(int root, std::string key, std::string_view stop, 
         if (slash == std::string::npos) return;
         key.resize(slash);
         if (key.size() <= stop.size()) return;
-        const auto removal = install::DeleteRegistryKeyIfEmpty(root, key);
+        const auto removal = install::DeleteRegistryKeyIfEmpty(root, key, view);
         if (removal == install::KeyRemoval::NotEmpty || removal == install::KeyRemoval::Failed) return;
     }
 }
@@ -48,53 +47,58 @@ bool FoldedContains(std::string_view text, std::string_view part) {
 
 // Looks through the entries below key, and the entries of nested record names
 // down to a few levels.
-bool EntriesBelowStart(const std::string& key, std::string_view programFileName, int depth) {
+bool EntriesBelowStart(const std::string& key, std::string_view programFileName, int depth,
+                       install::RegistryView view) {
     std::vector<std::string> names;
-    if (!install::ListRegistrySubkeys(install::LocalMachine, key, names)) return false;
+    if (!install::ListRegistrySubkeys(install::LocalMachine, key, names, view)) return false;
     for (const auto& name : names) {
         const std::string entry = key + '\\' + name;
         std::string command;
         if (install::ReadRegistryValueText(install::LocalMachine, layout::ValuePath(entry, layout::kUninstallString),
-                                           command) &&
+                                           command, view) &&
             FoldedContains(command, programFileName)) {
             return true;
         }
-        if (depth > 1 && EntriesBelowStart(entry, programFileName, depth - 1)) return true;
+        if (depth > 1 && EntriesBelowStart(entry, programFileName, depth - 1, view)) return true;
     }
     return false;
 }
 
 }  // namespace
 
-std::vector<std::string> RemoveUninstallRecord(std::string_view record) {
+std::vector<std::string> RemoveUninstallRecord(std::string_view record, install::RegistryView view) {
     std::vector<std::string> failures;
     if (!layout::IsValidRecordName(record)) return failures;
-    RemoveKeyAndEmptyParents(layout::kLogRoot, layout::LogKey(record), ParentOf(layout::kMakerKey),
-                             "The uninstall log", failures);
+    // HKEY_CURRENT_USER\Software has one view for programs of both architectures.
+    RemoveKeyAndEmptyParents(layout::kLogRoot, install::RegistryView::Own, layout::LogKey(record),
+                             ParentOf(layout::kMakerKey), "The uninstall log", failures);
     const std::string trusted = layout::TrustedLogKey(record);
-    if (install::RegistryKeyExists(layout::kTrustedRoot, trusted)) {
-        RemoveKeyAndEmptyParents(layout::kTrustedRoot, trusted, ParentOf(layout::kTrustedMakerKey),
+    if (install::RegistryKeyExists(layout::kTrustedRoot, trusted, view)) {
+        RemoveKeyAndEmptyParents(layout::kTrustedRoot, view, trusted, ParentOf(layout::kTrustedMakerKey),
                                  "The administrator's copy of the uninstall log", failures);
     }
     const std::string entry = layout::EntryKey(record);
-    if (EntryStartsUninstallerFor(record)) {
-        RemoveKeyAndEmptyParents(layout::kEntryRoot, entry, layout::kSystemUninstallKey,
+    if (EntryStartsUninstallerFor(record, view)) {
+        RemoveKeyAndEmptyParents(layout::kEntryRoot, view, entry, layout::kSystemUninstallKey,
                                  "The entry in the list of installed programs", failures);
     }
     return failures;
 }
 
-bool EntryStartsUninstallerFor(std::string_view record) {
+bool EntryStartsUninstallerFor(std::string_view record, install::RegistryView view) {
     std::string command;
     return layout::IsValidRecordName(record) &&
            install::ReadRegistryValueText(layout::kEntryRoot,
                                           layout::ValuePath(layout::EntryKey(record), layout::kUninstallString),
-                                          command) &&
+                                          command, view) &&
            FoldedContains(command, layout::kUninstallerFileName) && RecordFromCommandLine(command) == record;
 }
 
 bool UninstallEntriesStart(std::string_view programFileName) {
-    return EntriesBelowStart(std::string(layout::kSystemUninstallKey), programFileName, 4);
+    for (const install::RegistryView view : install::kBothViews) {
+        if (EntriesBelowStart(std::string(layout::kSystemUninstallKey), programFileName, 4, view)) return true;
+    }
+    return false;
 }
 
 }  // namespace uninstaller

@@ -6,21 +6,24 @@
 #include <string_view>
 #include <vector>
 
+#include "install/RegistryKeys_win.h"
+
 namespace uninstaller {
 
-// Removes the log, its trusted copy and the uninstall entry of a valid record name,
-// and every parent key the record name made that is left empty
-// ("Software\Tolvik\<record>", "Software\Tolvik", the parts of a nested name under
-// the system's uninstall key). The entry goes only when it starts this uninstaller
-// for this record: another product's entry of the same name stays. Returns one
-// sentence for each key that could not be removed.
-std::vector<std::string> RemoveUninstallRecord(std::string_view record);
+// Removes the log, and the trusted copy and uninstall entry that registry view
+// holds, of a valid record name, and every parent key the record name made that is
+// left empty ("Software\Tolvik\<record>", "Software\Tolvik", the parts of a nested
+// name under the system's uninstall key). The entry goes only when it starts this
+// uninstaller for this record: another product's entry of the same name stays.
+// Returns one sentence for each key that could not be removed.
+std::vector<std::string> RemoveUninstallRecord(std::string_view record, install::RegistryView view);
 
-// True when the record's uninstall entry starts TKUNTOOL.EXE with this record.
-bool EntryStartsUninstallerFor(std::string_view record);
+// True when the record's uninstall entry in view starts TKUNTOOL.EXE with this record.
+bool EntryStartsUninstallerFor(std::string_view record, install::RegistryView view);
 
-// True when some product's uninstall entry still starts a program with this file
-// name ("TKUNTOOL.EXE"): the uninstaller is shared by every product installed with it.
+// True when some product's uninstall entry, in either registry view, still starts a
+// program with this file name ("TKUNTOOL.EXE"): the uninstaller is shared by every
+// product installed with it, of either architecture.
 bool UninstallEntriesStart(std::string_view programFileName);
 
 }  // namespace uninstaller

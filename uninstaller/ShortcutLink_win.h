@@ -1,6 +1,7 @@
 #pragma once
-// Reads what a shell shortcut (".lnk") starts. COM must be initialised on the
-// calling thread.
+// Reads what a shell shortcut (".lnk") starts, from a file the caller holds open,
+// so that the file read is the one the caller then acts on. COM must be
+// initialised on the calling thread.
 #include <optional>
 #include <string>
 
@@ -11,7 +12,8 @@ struct ShortcutLink {
     std::string arguments;
 };
 
-// Nothing when the file cannot be loaded as a shell link.
-std::optional<ShortcutLink> ReadShortcutLink(const std::string& shortcutPath);
+// file: a HANDLE opened for reading, at its start. Nothing when its bytes are no
+// shell link or larger than any shortcut the installation makes.
+std::optional<ShortcutLink> ReadShortcutLink(void* file);
 
 }  // namespace uninstaller

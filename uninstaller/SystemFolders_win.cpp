@@ -5,7 +5,6 @@
 
 #include "install/RegistryKeys_win.h"
 #include "install/RegistryAccess.h"
-#include "install/ShortcutMaker_win.h"
 
 namespace uninstaller {
 
@@ -51,10 +50,10 @@ SystemFolders LookUpSystemFolders() {
     if (length > 0 && length < MAX_PATH) folders.windowsFolder = ExpandShortNames(std::string(windows, length));
     folders.protectedFolders.windowsFolder = folders.windowsFolder;
 
-    // The same look-ups the installation made its shortcuts with.
-    install::ShortcutMaker shell;
-    shell.GetDesktopFolder(folders.desktopFolder);
-    shell.GetProgramsFolder(folders.programsFolder);
+    folders.commonDesktopFolder = ShellFolder(CSIDL_COMMON_DESKTOPDIRECTORY);
+    folders.commonProgramsFolder = ShellFolder(CSIDL_COMMON_PROGRAMS);
+    folders.desktopFolder = ShellFolder(CSIDL_DESKTOPDIRECTORY);
+    folders.programsFolder = ShellFolder(CSIDL_PROGRAMS);
 
     auto& kept = folders.protectedFolders.systemFolders;
     // The Program Files folder the installation offered as its default.

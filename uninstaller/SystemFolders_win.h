@@ -8,9 +8,14 @@
 namespace uninstaller {
 
 struct SystemFolders {
-    std::string windowsFolder;   // GetWindowsDirectoryA
-    std::string desktopFolder;   // the user's desktop, where "DF" shortcuts are
-    std::string programsFolder;  // the user's Start-menu Programs folder, parent of "SGroup"
+    std::string windowsFolder;         // GetWindowsDirectoryA
+    // Where "DF" shortcuts and the "SGroup" program group are: the all-users
+    // desktop and Start-menu Programs folder, where an elevated installation puts
+    // them, and the user's own, where older installations did.
+    std::string commonDesktopFolder;
+    std::string commonProgramsFolder;
+    std::string desktopFolder;
+    std::string programsFolder;
     ProtectedFolders protectedFolders;
 };
 

@@ -35,17 +35,39 @@ namespace {
 // The log's values, read from one of its two keys.
 class RegistryLogValues : public LogValues {
 public:
-    RegistryLogValues(int root, std::string key) : root_(root), key_(std::move(key)) {}
+    RegistryLogValues(int root, std::string key, install::RegistryView view)
+        : root_(root), key_(std::move(key)), view_(view) {}
     std::optional<std::string> Read(std::string_view valueName) const override {
         std::string text;
-        if (!install::ReadRegistryValueText(root_, layout::ValuePath(key_, valueName), text)) return std::nullopt;
+        if (!install::ReadRegistryValueText(root_, layout::ValuePath(key_, valueName), text, view_)) {
+            return std::nullopt;
+        }
         return text;
     }
 
 private:
     int root_;
     std::string key_;
+    install::RegistryView view_;
 };
+
+// The registry view that holds the key, the program's own looked at first.
+std::optional<install::RegistryView> ViewHolding(int root, const std::string& key) {
+    for (const install::RegistryView view : install::kBothViews) {
+        if (install::RegistryKeyExists(root, key, view)) return view;
+    }
+    return std::nullopt;
+}
+
+// The all-users folder first, then the user's; each once, an unknown one left out.
+std::vector<std::string> CommonAndOwn(const std::string& common, const std::string& own) {
+    std::vector<std::string> folders;
+    if (!common.empty()) folders.push_back(common);
+    const auto commonPath = NormalizeLocalPath(common);
+    const auto ownPath = NormalizeLocalPath(own);
+    if (!own.empty() && !(commonPath && ownPath && SamePath(*commonPath, *ownPath))) folders.push_back(own);
+    return folders;
+}
 
 // The drive root a logged path starts from ("C:\"): every component below it is
 // checked when the path is removed.
@@ -77,9 +99,13 @@ public:
     const std::vector<std::string>& Undetermined() const noexcept { return undetermined_; }
 
 private:
+    void Note(const Removal& removal, const std::string& path);
     void RemoveOneFile(const std::string& path, const std::string& base);
     void RemoveOneFolder(const std::string& path, const std::string& base);
+    // Removes the shortcut at path when it starts the product; see BelongsToProduct.
+    Removal RemoveProductShortcut(const std::string& path, const std::string& base);
     bool BelongsToProduct(const ShortcutLink& link) const;
+    void RemoveGroupIn(const std::string& programsFolder);
 
     std::string record_;
     const RemovalPlan& plan_;
@@ -90,11 +116,19 @@ private:
     std::vector<std::string> undetermined_;
 };
 
-void RemovalRun::RemoveOneFile(const std::string& path, const std::string& base) {
-    const Removal removal = RemoveFile(path, base);
+void RemovalRun::Note(const Removal& removal, const std::string& path) {
     if (removal.state == RemovalState::Failed) failures_.push_back(DescribeFailure(removal, path));
     // Running again would meet the same link: what stays is reported, the record goes.
     if (removal.state == RemovalState::Refused) kept_.push_back(DescribeFailure(removal, path));
+}
+
+void RemovalRun::RemoveOneFile(const std::string& path, const std::string& base) { Note(RemoveFile(path, base), path); }
+
+Removal RemovalRun::RemoveProductShortcut(const std::string& path, const std::string& base) {
+    return RemoveFileWhen(path, base, [this](void* file) {
+        const auto link = ReadShortcutLink(file);
+        return link && BelongsToProduct(*link);
+    });
 }
 
 void RemovalRun::RemoveOneFolder(const std::string& path, const std::string& base) {
@@ -106,17 +140,25 @@ void RemovalRun::RemoveOneFolder(const std::string& path, const std::string& bas
 
 void RemovalRun::RemoveDesktopShortcuts() {
     if (plan_.desktopShortcuts.empty()) return;
-    if (settings_.folders.desktopFolder.empty()) {
+    const std::vector<std::string> desktops =
+        CommonAndOwn(settings_.folders.commonDesktopFolder, settings_.folders.desktopFolder);
+    if (desktops.empty()) {
         undetermined_.push_back("The desktop folder could not be found; the desktop shortcuts were left.");
         return;
     }
+    // The log names a shortcut, not what it starts: one of that name is removed
+    // only when it starts the product.
     for (const auto& name : plan_.desktopShortcuts) {
-        std::string path = settings_.folders.desktopFolder;
-        if (!install::AppendShortcutFile(path, name)) {
-            kept_.push_back("The desktop shortcut \"" + name + "\" was kept: its path is too long.");
-            continue;
+        for (const auto& desktop : desktops) {
+            std::string path = desktop;
+            if (!install::AppendShortcutFile(path, name)) {
+                kept_.push_back("The desktop shortcut \"" + name + "\" was kept: its path is too long.");
+                continue;
+            }
+            const Removal removal = RemoveProductShortcut(path, desktop);
+            if (removal.state == RemovalState::Kept) kept_.push_back(ForeignShortcutText(path));
+            Note(removal, path);
         }
-        RemoveOneFile(path, settings_.folders.desktopFolder);
     }
 }
 
@@ -134,11 +176,17 @@ bool RemovalRun::BelongsToProduct(const ShortcutLink& link) const {
 
 void RemovalRun::RemoveStartMenuGroup() {
     if (!plan_.startMenuGroup) return;
-    if (settings_.folders.programsFolder.empty()) {
+    const std::vector<std::string> programs =
+        CommonAndOwn(settings_.folders.commonProgramsFolder, settings_.folders.programsFolder);
+    if (programs.empty()) {
         undetermined_.push_back("The Start-menu Programs folder could not be found; the program group was left.");
         return;
     }
-    std::string group = settings_.folders.programsFolder;
+    for (const auto& folder : programs) RemoveGroupIn(folder);
+}
+
+void RemovalRun::RemoveGroupIn(const std::string& programsFolder) {
+    std::string group = programsFolder;
     install::AppendSeparator(group);
     group += *plan_.startMenuGroup;
 
@@ -146,23 +194,21 @@ void RemovalRun::RemoveStartMenuGroup() {
     // product when it starts one of the product's files or its uninstall.
     WIN32_FIND_DATAA found;
     const std::string pattern = group + "\\*.lnk";
-    HANDLE search = FindFirstFileA(pattern.c_str(), &found);
-    if (search == INVALID_HANDLE_VALUE) return;  // no group, or nothing in it
     std::vector<std::string> shortcuts;
-    do {
-        // "*.lnk" also matches longer extensions through short names; keep real ones.
-        if (!(found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) && install::HasShortcutExtension(found.cFileName)) {
-            shortcuts.push_back(group + '\\' + found.cFileName);
-        }
-    } while (FindNextFileA(search, &found));
-    FindClose(search);
-
-    for (const auto& shortcut : shortcuts) {
-        const auto link = ReadShortcutLink(shortcut);
-        if (link && BelongsToProduct(*link)) RemoveOneFile(shortcut, settings_.folders.programsFolder);
+    if (HANDLE search = FindFirstFileA(pattern.c_str(), &found); search != INVALID_HANDLE_VALUE) {
+        do {
+            // "*.lnk" also matches longer extensions through short names; keep real ones.
+            if (!(found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) &&
+                install::HasShortcutExtension(found.cFileName)) {
+                shortcuts.push_back(group + '\\' + found.cFileName);
+            }
+        } while (FindNextFileA(search, &found));
+        FindClose(search);
     }
+    // Another program's shortcut stays without a word: the group that holds it is reported.
+    for (const auto& shortcut : shortcuts) Note(RemoveProductShortcut(shortcut, programsFolder), shortcut);
     if (const auto folder = NormalizeLocalPath(group); folder && !rules_.IsProtected(*folder)) {
-        RemoveOneFolder(*folder, settings_.folders.programsFolder);
+        RemoveOneFolder(*folder, programsFolder);
     }
 }
 
@@ -207,12 +253,13 @@ namespace {
 // What the user may remove by hand when nothing is removed from disk: the
 // installation folder that the system's entry names, or else the folders and
 // shortcuts that the unconfirmed log lists.
-std::vector<std::string> LeftForTheUser(std::string_view record, const UninstallLog& unconfirmed) {
+std::vector<std::string> LeftForTheUser(std::string_view record, const UninstallLog& unconfirmed,
+                                        install::RegistryView entryView) {
     std::vector<std::string> lines;
     std::string location;
     if (install::ReadRegistryValueText(layout::kEntryRoot,
                                        layout::ValuePath(layout::EntryKey(record), layout::kInstallLocation),
-                                       location) &&
+                                       location, entryView) &&
         !location.empty()) {
         lines.push_back("the folder " + location);
     } else {
@@ -235,11 +282,14 @@ void RemoveSelfWhenUnused(const UninstallSettings& settings, std::vector<std::st
 // A log without a trusted copy: made before setup kept one, or planted. Nothing
 // it lists is removed from disk; the user may remove its registry information.
 UninstallResult ForgetUnconfirmedRecord(std::string_view record, Prompt& prompt, const UninstallSettings& settings) {
-    const UninstallLog unconfirmed = ReadUninstallLog(RegistryLogValues(layout::kLogRoot, layout::LogKey(record)));
+    const UninstallLog unconfirmed =
+        ReadUninstallLog(RegistryLogValues(layout::kLogRoot, layout::LogKey(record), install::RegistryView::Own));
     const std::string product = unconfirmed.project.value_or(std::string(record));
     if (!prompt.Confirm(UnconfirmedRecordQuestion(product))) return UninstallResult::Cancelled;
-    const std::vector<std::string> byHand = LeftForTheUser(record, unconfirmed);
-    std::vector<std::string> failures = RemoveUninstallRecord(record);
+    const install::RegistryView entryView =
+        ViewHolding(layout::kEntryRoot, layout::EntryKey(record)).value_or(install::RegistryView::Own);
+    const std::vector<std::string> byHand = LeftForTheUser(record, unconfirmed, entryView);
+    std::vector<std::string> failures = RemoveUninstallRecord(record, entryView);
     RemoveSelfWhenUnused(settings, failures);
     prompt.Report(UnconfirmedRecordText(product, byHand, failures), true);
     return UninstallResult::RecordOnly;
@@ -254,16 +304,19 @@ UninstallResult Uninstall(std::string_view record, Prompt& prompt, const Uninsta
     }
     const bool valid = layout::IsValidRecordName(record);
     const std::string trustedKey = layout::TrustedLogKey(record);
-    if (valid && !install::RegistryKeyExists(layout::kTrustedRoot, trustedKey) &&
-        install::RegistryKeyExists(layout::kLogRoot, layout::LogKey(record))) {
+    // A 32-bit and a 64-bit setup keep their trusted copies in different views;
+    // the record is acted on in the view that holds its copy.
+    const std::optional<install::RegistryView> view =
+        valid ? ViewHolding(layout::kTrustedRoot, trustedKey) : std::nullopt;
+    if (valid && !view && install::RegistryKeyExists(layout::kLogRoot, layout::LogKey(record))) {
         return ForgetUnconfirmedRecord(record, prompt, settings);
     }
-    if (!valid || !install::RegistryKeyExists(layout::kTrustedRoot, trustedKey)) {
+    if (!view) {
         prompt.Report(UnknownRecordText(record), true);
         return UninstallResult::NoRecord;
     }
 
-    UninstallLog log = ReadUninstallLog(RegistryLogValues(layout::kTrustedRoot, trustedKey));
+    UninstallLog log = ReadUninstallLog(RegistryLogValues(layout::kTrustedRoot, trustedKey, *view));
     ExpandAllShortNames(log.folders);
     ExpandAllShortNames(log.files);
 
@@ -286,7 +339,7 @@ UninstallResult Uninstall(std::string_view record, Prompt& prompt, const Uninsta
     // run again once the program that holds the file is closed.
     outcome.recordKept = run.HasFailures();
     if (!outcome.recordKept) {
-        std::vector<std::string> failures = RemoveUninstallRecord(record);
+        std::vector<std::string> failures = RemoveUninstallRecord(record, *view);
         RemoveSelfWhenUnused(settings, failures);
         for (auto& line : failures) run.AddFailure(std::move(line));
     }

@@ -10,8 +10,10 @@
 #include <iterator>
 #include <sstream>
 
+#include "install/ProgramFileVersion.h"
 #include "storage/ContainerFormat.h"
 #include "tools/resedit/PeResources.h"
+#include "tools/tkds/VersionResource.h"
 
 namespace {
 
@@ -172,6 +174,84 @@ TEST(PeResources, RefusesWhatItCannotRewrite) {
         EXPECT_EQ(error.find('\n'), std::string::npos);
         EXPECT_TRUE(pe.Resources() == before);  // a failed Parse leaves its output alone
     }
+}
+
+// The setup's own reader of a program's file version (install/ProgramFileVersion.h),
+// over the same real files with a version resource that this editor wrote (tkds's
+// writer made its bytes), and over such a file damaged: cut at every length and
+// with single bytes changed, where it must give no result or the right one and
+// never read outside the bytes.
+constexpr std::uint16_t kVersionType = 16;
+constexpr std::uint64_t kVersion = 0x0003000400050006;  // 3.4.5.6
+
+// The sample with its version information replaced by one of version 3.4.5.6, or removed.
+std::vector<std::uint8_t> WithVersion(const std::vector<std::uint8_t>& original, bool keep) {
+    PeFile pe;
+    std::string error;
+    EXPECT_TRUE(PeFile::Parse(original, pe, error)) << error;
+    pe.RemoveType(ResourceKey::Number(kVersionType));
+    if (keep) {
+        tkds::VersionInfo info;
+        info.fileVersion = {3, 4, 5, 6};
+        info.productVersion = {1, 0, 0, 0};
+        info.strings = {{u"FileVersion", u"3.4.5.6"}};
+        pe.SetResource({ResourceKey::Number(kVersionType), ResourceKey::Number(1), 0x0409, 1200,
+                        tkds::BuildVersionResource(info)});
+    }
+    std::vector<std::uint8_t> out;
+    EXPECT_TRUE(pe.Write(out, error)) << error;
+    return out;
+}
+
+TEST(ProgramFileVersion, ReadsTheVersionTheEditorWroteIntoRealPrograms) {
+    for (const std::string& path : Samples()) {
+        SCOPED_TRACE(path);
+        const std::vector<std::uint8_t> original = ReadAll(path);
+        EXPECT_EQ(install::ReadProgramFileVersion(WithVersion(original, true)), kVersion);
+        EXPECT_EQ(install::ReadProgramFileVersion(WithVersion(original, false)), std::nullopt);
+    }
+}
+
+#ifdef TOLVIK_UNINSTALLER
+TEST(ProgramFileVersion, TheUninstallerCarriesVersionOnePointOne) {
+    // Setup keeps an installed uninstaller only when it is newer than this.
+    EXPECT_EQ(install::ReadProgramFileVersion(ReadAll(TOLVIK_UNINSTALLER)), 0x0001000100000000u);
+}
+#endif
+
+TEST(ProgramFileVersion, DamagedProgramsGiveNothingOrTheVersion) {
+    const std::vector<std::uint8_t> program = WithVersion(ReadAll(Samples().front()), true);
+    // Cut at every length: no result until the bytes it needs are all there, and
+    // the version from then on, whatever follows.
+    std::size_t firstComplete = 0;
+    for (std::size_t length = 0; length <= program.size(); ++length) {
+        const auto version = install::ReadProgramFileVersion(std::span(program).first(length));
+        if (!firstComplete && version) firstComplete = length;
+        if (firstComplete) {
+            ASSERT_EQ(version, kVersion) << length;
+        } else {
+            ASSERT_EQ(version, std::nullopt) << length;
+        }
+    }
+    EXPECT_GT(firstComplete, 0u);
+    // One byte changed in turn, to values that make offsets and counts large or
+    // zero, in the headers and the resource tree and then every 61st byte: the
+    // reader may lose the version but never reads outside the bytes (the native
+    // tests run with the address sanitizer).
+    std::vector<std::uint8_t> damaged = program;
+    std::size_t found = 0;
+    for (std::size_t at = 0; at < damaged.size(); at += (at < 4096 ? 1 : 61)) {
+        for (const std::uint8_t value : {std::uint8_t{0xFF}, std::uint8_t{0x80}, std::uint8_t{0x00}}) {
+            const std::uint8_t kept = damaged[at];
+            damaged[at] = value;
+            found += install::ReadProgramFileVersion(damaged).has_value();
+            damaged[at] = kept;
+        }
+    }
+    EXPECT_GT(found, 0u);
+    const std::uint8_t notPe[] = {'M', 'Z', 0, 0};
+    EXPECT_EQ(install::ReadProgramFileVersion(notPe), std::nullopt);
+    EXPECT_EQ(install::ReadProgramFileVersion({}), std::nullopt);
 }
 
 }  // namespace

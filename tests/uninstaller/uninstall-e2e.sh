@@ -5,17 +5,21 @@
 # compared before and after: what the product installed must be gone, everything
 # else unchanged.
 #
-# Usage: uninstall-e2e.sh WIN64-BUILD-DIR [SETUP-EXE]
+# Usage: uninstall-e2e.sh WINDOWS-BUILD-DIR [SETUP-EXE [TKDS STUB-DIR]]
 #
 # The install step is install_product (below). Given SETUP-EXE, complete
 # installations are made by setup.exe itself, driven with the mouse as a user
-# does. Without it, and always for the partial log (a run stopped while copying,
+# does; given TKDS and the kit's stubs as well, a second product of another
+# record is made from the sample folder for 64-bit Windows and installed beside
+# the first (in the 32-bit tests: a 64-bit and a 32-bit product side by side). Without it, and always for the partial log (a run stopped while copying,
 # which no ordinary setup run leaves behind on demand), it writes what an
 # installation writes with reg.exe (the log and its trusted copy), plain files
 # and the installation's own shortcut code.
 set -euo pipefail
 build=$(cd "$1" && pwd)
 SETUP_EXE=${2:-}
+TKDS=${3:-}
+STUBS=${4:-}
 here=$(cd "$(dirname "$0")" && pwd)
 source "$here/../wine/wine-env.sh"
 
@@ -102,8 +106,8 @@ install_product() {
 
 # A user installs the product with setup.exe: the window appears at (100, 100),
 # a click on SETUP (its 44 x 32 button at 114, 146), and setup.exe ends.
-install_with_setup() {
-  "$WINE64" "$SETUP_EXE" >/dev/null 2>&1 &
+install_with_setup() {  # [SETUP-EXE]
+  "$WINE64" "${1:-$SETUP_EXE}" >/dev/null 2>&1 &
   local pid=$! window= i
   for i in $(seq 1 "$(wine_polls 300)"); do
     window=$(xdotool search --onlyvisible --name '^Tolvik Setup$' 2>/dev/null | head -1 || true)
@@ -130,6 +134,9 @@ install_with_setup() {
 # Snapshots: every file and folder under drive C: and the home folder (the
 # prefix's desktop), and every registry value, one line each.
 snapshot() {
+  # The deletions at restart as reg.exe shows them, before the session ends (the
+  # next one may carry them out).
+  pending_deletions >"$1.pending"
   "${WINE64%/*}/wineserver" -w 2>/dev/null || true  # the registry reaches disk when wineserver ends
   {
     (cd "$WINEPREFIX/drive_c" && find . -path ./windows/temp -prune -o -printf 'C %y %s %p\n')
@@ -211,8 +218,36 @@ expect_box() {  # expect_box TEXT-FRAGMENT WHAT
   esac
 }
 
-uninstall_string() {
-  w reg query "$ENTRY_KEY" /v UninstallString "$REG_VIEW" | sed -n 's/^ *UninstallString *REG_SZ *//p'
+uninstall_string() {  # [ENTRY-KEY VIEW]
+  w reg query "${1:-$ENTRY_KEY}" /v UninstallString "${2:-$REG_VIEW}" | sed -n 's/^ *UninstallString *REG_SZ *//p'
+}
+
+# The file version of a program, "1.1.0.0", as pefile reads it.
+file_version() {
+  /usr/bin/python3 - "$1" <<'PY'
+import sys, pefile
+fixed = pefile.PE(sys.argv[1]).VS_FIXEDFILEINFO[0]
+print(f"{fixed.FileVersionMS >> 16}.{fixed.FileVersionMS & 0xFFFF}.{fixed.FileVersionLS >> 16}.{fixed.FileVersionLS & 0xFFFF}")
+PY
+}
+
+# Plants this build's uninstaller with another file version (pefile rewrites the
+# version resource's fixed part) as the installed C:\windows\TKUNTOOL.EXE.
+plant_uninstaller_version() {  # MAJOR.MINOR
+  /usr/bin/python3 - "$UNINSTALLER" "$(wine_unix_path 'C:\windows\TKUNTOOL.EXE')" "$1" <<'PY'
+import sys, pefile
+pe = pefile.PE(sys.argv[1])
+major, minor = (int(part) for part in sys.argv[3].split("."))
+pe.VS_FIXEDFILEINFO[0].FileVersionMS = major << 16 | minor
+pe.VS_FIXEDFILEINFO[0].FileVersionLS = 0
+pe.write(sys.argv[2])
+PY
+  [ "$(file_version "$(wine_unix_path 'C:\windows\TKUNTOOL.EXE')")" = "$1.0.0" ] || fail "planting TKUNTOOL.EXE $1"
+}
+
+# The boot-time deletions Windows keeps, as reg.exe shows them.
+pending_deletions() {
+  w reg query 'HKLM\System\CurrentControlSet\Control\Session Manager' /v PendingFileRenameOperations || true
 }
 
 expect_no_changes() {  # expect_no_changes BEFORE AFTER WHAT
@@ -223,29 +258,33 @@ expect_no_changes() {  # expect_no_changes BEFORE AFTER WHAT
 
 # Nothing of the product may be left, and nothing else may have changed. The
 # running uninstaller cannot delete itself: it must be gone from the Windows
-# folder, parked in the temporary folder and listed for deletion at restart, or
-# at least be listed for deletion itself.
-expect_product_gone() {  # BEFORE AFTER
-  local before=$1 after=$2 left unexpected parked
-  left=$(grep -E "Tolvik|Pellumar" "$after" | grep -v 'PendingFileRenameOperations' || true)
+# folder, parked under a new name in the Windows folder (never in the user's
+# temporary folder) and listed for deletion at restart, or at least be listed for
+# deletion itself.
+expect_product_gone() {  # BEFORE AFTER [NAMES]
+  local before=$1 after=$2 names=${3:-Tolvik|Pellumar} left unexpected parked pending
+  left=$(grep -E "$names" "$after" | grep -v 'PendingFileRenameOperations' || true)
   [ -z "$left" ] && pass "nothing of the product is left" || fail "left behind:"$'\n'"$left"
-  unexpected=$(removed_lines "$before" "$after" | grep -Ev "Tolvik|Pellumar|TKUNTOOL" || true)
+  unexpected=$(removed_lines "$before" "$after" | grep -Ev "$names|TKUNTOOL" || true)
   [ -z "$unexpected" ] && pass "nothing else was removed" || fail "removed as well:"$'\n'"$unexpected"
-  parked=$(added_lines "$before" "$after" | sed -n 's|^C f [0-9]* \./users/[^/]*/.*Temp/\(TKU[0-9A-Fa-f]*\.tmp\)$|\1|p')
+  parked=$(added_lines "$before" "$after" | sed -n 's|^C f [0-9]* \./windows/\(TKU[0-9A-Fa-f]*\.tmp\)$|\1|p')
   unexpected=$(added_lines "$before" "$after" | grep -v 'PendingFileRenameOperations' |
-    grep -Ev '^C f [0-9]+ \./users/[^/]*/.*Temp/TKU[0-9A-Fa-f]+\.tmp$' || true)
+    grep -Ev '^C f [0-9]+ \./windows/TKU[0-9A-Fa-f]+\.tmp$' || true)
   [ -z "$unexpected" ] && pass "nothing was added" || fail "added:"$'\n'"$unexpected"
+  pending=$(cat "$after.pending")
   if grep -q '^C f [0-9]* \./windows/TKUNTOOL\.EXE$' "$after"; then
-    grep -q 'PendingFileRenameOperations.*windows\\\\TKUNTOOL\.EXE' "$after" &&
+    grep -qi 'C:\\windows\\TKUNTOOL\.EXE' <<<"$pending" &&
       pass "TKUNTOOL.EXE is scheduled for removal at restart" ||
       fail "TKUNTOOL.EXE stays and is not scheduled for removal"
   elif [ -n "$parked" ]; then
-    grep -q "PendingFileRenameOperations.*$parked" "$after" &&
-      pass "TKUNTOOL.EXE is gone; its parked copy $parked is deleted at restart" ||
-      fail "the parked copy $parked is not scheduled for removal"
+    grep -qi "C:\\\\windows\\\\$parked" <<<"$pending" &&
+      pass "TKUNTOOL.EXE is gone; its parked copy C:\\windows\\$parked is deleted at restart" ||
+      fail "the parked copy $parked is not scheduled for removal: $pending"
   else
     pass "TKUNTOOL.EXE is gone"
   fi
+  grep -qi 'Temp\\TKU' <<<"$pending" && fail "a deletion at restart lies in a temporary folder: $pending" ||
+    pass "nothing is parked in a temporary folder"
 }
 
 run_in_fresh_prefix() {  # run_in_fresh_prefix NAME FUNCTION
@@ -261,7 +300,13 @@ run_in_fresh_prefix() {  # run_in_fresh_prefix NAME FUNCTION
 # A complete installation; before removing it, the uninstaller is started without
 # a record name, with an unknown one, and answered No: none of these may change anything.
 case_complete() {
+  # An older uninstaller in the Windows folder is replaced by the one setup carries.
+  [ -n "$SETUP_EXE" ] && plant_uninstaller_version 0.9
   install_product
+  local installed
+  installed=$(file_version "$(wine_unix_path 'C:\windows\TKUNTOOL.EXE')")
+  [ "$installed" = 1.1.0.0 ] && pass "TKUNTOOL.EXE is this kit's (1.1.0.0)" ||
+    fail "the installed TKUNTOOL.EXE has version $installed"
   # The entry lies where the setup's registry view put it: for a 32-bit setup
   # under WOW6432Node, where 64-bit programs (Programs and Features) look.
   local entry_64="$HKLM_SOFTWARE_64\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\$RECORD"
@@ -295,7 +340,17 @@ case_complete() {
 
 # A file the user made in the install folder stays, and so do its folder and the folder above.
 case_user_file() {
+  # A newer uninstaller in the Windows folder stays as it is.
+  local planted="$WINE_ENV_DIR/newer.exe"
+  if [ -n "$SETUP_EXE" ]; then
+    plant_uninstaller_version 9.0
+    cp "$(wine_unix_path 'C:\windows\TKUNTOOL.EXE')" "$planted"
+  fi
   install_product
+  if [ -n "$SETUP_EXE" ]; then
+    cmp -s "$planted" "$(wine_unix_path 'C:\windows\TKUNTOOL.EXE')" &&
+      pass "setup kept the newer TKUNTOOL.EXE (9.0.0.0)" || fail "setup replaced a newer TKUNTOOL.EXE"
+  fi
   local folder user_file snap="$WINE_ENV_DIR/snap"
   folder=$(wine_unix_path "$DESTINATION")
   user_file="$folder/my notes.txt"
@@ -429,12 +484,146 @@ case_link() {
   [ -f "$(wine_unix_path 'C:\Moved\Pellumar.exe')" ] && pass "the moved folder is untouched" || fail "the moved folder lost files"
 }
 
+# The product's shortcuts are looked for on the all-users desktop and Start menu,
+# where an elevated setup puts them, and in the user's own, where older
+# installations did; a shortcut is removed only when it starts the product. On
+# the user's desktop the product's name is a link to another file, and a second
+# logged name starts another program: both stay, and the report names them.
+case_shortcuts() {
+  install_product
+  local desktop group public_desktop public_programs victim foreign snap="$WINE_ENV_DIR/snap"
+  desktop=$(dirname "$(find -L "$WINEPREFIX/drive_c/users" "$HOME" -name "$GROUP.lnk" -path '*esktop*' | head -1)")
+  group=$(find "$WINEPREFIX/drive_c/users" -type d -name "$GROUP" | head -1)
+  [ -d "$desktop" ] && [ -d "$group" ] || { fail "the user's shortcuts were not found"; return 0; }
+  public_desktop=$(wine_unix_path 'C:\users\Public\Desktop')
+  public_programs=$(wine_unix_path 'C:\ProgramData\Microsoft\Windows\Start Menu\Programs')
+  mkdir -p "$public_desktop" "$public_programs"
+  cp "$desktop/$GROUP.lnk" "$public_desktop/"
+  cp -r "$group" "$public_programs/"
+  victim=$(wine_unix_path 'C:\Victim')
+  mkdir -p "$victim"
+  cp "$desktop/$GROUP.lnk" "$victim/keep.lnk"
+  cp "$victim/keep.lnk" "$WINE_ENV_DIR/keep.lnk"
+  ln -sf "$victim/keep.lnk" "$desktop/$GROUP.lnk"
+  w "$MAKE_SHORTCUT" desktop "$GROUP" "Other Program" 'C:\windows\notepad.exe' 'C:\windows\' || fail "foreign shortcut"
+  foreign="$desktop/Other Program.lnk"
+  log_set DF1 "Other Program"
+  log_set TotalDF 2
+  snapshot "$snap.0"
+  start_uninstall "$(uninstall_string)"
+  answer_box Return
+  answer_box Return
+  expect_box "$GROUP.lnk was not removed" "the desktop link is named in the report"
+  expect_box "Other Program.lnk was kept: it does not start this product." "the foreign shortcut is named in the report"
+  finish_uninstall
+  snapshot "$snap.1"
+  cmp -s "$victim/keep.lnk" "$WINE_ENV_DIR/keep.lnk" && pass "the file behind the desktop link is unchanged" ||
+    fail "the file behind the desktop link changed"
+  [ -L "$desktop/$GROUP.lnk" ] && pass "the desktop link stays" || fail "the desktop link was removed"
+  [ -f "$foreign" ] && pass "the shortcut to another program stays" || fail "the shortcut to another program was removed"
+  [ ! -e "$public_desktop/$GROUP.lnk" ] && pass "the all-users desktop shortcut is gone" ||
+    fail "the all-users desktop shortcut stays"
+  [ ! -e "$public_programs/$GROUP" ] && [ ! -e "$group" ] &&
+    pass "the program groups of all users and of the user are gone" || fail "a program group stays"
+  local unexpected
+  unexpected=$(removed_lines "$snap.0" "$snap.1" | grep -Ev "Tolvik|Pellumar|TKUNTOOL" || true)
+  [ -z "$unexpected" ] && pass "nothing else was removed" || fail "removed as well:"$'\n'"$unexpected"
+}
+
+# A record that a setup of the other architecture wrote, in the other registry
+# view (written by hand), removed by this build's uninstaller through its entry.
+case_other_view() {
+  local SETUP_EXE= REG_VIEW=/reg:32
+  [ "${TOLVIK_WINDOWS_ARCH:-win64}" = win32 ] && REG_VIEW=/reg:64
+  install_product
+  local snap="$WINE_ENV_DIR/snap"
+  snapshot "$snap.0"
+  uninstall_product "$ENTRY_KEY" "$REG_VIEW" "$GROUP"
+  snapshot "$snap.1"
+  expect_product_gone "$snap.0" "$snap.1"
+}
+
+# A second product of another record, made from the kit's sample folder with tkds
+# for 64-bit Windows, and installed beside the first by its own setup.exe.
+SECOND_RECORD=OrrinQuill
+SECOND_GROUP="Quill 2.5"
+SECOND_ENTRY="HKLM\\SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\$SECOND_RECORD"
+make_second_product() {
+  local work="$WINE_ENV_DIR/vendor"
+  mkdir -p "$work"
+  (cd "$work" && "$TKDS" new vendor >/dev/null) || { fail "tkds new"; return 1; }
+  cat >"$work/vendor/content/Data.idoc" <<IDOC
+pit=pf
+name=$SECOND_GROUP Setup
+regrecord=$SECOND_RECORD
+deffolder=Orrin Vale\Quill
+groupname=$SECOND_GROUP
+prg,Quill.exe,pit,t,t,$SECOND_GROUP
+lic,License.txt,pit,t,f,License
+IDOC
+  "$TKDS" make "$work/vendor/container.manifest" --arch x64 --stubs "$STUBS" -o "$WINE_ENV_DIR/quill-setup.exe" \
+    >/dev/null || { fail "tkds make of the second product"; return 1; }
+}
+
+# uninstall_product ENTRY-KEY VIEW GROUP: runs the entry's own UninstallString.
+uninstall_product() {
+  local command
+  command=$(uninstall_string "$1" "$2")
+  [ -n "$command" ] || { fail "no UninstallString at $1 ($2)"; return 0; }
+  start_uninstall "$command"
+  answer_box Return && expect_box "Do you want to remove \"$3\"" "the question names $3"
+  answer_box Return && expect_box "\"$3\" was removed from this computer." "$3 is removed"
+  finish_uninstall
+}
+
+# Both products installed, one after the other in the order given, then each
+# removed with its own entry, the first installed first: each uninstall finds its
+# record in the registry view its setup wrote, whichever setup wrote the shared
+# TKUNTOOL.EXE last. Nothing of either is left.
+case_side_by_side() {  # first|second: which product is installed first
+  make_second_product || return 0
+  local snap="$WINE_ENV_DIR/snap"
+  if [ "$1" = first ]; then
+    install_with_setup
+    install_with_setup "$WINE_ENV_DIR/quill-setup.exe"
+  else
+    install_with_setup "$WINE_ENV_DIR/quill-setup.exe"
+    install_with_setup
+  fi
+  w reg query "$TRUSTED_KEY" "$REG_VIEW" | grep -q Project && pass "the first product's trusted copy ($REG_VIEW)" ||
+    fail "no trusted copy of $RECORD"
+  w reg query "HKLM\\SOFTWARE\\Tolvik\\$SECOND_RECORD\\Uninstall" /reg:64 | grep -q Project &&
+    pass "the second product's trusted copy (/reg:64)" || fail "no trusted copy of $SECOND_RECORD"
+  snapshot "$snap.0"
+  if [ "$1" = first ]; then
+    uninstall_product "$ENTRY_KEY" "$REG_VIEW" "$GROUP"
+    [ -f "$(wine_unix_path 'C:\windows\TKUNTOOL.EXE')" ] && pass "TKUNTOOL.EXE stays for the other product" ||
+      fail "TKUNTOOL.EXE went while another product uses it"
+    uninstall_product "$SECOND_ENTRY" /reg:64 "$SECOND_GROUP"
+  else
+    uninstall_product "$SECOND_ENTRY" /reg:64 "$SECOND_GROUP"
+    [ -f "$(wine_unix_path 'C:\windows\TKUNTOOL.EXE')" ] && pass "TKUNTOOL.EXE stays for the other product" ||
+      fail "TKUNTOOL.EXE went while another product uses it"
+    uninstall_product "$ENTRY_KEY" "$REG_VIEW" "$GROUP"
+  fi
+  snapshot "$snap.1"
+  expect_product_gone "$snap.0" "$snap.1" "Tolvik|Pellumar|Quill|Orrin"
+}
+
 trap wine_env_stop EXIT
 run_in_fresh_prefix "complete installation" case_complete
 run_in_fresh_prefix "user file in the install folder" case_user_file
 run_in_fresh_prefix "partial log" case_partial
 run_in_fresh_prefix "hostile log values and a planted record" case_hostile
 run_in_fresh_prefix "install folder swapped for a link" case_link
+run_in_fresh_prefix "a record in the other registry view" case_other_view
+run_in_fresh_prefix "shortcuts of all users and of the user, checked before removal" case_shortcuts
+if [ -n "$SETUP_EXE" ] && [ -n "$TKDS" ] && [ -n "$STUBS" ]; then
+  side_by_side_first() { case_side_by_side first; }
+  side_by_side_second() { case_side_by_side second; }
+  run_in_fresh_prefix "two products side by side, the first installed removed first" side_by_side_first
+  run_in_fresh_prefix "two products side by side, the last installed removed first" side_by_side_second
+fi
 
 if [ "$failures" -ne 0 ]; then
   echo "$failures check(s) failed:"$'\n'"$failed_checks" >&2

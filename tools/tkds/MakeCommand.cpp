@@ -374,6 +374,9 @@ int MakeWithStream(const MakeRequest& request, const install::InstallDocument& d
         PrintError("cannot write " + output + ": " + error);
         return kExitFailure;
     }
+    return kExitOk;
+}
+
 // The manifests of the written (and signed) file: its hash, and the uninstall
 // entry exactly as its setup registers it.
 int WriteWingetManifests(MakeRequest& request, const install::InstallDocument& document,
