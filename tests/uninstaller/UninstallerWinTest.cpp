@@ -96,7 +96,11 @@ protected:
         EXPECT_TRUE(shell.CreateDesktopShortcut(product.files[0], product.group, product.group, workingFolder,
                                                 std::nullopt, std::nullopt, 0));
         log.AddDesktopShortcut(product.group);
-        product.desktopShortcut = settings.folders.desktopFolder + "\\" + product.group + ".lnk";
+        // The maker's folders: the all-users ones when this test runs elevated.
+        std::string desktop, programs;
+        EXPECT_TRUE(shell.GetDesktopFolder(desktop));
+        EXPECT_TRUE(shell.GetProgramsFolder(programs));
+        product.desktopShortcut = desktop + "\\" + product.group + ".lnk";
         EXPECT_TRUE(shell.CreateStartMenuShortcut(product.files[0], product.group, product.group, workingFolder,
                                                   std::nullopt, std::nullopt, 0));
         EXPECT_TRUE(shell.CreateStartMenuShortcut(product.files[1], product.group, "License", workingFolder,
@@ -107,7 +111,7 @@ protected:
                                                 layout::UninstallerShortcutName(record),
                                                 settings.folders.windowsFolder + "\\", record, std::nullopt, 0),
                   record.find('\\') == std::string::npos);
-        product.groupFolder = settings.folders.programsFolder + "\\" + product.group;
+        product.groupFolder = programs + "\\" + product.group;
         if (withEntry) {
             install::UninstallEntry entry;
             entry.groupName = product.group;
