@@ -19,8 +19,8 @@ fi
 record() { echo "$1=$2" >>"$raw"; }
 mkdir -p "$out"
 
-for spec in "${trees[@]}"; do
-  name=${spec%%=*} tree=${spec#*=}
+for entry in "${trees[@]}"; do
+  name=${entry%%=*} tree=${entry#*=}
   echo "== Payload stream: $name ($tree)"
   work="$out/tree-$name"
   rm -rf "$work"

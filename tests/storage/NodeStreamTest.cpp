@@ -45,8 +45,8 @@ struct Encoding {
 };
 const Encoding kEncodings[] = {{false, std::nullopt}, {true, std::nullopt}, {false, "pw"}, {true, "pw"}};
 
-std::vector<std::uint8_t> Noise(std::size_t size, unsigned seed) {
-    std::mt19937 random(seed);
+std::vector<std::uint8_t> Noise(std::size_t size, unsigned start) {
+    std::mt19937 random(start);
     std::vector<std::uint8_t> bytes(size);
     for (auto& b : bytes) b = static_cast<std::uint8_t>(random());
     return bytes;

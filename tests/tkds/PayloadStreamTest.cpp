@@ -61,12 +61,12 @@ public:
     long writesLeft = -1;  // no limit
 };
 
-std::string Pattern(std::size_t size, unsigned seed) {
+std::string Pattern(std::size_t size, unsigned state) {
     std::string text(size, '\0');
     for (std::size_t i = 0; i < size; ++i) {
-        seed = seed * 1103515245u + 12345u;
+        state = state * 1103515245u + 12345u;
         // Half repetitive, half noise, so that the encoder has matches to find.
-        text[i] = (i / 4096) % 2 ? static_cast<char>(seed >> 24) : static_cast<char>('a' + i % 7);
+        text[i] = (i / 4096) % 2 ? static_cast<char>(state >> 24) : static_cast<char>('a' + i % 7);
     }
     return text;
 }

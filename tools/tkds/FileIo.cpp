@@ -98,10 +98,10 @@ bool AcceptInput(bool regular, std::uint64_t size, std::string& error) {
 
 // Makes a new file with a fresh name beside target; its descriptor, or -1 with errno set.
 int CreateTemporaryBeside(const fs::path& target, std::string& temporary) {
-    std::random_device seed;
+    std::random_device entropy;
     for (int attempt = 0; attempt < 100; ++attempt) {
         char suffix[16];
-        std::snprintf(suffix, sizeof suffix, ".%08x", static_cast<unsigned>(seed()));
+        std::snprintf(suffix, sizeof suffix, ".%08x", static_cast<unsigned>(entropy()));
         temporary = (target.parent_path() / ("." + target.filename().string() + suffix + ".tmp")).string();
         const int fd = CreateNewFile(temporary);
         if (fd >= 0 || errno != EEXIST) return fd;
