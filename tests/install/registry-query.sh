@@ -38,6 +38,7 @@ EstimatedSize    REG_DWORD    0x2bd
 InstallLocation    REG_SZ    C:\Program Files\Tolvik\Pellumar
 NoModify    REG_DWORD    0x1
 NoRepair    REG_DWORD    0x1
+QuietUninstallString    REG_SZ    C:\WINDOWS\TKUNTOOL.EXE Tolvik\Pellumar /S
 UninstallString    REG_SZ    C:\WINDOWS\TKUNTOOL.EXE Tolvik\Pellumar
 END
 )
