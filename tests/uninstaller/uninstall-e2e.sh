@@ -491,22 +491,26 @@ case_link() {
 # logged name starts another program: both stay, and the report names them.
 case_shortcuts() {
   install_product
-  local desktop group public_desktop public_programs victim foreign snap="$WINE_ENV_DIR/snap"
-  desktop=$(dirname "$(find -L "$WINEPREFIX/drive_c/users" "$HOME" -name "$GROUP.lnk" -path '*esktop*' | head -1)")
-  group=$(find "$WINEPREFIX/drive_c/users" -type d -name "$GROUP" | head -1)
-  [ -d "$desktop" ] && [ -d "$group" ] || { fail "the user's shortcuts were not found"; return 0; }
+  local desktop programs group public_desktop public_programs victim foreign snap="$WINE_ENV_DIR/snap"
+  # The elevated setup put them into the all-users folders; copies in the user's
+  # own stand for an older installation's.
   public_desktop=$(wine_unix_path 'C:\users\Public\Desktop')
   public_programs=$(wine_unix_path 'C:\ProgramData\Microsoft\Windows\Start Menu\Programs')
-  mkdir -p "$public_desktop" "$public_programs"
-  cp "$desktop/$GROUP.lnk" "$public_desktop/"
-  cp -r "$group" "$public_programs/"
+  [ -f "$public_desktop/$GROUP.lnk" ] && [ -d "$public_programs/$GROUP" ] ||
+    { fail "setup's shortcuts were not found in the all-users folders"; return 0; }
+  desktop=$(find -L "$WINEPREFIX/drive_c/users" -mindepth 2 -maxdepth 2 -type d -name Desktop ! -path '*/Public/*' | head -1)
+  programs=$(find "$WINEPREFIX/drive_c/users" -type d -path '*/Start Menu/Programs' ! -path '*/Public/*' | head -1)
+  [ -d "$desktop" ] && [ -d "$programs" ] || { fail "the user's desktop and Programs folders were not found"; return 0; }
+  cp "$public_desktop/$GROUP.lnk" "$desktop/"
+  cp -r "$public_programs/$GROUP" "$programs/"
+  group="$programs/$GROUP"
   victim=$(wine_unix_path 'C:\Victim')
   mkdir -p "$victim"
   cp "$desktop/$GROUP.lnk" "$victim/keep.lnk"
   cp "$victim/keep.lnk" "$WINE_ENV_DIR/keep.lnk"
   ln -sf "$victim/keep.lnk" "$desktop/$GROUP.lnk"
   w "$MAKE_SHORTCUT" desktop "$GROUP" "Other Program" 'C:\windows\notepad.exe' 'C:\windows\' || fail "foreign shortcut"
-  foreign="$desktop/Other Program.lnk"
+  foreign=$(find -L "$desktop" "$public_desktop" -maxdepth 1 -name 'Other Program.lnk' | head -1)
   log_set DF1 "Other Program"
   log_set TotalDF 2
   snapshot "$snap.0"
