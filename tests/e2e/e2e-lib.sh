@@ -105,7 +105,7 @@ close_run_box() {
   probe press "$RUN_BOX" 2 >/dev/null 2>&1 || probe press "$RUN_BOX" 1 >/dev/null
   probe gone "$RUN_BOX" 10 >/dev/null
   # The run's thread ends just after its box; input until then is dropped.
-  sleep 1
+  sleep "$(wine_polls 1)"
 }
 
 # reg query VALUE of KEY (HKCU\... or HKLM\...) as the setup sees the registry
