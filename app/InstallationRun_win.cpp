@@ -51,6 +51,7 @@ void InstallationRun::Fail(std::string_view message) {
     window_.OnWindowThread([&] {
         MessageBoxA(window_.Handle(), text.c_str(), title.c_str(), MB_OK | MB_ICONSTOP);
         window_.ShowIdleStatus();
+        window_.ReleaseWindowFromRun();
     });
 }
 

@@ -27,7 +27,8 @@ public:
     void Run();
 
 private:
-    // Shows the failure, returns the window to idle; the run then stops.
+    // Shows the failure, returns the window to idle and releases it: the run then
+    // returns at once, without touching the window again.
     void Fail(std::string_view message);
     // What goes into a file: its bytes, sent to the sink in order.
     using FileContent = std::function<storage::StreamResult(storage::ByteSink&)>;

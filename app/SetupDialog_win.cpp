@@ -169,7 +169,7 @@ void SetupDialog::CallOnWindowThread(void (*call)(void* context), void* context)
 bool SetupDialog::OnCommand(int id, int notifyCode, HWND control) {
     // While a run works nothing may start or close: SETUP, Enter, License, Browse,
     // Cancel, Esc and closing the window all wait for its end (and are dropped).
-    if (runThread.Owned()) return true;
+    if (RunOwnsWindow()) return true;
     // The buttons are owner-drawn, so the second click of a double click sends
     // BN_DBLCLK: only BN_CLICKED runs a command (Enter and Esc send it too).
     if (notifyCode != BN_CLICKED) return false;
@@ -206,13 +206,19 @@ unsigned __stdcall SetupDialog::RunThread(void* window) {
 
 void SetupDialog::FinishRun() {
     if (!runThread.Owned()) return;  // a tick queued before the end was seen
-    if (!runThread.Ended()) {
+    if (!runThread.Ended() && !runReleasedWindow) {
         SetTimer(Handle(), kRunEndTimer, kRunEndPeriod, nullptr);
         return;
     }
     KillTimer(Handle(), kRunEndTimer);
     runThread.Join();
+    runReleasedWindow = false;
     if (endAfterRun) framework::Dialog::EndDialog(*endAfterRun);
+}
+
+bool SetupDialog::RunOwnsWindow() {
+    if (runReleasedWindow) FinishRun();
+    return runThread.Owned();
 }
 
 void SetupDialog::ShowLicense() {
@@ -236,8 +242,8 @@ void SetupDialog::BrowseForFolder() {
     }
 }
 
-bool SetupDialog::IsInputDuringRun(const MSG& message) const noexcept {
-    if (!runThread.Owned()) return false;
+bool SetupDialog::IsInputDuringRun(const MSG& message) {
+    if (!RunOwnsWindow()) return false;
     const UINT m = message.message;
     if ((m >= WM_KEYFIRST && m <= WM_KEYLAST) || (m >= WM_MOUSEFIRST && m <= WM_MOUSELAST)) return true;
     // The window itself may still be dragged by its body.

@@ -64,6 +64,9 @@ public:
     // Ends the modal window with result; asked from the run's thread, it ends once
     // the run has returned and its thread is gone.
     void EndDialog(INT_PTR result) noexcept;
+    // Called by a failed run on the window's thread as its last use of the window:
+    // input from then on waits for the thread's return instead of being dropped.
+    void ReleaseWindowFromRun() noexcept { runReleasedWindow = true; }
 
 protected:
     BOOL OnInitDialog() override;
@@ -92,12 +95,15 @@ private:
     void RunInstallation();
     static unsigned __stdcall RunThread(void* window);
     // The run's thread has returned: once it has ended (looked for every 10 ms,
-    // so the window never waits for it), ends the window if the run asked for it.
+    // so the window never waits for it, unless the run has released the window),
+    // ends the window if the run asked for it.
     void FinishRun();
+    // True while a run owns the window; a run that has released it is finished first.
+    bool RunOwnsWindow();
     bool OnOwnThread() const noexcept;  // called on the window's thread
     void CallOnWindowThread(void (*call)(void* context), void* context);
     // Mouse and keyboard messages for the window and its controls, while a run works.
-    bool IsInputDuringRun(const MSG& message) const noexcept;
+    bool IsInputDuringRun(const MSG& message);
     void ShowLicense();
     void BrowseForFolder();
     void PaintIconic();
@@ -119,6 +125,7 @@ private:
     SetupOptions options;
     framework::BrushHandle editBrush;  // one brush for the window's whole life
     std::optional<INT_PTR> endAfterRun;  // set by the run's thread, read once it has ended
+    bool runReleasedWindow = false;      // only the run thread's return is left
     framework::WorkerThread runThread;   // last: the run ends before anything it uses goes
 };
 
