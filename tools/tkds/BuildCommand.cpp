@@ -1,7 +1,12 @@
 // tkds build MANIFEST -o FILE [-D NAME=VALUE]...
+#include <filesystem>
+
 #include "tools/tkds/CommandSupport.h"
 #include "tools/tkds/FileIo.h"
 #include "tools/tkds/ManifestContainer.h"
+#ifndef _WIN32
+#include "tools/tkds/ReplaceFile.h"
+#endif
 
 namespace tkds {
 
@@ -19,12 +24,33 @@ int RunBuild(const Args& args) {
 
     Defines defines;
     if (!AddDefines(parsed.options["-D"], defines, error)) return UsageError(kBuildCommand, error);
-    std::vector<std::uint8_t> container;
-    if (!BuildManifestContainer(parsed.positional[0], defines, container)) return kExitFailure;
-    if (!WriteFileBytes(output, container, error)) {
-        PrintError("cannot write " + output + ": " + error);
+    std::optional<std::string> document;
+    const auto cannotWrite = [&](const std::string& reason) {
+        PrintError("cannot write " + output + ": " + reason);
         return kExitFailure;
+    };
+#ifdef _WIN32
+    storage::VectorSink container;
+    if (!BuildManifestContainer(parsed.positional[0], defines, container, document)) return kExitFailure;
+    if (!WriteFileBytes(output, container.Bytes(), error)) return cannotWrite(error);
+#else
+    // The container is written as it is made, never held whole: into a file beside
+    // the output that replaces it at the end, or for standard output into a file
+    // without a name that is then copied out.
+    if (output == "-") {
+        ScratchFile scratch;
+        std::error_code failure;
+        if (!scratch.Create(std::filesystem::temp_directory_path(failure).string(), error)) return cannotWrite(error);
+        if (!BuildManifestContainer(parsed.positional[0], defines, scratch, document)) return kExitFailure;
+        const auto copy = [&](std::span<const std::uint8_t> chunk) { return WriteFileBytes(output, chunk, error); };
+        if (!storage::ForEachChunk(scratch, copy, error)) return cannotWrite(error);
+    } else {
+        ReplacementFile file;
+        if (!file.Create(output, error)) return cannotWrite(error);
+        if (!BuildManifestContainer(parsed.positional[0], defines, file, document)) return kExitFailure;
+        if (!file.Commit(error)) return cannotWrite(error);
     }
+#endif
     return kExitOk;
 }
 

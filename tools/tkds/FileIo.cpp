@@ -67,6 +67,34 @@ FilePtr OpenInputFile(const std::string& path, std::string& error) {
     return file;
 }
 
+bool FileSource::Open(const std::string& path, std::string& error) {
+    file_ = OpenInputFile(path, error);
+    if (!file_) return false;
+#ifdef _WIN32
+    const bool measured = _fseeki64(file_.get(), 0, SEEK_END) == 0 && _ftelli64(file_.get()) >= 0;
+    if (measured) size_ = static_cast<std::uint64_t>(_ftelli64(file_.get()));
+#else
+    struct stat info {};
+    const bool measured = ::fstat(::fileno(file_.get()), &info) == 0;
+    if (measured) size_ = static_cast<std::uint64_t>(info.st_size);
+#endif
+    if (!measured || std::fseek(file_.get(), 0, SEEK_SET) != 0) {
+        error = std::strerror(errno);
+        file_.reset();
+        return false;
+    }
+    return true;
+}
+
+bool FileSource::Read(std::span<std::uint8_t> buffer, std::size_t& got, std::string& error) {
+    got = std::fread(buffer.data(), 1, buffer.size(), file_.get());
+    if (got == 0 && std::ferror(file_.get())) {
+        error = std::strerror(errno);
+        return false;
+    }
+    return true;
+}
+
 bool ReadFileBytes(const std::string& path, std::vector<std::uint8_t>& bytes, std::string& error) {
     FilePtr file = OpenInputFile(path, error);
     if (!file) return false;

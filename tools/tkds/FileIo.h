@@ -7,6 +7,8 @@
 #include <string>
 #include <vector>
 
+#include "storage/ByteStreams.h"
+
 namespace tkds {
 
 struct FileCloser {
@@ -21,6 +23,19 @@ inline constexpr std::uint64_t kMaxInputFileBytes = 0xFFFFFFFF;
 // a device such as /dev/zero would be read forever and a pipe can block for good.
 // Null with the reason otherwise.
 FilePtr OpenInputFile(const std::string& path, std::string& error);
+
+// Such a file read in chunks, for data that need not be in memory whole.
+class FileSource final : public storage::ByteSource {
+public:
+    // False with the reason when OpenInputFile refuses the file.
+    bool Open(const std::string& path, std::string& error);
+    std::uint64_t Size() const override { return size_; }
+    bool Read(std::span<std::uint8_t> buffer, std::size_t& got, std::string& error) override;
+
+private:
+    FilePtr file_;
+    std::uint64_t size_ = 0;
+};
 
 // The whole of such a file.
 bool ReadFileBytes(const std::string& path, std::vector<std::uint8_t>& bytes, std::string& error);

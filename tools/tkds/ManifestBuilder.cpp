@@ -1,9 +1,11 @@
 #include "tools/tkds/ManifestBuilder.h"
 
+#include <algorithm>
 #include <charconv>
 #include <filesystem>
 #include <unordered_map>
 
+#include "install/InstallDocument.h"
 #include "storage/ContainerWriter.h"
 #include "tools/tkds/FileIo.h"
 #include "tools/tkds/PixelConversions.h"
@@ -59,25 +61,25 @@ bool EntryData(const ManifestEntry& entry, const std::string& baseDir, std::vect
 #endif
 }
 
+// A product file, read as it is written: a Binary node read from a file without conversion.
+bool IsStreamed(const ManifestEntry& entry) {
+    return entry.type == storage::NodeType::Binary && entry.file && !entry.convert;
+}
+
 }  // namespace
 
-bool BuildContainer(const std::vector<ManifestEntry>& entries, const std::string& baseDir,
-                    std::vector<std::uint8_t>& container, std::vector<ManifestError>& errors) {
+bool BuildContainer(const std::vector<ManifestEntry>& entries, const std::string& baseDir, storage::ByteSink& sink,
+                    std::optional<std::string>& document, std::vector<ManifestError>& errors) {
     const std::size_t errorsBefore = errors.size();
     std::unordered_map<std::string, std::uint32_t> idOfPath;
     for (const auto& entry : entries) idOfPath.emplace(entry.path, entry.id);
 
-    storage::ContainerWriter writer;
+    document.reset();
+    storage::ContainerWriter writer(sink);
+    // After the first problem the container is not finished: the remaining
+    // entries are only checked, so that every problem is reported at once.
     for (const auto& entry : entries) {
         std::string error;
-        std::vector<std::uint8_t> data;
-        std::vector<std::uint8_t> stored;
-        if (!EntryData(entry, baseDir, data, error) ||
-            !storage::EncodeNodeData(data, entry.compress, entry.password ? &*entry.password : nullptr, stored,
-                                     error)) {
-            errors.push_back({entry.line, error});
-            continue;
-        }
         storage::RecordFields fields;
         fields.id = entry.id;
         if (entry.segments.size() > 1) {
@@ -90,14 +92,47 @@ bool BuildContainer(const std::vector<ManifestEntry>& entries, const std::string
             fields.parentId = found->second;
         }
         fields.type = static_cast<std::uint8_t>(entry.type);
-        fields.compressed = entry.compress ? 1 : 0;
+        fields.compressed = entry.compress == Compression::Zlib ? 1 : 0;
         fields.enciphered = entry.password ? 1 : 0;
-        if (!writer.AppendRecord(fields, entry.segments.back(), stored, error)) {
+        const std::string* password = entry.password ? &*entry.password : nullptr;
+        const bool writing = errors.size() == errorsBefore;
+
+        if (IsStreamed(entry)) {
+            const std::string path = ResolveFile(baseDir, *entry.file);
+            FileSource source;
+            if (!source.Open(path, error)) {
+                errors.push_back({entry.line, "cannot read " + path + ": " + error});
+            } else if (writing && !writer.AppendEncodedRecord(fields, entry.segments.back(), source, password, error)) {
+                errors.push_back({entry.line, path + ": " + error});
+            }
+            continue;
+        }
+        std::vector<std::uint8_t> data;
+        if (!EntryData(entry, baseDir, data, error)) {
+            errors.push_back({entry.line, error});
+            continue;
+        }
+        if (entry.path == install::InstallDocument::kDocumentNode && entry.type == storage::NodeType::String &&
+            (!entry.password || entry.password->empty())) {
+            const auto end = std::find(data.begin(), data.end(), std::uint8_t{0});
+            document.emplace(data.begin(), end);
+        }
+        storage::SpanSource source(data);
+        if (writing && !writer.AppendEncodedRecord(fields, entry.segments.back(), source, password, error)) {
             errors.push_back({entry.line, error});
         }
     }
-    if (errors.size() != errorsBefore) return false;
-    container = writer.Finish();
+    std::string error;
+    if (errors.size() == errorsBefore && !writer.End(error)) errors.push_back({0, error});
+    return errors.size() == errorsBefore;
+}
+
+bool BuildContainer(const std::vector<ManifestEntry>& entries, const std::string& baseDir,
+                    std::vector<std::uint8_t>& container, std::vector<ManifestError>& errors) {
+    storage::VectorSink sink;
+    std::optional<std::string> document;
+    if (!BuildContainer(entries, baseDir, sink, document, errors)) return false;
+    container = std::move(sink.Bytes());
     return true;
 }
 

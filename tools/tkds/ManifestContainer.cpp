@@ -6,6 +6,7 @@
 #include "tools/tkds/CommandSupport.h"
 #include "tools/tkds/FileIo.h"
 #include "tools/tkds/ManifestBuilder.h"
+#include "tools/tkds/TreeExpansion.h"
 
 namespace tkds {
 
@@ -28,7 +29,8 @@ bool AddDefines(const std::vector<std::string>& definitions, Defines& defines, s
     return true;
 }
 
-bool BuildManifestContainer(const std::string& manifest, const Defines& defines, std::vector<std::uint8_t>& container) {
+bool BuildManifestContainer(const std::string& manifest, const Defines& defines, storage::ByteSink& sink,
+                            std::optional<std::string>& document) {
     std::vector<std::uint8_t> text;
     std::string error;
     if (!ReadFileBytes(manifest, text, error)) {
@@ -51,7 +53,7 @@ bool BuildManifestContainer(const std::string& manifest, const Defines& defines,
     }
 #endif
     const std::string baseDir = std::filesystem::path(manifest).parent_path().string();
-    if (!BuildContainer(entries, baseDir, container, errors)) {
+    if (!ExpandTrees(entries, baseDir, errors) || !BuildContainer(entries, baseDir, sink, document, errors)) {
         PrintManifestErrors(manifest, errors);
         return false;
     }

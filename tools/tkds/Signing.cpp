@@ -271,22 +271,4 @@ bool SignPeFile(const SigningIdentity& identity, const std::string& input, const
     return false;
 }
 
-bool SignPeImage(const SigningIdentity& identity, std::span<const std::uint8_t> image, const std::string& fileName,
-                 std::string_view description, std::vector<std::uint8_t>& signedImage, std::string& error) {
-    PrivateTempFolder folder;
-    if (!folder.Create(error)) return false;
-    const std::string unsignedPath = folder / ("unsigned-" + fileName);
-    const std::string signedPath = folder / fileName;
-    if (!WriteFileBytes(unsignedPath, image, error)) {
-        error = "cannot write " + unsignedPath + ": " + error;
-        return false;
-    }
-    if (!SignPeFile(identity, unsignedPath, signedPath, description, error)) return false;
-    if (!ReadFileBytes(signedPath, signedImage, error)) {
-        error = "cannot read " + signedPath + ": " + error;
-        return false;
-    }
-    return true;
-}
-
 }  // namespace tkds

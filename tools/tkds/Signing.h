@@ -48,9 +48,4 @@ bool ReadSigningOptions(const ParsedArgs& parsed, SigningIdentity& identity, std
 bool SignPeFile(const SigningIdentity& identity, const std::string& input, const std::string& output,
                 std::string_view description, std::string& error);
 
-// The same for a PE image in memory: it is written into a private temporary
-// folder under its file name, signed there and read back into signedImage.
-bool SignPeImage(const SigningIdentity& identity, std::span<const std::uint8_t> image, const std::string& fileName,
-                 std::string_view description, std::vector<std::uint8_t>& signedImage, std::string& error);
-
 }  // namespace tkds
