@@ -79,7 +79,7 @@ int UsageError(const Command& command, std::string_view reason) {
 namespace {
 
 // Reads the stream from the file held in memory.
-class MemorySource : public storage::ByteSource {
+class MemorySource : public storage::StreamSource {
 public:
     explicit MemorySource(std::span<const std::uint8_t> bytes) : bytes_(bytes) {}
     bool ReadAt(std::uint64_t offset, std::uint8_t* buffer, std::size_t length) override {

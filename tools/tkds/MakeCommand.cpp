@@ -20,7 +20,6 @@
 
 #include "install/InstallDocument.h"
 #include "install/VersionInfo.h"
-#include "storage/Storage.h"
 #include "tools/resedit/PeResources.h"
 #include "tools/tkds/CommandSupport.h"
 #include "tools/tkds/FileIo.h"
@@ -29,6 +28,7 @@
 #include "tools/tkds/ManifestBuilder.h"
 #include "tools/tkds/ManifestContainer.h"
 #include "tools/tkds/PayloadStreamWriter.h"
+#include "tools/tkds/ScratchFile.h"
 #ifdef TKDS_HAVE_SIGNING
 #include "tools/tkds/PrivateTempFolder.h"
 #include "tools/tkds/Signing.h"
@@ -136,18 +136,15 @@ bool SameFile(const fs::path& a, const fs::path& b) {
     return fs::equivalent(a, b, failure);
 }
 
-// The install document inside the container: the version information names the
+// The install document the container carries: the version information names the
 // product after it, and a document the setup would refuse is refused here too.
-bool ReadDocument(const std::string& manifest, const std::vector<std::uint8_t>& container,
+bool ReadDocument(const std::string& manifest, const std::optional<std::string>& text,
                   install::InstallDocument& document) {
-    storage::Storage storage;
-    std::string text;
-    if (!storage.OpenBytes(container.data(), container.size()) ||
-        !storage.GetString(install::InstallDocument::kDocumentNode, text, "")) {
+    if (!text) {
         PrintError(manifest + ": the container has no install document (a String node \"Data.idoc\")");
         return false;
     }
-    document.Parse(text);
+    document.Parse(*text);
     if (document.IsDamaged()) {
         PrintError(manifest + ": " + document.DamageReason());
         return false;
@@ -385,38 +382,68 @@ int RunMake(const Args& args) {
         return kExitFailure;
     }
 
-    std::vector<std::uint8_t> container;
-    StreamPlan stream;
-    if (!BuildManifestContainer(request.manifest, request.defines, container, stream)) return kExitFailure;
-    install::InstallDocument document;
-    if (!ReadDocument(request.manifest, container, document)) return kExitFailure;
-
-    pe.RemoveResource(ResourceKey::Named(kStorageResourceType), ResourceKey::Number(kStorageResourceId));
-    if (!icon.empty()) ReplaceIcon(pe, icon);
-    ReplaceVersion(pe, SetupVersionInfo(request, document));
-    if (!stream.Empty()) return MakeWithStream(request, document, pe, container, stream);
-    SetContainer(pe, container);
-
-    std::vector<std::uint8_t> setup;
-    if (!pe.Write(setup, error)) {
-        PrintError("cannot lay out " + request.output.string() + ": " + error);
+    // The container goes into a file without a name beside the output and from
+    // there into the program as it is written: neither is ever held whole. With a
+    // payload stream it holds no streamed node's bytes and is read back whole.
+    ScratchFile container;
+    const std::string outputFolder = request.output.parent_path().string();
+    if (!container.Create(outputFolder, error)) {
+        PrintError("cannot write beside " + request.output.string() + ": " + error);
         return kExitFailure;
     }
+    std::optional<std::string> documentText;
+    StreamPlan stream;
+    if (!BuildManifestContainer(request.manifest, request.defines, container, documentText, stream)) {
+        return kExitFailure;
+    }
+    install::InstallDocument document;
+    if (!ReadDocument(request.manifest, documentText, document)) return kExitFailure;
+
+    const ResourceKey storageType = ResourceKey::Named(kStorageResourceType);
+    const ResourceKey storageName = ResourceKey::Number(kStorageResourceId);
+    pe.RemoveResource(storageType, storageName);
+    if (!icon.empty()) ReplaceIcon(pe, icon);
+    ReplaceVersion(pe, SetupVersionInfo(request, document));
+    if (!stream.Empty()) {
+        std::vector<std::uint8_t> bytes;
+        if (!storage::ReadWhole(container, bytes, error)) {
+            PrintError("cannot read back the container of " + request.output.string() + ": " + error);
+            return kExitFailure;
+        }
+        return MakeWithStream(request, document, pe, bytes, stream);
+    }
+    pe.SetResource({storageType, storageName, kResourceLanguage, 0, {}, &container});
+
+    const auto cannotWrite = [&](const std::string& reason) {
+        PrintError("cannot write " + request.output.string() + ": " + reason);
+        return kExitFailure;
+    };
+    StagedFile setup;
+    if (!setup.Create(request.output.string(), error)) return cannotWrite(error);
 #ifdef TKDS_HAVE_SIGNING
     if (request.signing.Wanted()) {
-        std::vector<std::uint8_t> signedSetup;
-        if (!SignPeImage(request.signing, setup, request.output.filename().string(),
-                         SignedDescription(document.productName), signedSetup, error)) {
+        // Signed in a private folder under its own name, then copied into place.
+        PrivateTempFolder folder;
+        const std::string fileName = request.output.filename().string();
+        const std::string unsignedPath = folder / ("unsigned-" + fileName);
+        const std::string signedPath = folder / fileName;
+        StagedFile unsignedSetup;
+        if (!folder.Create(error) || !unsignedSetup.Create(unsignedPath, error) || !pe.Write(unsignedSetup, error) ||
+            !unsignedSetup.Commit(error)) {
+            return cannotWrite(error);
+        }
+        FileSource signedSetup;
+        if (!SignPeFile(request.signing, unsignedPath, signedPath, SignedDescription(document.productName), error) ||
+            !signedSetup.Open(signedPath, error)) {
             PrintError("cannot sign " + request.output.string() + ": " + error);
             return kExitFailure;
         }
-        setup = std::move(signedSetup);
+        const auto copy = [&](std::span<const std::uint8_t> chunk) { return setup.Write(chunk, error); };
+        if (!storage::ForEachChunk(signedSetup, copy, error) || !setup.Commit(error)) return cannotWrite(error);
+        return kExitOk;
     }
 #endif
-    if (!WriteFileBytes(request.output.string(), setup, error)) {
-        PrintError("cannot write " + request.output.string() + ": " + error);
-        return kExitFailure;
-    }
+    if (!pe.Write(setup, error) || !setup.Commit(error)) return cannotWrite(error);
     return kExitOk;
 }
 
