@@ -21,6 +21,14 @@ std::vector<DocumentLine> SplitDocumentLines(std::string_view text) {
     return lines;
 }
 
+bool IsPayloadLine(std::string_view line) {
+    if (line.empty() || line.substr(0, 2) == "//") return false;
+    for (const std::string_view key : {"pit=", "deffolder=", "groupname=", "regrecord=", "name="}) {
+        if (line.substr(0, key.size()) == key) return false;
+    }
+    return true;
+}
+
 std::string_view TrimBlanks(std::string_view text) {
     constexpr std::string_view blanks = " \t\r\n\v\f";
     const std::size_t first = text.find_first_not_of(blanks);

@@ -17,6 +17,11 @@ std::vector<DocumentLine> SplitDocumentLines(std::string_view text);
 // text without space, tab, CR, LF, vertical tab and form feed at either end.
 std::string_view TrimBlanks(std::string_view text);
 
+// True for a trimmed line that is a payload line: not empty, not a comment and
+// not one of the key lines ("pit=", "deffolder=", "groupname=", "regrecord=",
+// "name=", matched case-sensitively at the line's start).
+bool IsPayloadLine(std::string_view line);
+
 // The fields of a payload line: the runs of characters between commas. Several
 // commas in a row separate like one, commas at the end add nothing, and a leading
 // comma gives an empty first field. Fields are not trimmed.

@@ -10,7 +10,9 @@
 #   - memory: the setup's peak working set after start-up, less that of an empty
 #     window program, against the decoded payload plus the container;
 #   - tkds make: its time and peak memory for the demo and for a 50 MB product,
-#     against tkds build of the same manifest;
+#     against tkds build of the same manifest, and its peak memory for a large
+#     tree of real binaries (Wine's DLLs, one Tree line) against 64 MB plus the
+#     largest file;
 #   - the payload stream on real trees (this machine's Python library, Wine's
 #     DLLs): tkds make with compress=lzma against NSIS zlib and solid LZMA
 #     installers of the same files, with make's time and peak memory;
@@ -114,7 +116,7 @@ echo "== tkds make (the x86 stub)"
 kit="$native/share/tolvik-setup"
 big="$out/sample-50mb"
 cp -r "$kit/sample" "$big"
-head -c $((50 * 1024 * 1024)) /dev/urandom >"$big/Pellumar.exe"
+head -c $((50 * 1024 * 1024)) /dev/urandom >"$big/product/Pellumar.exe"
 timed() {  # timed NAME COMMAND...: the fastest of three runs' wall time and peak resident set
   local name=$1 run
   shift
@@ -135,9 +137,26 @@ timed make_demo "$tkds" make "$kit/sample/container.manifest" -o "$out/make-demo
 timed build_demo "$tkds" build "$kit/sample/container.manifest" -o "$out/build-demo.tkds" -D UNINSTALL="$uninstall_x86"
 timed make_50mb "$tkds" make "$big/container.manifest" -o "$out/make-50mb.exe" --icon "$big/setup.ico"
 timed build_50mb "$tkds" build "$big/container.manifest" -o "$out/build-50mb.tkds" -D UNINSTALL="$uninstall_x86"
-record payload_50mb "$(size_of "$big/Pellumar.exe")"
+record payload_50mb "$(size_of "$big/product/Pellumar.exe")"
 rm -rf "$big" "$out"/make-50mb.exe "$out"/build-50mb.tkds
 bash scripts/measure/payload-stream.sh "$tkds" "$kit" "$out" "$raw"
+
+# A large real product in one Tree line: Wine's own DLLs and programs (links
+# followed when copied, since a Tree refuses them), peak memory of tkds make
+# against 64 MB plus the largest file.
+wine_dlls=/usr/lib/x86_64-linux-gnu/wine
+tree="$out/sample-wine"
+cp -r "$kit/sample" "$tree"
+rm "$tree/product/Pellumar.exe"
+sed -i '/^\*,Pellumar.exe,/d' "$tree/content/Data.idoc"
+cp -rL "$wine_dlls" "$tree/product/wine"
+/usr/bin/time -v -o "$out/time-tree.txt" "$tkds" make "$tree/container.manifest" -o "$out/make-tree.exe" >/dev/null
+record make_tree_peak $(($(awk -F': ' '/Maximum resident set size/ { print $2 }' "$out/time-tree.txt") * 1024))
+record tree_bytes "$(find "$tree/product" -type f -printf '%s\n' | awk '{ s += $1 } END { print s }')"
+record tree_files "$(find "$tree/product" -type f | wc -l)"
+record tree_largest "$(find "$tree/product" -type f -printf '%s\n' | sort -n | tail -1)"
+record make_tree_output "$(size_of "$out/make-tree.exe")"
+rm -rf "$tree" "$out/make-tree.exe"
 
 echo "== Start-up and memory under Wine (64-bit)"
 payload_dir "$win64" "$out/payload64"

@@ -164,7 +164,7 @@ PayloadStreamResult ReadStreamLayout(const std::uint8_t* container, std::size_t 
     return result != PayloadStreamResult::Ok ? result : FinishLayout(layout, tiled);
 }
 
-PayloadStreamResult DecodePayloadStream(const PayloadStreamLayout& layout, ByteSource& source, StreamSink& sink) noexcept {
+PayloadStreamResult DecodePayloadStream(const PayloadStreamLayout& layout, StreamSource& source, StreamSink& sink) noexcept {
     if (!layout.present) return PayloadStreamResult::Malformed;
     Byte properties[kLzmaPropertiesSize];
     if (!source.ReadAt(layout.fileOffset, properties, sizeof properties)) return PayloadStreamResult::ReadFailed;

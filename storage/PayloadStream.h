@@ -62,9 +62,9 @@ PayloadStreamResult ReadStreamLayout(const std::uint8_t* container, std::size_t 
                               PayloadStreamLayout& layout);
 
 // Where the stream's bytes come from: the carrying file, read with ordinary reads.
-class ByteSource {
+class StreamSource {
 public:
-    virtual ~ByteSource() = default;
+    virtual ~StreamSource() = default;
     // Exactly length bytes at the absolute offset into buffer; false on an error or a short read.
     virtual bool ReadAt(std::uint64_t offset, std::uint8_t* buffer, std::size_t length) = 0;
 };
@@ -85,6 +85,6 @@ public:
 // Decodes the whole stream of a present layout, front to back, checking the
 // properties, the decoded size and the CRC-32 as it goes. Allocates with malloc
 // and throws nothing.
-PayloadStreamResult DecodePayloadStream(const PayloadStreamLayout& layout, ByteSource& source, StreamSink& sink) noexcept;
+PayloadStreamResult DecodePayloadStream(const PayloadStreamLayout& layout, StreamSource& source, StreamSink& sink) noexcept;
 
 }  // namespace storage

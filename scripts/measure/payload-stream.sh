@@ -53,7 +53,7 @@ print(sum(os.path.getsize(os.path.join(d, f)) for d, _, n in os.walk(sys.argv[1]
 
   mkdir -p "$work/peer"
   cp "$kit/stubs/x86/TKUNTOOL.EXE" "$work/peer/"
-  cp "$work/Pellumar.exe" "$work/peer/" 2>/dev/null || cp "$kit/sample/Pellumar.exe" "$work/peer/"
+  cp "$work/Pellumar.exe" "$work/peer/" 2>/dev/null || cp "$kit/sample/product/Pellumar.exe" "$work/peer/"
   cp "$work/content/License.txt" "$work/peer/"
   makensis -V1 -DPAYLOAD="$work/peer" -DTREE="$tree" -DOUTFILE="$work/nsis-zlib.exe" \
     "$root/scripts/measure/peer-installer.nsi"

@@ -129,6 +129,10 @@ def main():
           "/usr/bin/time, maximum resident set")
     t.row("tkds make peak memory / tkds build's, 50 MB product", mb(peak), mb(raw["build_50mb_peak"]),
           ratio(peak, raw["build_50mb_peak"]))
+    tree_peak, bound = raw["make_tree_peak"], 64 * 1024 * 1024 + raw["tree_largest"]
+    t.row("tkds make peak memory, Wine's DLLs as a Tree / 64 MB + largest file", mb(tree_peak), mb(bound),
+          ratio(tree_peak, bound), "%d files, %s, setup.exe %s" % (raw["tree_files"], mb(raw["tree_bytes"]),
+                                                                  mb(raw["make_tree_output"])))
 
     trees = [key[len("tree_"):-len("_setup")] for key in raw if key.startswith("tree_") and key.endswith("_setup")]
     for name in trees:

@@ -101,10 +101,9 @@ name=Tolvik Sub 1.0 Setup
 regrecord=TolvikSub
 deffolder=Tolvik\Sub
 groupname=Tolvik Sub 1.0
-prg,Pellumar.exe,pit,t,f,Tolvik Sub 1.0
+*,Pellumar.exe,pit,t,f,Tolvik Sub 1.0
 mod,lib\pkg\mod.py,pit,f,f,Module
 ini,lib/__init__.py,pit,f,f,Init
-lic,License.txt,pit,f,f,License
 IDOC
 check "tkds make makes the product with subfolders" \
   "$TKDS" make sub/container.manifest -o sub-setup.exe --arch "$KIT_ARCH" --stubs "$STUBS"

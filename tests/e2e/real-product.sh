@@ -29,7 +29,7 @@ check "tkds make makes the large setup" \
 
 # What the window must show, from the payload's sizes and the skin's own pictures:
 # the kilobytes (whole, as the document counts them) in megabytes rounded up.
-payload_bytes=$(cat vendor/Pellumar.exe vendor/content/License.txt vendor/Part*.bin | wc -c)
+payload_bytes=$(cat vendor/product/Pellumar.exe vendor/product/License.txt vendor/Part*.bin | wc -c)
 kilobytes=$((payload_bytes / 1024))
 megabytes=$(((kilobytes + 1023) / 1024))
 check "the product needs more than 9,999 KB ($kilobytes KB, $megabytes MB)" test "$kilobytes" -gt 9999
@@ -76,7 +76,7 @@ rc=0
 wait "$answers" || rc=$?
 check "the window answered within 100 ms throughout the run ($(tr -d '\r' <"$E2E_WORK/answers"))" test "$rc" -eq 0
 
-check "Pellumar.exe is installed" cmp -s vendor/Pellumar.exe "$(unix_path "$dest\\Pellumar.exe")"
+check "Pellumar.exe is installed" cmp -s vendor/product/Pellumar.exe "$(unix_path "$dest\\Pellumar.exe")"
 for i in $(seq 1 $extra); do
   check "Part$i.bin is installed byte for byte" cmp -s "vendor/Part$i.bin" "$(unix_path "$dest\\Part$i.bin")"
 done

@@ -55,12 +55,12 @@ name=Quill 2.5 Setup
 regrecord=OrrinQuill
 deffolder=Orrin Vale\Quill
 groupname=Quill 2.5
-prg,Quill.exe,pit,t,f,Quill 2.5
-lic,License.txt,pit,f,f,License
+*,Quill.exe,pit,t,f,Quill 2.5
 IDOC
-rm vendor/Pellumar.exe
-head -c 200000 /dev/urandom >vendor/Quill.exe
-sed -i 's/file=Pellumar.exe/file=Quill.exe/' "$manifest"
+rm vendor/product/Pellumar.exe
+head -c 200000 /dev/urandom >vendor/product/Quill.exe
+# zlib for the product, so that STORAGE 129 holds all of it and equals tkds build's container.
+sed -i 's/^\(Data\.\* *Tree .*\)$/\1 compress=yes/' "$manifest"
 convert -size 48x48 xc:'#2050a0' -define icon:auto-resize=48,32,16 vendor/quill.ico
 make_quill() {
   "$TKDS" make "$manifest" -o "$1" --arch $KIT_ARCH --stubs "$STUBS" --icon vendor/quill.ico \
@@ -122,7 +122,7 @@ dest="$PROGRAM_FILES\\Orrin Vale\\Quill"
 check "the path field shows the vendor's destination" equal "$(get_path)" "$dest"
 click_button $SETUP_BUTTON
 check "setup ends after installing" setup_ended 60
-check "Quill.exe is installed" cmp -s vendor/Quill.exe "$(unix_path "$dest\\Quill.exe")"
+check "Quill.exe is installed" cmp -s vendor/product/Quill.exe "$(unix_path "$dest\\Quill.exe")"
 entry='HKLM\SOFTWARE\Microsoft\Windows\CurrentVersion\Uninstall\OrrinQuill'
 check "entry: DisplayName" equal "$(reg_value "$entry" DisplayName)" "Quill 2.5 (Remove Only)"
 check "entry: DisplayVersion" equal "$(reg_value "$entry" DisplayVersion)" "2.5.0.17"

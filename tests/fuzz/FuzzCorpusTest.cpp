@@ -302,7 +302,9 @@ const std::vector<ManifestRow> kManifests = {
     {"value-and-file.manifest", 0, 1, "1: give either value= or file=, not both"},
     {"integer-not-number.manifest", 0, 2, "1: value must be a 32-bit decimal integer, found '12x'"},
     {"convert-on-string.manifest", 0, 1, "1: convert= applies to a Binary node read from a PNG file="},
-    {"unknown-type.manifest", 0, 2, "1: unknown type 'Thing' (Integer, String, Binary or Folder)"},
+    {"unknown-type.manifest", 0, 2, "1: unknown type 'Thing' (Integer, String, Binary, Folder or Tree)"},
+    {"two-trees.manifest", 4, 0, ""},
+    {"tree-options.manifest", 2, 3, "2: a Tree takes only dir= and compress=, not id= (tkds chooses the ids)"},
     {"empty-segment.manifest", 0, 1, "1: empty name in path 'A..B'"},
     {"zero-byte.manifest", 0, 1, "1: zero byte in path"},
 };

@@ -24,7 +24,7 @@ std::size_t LineCount(std::string_view text) {
 // What any parsed entry must be, whether or not the manifest as a whole passed.
 std::string BrokenEntryRule(const tkds::ManifestEntry& e, std::size_t lines) {
     if (e.line < 1 || static_cast<std::size_t>(e.line) > lines) return "an entry's line number is impossible";
-    if (e.id == 0) return "an entry without an id was accepted";
+    if (e.id == 0 && !e.tree) return "an entry without an id was accepted";
     if (e.segments.empty()) return "an entry without a path was accepted";
     std::string joined;
     for (const std::string& segment : e.segments) {
@@ -34,8 +34,15 @@ std::string BrokenEntryRule(const tkds::ManifestEntry& e, std::size_t lines) {
         joined += segment;
     }
     if (joined != e.path) return "an entry's path is not its segments joined";
+    if (e.tree) {
+        if (e.path != tkds::kTreePath || !e.dir || e.dir->empty() || e.id != 0) return "a malformed Tree line";
+        if (e.value || e.file || e.password || e.convert) return "a Tree with data options";
+        return {};
+    }
+    if (e.dir) return "dir= outside a Tree line";
     if (e.type == NodeType::Folder) {
-        if (e.value || e.file || e.password || e.convert || e.compress || e.streamed) return "a Folder with data options";
+        if (e.value || e.file || e.password || e.convert || e.compress != tkds::Compression::None)
+            return "a Folder with data options";
         return {};
     }
     if (e.value.has_value() == e.file.has_value()) return "a data node without exactly one of value= and file=";
@@ -46,11 +53,12 @@ std::string BrokenEntryRule(const tkds::ManifestEntry& e, std::size_t lines) {
 }
 
 // What a manifest that passed must be as a whole: unique ids and paths, every
-// parent a Folder entry.
+// parent a Folder entry (Tree lines have neither ids nor paths of their own).
 std::string BrokenTreeRule(const std::vector<tkds::ManifestEntry>& entries) {
     std::set<std::uint32_t> ids;
     std::unordered_map<std::string, NodeType> types;
     for (const auto& e : entries) {
+        if (e.tree) continue;
         if (!ids.insert(e.id).second) return "a repeated id was accepted";
         if (!types.emplace(e.path, e.type).second) return "a repeated path was accepted";
     }
@@ -66,8 +74,8 @@ bool SameEntries(const std::vector<tkds::ManifestEntry>& a, const std::vector<tk
     if (a.size() != b.size()) return false;
     for (std::size_t i = 0; i < a.size(); ++i) {
         if (a[i].line != b[i].line || a[i].path != b[i].path || a[i].type != b[i].type || a[i].id != b[i].id ||
-            a[i].compress != b[i].compress || a[i].streamed != b[i].streamed || a[i].password != b[i].password ||
-            a[i].value != b[i].value || a[i].file != b[i].file || a[i].convert != b[i].convert)
+            a[i].compress != b[i].compress || a[i].password != b[i].password || a[i].value != b[i].value ||
+            a[i].file != b[i].file || a[i].convert != b[i].convert || a[i].tree != b[i].tree || a[i].dir != b[i].dir)
             return false;
     }
     return true;

@@ -55,7 +55,7 @@ void ReadEverything(storage::Storage& s, const std::string& path, std::string_vi
     }
 }
 
-class InputSource : public storage::ByteSource {
+class InputSource : public storage::StreamSource {
 public:
     InputSource(const std::uint8_t* bytes, std::size_t length) : bytes_(bytes), length_(length) {}
     bool ReadAt(std::uint64_t offset, std::uint8_t* buffer, std::size_t length) override {

@@ -112,6 +112,20 @@ TEST(PeResources, RoundTripsRealFiles) {
         EXPECT_TRUE(back.Resources() == pe.Resources());
         CheckWithOtherTools(folder / "edited", edited, pe.Resources(), path);
 
+        // A container of an odd size streamed from a source while the file is written:
+        // the bytes and the checksum of the file written in memory.
+        const std::vector<std::uint8_t> odd = Pattern((3 << 20) + 5, 2);
+        PeFile inMemory = pe;
+        inMemory.SetResource({storage, ResourceKey::Number(129), 1033, 0, odd});
+        std::vector<std::uint8_t> whole;
+        ASSERT_TRUE(inMemory.Write(whole, error)) << error;
+        ::storage::SpanSource source(odd);
+        PeFile streamed = pe;
+        streamed.SetResource({storage, ResourceKey::Number(129), 1033, 0, {}, &source});
+        ::storage::VectorSink sink;
+        ASSERT_TRUE(streamed.Write(sink, error)) << error;
+        EXPECT_EQ(sink.Bytes(), whole);
+
         // Taking the edits back shrinks the file back to the unchanged one.
         EXPECT_EQ(back.RemoveType(storage), 1u);
         EXPECT_EQ(back.RemoveResource(ResourceKey::Number(10), ResourceKey::Named(u"PELLUMAR")), 3u);

@@ -7,6 +7,7 @@
 #include "tests/tkds/TempFolder.h"
 #include "tools/tkds/Manifest.h"
 #include "tools/tkds/ManifestBuilder.h"
+#include "tools/tkds/TreeExpansion.h"
 #ifdef TKDS_HAVE_PNG
 #include "tools/tkds/PngFile.h"
 #endif
@@ -119,6 +120,53 @@ TEST(ManifestBuilder, PngConversions) {
     EXPECT_NE(errors.back().reason.find("not a PNG file"), std::string::npos) << errors.back().reason;
 }
 #endif
+
+// Two Tree lines, a document with LF line ends given as value=, a document key and
+// ids near the top of the range: each Tree's nodes stand at its own line, keys and
+// ids skip what is taken, and the lines end as the document's own.
+TEST(ManifestBuilder, TreesExpandInPlaceAroundTheVendorsKeysAndIds) {
+    TempFolder folder;
+    folder.Write("one/b.txt", "bee");
+    folder.Write("one/A/z.txt", "zed");
+    folder.Write("two/c.txt", "sea");
+    folder.Write("doc.idoc", "regrecord=R\ngroupname=G\nf2,x,wn,f,f,x\n*,A/z.txt,pit,t,f,Zed\n");
+    std::vector<ManifestEntry> entries;
+    std::vector<ManifestError> errors;
+    ASSERT_TRUE(ParseManifest("Data Folder id=4294967290\n"
+                              "Data.* Tree dir=one\n"
+                              "Data.idoc String id=1 file=doc.idoc\n"
+                              "Data.* Tree dir=two compress=no\n",
+                              {}, entries, errors));
+    ASSERT_TRUE(ExpandTrees(entries, folder.Path(), errors)) << errors[0].reason;
+    std::vector<std::string> order;
+    for (const ManifestEntry& e : entries) order.push_back(e.path + " " + std::to_string(e.id));
+    EXPECT_EQ(order, (std::vector<std::string>{"Data 4294967290", "Data.f1 4294967291", "Data.f3 4294967292",
+                                               "Data.idoc 1", "Data.f4 4294967293"}));
+    EXPECT_EQ(entries[4].compress, Compression::None);
+    EXPECT_EQ(*entries[3].value, "regrecord=R\ngroupname=G\nf2,x,wn,f,f,x\nf1,A/z.txt,pit,t,f,Zed\n"
+                                 "f3,b.txt,pit,f,f,b.txt\nf4,c.txt,pit,f,f,c.txt");
+
+    // The built container carries that document, and make reads it back from the builder.
+    storage::VectorSink sink;
+    std::optional<std::string> document;
+    StreamPlan stream;
+    ASSERT_TRUE(BuildContainer(entries, folder.Path(), sink, document, stream, errors));
+    EXPECT_EQ(document, entries[3].value);
+
+    // Three more files take ids past the last one: refused, naming the Tree's line.
+    folder.Write("two/d.txt", "");
+    folder.Write("two/e.txt", "");
+    folder.Write("two/f.txt", "");
+    entries.clear();
+    ASSERT_TRUE(ParseManifest("Data Folder id=4294967290\nData.idoc String id=1 file=doc.idoc\n"
+                              "Data.* Tree dir=one\nData.* Tree dir=two\n",
+                              {}, entries, errors));
+    EXPECT_FALSE(ExpandTrees(entries, folder.Path(), errors));
+    ASSERT_EQ(errors.size(), 1u);
+    EXPECT_EQ(errors[0].line, 4);
+    EXPECT_EQ(errors[0].reason, "no node ids are left above the manifest's highest");
+    EXPECT_EQ(entries.size(), 4u) << "a failed expansion leaves the entries alone";
+}
 
 }  // namespace
 }  // namespace tkds

@@ -37,10 +37,10 @@ TEST(Manifest, AcceptsTheAgreedForm) {
     EXPECT_EQ(*entries[0].value, "450");
     EXPECT_EQ(entries[2].line, 5);
     EXPECT_EQ(entries[3].convert, PixelLayout::Rgb);
-    EXPECT_TRUE(entries[3].compress);
+    EXPECT_EQ(entries[3].compress, tkds::Compression::Zlib);
     EXPECT_EQ(*entries[3].file, "skin/background.png");
     EXPECT_EQ(*entries[4].file, "/abs/demo.exe");
-    EXPECT_FALSE(entries[4].compress);
+    EXPECT_EQ(entries[4].compress, tkds::Compression::None);
     EXPECT_EQ(entries[6].id, 4294967295u);
     EXPECT_EQ(*entries[6].password, "p w");
     EXPECT_EQ(*entries[6].value, "say \"hi\" \\ C:\\dir");

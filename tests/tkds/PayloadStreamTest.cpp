@@ -25,7 +25,7 @@ namespace {
 using storage::PayloadStreamResult;
 using test::TempFolder;
 
-class BytesSource : public storage::ByteSource {
+class BytesSource : public storage::StreamSource {
 public:
     explicit BytesSource(const std::vector<std::uint8_t>& bytes) : bytes_(bytes) {}
     bool ReadAt(std::uint64_t offset, std::uint8_t* buffer, std::size_t length) override {

@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <string>
 #include <vector>
 
@@ -20,6 +21,14 @@ TEST(Sha256, KnownDigestsAcrossBlockBoundaries) {
     EXPECT_EQ(HashOf("abcdbcdecdefdefgefghfghighijhijkijkljklmklmnlmnomnopnopq"),
               "248D6A61D20638B8E5C026930C3E6039A33CE45964FF2167F6ECEDD419DB06C1");
     EXPECT_EQ(HashOf(std::string(1000000, 'a')), "CDC76E5C9914FB9281A1C7E284D73E67F1809A48A497200E046D39CCC7112CD0");
+    // Fed in uneven pieces, as a file is read in chunks: the same digest.
+    const std::string text(1000000, 'a');
+    Sha256Hasher hasher;
+    for (std::size_t at = 0; at < text.size(); at += 70001) {
+        const std::size_t size = std::min<std::size_t>(70001, text.size() - at);
+        hasher.Add({reinterpret_cast<const std::uint8_t*>(text.data()) + at, size});
+    }
+    EXPECT_EQ(HexDigest(hasher.Finish()), "CDC76E5C9914FB9281A1C7E284D73E67F1809A48A497200E046D39CCC7112CD0");
 }
 
 TEST(WingetManifest, QuotingKeepsEveryTextOneScalar) {

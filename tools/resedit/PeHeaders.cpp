@@ -1,5 +1,7 @@
 #include "tools/resedit/PeHeaders.h"
 
+#include <algorithm>
+
 #include "storage/ContainerFormat.h"
 
 namespace resedit {
@@ -174,16 +176,28 @@ bool ReadPeHeaders(std::span<const std::uint8_t> file, PeHeaders& pe, std::strin
 }
 
 std::uint32_t PeChecksum(std::span<const std::uint8_t> file, std::size_t checksumAt) {
-    std::uint64_t sum = 0;
-    for (std::size_t i = 0; i < file.size(); i += 2) {
-        if (i >= checksumAt && i < checksumAt + 4) continue;
-        std::uint32_t word = file[i];
-        if (i + 1 < file.size()) word |= std::uint32_t{file[i + 1]} << 8;
-        sum += word;
-        sum = (sum & 0xFFFF) + (sum >> 16);
+    PeChecksumSum sum;
+    const std::size_t fieldEnd = std::min(file.size(), checksumAt + 4);
+    sum.Add(file.first(std::min(file.size(), checksumAt)));
+    const std::uint8_t zeros[4] = {};
+    if (checksumAt < fieldEnd) sum.Add(std::span<const std::uint8_t>(zeros, fieldEnd - checksumAt));
+    if (fieldEnd < file.size()) sum.Add(file.subspan(fieldEnd));
+    return sum.Finish();
+}
+
+void PeChecksumSum::Add(std::span<const std::uint8_t> bytes) {
+    for (const std::uint8_t byte : bytes) {
+        sum_ += odd_ ? std::uint32_t{byte} << 8 : byte;
+        if (odd_) sum_ = (sum_ & 0xFFFF) + (sum_ >> 16);
+        odd_ = !odd_;
     }
+    length_ += bytes.size();
+}
+
+std::uint32_t PeChecksumSum::Finish() const {
+    std::uint64_t sum = (sum_ & 0xFFFF) + (sum_ >> 16);
     sum = (sum & 0xFFFF) + (sum >> 16);
-    return static_cast<std::uint32_t>(sum + file.size());
+    return static_cast<std::uint32_t>(sum + length_);
 }
 
 }  // namespace resedit

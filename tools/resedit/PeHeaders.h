@@ -90,6 +90,18 @@ bool ReadPeHeaders(std::span<const std::uint8_t> file, PeHeaders& out, std::stri
 // The PE checksum of the file, the checksum field itself (4 bytes at checksumAt) counted as zero.
 std::uint32_t PeChecksum(std::span<const std::uint8_t> file, std::size_t checksumAt);
 
+// The same summed over a file given in pieces, in order, with its checksum field zero.
+class PeChecksumSum {
+public:
+    void Add(std::span<const std::uint8_t> bytes);
+    std::uint32_t Finish() const;
+
+private:
+    std::uint64_t sum_ = 0;
+    std::uint64_t length_ = 0;
+    bool odd_ = false;  // the last piece ended inside a 16-bit word
+};
+
 constexpr std::uint64_t AlignUp(std::uint64_t value, std::uint32_t alignment) {
     return (value + alignment - 1) / alignment * alignment;
 }

@@ -169,6 +169,23 @@ std::size_t PeFile::RemoveType(const ResourceKey& type) {
 }
 
 bool PeFile::Write(std::vector<std::uint8_t>& out, std::string& error) const {
+    if (std::any_of(resources_.begin(), resources_.end(), [](const Resource& r) { return r.stream != nullptr; })) {
+        error = "internal error: a streamed resource is written into a file, not into memory";
+        return false;
+    }
+    storage::VectorSink sink;
+    if (!Write(sink, error)) return false;
+    // The result must read as the same kind of file; a failure here is a fault of the layout.
+    PeHeaders written;
+    if (!ReadPeHeaders(sink.Bytes(), written, error)) {
+        error = "internal error: the rewritten file does not read back (" + error + ")";
+        return false;
+    }
+    out = std::move(sink.Bytes());
+    return true;
+}
+
+bool PeFile::Write(storage::PatchableSink& sink, std::string& error) const {
     PeHeaders pe;
     if (!ReadPeHeaders(image_, pe, error)) return false;
     const Placement plan = Plan(image_, pe);
@@ -210,9 +227,14 @@ bool PeFile::Write(std::vector<std::uint8_t>& out, std::string& error) const {
     }
 
     std::vector<std::uint8_t> tree;
-    if (!BuildResourceTree(resources_, rva, tree, error)) return false;
-    const std::uint64_t rawSize = AlignUp(tree.size(), pe.fileAlignment);
-    std::uint64_t imageEnd = AlignUp(std::uint64_t{rva} + tree.size(), pe.sectionAlignment);
+    std::vector<StreamedData> streamed;
+    if (!BuildResourceTree(resources_, rva, tree, streamed, error)) return false;
+    // The streamed data is not in `tree` nor in `file` below: offsets past it add its size.
+    std::uint64_t streamedBytes = 0;
+    for (const StreamedData& s : streamed) streamedBytes += s.resource->Size();
+    const std::uint64_t treeSize = tree.size() + streamedBytes;
+    const std::uint64_t rawSize = AlignUp(treeSize, pe.fileAlignment);
+    std::uint64_t imageEnd = AlignUp(std::uint64_t{rva} + treeSize, pe.sectionAlignment);
     std::uint64_t movedRva = imageEnd;
     if (plan.moved) imageEnd = AlignUp(movedRva + pe.sections[*plan.moved].Extent(), pe.sectionAlignment);
     if (imageEnd > 0x80000000u || rawOffset + rawSize > std::numeric_limits<std::uint32_t>::max() / 2) {
@@ -224,9 +246,10 @@ bool PeFile::Write(std::vector<std::uint8_t>& out, std::string& error) const {
 
     std::vector<std::uint8_t> file(image_.begin(), image_.begin() + static_cast<std::ptrdiff_t>(kept));
     file.resize(rawOffset, 0);
+    const std::size_t treeAt = file.size();
     file.insert(file.end(), tree.begin(), tree.end());
-    file.resize(static_cast<std::size_t>(rawOffset + rawSize), 0);
-    StoreSectionHeader(file.data() + headerAt, name, static_cast<std::uint32_t>(tree.size()), rva,
+    file.resize(static_cast<std::size_t>(rawOffset + rawSize - streamedBytes), 0);
+    StoreSectionHeader(file.data() + headerAt, name, static_cast<std::uint32_t>(treeSize), rva,
                        static_cast<std::uint32_t>(rawSize), rawOffset);
     if (!plan.rewritten) {
         StoreLE32(file.data() + headerAt + 36, kSectionInitializedData | kSectionMemRead);
@@ -236,29 +259,38 @@ bool PeFile::Write(std::vector<std::uint8_t>& out, std::string& error) const {
     }
     if (plan.moved) {
         const SectionHeader& s = pe.sections[*plan.moved];
-        const std::uint32_t movedRaw = static_cast<std::uint32_t>(file.size());
+        const std::uint32_t movedRaw = static_cast<std::uint32_t>(file.size() + streamedBytes);
         file.insert(file.end(), image_.begin() + s.rawOffset, image_.begin() + s.rawOffset + s.rawSize);
-        file.resize(static_cast<std::size_t>(AlignUp(file.size(), pe.fileAlignment)), 0);
+        file.resize(static_cast<std::size_t>(AlignUp(file.size() + streamedBytes, pe.fileAlignment) - streamedBytes), 0);
         StoreSectionHeader(file.data() + s.headerAt, s.name, s.virtualSize, static_cast<std::uint32_t>(movedRva),
                            s.rawSize, movedRaw);
         StoreLE32(file.data() + pe.dataDirectoriesAt + kBaseRelocationDirectory * 8,
                   static_cast<std::uint32_t>(movedRva));
     }
     StoreLE32(file.data() + pe.dataDirectoriesAt + kResourceDirectory * 8, rva);
-    StoreLE32(file.data() + pe.dataDirectoriesAt + kResourceDirectory * 8 + 4, static_cast<std::uint32_t>(tree.size()));
+    StoreLE32(file.data() + pe.dataDirectoriesAt + kResourceDirectory * 8 + 4, static_cast<std::uint32_t>(treeSize));
     StoreLE32(file.data() + pe.optionalAt + kSizeOfImageAt, static_cast<std::uint32_t>(imageEnd));
     StoreLE32(file.data() + pe.optionalAt + kSizeOfInitializedDataAt,
               static_cast<std::uint32_t>(std::min<std::uint64_t>(initializedData, 0xFFFFFFFFu)));
-    StoreLE32(file.data() + pe.optionalAt + kCheckSumAt, PeChecksum(file, pe.optionalAt + kCheckSumAt));
+    const std::size_t checksumAt = pe.optionalAt + kCheckSumAt;
+    StoreLE32(file.data() + checksumAt, 0);
 
-    // The result must read as the same kind of file; a failure here is a fault of the layout above.
-    PeHeaders written;
-    if (!ReadPeHeaders(file, written, error)) {
-        error = "internal error: the rewritten file does not read back (" + error + ")";
-        return false;
+    // The bytes in order, the streamed data between them; the checksum is summed on the way.
+    PeChecksumSum checksum;
+    const auto put = [&](std::span<const std::uint8_t> bytes) {
+        checksum.Add(bytes);
+        return sink.Write(bytes, error);
+    };
+    std::size_t from = 0;
+    for (const StreamedData& s : streamed) {
+        const std::span<const std::uint8_t> before(file.data() + from, treeAt + s.at - from);
+        if (!put(before) || !storage::ForEachChunk(*s.resource->stream, put, error)) return false;
+        from = treeAt + s.at;
     }
-    out = std::move(file);
-    return true;
+    if (!put(std::span<const std::uint8_t>(file.data() + from, file.size() - from))) return false;
+    std::uint8_t sum[4];
+    StoreLE32(sum, checksum.Finish());
+    return sink.Patch(checksumAt, sum, error);
 }
 
 }  // namespace resedit

@@ -12,6 +12,8 @@
 #include <string_view>
 #include <vector>
 
+#include "storage/ByteStreams.h"
+
 namespace resedit {
 
 // A resource type or name: a number or a UTF-16 name. PE order: named entries first
@@ -38,6 +40,10 @@ struct Resource {
     std::uint16_t language = 0;
     std::uint32_t codePage = 0;
     std::vector<std::uint8_t> data;
+    // When set, the data is not held in memory: Write reads it from here (once,
+    // front to back, exactly its Size() bytes) and data stays empty.
+    storage::ByteSource* stream = nullptr;
+    std::uint64_t Size() const { return stream ? stream->Size() : data.size(); }
     friend bool operator==(const Resource&, const Resource&) = default;
 };
 
@@ -65,8 +71,13 @@ public:
     std::size_t RemoveType(const ResourceKey& type);
     // The file with a newly laid-out resource section (sorted tree, deterministic bytes) and
     // everything that depends on it fixed: resource data directory, section table,
-    // SizeOfImage, SizeOfInitializedData, following sections, PE checksum.
+    // SizeOfImage, SizeOfInitializedData, following sections, PE checksum. The result
+    // is read back as a check; no resource may be streamed.
     bool Write(std::vector<std::uint8_t>& out, std::string& error) const;
+    // The same bytes written into sink as they are made, streamed resources read as
+    // they are reached, and the checksum patched in at the end: a resource of any size
+    // costs no memory. Can be called once when a resource is streamed.
+    bool Write(storage::PatchableSink& sink, std::string& error) const;
 
 private:
     std::vector<std::uint8_t> image_;   // the file as read

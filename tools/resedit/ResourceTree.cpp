@@ -228,7 +228,7 @@ bool ReadResourceTree(std::span<const std::uint8_t> file, const PeHeaders& pe, s
 }
 
 bool BuildResourceTree(const std::vector<Resource>& sorted, std::uint32_t rva, std::vector<std::uint8_t>& out,
-                       std::string& error) {
+                       std::vector<StreamedData>& streamed, std::string& error) {
     // Plan the directories breadth first: the root, the type directories, the name directories.
     std::vector<PlannedDirectory> dirs(1);
     std::vector<std::size_t> typeDirs;
@@ -282,15 +282,18 @@ bool BuildResourceTree(const std::vector<Resource>& sorted, std::uint32_t rva, s
     for (const Resource& r : sorted) {
         at = AlignUp(at, kDataAlignment);
         dataOffsets.push_back(at);
-        at += r.data.size();
-        if (r.data.size() > 0xFFFFFFFFu || at > kMaxTreeSize) {
+        at += r.Size();
+        if (r.Size() > 0xFFFFFFFFu || at > kMaxTreeSize) {
             error = "the resources are too large (1 GB at most)";
             return false;
         }
     }
 
     out.clear();
-    out.reserve(static_cast<std::size_t>(at));
+    streamed.clear();
+    std::uint64_t streamedBytes = 0;
+    for (const Resource& r : sorted) streamedBytes += r.stream ? r.Size() : 0;
+    out.reserve(static_cast<std::size_t>(at - streamedBytes));
     std::size_t nextName = 0;
     for (const PlannedDirectory& d : dirs) {
         AppendLE32(out, 0);  // characteristics
@@ -309,7 +312,7 @@ bool BuildResourceTree(const std::vector<Resource>& sorted, std::uint32_t rva, s
     }
     for (std::size_t i = 0; i < sorted.size(); ++i) {
         AppendLE32(out, static_cast<std::uint32_t>(rva + dataOffsets[i]));
-        AppendLE32(out, static_cast<std::uint32_t>(sorted[i].data.size()));
+        AppendLE32(out, static_cast<std::uint32_t>(sorted[i].Size()));
         AppendLE32(out, sorted[i].codePage);
         AppendLE32(out, 0);
     }
@@ -320,9 +323,15 @@ bool BuildResourceTree(const std::vector<Resource>& sorted, std::uint32_t rva, s
             for (char16_t c : k->Name()) AppendLE16(out, static_cast<std::uint16_t>(c));
         }
     }
+    std::uint64_t left = 0;  // streamed bytes before the current position
     for (std::size_t i = 0; i < sorted.size(); ++i) {
-        out.resize(static_cast<std::size_t>(dataOffsets[i]), 0);
-        out.insert(out.end(), sorted[i].data.begin(), sorted[i].data.end());
+        out.resize(static_cast<std::size_t>(dataOffsets[i] - left), 0);
+        if (sorted[i].stream) {
+            streamed.push_back({out.size(), &sorted[i]});
+            left += sorted[i].Size();
+        } else {
+            out.insert(out.end(), sorted[i].data.begin(), sorted[i].data.end());
+        }
     }
     return true;
 }

@@ -28,10 +28,18 @@ namespace resedit {
 bool ReadResourceTree(std::span<const std::uint8_t> file, const PeHeaders& pe, std::vector<Resource>& out,
                       std::string& error);
 
+// Where the data of a streamed resource belongs in a tree built without it: at
+// offset `at` of the built bytes.
+struct StreamedData {
+    std::size_t at = 0;
+    const Resource* resource = nullptr;
+};
+
 // The bytes of a resource section holding `sorted` (sorted by type, name, language; no
 // duplicates) that will be loaded at `rva`: directories, data entries, names, then
-// the data, each 8-byte aligned. Time stamps and versions are zero.
+// the data, each 8-byte aligned. Time stamps and versions are zero. The data of
+// streamed resources is left out of `out` and listed in `streamed`, in order.
 bool BuildResourceTree(const std::vector<Resource>& sorted, std::uint32_t rva, std::vector<std::uint8_t>& out,
-                       std::string& error);
+                       std::vector<StreamedData>& streamed, std::string& error);
 
 }  // namespace resedit

@@ -2,12 +2,15 @@
 //
 // A container with streamed nodes is followed in FILE by its payload stream and a
 // tail that gives the container's length.
+#include <filesystem>
+
 #include "storage/ContainerFormat.h"
 #include "tools/tkds/CommandSupport.h"
 #include "tools/tkds/FileIo.h"
 #include "tools/tkds/ManifestContainer.h"
 #include "tools/tkds/PayloadStreamWriter.h"
-#ifdef TKDS_HAVE_LZMA_ENCODER
+#ifndef _WIN32
+#include "tools/tkds/ScratchFile.h"
 #endif
 
 namespace tkds {
@@ -59,14 +62,44 @@ int RunBuild(const Args& args) {
 
     Defines defines;
     if (!AddDefines(parsed.options["-D"], defines, error)) return UsageError(kBuildCommand, error);
-    std::vector<std::uint8_t> container;
-    StreamPlan stream;
-    if (!BuildManifestContainer(parsed.positional[0], defines, container, stream)) return kExitFailure;
-    if (!stream.Empty()) return WriteWithStream(output, container, stream);
-    if (!WriteFileBytes(output, container, error)) {
-        PrintError("cannot write " + output + ": " + error);
+    std::optional<std::string> document;
+    const auto cannotWrite = [&](const std::string& reason) {
+        PrintError("cannot write " + output + ": " + reason);
         return kExitFailure;
+    };
+    StreamPlan stream;
+#ifdef _WIN32
+    storage::VectorSink container;
+    if (!BuildManifestContainer(parsed.positional[0], defines, container, document, stream)) return kExitFailure;
+    if (!stream.Empty()) return WriteWithStream(output, container.Bytes(), stream);
+    if (!WriteFileBytes(output, container.Bytes(), error)) return cannotWrite(error);
+#else
+    // The container is written as it is made, never held whole, into a file
+    // without a name beside the output (for standard output, in the temporary
+    // folder), and then copied out. With a payload stream it holds no streamed
+    // node's bytes and is read back to go in front of the stream.
+    ScratchFile scratch;
+    std::error_code failure;
+    const std::string folder = output == "-" ? std::filesystem::temp_directory_path(failure).string()
+                                             : std::filesystem::path(output).parent_path().string();
+    if (!scratch.Create(folder, error)) return cannotWrite("cannot make a new file beside it: " + error);
+    if (!BuildManifestContainer(parsed.positional[0], defines, scratch, document, stream)) return kExitFailure;
+    if (!stream.Empty()) {
+        std::vector<std::uint8_t> container;
+        if (!storage::ReadWhole(scratch, container, error)) return cannotWrite(error);
+        return WriteWithStream(output, container, stream);
     }
+    if (output == "-") {
+        const auto copy = [&](std::span<const std::uint8_t> chunk) { return WriteFileBytes(output, chunk, error); };
+        if (!storage::ForEachChunk(scratch, copy, error)) return cannotWrite(error);
+    } else {
+        StagedFile file;
+        const auto copy = [&](std::span<const std::uint8_t> chunk) { return file.Write(chunk, error); };
+        if (!file.Create(output, error) || !storage::ForEachChunk(scratch, copy, error) || !file.Commit(error)) {
+            return cannotWrite(error);
+        }
+    }
+#endif
     return kExitOk;
 }
 

@@ -79,7 +79,7 @@ int UsageError(const Command& command, std::string_view reason) {
 namespace {
 
 // Reads the stream from the file held in memory.
-class MemorySource : public storage::ByteSource {
+class MemorySource : public storage::StreamSource {
 public:
     explicit MemorySource(std::span<const std::uint8_t> bytes) : bytes_(bytes) {}
     bool ReadAt(std::uint64_t offset, std::uint8_t* buffer, std::size_t length) override {
@@ -92,9 +92,11 @@ private:
     std::span<const std::uint8_t> bytes_;
 };
 
+#ifdef TKDS_HAVE_MAKE
 bool StartsWith(std::span<const std::uint8_t> bytes, std::string_view text) {
     return bytes.size() >= text.size() && std::memcmp(bytes.data(), text.data(), text.size()) == 0;
 }
+#endif
 
 }  // namespace
 

@@ -34,6 +34,7 @@ int WriteSome(int fd, const std::uint8_t* data, std::size_t size) {
     return ::_write(fd, data, static_cast<unsigned>(std::min<std::size_t>(size, 1u << 30)));
 }
 int SyncFile(int fd) { return ::_commit(fd); }
+std::int64_t SeekFile(int fd, std::int64_t offset, int whence) { return ::_lseeki64(fd, offset, whence); }
 int CloseFile(int fd) { return ::_close(fd); }
 int CreateNewFile(const std::string& path) { return ::_open(path.c_str(), kCreateFlags, kCreateMode); }
 #else
@@ -42,6 +43,7 @@ constexpr int kCreateFlags = O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXE
 constexpr mode_t kCreateMode = 0666;  // less the umask, as any new file
 ssize_t WriteSome(int fd, const std::uint8_t* data, std::size_t size) { return ::write(fd, data, size); }
 int SyncFile(int fd) { return ::fsync(fd); }
+std::int64_t SeekFile(int fd, std::int64_t offset, int whence) { return ::lseek(fd, static_cast<off_t>(offset), whence); }
 int CloseFile(int fd) { return ::close(fd); }
 int CreateNewFile(const std::string& path) { return ::open(path.c_str(), kCreateFlags, kCreateMode); }
 
@@ -184,6 +186,34 @@ bool WriteToDescriptor(int fd, std::span<const std::uint8_t> bytes) {
     return true;
 }
 
+bool FileSource::Open(const std::string& path, std::string& error) {
+    file_ = OpenInputFile(path, error);
+    if (!file_) return false;
+#ifdef _WIN32
+    const bool measured = _fseeki64(file_.get(), 0, SEEK_END) == 0 && _ftelli64(file_.get()) >= 0;
+    if (measured) size_ = static_cast<std::uint64_t>(_ftelli64(file_.get()));
+#else
+    struct stat info {};
+    const bool measured = ::fstat(::fileno(file_.get()), &info) == 0;
+    if (measured) size_ = static_cast<std::uint64_t>(info.st_size);
+#endif
+    if (!measured || std::fseek(file_.get(), 0, SEEK_SET) != 0) {
+        error = std::strerror(errno);
+        file_.reset();
+        return false;
+    }
+    return true;
+}
+
+bool FileSource::Read(std::span<std::uint8_t> buffer, std::size_t& got, std::string& error) {
+    got = std::fread(buffer.data(), 1, buffer.size(), file_.get());
+    if (got == 0 && std::ferror(file_.get())) {
+        error = std::strerror(errno);
+        return false;
+    }
+    return true;
+}
+
 bool ReadFileBytes(const std::string& path, std::vector<std::uint8_t>& bytes, std::string& error) {
     FilePtr file = OpenInputFile(path, error);
     if (!file) return false;
@@ -245,6 +275,23 @@ bool StagedFile::Create(const std::string& path, std::string& error) {
     return true;
 }
 
+bool StagedFile::Write(std::span<const std::uint8_t> bytes, std::string& error) {
+    if (WriteToDescriptor(fd_, bytes)) return true;
+    error = std::strerror(errno);
+    return false;
+}
+
+bool StagedFile::Patch(std::uint64_t offset, std::span<const std::uint8_t> bytes, std::string& error) {
+    // Writes at offset, then goes back to the end, where Write goes on.
+    const auto end = SeekFile(fd_, 0, SEEK_END);
+    if (end < 0 || SeekFile(fd_, static_cast<std::int64_t>(offset), SEEK_SET) < 0 || !WriteToDescriptor(fd_, bytes) ||
+        SeekFile(fd_, end, SEEK_SET) < 0) {
+        error = std::strerror(errno);
+        return false;
+    }
+    return true;
+}
+
 bool StagedFile::Commit(std::string& error) {
     bool ok = SyncFile(fd_) == 0;
     std::string reason = ok ? std::string() : std::strerror(errno);
@@ -273,11 +320,7 @@ bool WriteFileBytes(const std::string& path, std::span<const std::uint8_t> bytes
     if (path == "-") return WriteStandardOutput(bytes, error);
     StagedFile staged;
     if (!staged.Create(path, error)) return false;
-    if (!WriteToDescriptor(staged.Descriptor(), bytes)) {
-        error = std::strerror(errno);
-        return false;
-    }
-    return staged.Commit(error);
+    return staged.Write(bytes, error) && staged.Commit(error);
 }
 
 }  // namespace tkds

@@ -7,6 +7,8 @@
 #include <string>
 #include <vector>
 
+#include "storage/ByteStreams.h"
+
 namespace tkds {
 
 struct FileCloser {
@@ -25,6 +27,19 @@ inline constexpr std::uint64_t kMaxInputFileBytes = 0xFFFFFFFF;
 // Null with the reason otherwise.
 FilePtr OpenInputFile(const std::string& path, std::string& error);
 
+// Such a file read in chunks, for data that need not be in memory whole.
+class FileSource final : public storage::ByteSource {
+public:
+    // False with the reason when OpenInputFile refuses the file.
+    bool Open(const std::string& path, std::string& error);
+    std::uint64_t Size() const override { return size_; }
+    bool Read(std::span<std::uint8_t> buffer, std::size_t& got, std::string& error) override;
+
+private:
+    FilePtr file_;
+    std::uint64_t size_ = 0;
+};
+
 // The whole of such a file.
 bool ReadFileBytes(const std::string& path, std::vector<std::uint8_t>& bytes, std::string& error);
 
@@ -36,16 +51,20 @@ bool WriteToDescriptor(int fd, std::span<const std::uint8_t> bytes);
 // is replaced, not followed. Removed when the object goes without a commit. An
 // existing path that is neither a file nor a link (a folder, a device, a pipe),
 // or one in /proc, /sys or /dev, is refused by Create.
-class StagedFile {
+class StagedFile final : public storage::PatchableSink {
 public:
     StagedFile() = default;
-    ~StagedFile();
+    ~StagedFile() override;
     StagedFile(const StagedFile&) = delete;
     StagedFile& operator=(const StagedFile&) = delete;
 
     // False with the reason.
     bool Create(const std::string& path, std::string& error);
     int Descriptor() const noexcept { return fd_; }
+    // Appends bytes; false with the reason.
+    bool Write(std::span<const std::uint8_t> bytes, std::string& error) override;
+    // Overwrites bytes already written at offset; later writes still append.
+    bool Patch(std::uint64_t offset, std::span<const std::uint8_t> bytes, std::string& error) override;
     // Flushes the file to disk and renames it over the path; false with the reason.
     bool Commit(std::string& error);
 

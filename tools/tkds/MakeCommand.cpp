@@ -24,7 +24,6 @@
 #include "install/InstallDocument.h"
 #include "install/UninstallLayout.h"
 #include "install/VersionInfo.h"
-#include "storage/Storage.h"
 #include "tools/resedit/PeResources.h"
 #include "tools/tkds/CommandSupport.h"
 #include "tools/tkds/FileIo.h"
@@ -33,6 +32,7 @@
 #include "tools/tkds/ManifestBuilder.h"
 #include "tools/tkds/ManifestContainer.h"
 #include "tools/tkds/PayloadStreamWriter.h"
+#include "tools/tkds/ScratchFile.h"
 #include "tools/tkds/Sha256.h"
 #ifdef TKDS_HAVE_SIGNING
 #include "tools/tkds/PrivateTempFolder.h"
@@ -189,18 +189,15 @@ bool SameFile(const fs::path& a, const fs::path& b) {
     return fs::equivalent(a, b, failure);
 }
 
-// The install document inside the container: the version information names the
+// The install document the container carries: the version information names the
 // product after it, and a document the setup would refuse is refused here too.
-bool ReadDocument(const std::string& manifest, const std::vector<std::uint8_t>& container,
+bool ReadDocument(const std::string& manifest, const std::optional<std::string>& text,
                   install::InstallDocument& document) {
-    storage::Storage storage;
-    std::string text;
-    if (!storage.OpenBytes(container.data(), container.size()) ||
-        !storage.GetString(install::InstallDocument::kDocumentNode, text, "")) {
+    if (!text) {
         PrintError(manifest + ": the container has no install document (a String node \"Data.idoc\")");
         return false;
     }
-    document.Parse(text);
+    document.Parse(*text);
     if (document.IsDamaged()) {
         PrintError(manifest + ": " + document.DamageReason());
         return false;
@@ -377,10 +374,60 @@ int MakeWithStream(const MakeRequest& request, const install::InstallDocument& d
     return kExitOk;
 }
 
+// Writes the setup program with the container as its resource (signed when asked).
+int MakeWithContainer(const MakeRequest& request, const install::InstallDocument& document, resedit::PeFile& pe,
+                      ScratchFile& container) {
+    pe.SetResource({ResourceKey::Named(kStorageResourceType), ResourceKey::Number(kStorageResourceId),
+                    kResourceLanguage, 0, {}, &container});
+    std::string error;
+
+    const auto cannotWrite = [&](const std::string& reason) {
+        PrintError("cannot write " + request.output.string() + ": " + reason);
+        return kExitFailure;
+    };
+    StagedFile setup;
+    if (!setup.Create(request.output.string(), error)) return cannotWrite(error);
+#ifdef TKDS_HAVE_SIGNING
+    if (request.signing.Wanted()) {
+        // Signed in a private folder under its own name, then copied into place.
+        PrivateTempFolder folder;
+        const std::string fileName = request.output.filename().string();
+        const std::string unsignedPath = folder / ("unsigned-" + fileName);
+        const std::string signedPath = folder / fileName;
+        StagedFile unsignedSetup;
+        if (!folder.Create(error) || !unsignedSetup.Create(unsignedPath, error) || !pe.Write(unsignedSetup, error) ||
+            !unsignedSetup.Commit(error)) {
+            return cannotWrite(error);
+        }
+        FileSource signedSetup;
+        if (!SignPeFile(request.signing, unsignedPath, signedPath, SignedDescription(document.productName), error) ||
+            !signedSetup.Open(signedPath, error)) {
+            PrintError("cannot sign " + request.output.string() + ": " + error);
+            return kExitFailure;
+        }
+        const auto copy = [&](std::span<const std::uint8_t> chunk) { return setup.Write(chunk, error); };
+        if (!storage::ForEachChunk(signedSetup, copy, error) || !setup.Commit(error)) return cannotWrite(error);
+        return kExitOk;
+    }
+#endif
+    if (!pe.Write(setup, error) || !setup.Commit(error)) return cannotWrite(error);
+    return kExitOk;
+}
+
 // The manifests of the written (and signed) file: its hash, and the uninstall
 // entry exactly as its setup registers it.
-int WriteWingetManifests(MakeRequest& request, const install::InstallDocument& document,
-                         const std::vector<std::uint8_t>& setup) {
+int WriteWingetManifests(MakeRequest& request, const install::InstallDocument& document) {
+    std::string error;
+    FileSource setup;
+    Sha256Hasher hasher;
+    const auto hash = [&](std::span<const std::uint8_t> chunk) {
+        hasher.Add(chunk);
+        return true;
+    };
+    if (!setup.Open(request.output.string(), error) || !storage::ForEachChunk(setup, hash, error)) {
+        PrintError("cannot read " + request.output.string() + " back: " + error);
+        return kExitFailure;
+    }
     WingetPackage& package = request.winget;
     package.packageVersion = VersionText(request.version);
     package.publisher = request.companyText;
@@ -388,11 +435,10 @@ int WriteWingetManifests(MakeRequest& request, const install::InstallDocument& d
     if (package.shortDescription.empty()) package.shortDescription = AnsiToUtf8(document.productName);
     package.copyright = request.copyrightText;
     package.architecture = std::string(request.arch->name);
-    package.installerSha256 = Sha256Hex(setup);
+    package.installerSha256 = HexDigest(hasher.Finish());
     package.productCode = document.registryRecord;
     package.displayName = AnsiToUtf8(document.groupName + std::string(install::uninstall_layout::kRemoveOnlySuffix));
     package.displayVersion = package.packageVersion;
-    std::string error;
     if (!CheckWingetPackage(package, error)) {
         PrintError("cannot write the winget manifests: " + error);
         return kExitFailure;
@@ -475,49 +521,39 @@ int RunMake(const Args& args) {
         return kExitFailure;
     }
 
-    std::vector<std::uint8_t> container;
+    // The container goes into a file without a name beside the output and from
+    // there into the program as it is written: neither is ever held whole. With a
+    // payload stream it holds no streamed node's bytes and is read back whole.
+    ScratchFile container;
+    const std::string outputFolder = request.output.parent_path().string();
+    if (!container.Create(outputFolder, error)) {
+        PrintError("cannot write beside " + request.output.string() + ": " + error);
+        return kExitFailure;
+    }
+    std::optional<std::string> documentText;
     StreamPlan stream;
-    if (!BuildManifestContainer(request.manifest, request.defines, container, stream)) return kExitFailure;
+    if (!BuildManifestContainer(request.manifest, request.defines, container, documentText, stream)) {
+        return kExitFailure;
+    }
     install::InstallDocument document;
-    if (!ReadDocument(request.manifest, container, document)) return kExitFailure;
+    if (!ReadDocument(request.manifest, documentText, document)) return kExitFailure;
 
     pe.RemoveResource(ResourceKey::Named(kStorageResourceType), ResourceKey::Number(kStorageResourceId));
     if (!icon.empty()) ReplaceIcon(pe, icon);
     ReplaceVersion(pe, SetupVersionInfo(request, document));
-    if (!stream.Empty()) {
-        const int made = MakeWithStream(request, document, pe, container, stream);
-        if (made != kExitOk || !request.wingetFolder) return made;
-        // The manifests hash the file as written (and signed).
-        std::vector<std::uint8_t> written;
-        if (!ReadFileBytes(request.output.string(), written, error)) {
-            PrintError("cannot read " + request.output.string() + " back: " + error);
+    int made = kExitFailure;
+    if (stream.Empty()) {
+        made = MakeWithContainer(request, document, pe, container);
+    } else {
+        std::vector<std::uint8_t> bytes;
+        if (!storage::ReadWhole(container, bytes, error)) {
+            PrintError("cannot read back the container of " + request.output.string() + ": " + error);
             return kExitFailure;
         }
-        return WriteWingetManifests(request, document, written);
+        made = MakeWithStream(request, document, pe, bytes, stream);
     }
-    SetContainer(pe, container);
-
-    std::vector<std::uint8_t> setup;
-    if (!pe.Write(setup, error)) {
-        PrintError("cannot lay out " + request.output.string() + ": " + error);
-        return kExitFailure;
-    }
-#ifdef TKDS_HAVE_SIGNING
-    if (request.signing.Wanted()) {
-        std::vector<std::uint8_t> signedSetup;
-        if (!SignPeImage(request.signing, setup, request.output.filename().string(),
-                         SignedDescription(document.productName), signedSetup, error)) {
-            PrintError("cannot sign " + request.output.string() + ": " + error);
-            return kExitFailure;
-        }
-        setup = std::move(signedSetup);
-    }
-#endif
-    if (!WriteFileBytes(request.output.string(), setup, error)) {
-        PrintError("cannot write " + request.output.string() + ": " + error);
-        return kExitFailure;
-    }
-    return request.wingetFolder ? WriteWingetManifests(request, document, setup) : kExitOk;
+    if (made != kExitOk || !request.wingetFolder) return made;
+    return WriteWingetManifests(request, document);
 }
 
 }  // namespace

@@ -92,6 +92,29 @@ std::optional<storage::NodeType> TypeFromName(std::string_view name) {
     return std::nullopt;
 }
 
+struct CompressionName {
+    std::string_view word;
+    Compression compression;
+};
+constexpr CompressionName kCompressionNames[] = {{"yes", Compression::Zlib}, {"no", Compression::None}, {"lzma", Compression::Lzma}};
+
+std::optional<Compression> CompressionFromWord(std::string_view word) {
+    for (const CompressionName& known : kCompressionNames) {
+        if (known.word == word) return known.compression;
+    }
+    return std::nullopt;
+}
+
+std::string CompressionWords() {
+    std::string words;
+    const std::size_t count = std::size(kCompressionNames);
+    for (std::size_t i = 0; i < count; ++i) {
+        if (i > 0) words += i + 1 == count ? " or " : ", ";
+        words += kCompressionNames[i].word;
+    }
+    return words;
+}
+
 template <typename T>
 bool ParseDecimal(std::string_view text, T& value) {
     if (text.empty()) return false;
@@ -111,12 +134,15 @@ public:
             return false;
         }
         if (!ParsePath(tokens[0].text, entry, error)) return false;
-        const auto type = TypeFromName(tokens[1].text);
-        if (!type) {
-            error = "unknown type '" + tokens[1].text + "' (Integer, String, Binary or Folder)";
+        if (tokens[1].text == "Tree") {
+            entry.tree = true;
+            entry.compress = kTreeDefaultCompression;
+        } else if (const auto type = TypeFromName(tokens[1].text)) {
+            entry.type = *type;
+        } else {
+            error = "unknown type '" + tokens[1].text + "' (Integer, String, Binary, Folder or Tree)";
             return false;
         }
-        entry.type = *type;
         for (std::size_t i = 2; i < tokens.size(); ++i) {
             if (!ParseOption(tokens[i], entry, error)) return false;
         }
@@ -165,12 +191,18 @@ private:
             }
             entry.id = static_cast<std::uint32_t>(id);
         } else if (key == "compress") {
-            if (value != "yes" && value != "no" && value != "lzma") {
-                error = "compress must be yes, no or lzma, found '" + value + "'";
+            const auto compression = CompressionFromWord(value);
+            if (!compression) {
+                error = "compress must be " + CompressionWords() + ", found '" + value + "'";
                 return false;
             }
-            entry.compress = value == "yes";
-            entry.streamed = value == "lzma";
+            entry.compress = *compression;
+        } else if (key == "dir") {
+            if (value.empty()) {
+                error = "dir= needs a folder name";
+                return false;
+            }
+            entry.dir = value;
         } else if (key == "password") {
             entry.password = value;
         } else if (key == "value") {
@@ -196,6 +228,11 @@ private:
 
     bool CheckCombination(const ManifestEntry& entry, std::string& error) const {
         using storage::NodeType;
+        if (entry.tree) return CheckTreeLine(entry, error);
+        if (seen_.count("dir")) {
+            error = "dir= belongs to a Tree line";
+            return false;
+        }
         if (!seen_.count("id")) {
             error = "missing id=";
             return false;
@@ -228,7 +265,7 @@ private:
                 return false;
             }
         }
-        if (entry.streamed && (entry.type != NodeType::Binary || entry.password || entry.convert)) {
+        if (entry.compress == Compression::Lzma && (entry.type != NodeType::Binary || entry.password || entry.convert)) {
             error = "compress=lzma applies to a Binary node without password= or convert=";
             return false;
         }
@@ -239,16 +276,36 @@ private:
         return true;
     }
 
+    bool CheckTreeLine(const ManifestEntry& entry, std::string& error) const {
+        if (entry.path != kTreePath) {
+            error = "a Tree line's path is " + std::string(kTreePath) + ", found '" + entry.path + "'";
+            return false;
+        }
+        for (const auto& [key, given] : seen_) {
+            if (key != "dir" && key != "compress") {
+                error = "a Tree takes only dir= and compress=, not " + key + "= (tkds chooses the ids)";
+                return false;
+            }
+        }
+        if (!entry.dir) {
+            error = "missing dir=";
+            return false;
+        }
+        return true;
+    }
+
     int line_;
     const Defines& defines_;
     std::unordered_map<std::string, bool> seen_;
 };
 
-// Ids unique, paths unique, every parent a Folder entry.
-void CheckTree(const std::vector<ManifestEntry>& entries, std::vector<ManifestError>& errors) {
+// Ids unique, paths unique, every parent a Folder entry. Tree lines have neither
+// ids nor paths of their own, so there may be several.
+void CheckEntries(const std::vector<ManifestEntry>& entries, std::vector<ManifestError>& errors) {
     std::unordered_map<std::uint32_t, const ManifestEntry*> byId;
     std::unordered_map<std::string, const ManifestEntry*> byPath;
     for (const auto& entry : entries) {
+        if (entry.tree) continue;
         if (auto [it, added] = byId.emplace(entry.id, &entry); !added) {
             errors.push_back({entry.line, "id " + std::to_string(entry.id) + " already used on line " +
                                               std::to_string(it->second->line)});
@@ -308,7 +365,7 @@ bool ParseManifest(std::string_view text, const Defines& defines, std::vector<Ma
         }
         entries.push_back(std::move(entry));
     }
-    CheckTree(entries, errors);
+    CheckEntries(entries, errors);
     return errors.size() == errorsBefore;
 }
 

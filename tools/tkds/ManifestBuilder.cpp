@@ -4,12 +4,14 @@
 #include <sys/stat.h>
 #endif
 
+#include <algorithm>
 #include <charconv>
 #include <cerrno>
 #include <cstring>
 #include <filesystem>
 #include <unordered_map>
 
+#include "install/InstallDocument.h"
 #include "storage/ContainerWriter.h"
 #include "tools/tkds/FileIo.h"
 #include "tools/tkds/PixelConversions.h"
@@ -105,33 +107,27 @@ bool AddStreamedEntry(const ManifestEntry& entry, const std::string& baseDir, St
 #endif
 }
 
+// A product file, read as it is written: a Binary node read from a file without conversion.
+bool IsStreamed(const ManifestEntry& entry) {
+    return entry.type == storage::NodeType::Binary && entry.file && !entry.convert;
+}
+
 }  // namespace
 
-bool BuildContainer(const std::vector<ManifestEntry>& entries, const std::string& baseDir,
-                    std::vector<std::uint8_t>& container, StreamPlan& stream, std::vector<ManifestError>& errors) {
+bool BuildContainer(const std::vector<ManifestEntry>& entries, const std::string& baseDir, storage::PatchableSink& sink,
+                    std::optional<std::string>& document, StreamPlan& stream, std::vector<ManifestError>& errors) {
     const std::size_t errorsBefore = errors.size();
     std::unordered_map<std::string, std::uint32_t> idOfPath;
     for (const auto& entry : entries) idOfPath.emplace(entry.path, entry.id);
 
-    storage::ContainerWriter writer;
+    document.reset();
+    storage::ContainerWriter writer(sink);
     stream = {};
+    // After the first problem the container is not finished: the remaining
+    // entries are only checked, so that every problem is reported at once.
     for (const auto& entry : entries) {
         std::string error;
-        std::vector<std::uint8_t> data;
-        std::vector<std::uint8_t> stored;
-        if (entry.streamed) {
-            if (!AddStreamedEntry(entry, baseDir, stream, stored, error)) {
-                errors.push_back({entry.line, error});
-                continue;
-            }
-        } else if (!EntryData(entry, baseDir, data, error) ||
-                   !storage::EncodeNodeData(data, entry.compress, entry.password ? &*entry.password : nullptr,
-                                            stored, error)) {
-            errors.push_back({entry.line, error});
-            continue;
-        }
         storage::RecordFields fields;
-        if (entry.streamed) fields.kind = storage::kStreamedNodeRecordKind;
         fields.id = entry.id;
         if (entry.segments.size() > 1) {
             const std::string parent = entry.path.substr(0, entry.path.size() - entry.segments.back().size() - 1);
@@ -143,9 +139,45 @@ bool BuildContainer(const std::vector<ManifestEntry>& entries, const std::string
             fields.parentId = found->second;
         }
         fields.type = static_cast<std::uint8_t>(entry.type);
-        fields.compressed = entry.compress ? 1 : 0;
+        fields.compressed = entry.compress == Compression::Zlib ? 1 : 0;
         fields.enciphered = entry.password ? 1 : 0;
-        if (!writer.AppendRecord(fields, entry.segments.back(), stored, error)) {
+        const std::string* password = entry.password ? &*entry.password : nullptr;
+        const bool writing = errors.size() == errorsBefore;
+
+        if (entry.compress == Compression::Lzma) {
+            // The record holds only the node's place in the payload stream.
+            fields.kind = storage::kStreamedNodeRecordKind;
+            std::vector<std::uint8_t> place;
+            if (!AddStreamedEntry(entry, baseDir, stream, place, error)) {
+                errors.push_back({entry.line, error});
+            } else if (writing && !writer.AppendRecord(fields, entry.segments.back(), place, error)) {
+                errors.push_back({entry.line, error});
+            }
+            continue;
+        }
+
+        if (IsStreamed(entry)) {
+            const std::string path = ResolveFile(baseDir, *entry.file);
+            FileSource source;
+            if (!source.Open(path, error)) {
+                errors.push_back({entry.line, "cannot read " + path + ": " + error});
+            } else if (writing && !writer.AppendEncodedRecord(fields, entry.segments.back(), source, password, error)) {
+                errors.push_back({entry.line, path + ": " + error});
+            }
+            continue;
+        }
+        std::vector<std::uint8_t> data;
+        if (!EntryData(entry, baseDir, data, error)) {
+            errors.push_back({entry.line, error});
+            continue;
+        }
+        if (entry.path == install::InstallDocument::kDocumentNode && entry.type == storage::NodeType::String &&
+            (!entry.password || entry.password->empty())) {
+            const auto end = std::find(data.begin(), data.end(), std::uint8_t{0});
+            document.emplace(data.begin(), end);
+        }
+        storage::SpanSource source(data);
+        if (writing && !writer.AppendEncodedRecord(fields, entry.segments.back(), source, password, error)) {
             errors.push_back({entry.line, error});
         }
     }
@@ -160,13 +192,21 @@ bool BuildContainer(const std::vector<ManifestEntry>& entries, const std::string
             errors.push_back({0, "no id is left for the payload stream's record (ids reach 4294967295)"});
         } else if (!writer.AppendRecord(fields, storage::kStreamRecordName, placeholder, error)) {
             errors.push_back({0, error});
+        } else {
+            stream.recordDataAt = static_cast<std::size_t>(writer.Size() - storage::kStreamRecordDataSize);
         }
     }
-    if (errors.size() != errorsBefore) return false;
-    container = writer.Finish();
-    if (!stream.Empty()) {
-        stream.recordDataAt = container.size() - storage::kEndMarkerSize - storage::kStreamRecordDataSize;
-    }
+    std::string error;
+    if (errors.size() == errorsBefore && !writer.End(error)) errors.push_back({0, error});
+    return errors.size() == errorsBefore;
+}
+
+bool BuildContainer(const std::vector<ManifestEntry>& entries, const std::string& baseDir,
+                    std::vector<std::uint8_t>& container, StreamPlan& stream, std::vector<ManifestError>& errors) {
+    storage::VectorSink sink;
+    std::optional<std::string> document;
+    if (!BuildContainer(entries, baseDir, sink, document, stream, errors)) return false;
+    container = std::move(sink.Bytes());
     return true;
 }
 

@@ -6,6 +6,7 @@
 #include "tools/tkds/CommandSupport.h"
 #include "tools/tkds/FileIo.h"
 #include "tools/tkds/ManifestBuilder.h"
+#include "tools/tkds/TreeExpansion.h"
 
 namespace tkds {
 
@@ -28,8 +29,8 @@ bool AddDefines(const std::vector<std::string>& definitions, Defines& defines, s
     return true;
 }
 
-bool BuildManifestContainer(const std::string& manifest, const Defines& defines, std::vector<std::uint8_t>& container,
-                            StreamPlan& stream) {
+bool BuildManifestContainer(const std::string& manifest, const Defines& defines, storage::PatchableSink& sink,
+                            std::optional<std::string>& document, StreamPlan& stream) {
     std::vector<std::uint8_t> text;
     std::string error;
     if (!ReadFileBytes(manifest, text, error)) {
@@ -52,7 +53,7 @@ bool BuildManifestContainer(const std::string& manifest, const Defines& defines,
     }
 #endif
     const std::string baseDir = std::filesystem::path(manifest).parent_path().string();
-    if (!BuildContainer(entries, baseDir, container, stream, errors)) {
+    if (!ExpandTrees(entries, baseDir, errors) || !BuildContainer(entries, baseDir, sink, document, stream, errors)) {
         PrintManifestErrors(manifest, errors);
         return false;
     }

@@ -2,9 +2,11 @@
 // The container a manifest describes, made the one way that both "tkds build" and
 // "tkds make" use.
 #include <cstdint>
+#include <optional>
 #include <string>
 #include <vector>
 
+#include "storage/ByteStreams.h"
 #include "tools/tkds/Manifest.h"
 #include "tools/tkds/PayloadStreamWriter.h"
 
@@ -14,11 +16,12 @@ namespace tkds {
 // for one without "=" or with a name IsDefineName refuses.
 bool AddDefines(const std::vector<std::string>& definitions, Defines& defines, std::string& error);
 
-// Reads the manifest, checks it and builds its container; files named relatively are
-// found beside the manifest; stream plans the payload stream (see BuildContainer).
-// Every problem is printed ("MANIFEST:LINE: reason");
-// container is set only when there is none.
-bool BuildManifestContainer(const std::string& manifest, const Defines& defines, std::vector<std::uint8_t>& container,
-                            StreamPlan& stream);
+// Reads the manifest, checks it, expands its Tree lines and writes its container
+// into sink; files named relatively are found beside the manifest; stream plans
+// the payload stream (see BuildContainer). Every problem is printed
+// ("MANIFEST:LINE: reason"); the container is complete only when there is none.
+// document gets the install document's text as setup reads it, if any.
+bool BuildManifestContainer(const std::string& manifest, const Defines& defines, storage::PatchableSink& sink,
+                            std::optional<std::string>& document, StreamPlan& stream);
 
 }  // namespace tkds

@@ -153,8 +153,9 @@ int RunNew(const Args& args) {
         return kExitFailure;
     }
     const std::string folder = target.string();
-    std::printf("A copy of the sample setup is in %s. Replace the product, the texts and the pictures\n"
-                "(see the vendor guide), then make the setup program:\n\n"
+    std::printf("A copy of the sample setup is in %s. Put your product's files into its product/\n"
+                "folder, replace the texts and the pictures (see the vendor guide), then make the\n"
+                "setup program:\n\n"
                 "  tkds make %s -o setup.exe --icon %s --product-version 1.0.0.0 --company 'Your company'\n",
                 folder.c_str(), ShellWord((target / "container.manifest").string()).c_str(),
                 ShellWord((target / "setup.ico").string()).c_str());

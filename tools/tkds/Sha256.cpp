@@ -53,36 +53,52 @@ void Compress(std::uint32_t (&state)[8], const std::uint8_t* block) {
 
 }  // namespace
 
-std::array<std::uint8_t, 32> Sha256(std::span<const std::uint8_t> bytes) {
-    std::uint32_t state[8] = {0x6a09e667, 0xbb67ae85, 0x3c6ef372, 0xa54ff53a,
-                              0x510e527f, 0x9b05688c, 0x1f83d9ab, 0x5be0cd19};
-    std::size_t whole = bytes.size() / 64 * 64;
-    for (std::size_t offset = 0; offset < whole; offset += 64) Compress(state, bytes.data() + offset);
+void Sha256Hasher::Add(std::span<const std::uint8_t> bytes) {
+    total_ += bytes.size();
+    std::size_t at = 0;
+    if (blockUsed_ > 0) {
+        while (at < bytes.size() && blockUsed_ < 64) block_[blockUsed_++] = bytes[at++];
+        if (blockUsed_ < 64) return;
+        Compress(state_, block_);
+        blockUsed_ = 0;
+    }
+    for (; bytes.size() - at >= 64; at += 64) Compress(state_, bytes.data() + at);
+    while (at < bytes.size()) block_[blockUsed_++] = bytes[at++];
+}
+
+std::array<std::uint8_t, 32> Sha256Hasher::Finish() {
     // The tail, the 0x80 marker and the length in bits fill one or two last blocks.
+    const std::uint64_t bits = total_ * 8;
     std::uint8_t tail[128] = {};
-    const std::size_t rest = bytes.size() - whole;
-    for (std::size_t i = 0; i < rest; ++i) tail[i] = bytes[whole + i];
-    tail[rest] = 0x80;
-    const std::size_t tailSize = rest < 56 ? 64 : 128;
-    const std::uint64_t bits = static_cast<std::uint64_t>(bytes.size()) * 8;
+    for (std::size_t i = 0; i < blockUsed_; ++i) tail[i] = block_[i];
+    tail[blockUsed_] = 0x80;
+    const std::size_t tailSize = blockUsed_ < 56 ? 64 : 128;
     for (int i = 0; i < 8; ++i) tail[tailSize - 1 - i] = static_cast<std::uint8_t>(bits >> (8 * i));
-    for (std::size_t offset = 0; offset < tailSize; offset += 64) Compress(state, tail + offset);
+    for (std::size_t offset = 0; offset < tailSize; offset += 64) Compress(state_, tail + offset);
 
     std::array<std::uint8_t, 32> digest{};
     for (int i = 0; i < 8; ++i) {
-        for (int j = 0; j < 4; ++j) digest[4 * i + j] = static_cast<std::uint8_t>(state[i] >> (24 - 8 * j));
+        for (int j = 0; j < 4; ++j) digest[4 * i + j] = static_cast<std::uint8_t>(state_[i] >> (24 - 8 * j));
     }
     return digest;
 }
 
-std::string Sha256Hex(std::span<const std::uint8_t> bytes) {
+std::array<std::uint8_t, 32> Sha256(std::span<const std::uint8_t> bytes) {
+    Sha256Hasher hasher;
+    hasher.Add(bytes);
+    return hasher.Finish();
+}
+
+std::string HexDigest(const std::array<std::uint8_t, 32>& digest) {
     static constexpr char kHex[] = "0123456789ABCDEF";
     std::string text;
-    for (std::uint8_t byte : Sha256(bytes)) {
+    for (std::uint8_t byte : digest) {
         text += kHex[byte >> 4];
         text += kHex[byte & 0xF];
     }
     return text;
 }
+
+std::string Sha256Hex(std::span<const std::uint8_t> bytes) { return HexDigest(Sha256(bytes)); }
 
 }  // namespace tkds

@@ -1,6 +1,6 @@
 #pragma once
-// SHA-256 (FIPS 180-4) of a byte block, for the hash a package manager checks
-// the downloaded setup program against.
+// SHA-256 (FIPS 180-4), for the hash a package manager checks the downloaded
+// setup program against: of a block in memory, or fed in pieces.
 #include <array>
 #include <cstdint>
 #include <span>
@@ -8,8 +8,23 @@
 
 namespace tkds {
 
+class Sha256Hasher {
+public:
+    void Add(std::span<const std::uint8_t> bytes);
+    // The digest of everything added; the hasher is spent afterwards.
+    std::array<std::uint8_t, 32> Finish();
+
+private:
+    std::uint32_t state_[8] = {0x6a09e667, 0xbb67ae85, 0x3c6ef372, 0xa54ff53a,
+                               0x510e527f, 0x9b05688c, 0x1f83d9ab, 0x5be0cd19};
+    std::uint8_t block_[64] = {};
+    std::size_t blockUsed_ = 0;
+    std::uint64_t total_ = 0;
+};
+
 std::array<std::uint8_t, 32> Sha256(std::span<const std::uint8_t> bytes);
-// The digest as 64 upper-case hexadecimal digits.
+// A digest as 64 upper-case hexadecimal digits.
+std::string HexDigest(const std::array<std::uint8_t, 32>& digest);
 std::string Sha256Hex(std::span<const std::uint8_t> bytes);
 
 }  // namespace tkds

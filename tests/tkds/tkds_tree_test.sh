@@ -1,0 +1,127 @@
+#!/usr/bin/env bash
+# A folder of a real product in one manifest line: a copy of part of this
+# machine's Python standard library packed with "Data.* Tree", every file read
+# back byte for byte with tkds extract, the document's lines checked, and the
+# refusals (links, a "*" line that names nothing, case twins, commas, devices).
+# Usage: tkds_tree_test.sh PATH/TO/tkds
+set -uo pipefail
+tkds=$(realpath "$1")
+work=$(mktemp -d /tmp/tkds-tree.XXXXXX)
+trap 'rm -rf "$work"' EXIT
+source "$(dirname "$0")/tkds-checks.sh"
+
+cd "$work"
+mkdir -p vendor/product
+(cd /usr/lib/python3.11 && cp -r --parents email json http xml logging urllib html wsgiref asyncio importlib \
+  "$work/vendor/product/")
+find vendor/product -type f | wc -l >count.txt
+[ "$(cat count.txt)" -ge 250 ] || fail "only $(cat count.txt) files copied"
+printf 'vendor file\n' >vendor/own.txt
+printf 'pit=pf\r\nname=Python Setup\r\nregrecord=Py\r\ndeffolder=Py\r\ngroupname=Py 3.11\r\n\r\n' >vendor/doc.idoc
+printf '*,json\\__init__.py,pit,t,t,Python JSON\r\nf3,own.txt,wn,f,f,own' >>vendor/doc.idoc
+# The vendor's own key f1 and id 200, and the document's key f3, are taken.
+cat >vendor/container.manifest <<'MANIFEST'
+Data            Folder  id=116
+Data.idoc       String  id=126 compress=yes file=doc.idoc
+Data.*          Tree    dir=product compress=yes
+Data.f1         Binary  id=200 compress=yes file=own.txt
+MANIFEST
+
+expect_exit 0 "$tkds" build vendor/container.manifest -o tree.tkds
+expect_exit 0 "$tkds" list --json tree.tkds
+cp "$work/out" list.json
+expect_exit 0 "$tkds" extract tree.tkds Data.idoc -o doc.out
+expect_exit 0 "$tkds" verify tree.tkds
+
+# Every file has its node and its line; the nodes' bytes are the files'.
+python3 - "$tkds" "$work" <<'PY' || fail "the tree does not round-trip"
+import json, os, subprocess, sys
+tkds, work = sys.argv[1], sys.argv[2]
+root = os.path.join(work, "vendor", "product")
+files = sorted(os.path.relpath(os.path.join(d, f), root).replace("/", "\\")
+               for d, _, names in os.walk(root) for f in names)
+records = json.load(open(os.path.join(work, "list.json")))
+ids = [r["id"] for r in records]
+assert len(ids) == len(set(ids)), "an id is used twice"
+by_path = {r["path"]: r for r in records}
+assert by_path["Data.f1"]["id"] == 200, "the vendor's own node changed"
+text = open(os.path.join(work, "doc.out"), "rb").read().decode()
+lines = text.split("\r\n")
+assert "\n" not in text.replace("\r\n", ""), "a line end other than CR LF"
+star = [l for l in lines if l.endswith(",pit,t,t,Python JSON")]
+assert len(star) == 1 and star[0].split(",")[1] == "json\\__init__.py", star
+original = open(os.path.join(work, "vendor", "doc.idoc"), "rb").read().decode()
+assert text.startswith(original.replace("*,json", star[0].split(",")[0] + ",json") + "\r\n"), "the vendor's lines changed"
+tree_lines = [l for l in lines if l.count(",") == 5 and l.split(",")[2] == "pit"]
+named = {}
+for line in tree_lines:
+    key, path, folder, menu, desk, name = line.split(",")
+    assert path not in named, "two lines for " + path
+    named[path] = key
+    if line not in star:
+        assert (menu, desk, name) == ("f", "f", path.split("\\")[-1]), line
+assert sorted(named) == files, "lines and files differ"
+keys = list(named.values())
+assert "f1" not in keys and "f3" not in keys, "a vendor key was taken"
+appended = [l.split(",")[1] for l in tree_lines if l not in star]
+assert appended == [f for f in files if f != "json\\__init__.py"], "not in byte order"
+for path, key in named.items():
+    node = by_path["Data." + key]
+    assert node["type"] == "Binary" and node["compressed"] and node["parentId"] == 116, node
+    data = subprocess.run([tkds, "extract", os.path.join(work, "tree.tkds"), "Data." + key],
+                          check=True, capture_output=True).stdout
+    with open(os.path.join(root, *path.split("\\")), "rb") as f:
+        assert f.read() == data, "bytes differ: " + path
+print(len(named), "files round-trip")
+PY
+
+# Without compress= this tkds (built with the LZMA encoder) puts the tree into
+# the payload stream: every Data.fN node is streamed, the vendor's own is not.
+sed -i 's/dir=product compress=yes/dir=product/' vendor/container.manifest
+expect_exit 0 "$tkds" build vendor/container.manifest -o tree-lzma.tkds
+expect_exit 0 "$tkds" list --json tree-lzma.tkds
+python3 - "$work/out" <<'PY' || fail "a Tree without compress= is not in the payload stream"
+import json, sys
+records = json.load(open(sys.argv[1]))
+nodes = {r["path"]: r for r in records if (r["path"] or "").startswith("Data.f")}
+assert not nodes["Data.f1"]["streamed"], nodes["Data.f1"]
+assert len(nodes) > 100 and all(r["streamed"] for p, r in nodes.items() if p != "Data.f1"), "not streamed"
+PY
+sed -i 's/^Data.\*          Tree    dir=product$/Data.*          Tree    dir=product compress=yes/' vendor/container.manifest
+
+# Refusals, each naming what it refuses; nothing is written.
+refuse() {  # refuse WHAT EXPECTED-TEXT: builds the manifest, expects exit 1 and the text on stderr
+  expect_exit 1 "$tkds" build vendor/container.manifest -o refused.tkds
+  expect_err "$2"
+  [ ! -e refused.tkds ] || fail "$1: a container was written"
+}
+ln -s ../own.txt vendor/product/json/link.py
+refuse "a linked file" "vendor/product/json/link.py is a symbolic link"
+rm vendor/product/json/link.py
+ln -s ../email vendor/product/html/mail
+refuse "a linked folder" "vendor/product/html/mail is a symbolic link"
+rm vendor/product/html/mail
+mkfifo vendor/product/pipe
+refuse "a pipe" "vendor/product/pipe is not a regular file"
+rm vendor/product/pipe
+cp vendor/own.txt vendor/product/JSON
+mkdir -p vendor/product/Json && cp vendor/own.txt vendor/product/Json/Decoder.py
+refuse "case twins" 'are one file on Windows'
+rm -r vendor/product/JSON vendor/product/Json
+cp vendor/own.txt "vendor/product/a,b.txt"
+refuse "a comma" 'a comma ends a field'
+rm "vendor/product/a,b.txt"
+cp vendor/own.txt vendor/product/NUL.txt
+refuse "a device name" 'names the device'
+rm vendor/product/NUL.txt
+cp vendor/doc.idoc doc.keep
+printf '\r\n*,json\\nothere.py,pit,t,f,Gone' >>vendor/doc.idoc
+refuse "a dangling * line" 'Data.idoc line 9: "*,json\nothere.py,pit,t,f,Gone" names no file of a Tree'
+cp doc.keep vendor/doc.idoc
+printf '\r\nlic,json\\decoder.py,pit,t,f,Twice' >>vendor/doc.idoc
+refuse "a tree file installed twice" '"json\decoder.py" is a file of a Tree too'
+cp doc.keep vendor/doc.idoc
+sed -i 's/^Data.idoc .*//' vendor/container.manifest
+refuse "no document" 'a Tree line needs the install document'
+
+finish_checks tkds_tree
