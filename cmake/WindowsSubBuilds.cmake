@@ -40,8 +40,8 @@ foreach(arch x64 x86)
       -DTOLVIK_WINDOWS_TESTS=OFF
       -DTOLVIK_STUB_DIR=${kit_dir}/stubs
       ${sample_arg}
-    # What ships, and nothing else (no Windows tkds).
-    BUILD_COMMAND ${CMAKE_COMMAND} --build <BINARY_DIR> --target setup setup_container
+    # What ships (the setup, its container, the kit's sample), and nothing else (no Windows tkds).
+    BUILD_COMMAND ${CMAKE_COMMAND} --build <BINARY_DIR> --target setup setup_container sample_folder
     BUILD_ALWAYS ON
     INSTALL_COMMAND ""
     DEPENDS tkds

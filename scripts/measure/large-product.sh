@@ -10,9 +10,13 @@
 # the window is idle, peak_hwm the peak of
 # the whole run, peak_anon the largest anonymous part seen (heap blocks; the
 # mapped container pages are not anonymous), all in bytes, from /proc as Linux
-# sees the Windows process. Every installed file is compared with its source.
+# sees the Windows process; install_ms the time from the SETUP click to the
+# process's end. Every installed file is compared with its source. With
+# NSIS_COMPARE=1 (the 64-bit run, where makensis and its amd64 stubs are at hand),
+# the same files in an NSIS installer (File /r, zlib) installed with /S give
+# nsis_install_ms, and the line also carries nsis_setup and nsis_peak_hwm.
 #
-# Usage: large-product.sh NAME MEGABYTES TKDS STUB_DIR
+# Usage: [NSIS_COMPARE=1] large-product.sh NAME MEGABYTES TKDS STUB_DIR
 set -euo pipefail
 name=$1
 megabytes=$2
@@ -25,8 +29,11 @@ work=$(mktemp -d /tmp/large-product.XXXXXX)
 trap 'rm -rf "$work"; wine_env_stop' EXIT
 "$tkds" new "$work/vendor" >/dev/null
 manifest="$work/vendor/container.manifest"
-# tar stops with SIGPIPE once head has taken what it wants.
-{ tar -C /usr/lib/x86_64-linux-gnu/wine -cf - x86_64-windows i386-windows 2>/dev/null || true; } |
+# tar stops with SIGPIPE once head has taken what it wants; the DLLs come round
+# again for a product larger than they are (about 640 MB).
+for round in 1 2 3; do
+  tar -C /usr/lib/x86_64-linux-gnu/wine -cf - x86_64-windows i386-windows 2>/dev/null || break
+done |
   head -c $((megabytes * 1048576)) |
   split -b 100M -d - "$work/vendor/part"
 {
@@ -51,6 +58,7 @@ sleep 2
 field() { awk -v f="$1:" '$1 == f { print $2 * 1024 }' "/proc/$pid/status" 2>/dev/null; }
 start_hwm=$(field VmHWM)
 xdotool mousemove $((100 + 114 + 22)) $((100 + 146 + 16)) sleep 0.2 click 1
+clicked=$(date +%s%N)
 peak_hwm=$start_hwm
 peak_anon=0
 polls=0
@@ -64,8 +72,34 @@ while kill -0 "$pid" 2>/dev/null; do
   sleep 0.2
 done
 wait "$pid" 2>/dev/null || true
+install_ms=$((($(date +%s%N) - clicked) / 1000000))
 destination=$(wine_unix_path "$PROGRAM_FILES\\Tolvik\\Large")
 for part in "$work"/vendor/part*; do
   cmp -s "$part" "$destination/${part##*/}.bin" || { echo "$name: ${part##*/}.bin was not installed whole" >&2; exit 1; }
 done
-echo "$name payload=$payload setup=$(stat -c %s "$work/setup.exe") window_ms=$window_ms start_hwm=$start_hwm peak_hwm=$peak_hwm peak_anon=$peak_anon"
+nsis_figures=""
+if [ "${NSIS_COMPARE:-0}" = 1 ]; then
+  mkdir -p "$work/peer" "$work/tree"
+  cp "$stubs/$KIT_ARCH/TKUNTOOL.EXE" "$work/vendor/product/Pellumar.exe" "$work/vendor/product/License.txt" "$work/peer/"
+  mv "$work"/vendor/part* "$work/tree/"
+  makensis -V1 -DPAYLOAD="$work/peer" -DTREE="$work/tree" -DOUTFILE="$work/nsis.exe" -DTARGET=amd64-unicode \
+    "$root/scripts/measure/peer-installer.nsi"
+  started=$(date +%s%N)
+  "$WINE64" "$work/nsis.exe" /S &
+  pid=$!
+  nsis_peak=0
+  while kill -0 "$pid" 2>/dev/null; do
+    hwm=$(field VmHWM)
+    [ -n "$hwm" ] && nsis_peak=$hwm
+    sleep 0.2
+  done
+  wait "$pid" 2>/dev/null || true
+  nsis_ms=$((($(date +%s%N) - started) / 1000000))
+  nsis_tree=$(wine_unix_path "$PROGRAM_FILES\\Tolvik\\Pellumar\\tree")
+  for part in "$work"/tree/part*; do
+    cmp -s "$part" "$nsis_tree/${part##*/}" || { echo "$name: NSIS did not install ${part##*/}" >&2; exit 1; }
+  done
+  nsis_figures=" nsis_setup=$(stat -c %s "$work/nsis.exe") nsis_install_ms=$nsis_ms nsis_peak_hwm=$nsis_peak"
+fi
+echo "$name payload=$payload setup=$(stat -c %s "$work/setup.exe") window_ms=$window_ms start_hwm=$start_hwm" \
+  "peak_hwm=$peak_hwm peak_anon=$peak_anon install_ms=$install_ms$nsis_figures"
