@@ -19,7 +19,11 @@ printf 'pit=pf\r\nname=Damaged Setup\r\nregrecord=DamagedPayload\r\ndeffolder=To
 # Random bytes stay in deflate's stored blocks: a changed byte there is found only
 # by the stream's Adler-32, at its end.
 head -c 400000 /dev/urandom >vendor/Middle.bin
-echo "Data.mid Binary id=140 compress=yes file=Middle.bin" >>"$manifest"
+# Each payload in a node of its own, zlib-compressed, in place of the sample's Tree line.
+sed -i '/^Data\.\* *Tree /d' "$manifest"
+printf '%s\n' "Data.prg Binary id=130 compress=yes file=product/Pellumar.exe" \
+  "Data.mid Binary id=140 compress=yes file=Middle.bin" \
+  "Data.lic Binary id=131 compress=yes file=product/License.txt" >>"$manifest"
 check "tkds make makes the setup" "$TKDS" make "$manifest" -o setup.exe --arch $KIT_ARCH --stubs "$STUBS"
 "$TKDS" build "$manifest" -o built.tkds -D UNINSTALL="$STUBS/$KIT_ARCH/TKUNTOOL.EXE"
 

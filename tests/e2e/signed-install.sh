@@ -16,16 +16,14 @@ make_test_ca ca
 check "tkds make signs the vendor's setup" "$TKDS" make vendor/container.manifest -o signed-setup.exe --arch $KIT_ARCH \
   --stubs "$STUBS" --sign-key ca/signer.key --sign-cert ca/signer.pem
 check "the setup's signature verifies against the CA" signature_verifies signed-setup.exe ca/ca.pem
-wrestool -x --raw --type=STORAGE --name=129 -o storage.tkds signed-setup.exe
-"$TKDS" extract storage.tkds Uninstall -o carried-uninstaller.exe
-"$TKDS" extract storage.tkds Data.prg -o carried-product.exe
+"$TKDS" extract signed-setup.exe Uninstall -o carried-uninstaller.exe
 
 SETUP_EXE="$work/signed-setup.exe"
 start_setup
 dest=$(get_path)
 click_button $SETUP_BUTTON
 check "the signed setup ends after installing" setup_ended 60
-check "the product is installed" cmp -s carried-product.exe "$(unix_path "$dest\\Pellumar.exe")"
+check "the product is installed" cmp -s vendor/product/Pellumar.exe "$(unix_path "$dest\\Pellumar.exe")"
 windows=$("$WINE64" cmd /c 'echo %windir%' | tr -d '\r')
 installed="$(unix_path "$windows\\TKUNTOOL.EXE")"
 check "the installed TKUNTOOL.EXE is the container's signed one" cmp -s carried-uninstaller.exe "$installed"

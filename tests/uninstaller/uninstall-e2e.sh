@@ -556,14 +556,15 @@ make_second_product() {
   local work="$WINE_ENV_DIR/vendor"
   mkdir -p "$work"
   (cd "$work" && "$TKDS" new vendor >/dev/null) || { fail "tkds new"; return 1; }
+  mv "$work/vendor/product/Pellumar.exe" "$work/vendor/product/Quill.exe"
   cat >"$work/vendor/content/Data.idoc" <<IDOC
 pit=pf
 name=$SECOND_GROUP Setup
 regrecord=$SECOND_RECORD
 deffolder=Orrin Vale\Quill
 groupname=$SECOND_GROUP
-prg,Quill.exe,pit,t,t,$SECOND_GROUP
-lic,License.txt,pit,t,f,License
+*,Quill.exe,pit,t,t,$SECOND_GROUP
+*,License.txt,pit,t,f,License
 IDOC
   "$TKDS" make "$work/vendor/container.manifest" --arch x64 --stubs "$STUBS" -o "$WINE_ENV_DIR/quill-setup.exe" \
     >/dev/null || { fail "tkds make of the second product"; return 1; }
