@@ -49,9 +49,7 @@ same_but_checksum() {
     cmp -l "$1" "$2" | awk -v first=$((checksum + 1)) '$1 < first || $1 > first + 3 { bad = 1 } END { exit bad }'
 }
 # The uninstaller that setup.exe carries in its container, as setup would install it.
-container_uninstaller() {
-  wrestool -x --raw --type=STORAGE --name=129 "$1" >"$1.tkds" && "$tkds" extract "$1.tkds" Uninstall -o "$2"
-}
+container_uninstaller() { "$tkds" extract "$1" Uninstall -o "$2"; }
 
 # A PKCS#12 file with its password in a file.
 signer_calls >/dev/null
@@ -76,16 +74,19 @@ check "the changed copy differs in one byte" equal_text "$(cmp -l p12.exe change
 check "a signed installer with one byte changed fails verification" \
   bash -c '! osslsigncode verify -CAfile ca/ca.pem -in changed.exe >/dev/null 2>&1'
 
-# The payload stream: the program goes into the overlay after the image, and the
-# signature after it covers it.
+# The payload stream: the sample's product (its Tree line) goes into the overlay
+# after the image, and the signature after it covers it.
 cp -r vendor streamed
-sed -i -E 's/^(Data\.prg .*)compress=yes/\1compress=lzma/' streamed/container.manifest
 "$tkds" make streamed/container.manifest --arch x64 -o streamed.exe --sign-pkcs12 ca/signer.p12 \
   --sign-password-file ca/password.txt >out.txt 2>err.txt || fail "signed streamed make: $(cat err.txt)"
 check "the streamed installer's signature verifies against the CA" signature_verifies streamed.exe ca/ca.pem
 check "tkds reads its stream through the signature" bash -c '"$0" verify streamed.exe >/dev/null' "$tkds"
 check "its program comes back from the stream" \
-  bash -c '"$0" extract streamed.exe Data.prg -o streamed-prg.exe && cmp -s streamed-prg.exe streamed/Pellumar.exe' "$tkds"
+  bash -c 'node=$("$0" list --json streamed.exe | python3 -c "
+import json, sys
+print(next(n[\"path\"] for n in json.load(sys.stdin) if n[\"streamed\"] and n[\"decodedSize\"] == int(sys.argv[1])))" \
+    "$(stat -c %s streamed/product/Pellumar.exe)") &&
+    "$0" extract streamed.exe "$node" -o streamed-prg.exe && cmp -s streamed-prg.exe streamed/product/Pellumar.exe' "$tkds"
 overlay=$(python3 -c '
 import struct, sys
 b = open(sys.argv[1], "rb").read()
@@ -112,8 +113,8 @@ TEST_SIGN_PASSWORD=$password make_setup -o pem.exe --sign-key ca/signer-locked.k
 signer_calls >pem-calls.txt
 check "the installer signed with the PEM key verifies" signature_verifies pem.exe ca/ca.pem
 check "its uninstaller verifies" \
-  bash -c 'wrestool -x --raw --type=STORAGE --name=129 pem.exe >pem.tkds && '"'$tkds'"' extract pem.tkds Uninstall -o pem-u.exe &&
-           osslsigncode verify -CAfile ca/ca.pem -in pem-u.exe >/dev/null 2>&1'
+  bash -c '"$0" extract pem.exe Uninstall -o pem-u.exe &&
+           osslsigncode verify -CAfile ca/ca.pem -in pem-u.exe >/dev/null 2>&1' "$tkds"
 calls=$(grep -c -x -- --- pem-calls.txt)
 check "osslsigncode ran twice: the uninstaller, then the installer" equal_text "$calls" 2
 check "the uninstaller is signed first" \
@@ -164,8 +165,8 @@ make_setup -o both.exe --sign-pkcs12 ca/signer.p12 --sign-key ca/signer.key --si
 check "two kinds of key are a usage error" equal_text "$?" 2
 check "no output after refusals" bash -c '! ls half.exe both.exe 2>/dev/null'
 check "no intermediate file is left beside the output" \
-  bash -c '[ -z "$(ls -A | grep -v -x -e ca -e other-ca -e vendor -e streamed -e stubs-here -e fakebin -e nobin -e tmp -e "[a-z0-9-]*\.exe" -e "[a-z0-9-]*\.exe\.tkds" \
-             -e pem.tkds -e "[a-z0-9]*-calls.txt" -e out.txt -e err.txt)" ]'
+  bash -c '[ -z "$(ls -A | grep -v -x -e ca -e other-ca -e vendor -e streamed -e stubs-here -e fakebin -e nobin -e tmp -e "[a-z0-9-]*\.exe" \
+             -e "[a-z0-9]*-calls.txt" -e out.txt -e err.txt)" ]'
 
 check "signing's temporary folders are gone" bash -c '[ -z "$(ls -A tmp)" ]'
 
