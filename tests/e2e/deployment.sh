@@ -10,7 +10,8 @@
 # installs: /S with a bad destination ends with 1603, nothing on screen and the
 # reason in its log; /S installs to /D= with blanks with no window and its /LOG=
 # names every file, shortcut and registry value; /PASSIVE /DIR="..." shows its
-# window, takes no input and ends by itself.
+# window, takes no input and ends by itself; a fatal condition under /S ends
+# with 1603 and its text in the log instead of the fatal box.
 #
 # Arguments: the e2e scripts' four, then the stub folder (with x86/ and x64/).
 source "$(dirname "$0")/e2e-lib.sh"
@@ -93,6 +94,8 @@ shown_ended() {
   done
   return 1
 }
+# log_says TEXT FILE: the log holds the text; else it is shown.
+log_says() { grep -q -F "$1" "$2" || { echo "  not in the log: $1"; sed 's/^/  | /' "$2"; return 1; }; }
 box_text() { probe texts "$1" | tr -d '\r' | sed '1d' | grep -v -x -e 'OK' -e ''; }
 close_box() { probe press "$1" 2 >/dev/null 2>&1 || probe press "$1" 1 >/dev/null; }
 
@@ -163,8 +166,8 @@ check "the log names the outcome" grep -q -F 'outcome: removed (exit code 0)' "$
 bad_log=$(unix_path 'C:\bad destination.log')
 check "a bad destination under /S shows nothing" run_unseen "\"$made_win\" /S /LOG=\"C:\\bad destination.log\" /DIR=Q:\\Nowhere" 60
 check "... and ends with 1603" equal "$RUN_CODE" 1603
-check "... the log says why" grep -q -F 'outcome: failed (exit code 1603): Path invalid.' "$bad_log"
-check "... and names the destination" grep -q -F 'destination: Q:\Nowhere' "$bad_log"
+check "... the log says why" log_says 'outcome: failed (exit code 1603): Path invalid.' "$bad_log"
+check "... and names the destination" log_says 'destination: Q:\Nowhere' "$bad_log"
 check "... nothing was registered" test -z "$(reg_value "$entry" DisplayName || true)"
 
 # /S: no window, the product installed to /D= (blanks and all), everything in the log.
@@ -205,3 +208,14 @@ click_button 294 146  # Cancel
 check "the passive setup ends by itself" shown_ended 90
 check "... with 0" equal "$RUN_CODE" 0
 check "... installed into /DIR=" test -s "$(unix_path 'C:\Passive Folder\Pellumar.exe')"
+
+# A fatal condition under /S (the stub, which carries no container): no box,
+# 1603, and in the log the container's error and the fatal text, where the
+# interactive setup shows their two boxes.
+stub_win="Z:${STUBS//\//\\}\\$KIT_ARCH\\setup-stub.exe"
+check "a setup without its container under /S shows nothing" run_unseen "\"$stub_win\" /S /LOG=C:\\fatal.log" 60
+check "... and ends with 1603" equal "$RUN_CODE" 1603
+fatal_log=$(unix_path 'C:\fatal.log')
+check "... its log has the fatal text" log_says 'message: Error opening Main Storage...Aborting...' "$fatal_log"
+check "... and ends failed, naming the first message" log_says 'outcome: failed (exit code 1603): Illegal file format.' \
+  "$fatal_log"
