@@ -43,10 +43,17 @@ std::string WindowsFolder() {
 
 }  // namespace
 
+framework::RunLog& InstallationRun::Log() { return window_.Report().Log(); }
+
 void InstallationRun::Fail(std::string_view message) {
     const std::string text(message);
     const std::string title(kRunTitle);
     held_.Release();
+    window_.Report().Message(text);
+    if (!window_.Report().ShowsBoxes()) {
+        window_.EndDialog(kEndFailed);
+        return;
+    }
     // The box belongs to the window's thread, owned by the window.
     window_.OnWindowThread([&] {
         MessageBoxA(window_.Handle(), text.c_str(), title.c_str(), MB_OK | MB_ICONSTOP);
@@ -82,7 +89,10 @@ bool InstallationRun::WriteBytes(framework::FileHandle file, const std::string& 
     if (result == storage::StreamResult::SinkStopped) error = sink.Error();
     if (result == storage::StreamResult::Damaged) error = ERROR_INVALID_DATA;
     if (error == NO_ERROR && !CloseHandle(file.Detach())) error = GetLastError();
-    if (error == NO_ERROR) return true;
+    if (error == NO_ERROR) {
+        Log().FileWritten(path);
+        return true;
+    }
     Fail(FileErrorMessage(framework::DescribeFileError(framework::FileErrorKindFromWin32(error), path)));
     return false;
 }
@@ -96,6 +106,7 @@ void InstallationRun::Run() {
     install::InstallDocument& document = window_.Document();
     window_.UpdateData(true);
     install::ShortcutMaker shortcuts;
+    shortcuts.LogShortcutsTo(&Log());
     window_.StopTicker();
 
     if (document.IsDamaged()) {
@@ -105,6 +116,7 @@ void InstallationRun::Run() {
 
     window_.ShowStatus(kCheckingFolders);
     const std::string destination = window_.DestinationPath();
+    Log().Write("destination", destination);
     std::vector<std::string>& createdFolders = window_.CreatedFolders();
     if (!install::CreateFolderPath(destination, createdFolders, held_)) {
         // A link along the path is named; any other refusal is a bad path.
@@ -139,6 +151,7 @@ void InstallationRun::Run() {
     folders.windowsFolder = WindowsFolder();
     folders.programFiles = install::ProgramFilesFolder();
     install::UninstallRecord record(document.registryRecord);
+    record.LogWritesTo(&Log());
     // Every file's folder is held (its subfolders made) and a file already there
     // that this record did not install is refused, before anything is written.
     PayloadFiles payload;
@@ -148,6 +161,7 @@ void InstallationRun::Run() {
         Fail(ProblemMessage(problem));
         return;
     }
+    for (const std::string& folder : createdFolders) Log().FolderCreated(folder);
     record.Begin(document.groupName, createdFolders);
     window_.ShowStatus(CompleteText(5));
     Sleep(kStepWait);

@@ -14,6 +14,7 @@
 #include <vector>
 
 #include "framework/Handles_win.h"
+#include "framework/RunLog.h"
 #include "install/HeldFolders_win.h"
 #include "storage/NodeStream.h"
 
@@ -28,8 +29,11 @@ public:
 
 private:
     // Shows the failure, returns the window to idle and releases it: the run then
-    // returns at once, without touching the window again.
+    // returns at once, without touching the window again. Where no box may show
+    // (/S, /PASSIVE) the failure goes to the log and setup ends with kEndFailed.
     void Fail(std::string_view message);
+    // The run's log (/LOG=): stages, folders, files, shortcuts, registry values.
+    framework::RunLog& Log();
     // What goes into a file: its bytes, sent to the sink in order.
     using FileContent = std::function<storage::StreamResult(storage::ByteSink&)>;
     // Creates (or replaces) the file and writes the content into it; on failure

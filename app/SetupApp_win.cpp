@@ -5,6 +5,8 @@
 #include "app/SetupCommandLine.h"
 #include "app/SetupDialog_win.h"
 #include "app/SetupInstanceLock_win.h"
+#include "app/SetupReport.h"
+#include "framework/RunLogFile_win.h"
 #include "framework/UserMessages.h"
 #include "resources/resource_ids.h"
 #include "storage/Storage.h"
@@ -22,6 +24,16 @@ std::string ReadRecordQuietly() {
     std::string record = storage.Open(IDR_SETUP_STORAGE) ? RecordOfThisSetup(storage) : std::string();
     framework::SetMessageSink({});
     return record;
+}
+
+// The report of a setup that may show nothing, for a fatal condition: it ends
+// the setup with its text in the log, and 1603.
+SetupReport* quietReport = nullptr;
+
+void EndQuietly(const char* text) {
+    if (!quietReport) return;
+    quietReport->Message(text);
+    quietReport->Finish(SetupOutcome::Failed);
 }
 
 }  // namespace
@@ -44,6 +56,15 @@ bool SetupApp::InitInstance() {
         return false;
     }
 
+    const SetupOptions& options = command.options;
+    SetupReport report(options.mode);
+    if (!report.ShowsBoxes()) {
+        quietReport = &report;
+        framework::SetFatalSink(EndQuietly, kExitFailed);
+    }
+
+    // Nothing is written, the log included, before the record's lock is held: the
+    // setup that holds it may be writing to the same log file.
     SetupInstanceLock lock;
     const std::string record = ReadRecordQuietly();
     if (!record.empty() && !lock.Take(record)) {
@@ -51,10 +72,32 @@ bool SetupApp::InitInstance() {
         return false;
     }
 
-    SetupDialog dialog(command.options);  // becomes the main window when its window is created
+    framework::RunLogFile logFile;
+    if (options.logFile) {
+        unsigned long error = 0;
+        if (!logFile.Open(*options.logFile, error)) {
+            // Nothing is installed when the log asked for cannot be kept.
+            if (report.ShowsBoxes()) {
+                framework::ShowMessage(framework::LogFileErrorText(*options.logFile, error),
+                                       framework::MessageIcon::Stop);
+            }
+            SetExitCode(kExitFailed);
+            return false;
+        }
+        report.UseLog(logFile.MakeLog(), options.commandLine);
+    }
+    // A setup that may show no box sends what the framework would show to the log.
+    if (!report.ShowsBoxes()) {
+        framework::SetMessageSink([&report](std::string_view text, framework::MessageIcon) { report.Message(text); });
+    }
+
+    SetupDialog dialog(options, report);  // becomes the main window when its window is created
     const INT_PTR result = dialog.DoModal();
     framework::SetMainWindow(nullptr);
-    SetExitCode(ExitCodeFor(OutcomeOfWindow(result)));
+    SetExitCode(report.Finish(OutcomeOfWindow(result)));
+    framework::SetMessageSink({});
+    framework::SetFatalSink(nullptr, 0);
+    quietReport = nullptr;
     return false;  // no message loop of our own: the program ends here
 }
 

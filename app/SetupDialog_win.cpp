@@ -19,12 +19,14 @@ constexpr char kButtonKind[] = "PushButton";
 // function, lParam its argument), and the end of the run's thread.
 constexpr UINT kCallMessage = WM_APP + 1;
 constexpr UINT kRunEndedMessage = WM_APP + 2;
+constexpr UINT kStartUnattendedMessage = WM_APP + 3;
 
 }  // namespace
 
-SetupDialog::SetupDialog(const SetupOptions& options, HWND parent)
-    : framework::Dialog(IDD_SETUP_DIALOG, parent), options(options) {
+SetupDialog::SetupDialog(const SetupOptions& options, SetupReport& report, HWND parent)
+    : framework::Dialog(IDD_SETUP_DIALOG, parent), options(options), report(report) {
     appIcon = LoadIconA(GetModuleHandleA(nullptr), MAKEINTRESOURCEA(IDI_SETUP_ICON));
+    if (options.mode == SetupMode::Silent) KeepHidden();
 }
 
 SetupDialog::~SetupDialog() = default;
@@ -61,7 +63,10 @@ BOOL SetupDialog::OnInitDialog() {
         UpdateData(false);
     }
     ShowIdleStatus();
-    return TRUE;
+    if (options.mode == SetupMode::Interactive) return TRUE;
+    PostMessageA(Handle(), kStartUnattendedMessage, 0, 0);
+    // A window that never shows takes no focus (nor the activation that comes with it).
+    return options.mode == SetupMode::Passive;
 }
 
 // The client area is exactly 450 x 207 pixels at (100, 100), whatever the dialog
@@ -136,6 +141,7 @@ void SetupDialog::ShowIdleStatus() {
 }
 
 void SetupDialog::ShowStatus(std::string_view text) {
+    report.Log().Stage(text);
     OnWindowThread([this, text] {
         painter.SetTickerText(text);
         painter.DrawTicker(nullptr, 0);
@@ -197,6 +203,14 @@ void SetupDialog::RunInstallation() {
     if (!runThread.Start(RunThread, this)) InstallationRun(*this).Run();
 }
 
+void SetupDialog::StartUnattended() {
+    if (report.Failed()) {
+        EndDialog(kEndFailed);
+    } else {
+        RunInstallation();
+    }
+}
+
 unsigned __stdcall SetupDialog::RunThread(void* window) {
     auto* self = static_cast<SetupDialog*>(window);
     InstallationRun(*self).Run();
@@ -242,8 +256,8 @@ void SetupDialog::BrowseForFolder() {
     }
 }
 
-bool SetupDialog::IsInputDuringRun(const MSG& message) {
-    if (!RunOwnsWindow()) return false;
+bool SetupDialog::IsInputHeldOff(const MSG& message) {
+    if (!RunOwnsWindow() && options.mode == SetupMode::Interactive) return false;
     const UINT m = message.message;
     if ((m >= WM_KEYFIRST && m <= WM_KEYLAST) || (m >= WM_MOUSEFIRST && m <= WM_MOUSELAST)) return true;
     // The window itself may still be dragged by its body.
@@ -251,7 +265,7 @@ bool SetupDialog::IsInputDuringRun(const MSG& message) {
 }
 
 bool SetupDialog::PreTranslateMessage(MSG& message) {
-    if (IsInputDuringRun(message)) return true;
+    if (IsInputHeldOff(message)) return true;
     // Keys reach only the path field; Esc and Enter still close or install.
     if ((message.message == WM_KEYDOWN || message.message == WM_KEYUP) && message.hwnd != Item(IDC_PATH_EDIT) &&
         message.wParam != VK_ESCAPE && message.wParam != VK_RETURN) {
@@ -299,6 +313,9 @@ std::optional<LRESULT> SetupDialog::OnMessage(UINT message, WPARAM wParam, LPARA
             return 0;
         case kRunEndedMessage:
             FinishRun();
+            return 0;
+        case kStartUnattendedMessage:
+            StartUnattended();
             return 0;
         case WM_TIMER:
             if (wParam == kRunEndTimer) FinishRun();

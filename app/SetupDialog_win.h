@@ -12,6 +12,7 @@
 #include <vector>
 
 #include "app/SetupCommandLine.h"
+#include "app/SetupReport.h"
 #include "framework/Dialog_win.h"
 #include "framework/Handles_win.h"
 #include "framework/WorkerThread_win.h"
@@ -34,7 +35,9 @@ public:
     static constexpr UINT kTickerPeriod = 20;  // milliseconds
     static constexpr COLORREF kEditColor = RGB(179, 183, 139);
 
-    explicit SetupDialog(const SetupOptions& options = {}, HWND parent = nullptr);
+    // A silent setup's window is never shown; a silent or passive one starts its
+    // run by itself and takes no input. The report must outlive the window.
+    SetupDialog(const SetupOptions& options, SetupReport& report, HWND parent = nullptr);
     ~SetupDialog() override;
 
     // The product name in the ticker, scrolling again.
@@ -58,7 +61,9 @@ public:
     const std::string& DestinationPath() const noexcept { return destinationPath; }
     // What the command line asks of the run (mode, destination, log file).
     const SetupOptions& Options() const noexcept { return options; }
-    // Shows text in the ticker, standing still at its left edge.
+    // The log, and where a message goes when no box may show.
+    SetupReport& Report() noexcept { return report; }
+    // Shows text in the ticker, standing still at its left edge, and logs it as a stage.
     void ShowStatus(std::string_view text);
     void StopTicker() noexcept;
     // Ends the modal window with result; asked from the run's thread, it ends once
@@ -102,8 +107,12 @@ private:
     bool RunOwnsWindow();
     bool OnOwnThread() const noexcept;  // called on the window's thread
     void CallOnWindowThread(void (*call)(void* context), void* context);
-    // Mouse and keyboard messages for the window and its controls, while a run works.
-    bool IsInputDuringRun(const MSG& message);
+    // Mouse and keyboard messages for the window and its controls, while a run
+    // works, or at any time in a setup that takes no input (/S, /PASSIVE).
+    bool IsInputHeldOff(const MSG& message);
+    // A silent or passive setup's start, once the window runs: as SETUP, unless
+    // loading the window met a message (the setup has then failed).
+    void StartUnattended();
     void ShowLicense();
     void BrowseForFolder();
     void PaintIconic();
@@ -123,6 +132,7 @@ private:
     std::string destinationPath;
     HICON appIcon = nullptr;
     SetupOptions options;
+    SetupReport& report;
     framework::BrushHandle editBrush;  // one brush for the window's whole life
     std::optional<INT_PTR> endAfterRun;  // set by the run's thread, read once it has ended
     bool runReleasedWindow = false;      // only the run thread's return is left

@@ -1,6 +1,7 @@
 #include "framework/Dialog_win.h"
 
 #include <algorithm>
+#include <cstring>
 #include <vector>
 
 namespace framework {
@@ -44,14 +45,15 @@ INT_PTR Dialog::DoModal() {
     if (owner && !IsWindow(owner)) owner = nullptr;
     ended_ = false;
     result_ = -1;
-    window_ = CreateDialogParamA(GetModuleHandleA(nullptr), MAKEINTRESOURCEA(templateId_), owner, StaticProc,
-                                 reinterpret_cast<LPARAM>(this));
+    window_ = hidden_ ? CreateHidden(owner)
+                      : CreateDialogParamA(GetModuleHandleA(nullptr), MAKEINTRESOURCEA(templateId_), owner,
+                                           StaticProc, reinterpret_cast<LPARAM>(this));
     if (!window_) return -1;
 
     owner_ = owner;
     reenableOwner_ = owner && IsWindowEnabled(owner);
     if (reenableOwner_) EnableWindow(owner, FALSE);
-    if (!ended_ && !IsWindowVisible(window_)) ShowWindow(window_, SW_SHOW);
+    if (!ended_ && !hidden_ && !IsWindowVisible(window_)) ShowWindow(window_, SW_SHOW);
 
     MSG message;
     while (!ended_) {
@@ -73,6 +75,31 @@ INT_PTR Dialog::DoModal() {
     window_ = nullptr;
     owner_ = nullptr;
     return result_;
+}
+
+// The dialog manager shows a dialog whose template has WS_VISIBLE as soon as
+// WM_INITDIALOG returns: the dialog is made from a copy of the template without it.
+HWND Dialog::CreateHidden(HWND owner) {
+    HMODULE module = GetModuleHandleA(nullptr);
+    HRSRC found = FindResourceA(module, MAKEINTRESOURCEA(templateId_), RT_DIALOG);
+    HGLOBAL loaded = found ? LoadResource(module, found) : nullptr;
+    const void* bytes = loaded ? LockResource(loaded) : nullptr;
+    const DWORD size = bytes ? SizeofResource(module, found) : 0;
+    // An extended template starts with its version 1 and 0xFFFF; its style
+    // follows the help id and the extended style. A plain one starts with it.
+    constexpr std::size_t kExtendedStyleOffset = 12;
+    if (size < kExtendedStyleOffset + sizeof(DWORD)) return nullptr;
+    std::vector<DWORD> copy((size + sizeof(DWORD) - 1) / sizeof(DWORD));  // templates are DWORD-aligned
+    std::memcpy(copy.data(), bytes, size);
+    WORD start[2];
+    std::memcpy(start, bytes, sizeof start);
+    const std::size_t styleOffset = start[0] == 1 && start[1] == 0xFFFF ? kExtendedStyleOffset : 0;
+    DWORD style = 0;
+    std::memcpy(&style, reinterpret_cast<const BYTE*>(copy.data()) + styleOffset, sizeof style);
+    style &= ~static_cast<DWORD>(WS_VISIBLE);
+    std::memcpy(reinterpret_cast<BYTE*>(copy.data()) + styleOffset, &style, sizeof style);
+    return CreateDialogIndirectParamA(module, reinterpret_cast<LPCDLGTEMPLATEA>(copy.data()), owner, StaticProc,
+                                      reinterpret_cast<LPARAM>(this));
 }
 
 // The owner is enabled before the dialog is hidden, as the system's own dialogs

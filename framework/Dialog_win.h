@@ -31,6 +31,9 @@ public:
     // could not be created.
     INT_PTR DoModal();
     void EndDialog(INT_PTR result) noexcept;
+    // Before DoModal: the dialog is made and runs as usual but is never shown,
+    // not even for a moment (a template's WS_VISIBLE is taken out of its copy).
+    void KeepHidden() noexcept { hidden_ = true; }
 
     HWND Handle() const noexcept { return window_; }
     HWND Item(int id) const noexcept { return GetDlgItem(window_, id); }
@@ -62,6 +65,7 @@ protected:
 private:
     static INT_PTR CALLBACK StaticProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) noexcept;
     INT_PTR Dispatch(UINT message, WPARAM wParam, LPARAM lParam);
+    HWND CreateHidden(HWND owner);
     void CenterOnOwner() noexcept;
     void EnableOwner() noexcept;
 
@@ -71,6 +75,7 @@ private:
     HWND owner_ = nullptr;        // while modal
     bool reenableOwner_ = false;  // the owner was enabled before DoModal disabled it
     bool ended_ = false;
+    bool hidden_ = false;
     INT_PTR result_ = -1;
 };
 

@@ -2,8 +2,9 @@
 
 namespace framework {
 
-void RunLog::RegistryValue(std::string_view root, std::string_view valuePath, std::string_view data) {
-    Write("registry value", std::string(root) + "\\" + std::string(valuePath) + " = " + std::string(data));
+void RunLog::RegistryValue(std::string_view root, std::string_view valuePath, std::string_view data,
+                           bool written) {
+    Write(written ? "registry value" : "registry value not written", std::string(root) + "\\" + std::string(valuePath) + " = " + std::string(data));
 }
 
 void RunLog::Outcome(std::string_view outcome, int exitCode, std::string_view message) {

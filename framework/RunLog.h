@@ -28,8 +28,10 @@ public:
     void FolderCreated(std::string_view path) { Write("folder created", path); }
     void FileWritten(std::string_view path) { Write("file written", path); }
     void ShortcutMade(std::string_view path) { Write("shortcut made", path); }
-    // root: "HKLM" or "HKCU"; valuePath: key, "\", value name.
-    void RegistryValue(std::string_view root, std::string_view valuePath, std::string_view data);
+    // root: "HKLM" or "HKCU"; valuePath: key, "\", value name; written: false
+    // when the value could not be stored.
+    void RegistryValue(std::string_view root, std::string_view valuePath, std::string_view data,
+                       bool written = true);
     void Removed(std::string_view what) { Write("removed", what); }
     void NotRemoved(std::string_view why) { Write("not removed", why); }
     // The end: "installed", "cancelled", "failed", ... with the exit code and,

@@ -4,6 +4,8 @@
 
 #include <vector>
 
+#include "framework/FileErrorText.h"
+
 namespace framework {
 
 bool RunLogFile::Open(const std::string& path, unsigned long& error) {
@@ -43,6 +45,10 @@ RunLog RunLogFile::MakeLog() {
                    written == line.size();
         },
         AnsiToUtf8);
+}
+
+std::string LogFileErrorText(const std::string& path, unsigned long error) {
+    return "The log file cannot be written:\n" + DescribeFileError(FileErrorKindFromWin32(error), path);
 }
 
 std::string AnsiToUtf8(std::string_view ansi) {

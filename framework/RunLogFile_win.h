@@ -21,6 +21,10 @@ private:
     FileHandle file_;
 };
 
+// What a program says when the log file asked for cannot be used (error is
+// Open's): "The log file cannot be written:" and the file error's description.
+std::string LogFileErrorText(const std::string& path, unsigned long error);
+
 // ANSI (the system code page) to UTF-8.
 std::string AnsiToUtf8(std::string_view ansi);
 

@@ -2,7 +2,10 @@
 
 namespace framework {
 
-void ShowDefaultMessage(std::string_view text, MessageIcon icon);  // per platform
+// Per platform: the message box, the fatal message and the end of the process.
+void ShowDefaultMessage(std::string_view text, MessageIcon icon);
+[[noreturn]] void ShowFatalMessageAndExit(const char* text);
+[[noreturn]] void EndProcess(int exitCode);
 
 namespace {
 // At namespace scope: a function-local static would need a thread-safe guard,
@@ -11,6 +14,27 @@ namespace {
 MessageSink currentSink;
 MessageSink& CurrentSink() { return currentSink; }
 }  // namespace
+
+namespace {
+FatalSink fatalSink = nullptr;
+int fatalSinkExitCode = 0;
+bool inFatalSink = false;
+}  // namespace
+
+void SetFatalSink(FatalSink sink, int exitCode) noexcept {
+    fatalSink = sink;
+    fatalSinkExitCode = exitCode;
+}
+
+void FatalExit(const char* text) {
+    if (inFatalSink) EndProcess(fatalSinkExitCode);
+    if (fatalSink) {
+        inFatalSink = true;
+        fatalSink(text);
+        EndProcess(fatalSinkExitCode);
+    }
+    ShowFatalMessageAndExit(text);
+}
 
 void SetMessageSink(MessageSink sink) { CurrentSink() = std::move(sink); }
 

@@ -25,6 +25,13 @@ void SetMessageSink(MessageSink sink);
 // Ends the process at once with a one-line fatal message (FatalAppExitA on Windows).
 [[noreturn]] void FatalExit(const char* text);
 
+// For programs that may show nothing (setup's /S and /PASSIVE): FatalExit hands
+// its text to sink instead of showing it, then ends the process with exitCode.
+// A fatal condition inside the sink ends the process at once with exitCode.
+// A null sink restores the fatal message.
+using FatalSink = void (*)(const char* text);
+void SetFatalSink(FatalSink sink, int exitCode) noexcept;
+
 // The fatal message for memory the program cannot go on without.
 inline constexpr char kFatalOutOfMemoryText[] = "Insf. memory. Aborting...";
 [[noreturn]] inline void FatalOutOfMemory() { FatalExit(kFatalOutOfMemoryText); }

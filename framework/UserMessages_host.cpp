@@ -19,10 +19,12 @@ void ShowDefaultMessage(std::string_view text, MessageIcon) {
     std::fprintf(stderr, "%s: %.*s\n", ApplicationTitle().c_str(), static_cast<int>(text.size()), text.data());
 }
 
-void FatalExit(const char* text) {
+void ShowFatalMessageAndExit(const char* text) {
     std::fprintf(stderr, "%s: %s\n", ApplicationTitle().c_str(), text);
     std::exit(EXIT_FAILURE);
 }
+
+void EndProcess(int exitCode) { std::exit(exitCode); }
 
 WaitCursor::WaitCursor() = default;
 WaitCursor::~WaitCursor() = default;

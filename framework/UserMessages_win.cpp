@@ -27,10 +27,12 @@ void ShowDefaultMessage(std::string_view text, MessageIcon icon) {
     MessageBoxA(GetActiveWindow(), owned.c_str(), title.c_str(), style);
 }
 
-void FatalExit(const char* text) {
+void ShowFatalMessageAndExit(const char* text) {
     FatalAppExitA(0, text);
     ExitProcess(1);  // FatalAppExitA does not return; this keeps [[noreturn]] honest
 }
+
+void EndProcess(int exitCode) { ExitProcess(static_cast<UINT>(exitCode)); }
 
 namespace {
 int waitDepth = 0;

@@ -2,9 +2,25 @@
 
 #include <charconv>
 
+#include "framework/RunLog.h"
+
 namespace install {
 
+std::string_view RegistryRootName(int root) noexcept {
+    switch (root) {
+        case ClassesRoot: return "HKCR";
+        case CurrentUser: return "HKCU";
+        case LocalMachine: return "HKLM";
+        default: return "?";
+    }
+}
+
 RegistryAccess::~RegistryAccess() = default;
+
+bool RegistryAccess::Logged(bool written, int root, std::string_view valuePath, std::string_view data) const {
+    if (log_) log_->RegistryValue(RegistryRootName(root), valuePath, data, written);
+    return written;
+}
 
 void RegistryAccess::SplitValuePath(std::string_view valuePath, std::string& keyPath, std::string& valueName) {
     const auto slash = valuePath.rfind('\\');

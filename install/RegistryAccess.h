@@ -7,6 +7,10 @@
 #include <string>
 #include <string_view>
 
+namespace framework {
+class RunLog;
+}
+
 namespace install {
 
 // The roots an operation may address. Any other number makes it fail at once.
@@ -15,6 +19,9 @@ enum RegistryRoot : int {
     CurrentUser = 2,   // HKEY_CURRENT_USER
     LocalMachine = 3,  // HKEY_LOCAL_MACHINE
 };
+
+// "HKCR", "HKCU", "HKLM"; "?" for any other number.
+std::string_view RegistryRootName(int root) noexcept;
 
 // The registry's own numbers for the value types this layer converts.
 enum RegistryValueType : std::uint32_t {
@@ -41,6 +48,10 @@ public:
     // "Can't convert to string". text is set in every case.
     static bool RegistryValueToText(const std::uint8_t* bytes, std::size_t size, std::uint32_t type, std::string& text);
 
+    // Every value written from now on, and every one that could not be, is
+    // logged (a run's /LOG=); the log must outlive this object. Null: none.
+    void LogWritesTo(framework::RunLog* log) noexcept { log_ = log; }
+
 #ifdef _WIN32
     // Stores text as REG_SZ (its terminating zero counted in the size), creating the
     // key and every missing key above it.
@@ -61,6 +72,11 @@ public:
     // it was never there). An empty key path (the root itself) is refused.
     bool DeleteRegistryKey(int root, std::string_view keyPath) const;
 #endif
+
+private:
+    bool Logged(bool written, int root, std::string_view valuePath, std::string_view data) const;
+
+    framework::RunLog* log_ = nullptr;
 };
 
 }  // namespace install

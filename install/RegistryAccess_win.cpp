@@ -47,8 +47,9 @@ bool WriteValue(int root, std::string_view valuePath, DWORD type, const BYTE* da
 bool RegistryAccess::WriteRegistryText(int root, std::string_view valuePath, std::string_view text) const {
     if (text.size() >= MAXDWORD) return false;
     const std::string stored(text);  // c_str() supplies the terminating zero counted below
-    return WriteValue(root, valuePath, REG_SZ, reinterpret_cast<const BYTE*>(stored.c_str()),
-                      static_cast<DWORD>(stored.size() + 1));
+    return Logged(WriteValue(root, valuePath, REG_SZ, reinterpret_cast<const BYTE*>(stored.c_str()),
+                             static_cast<DWORD>(stored.size() + 1)),
+                  root, valuePath, text);
 }
 
 bool RegistryAccess::WriteRegistryNumber(int root, std::string_view valuePath, std::int32_t number) const {
@@ -59,7 +60,8 @@ bool RegistryAccess::WriteRegistryNumber(int root, std::string_view valuePath, s
 
 bool RegistryAccess::WriteRegistryDword(int root, std::string_view valuePath, std::uint32_t number) const {
     const DWORD value = number;
-    return WriteValue(root, valuePath, REG_DWORD, reinterpret_cast<const BYTE*>(&value), sizeof value);
+    return Logged(WriteValue(root, valuePath, REG_DWORD, reinterpret_cast<const BYTE*>(&value), sizeof value), root,
+                  valuePath, std::to_string(number));
 }
 
 bool RegistryAccess::ReadRegistryText(int root, std::string_view valuePath, std::string& text) const {

@@ -4,6 +4,7 @@
 #include <shlobj.h>
 
 #include "framework/Handles_win.h"
+#include "framework/RunLog.h"
 #include "install/RelativeOpen_win.h"
 #include "install/ShortcutPath.h"
 
@@ -61,17 +62,15 @@ bool ShortcutMaker::GetDesktopFolder(std::string& path) {
     return SpecialFolder(CSIDL_DESKTOPDIRECTORY, CSIDL_COMMON_DESKTOPDIRECTORY, path);
 }
 
-namespace {
-
-// Writes the link's bytes as name below the held folder.
-bool WriteShortcut(HANDLE folder, std::string_view shortcutName, const std::vector<std::uint8_t>& bytes) {
+bool ShortcutMaker::WriteShortcut(HANDLE folder, std::string_view shortcutName,
+                                  const std::vector<std::uint8_t>& bytes, const std::string& path) {
     RelativeOpen file = OpenFileForWriting(folder, ShortcutFileName(shortcutName), true);
     if (!file.handle) return false;
     if (WriteAll(file.handle, bytes.data(), bytes.size()) != NO_ERROR) return false;
-    return CloseHandle(file.handle.Detach()) != FALSE;
+    if (!CloseHandle(file.handle.Detach())) return false;
+    if (log_) log_->ShortcutMade(path);
+    return true;
 }
-
-}  // namespace
 
 bool ShortcutMaker::CreateStartMenuShortcut(std::string_view target, std::string_view groupName,
                                             std::string_view shortcutName, std::string_view workingFolder,
@@ -93,7 +92,7 @@ bool ShortcutMaker::CreateStartMenuShortcut(std::string_view target, std::string
     if (!group.handle || KindOf(group.handle) != HandleKind::Folder) return false;
     std::vector<std::uint8_t> bytes;
     if (CreateShellLink(target, "", arguments, workingFolder, iconPath, iconIndex, bytes) != S_OK) return false;
-    return WriteShortcut(group.handle, shortcutName, bytes);
+    return WriteShortcut(group.handle, shortcutName, bytes, path);
 }
 
 bool ShortcutMaker::CreateDesktopShortcut(std::string_view target, std::string_view /*groupName*/,
@@ -109,7 +108,7 @@ bool ShortcutMaker::CreateDesktopShortcut(std::string_view target, std::string_v
     if (!desktopFolder) return false;
     std::vector<std::uint8_t> bytes;
     if (CreateShellLink(target, "", arguments, workingFolder, iconPath, iconIndex, bytes) != S_OK) return false;
-    return WriteShortcut(desktopFolder, shortcutName, bytes);
+    return WriteShortcut(desktopFolder, shortcutName, bytes, path);
 }
 
 HRESULT ShortcutMaker::CreateShellLink(std::string_view target, std::string_view description,

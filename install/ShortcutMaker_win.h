@@ -15,12 +15,20 @@
 #include <string_view>
 #include <vector>
 
+namespace framework {
+class RunLog;
+}
+
 namespace install {
 
 class ShortcutMaker {
 public:
     ShortcutMaker() = default;
     virtual ~ShortcutMaker();
+
+    // Every shortcut file written from now on is logged with its full path (a
+    // run's /LOG=); the log must outlive this object. Null: none.
+    void LogShortcutsTo(framework::RunLog* log) noexcept { log_ = log; }
 
     // Makes "<Programs>\<group>\<name>.lnk", creating the group folder (one level)
     // when it is missing. True when the shortcut file was written. False when the
@@ -47,6 +55,13 @@ public:
     // process is elevated); false (path untouched) when the shell cannot name them.
     bool GetProgramsFolder(std::string& path);
     bool GetDesktopFolder(std::string& path);
+
+private:
+    // Writes the link's bytes as shortcutName below the held folder; path names the file in the log.
+    bool WriteShortcut(HANDLE folder, std::string_view shortcutName, const std::vector<std::uint8_t>& bytes,
+                       const std::string& path);
+
+    framework::RunLog* log_ = nullptr;
 };
 
 // True when this process runs with an elevated token.

@@ -57,6 +57,9 @@ public:
     // The entry in the system's list of installed programs.
     bool WriteUninstallEntry(const UninstallEntry& entry);
 
+    // Every value written from now on is logged (see RegistryAccess::LogWritesTo).
+    void LogWritesTo(framework::RunLog* log) noexcept { registry_.LogWritesTo(log); }
+
     const std::string& LogKey() const noexcept { return logKey_; }
     const std::string& TrustedLogKey() const noexcept { return trustedKey_; }
     const std::string& EntryKey() const noexcept { return entryKey_; }

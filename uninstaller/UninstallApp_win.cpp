@@ -5,7 +5,6 @@
 #include <windows.h>
 
 #include "framework/Application_win.h"
-#include "framework/FileErrorText.h"
 #include "framework/RunLogFile_win.h"
 #include "framework/UserMessages.h"
 #include "uninstaller/CommandLine.h"
@@ -86,10 +85,8 @@ public:
             if (!logFile.Open(*command.logFile, error)) {
                 // Nothing is removed when the requested log cannot be kept.
                 if (!command.silent) {
-                    framework::ShowMessage(
-                        "The log file cannot be written:\n" +
-                            framework::DescribeFileError(framework::FileErrorKindFromWin32(error), *command.logFile),
-                        framework::MessageIcon::Stop);
+                    framework::ShowMessage(framework::LogFileErrorText(*command.logFile, error),
+                                           framework::MessageIcon::Stop);
                 }
                 SetExitCode(kExitFailed);
                 return false;

@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include "app/SetupCommandLine.h"
+#include "app/SetupReport.h"
 #include "framework/RunLog.h"
 
 namespace app {
@@ -122,6 +123,35 @@ TEST(RunLog, LinesInUtf8WithIndentedContinuations) {
     none.Stage("x");  // no sink: nothing, no failure
     EXPECT_FALSE(none.Enabled());
     EXPECT_TRUE(none.Intact());
+}
+
+// A setup that may show no box fails at its first message and names it at the
+// end, whatever its window said; an interactive one only logs its messages.
+TEST(SetupReport, MessagesOfQuietAndInteractiveSetups) {
+    for (const SetupMode mode : {S, P, I}) {
+        SCOPED_TRACE(static_cast<int>(mode));
+        std::string written;
+        SetupReport report(mode);
+        report.Message("before the log: not written");
+        report.UseLog(framework::RunLog([&](std::string_view line) { written += line; return true; }, {}),
+                      "setup.exe /LOG=x");
+        report.Message("File could not be opened...\nAccess to C:\\a was denied.");
+        report.Message("a second message");
+        const bool quiet = mode != I;
+        EXPECT_EQ(report.Failed(), quiet);
+        EXPECT_EQ(report.Finish(SetupOutcome::Installed), quiet ? kExitFailed : kExitInstalled);
+        const std::string messages =
+            "command line: setup.exe /LOG=x\r\n"
+            "message: File could not be opened...\r\n"
+            "    Access to C:\\a was denied.\r\n"
+            "message: a second message\r\n";
+        EXPECT_EQ(written, messages + (quiet ? "outcome: failed (exit code 1603): before the log: not written\r\n"
+                                             : "outcome: installed (exit code 0)\r\n"));
+    }
+    SetupReport cancelled(I);
+    EXPECT_EQ(cancelled.Finish(SetupOutcome::Cancelled), kExitCancelled);
+    SetupReport failed(P);
+    EXPECT_EQ(failed.Finish(SetupOutcome::Failed), kExitFailed);
 }
 
 }  // namespace

@@ -4,6 +4,7 @@
 # usual. SETUP checks every payload before it writes anything: it says the setup
 # is damaged, naming the node's line, and leaves nothing behind: no folder, no
 # file, no uninstall log, no uninstaller. The window is idle again afterwards.
+# With /S the same ends with 1603, no box, and the reason in the /LOG= log.
 #
 # Arguments: the e2e scripts' four, then the stub folder (with x86/ and x64/).
 source "$(dirname "$0")/e2e-lib.sh"
@@ -63,3 +64,15 @@ check "no folder was left" test ! -e "$(unix_path "$PROGRAM_FILES\\Tolvik")"
 check "no uninstall log was started" test -z "$(reg_value 'HKCU\Software\Tolvik\DamagedPayload\Uninstall' up || true)"
 check "no uninstaller was written" test ! -e "$(unix_path 'C:\windows\TKUNTOOL.EXE')"
 check "the window is still there" probe wait "$WINDOW" 10
+click_button 294 146  # Cancel
+check "Cancel ends the setup" setup_ended 30
+
+# The same setup with /S shows no box (a box would keep it from ending): it ends
+# with 1603, its log says why, and nothing is left.
+silent_code() {
+  timeout "$(wine_polls 120)" "$WINE64" "$PROBE_EXE" run "\"Z:${SETUP_EXE//\//\\}\" /S /LOG=C:\\damaged.log" | tr -d '\r\n'
+}
+check "/S ends by itself with 1603" equal "$(silent_code)" 1603
+check "... its log says why" grep -q -F \
+  'outcome: failed (exit code 1603): This setup is damaged and cannot install.' "$(unix_path 'C:\damaged.log')"
+check "... and nothing was left" test ! -e "$(unix_path "$PROGRAM_FILES\\Tolvik")"

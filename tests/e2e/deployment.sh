@@ -6,7 +6,12 @@
 # the usage; /D= with blanks fills the path field; a second setup of the record
 # while one runs ends with 1618; Cancel gives 1602; an installation 0), the
 # uninstall entry setup registers is the one the manifests promise, and its
-# QuietUninstallString removes everything with no window.
+# QuietUninstallString removes everything with no window. Then the unattended
+# installs: /S with a bad destination ends with 1603, nothing on screen and the
+# reason in its log; /S installs to /D= with blanks with no window and its /LOG=
+# names every file, shortcut and registry value; /PASSIVE /DIR="..." shows its
+# window, takes no input and ends by itself; a fatal condition under /S ends
+# with 1603 and its text in the log instead of the fatal box.
 #
 # Arguments: the e2e scripts' four, then the stub folder (with x86/ and x64/).
 source "$(dirname "$0")/e2e-lib.sh"
@@ -35,6 +40,8 @@ check "the installer manifest's return codes" equal "$(promise Codes)" \
 check "the architecture" equal "$(promise Architecture)" "$KIT_ARCH"
 
 visible_windows() { probe visible | tr -d '\r' | sort; }
+# The X windows that are mapped (every shown Wine window is one), as X itself tells.
+x_windows() { xdotool search --onlyvisible --name '' 2>/dev/null | sort || true; }
 
 # run_unseen COMMAND-LINE SECONDS: the probe runs the command line (RUN_CODE gets
 # its exit code) while every visible top-level window is polled; false when a
@@ -42,10 +49,15 @@ visible_windows() { probe visible | tr -d '\r' | sort; }
 RUN_CODE=""
 run_unseen() {
   local before seen="" i result="$E2E_WORK/run-code"
+  local xbefore xseen="$E2E_WORK/x-seen"
   before=$(visible_windows)
+  xbefore=$(x_windows)
   rm -f "$result"
   probe run "$1" >"$result" &
   local runner=$!
+  # X is asked every 50 ms, so that not even a window shown for a moment is missed.
+  while kill -0 "$runner" 2>/dev/null; do comm -13 <(echo "$xbefore") <(x_windows); sleep 0.05; done >"$xseen" &
+  local xpoller=$!
   for i in $(seq 1 "$(wine_polls "$2")"); do
     kill -0 "$runner" 2>/dev/null || break
     seen+=$(comm -13 <(echo "$before") <(visible_windows))
@@ -56,8 +68,10 @@ run_unseen() {
     return 1
   fi
   wait "$runner" || true
+  wait "$xpoller" || true
   RUN_CODE=$(tr -d '\r\n' <"$result")
   [ -z "$seen" ] || { echo "  windows shown: $seen"; return 1; }
+  [ ! -s "$xseen" ] || { echo "  X windows mapped: $(sort -u "$xseen" | tr '\n' ' ')"; return 1; }
 }
 
 # run_shown COMMAND-LINE: the probe runs the command line in the background; RUN_RESULT names the file
@@ -80,6 +94,8 @@ shown_ended() {
   done
   return 1
 }
+# log_says TEXT FILE: the log holds the text; else it is shown.
+log_says() { grep -q -F "$1" "$2" || { echo "  not in the log: $1"; sed 's/^/  | /' "$2"; return 1; }; }
 box_text() { probe texts "$1" | tr -d '\r' | sed '1d' | grep -v -x -e 'OK' -e ''; }
 close_box() { probe press "$1" 2 >/dev/null 2>&1 || probe press "$1" 1 >/dev/null; }
 
@@ -145,3 +161,61 @@ check "no shortcut of the product is left" test -z "$(product_links)"
 check "the uninstall entry is gone" test -z "$(reg_value "$entry" DisplayName || true)"
 check "the trusted log is gone" test -z "$(reg_value 'HKLM\SOFTWARE\Tolvik\Pellumar\Uninstall' Project || true)"
 check "the log names the outcome" grep -q -F 'outcome: removed (exit code 0)' "$(unix_path 'C:\uninstall.log')"
+
+# /S with a destination that is no path: 1603, nothing on screen, the reason in the log.
+bad_log=$(unix_path 'C:\bad destination.log')
+check "a bad destination under /S shows nothing" run_unseen "\"$made_win\" /S /LOG=\"C:\\bad destination.log\" /DIR=Q:\\Nowhere" 60
+check "... and ends with 1603" equal "$RUN_CODE" 1603
+check "... the log says why" log_says 'outcome: failed (exit code 1603): Path invalid.' "$bad_log"
+check "... and names the destination" log_says 'destination: Q:\Nowhere' "$bad_log"
+check "... nothing was registered" test -z "$(reg_value "$entry" DisplayName || true)"
+
+# /S: no window, the product installed to /D= (blanks and all), everything in the log.
+silent='C:\Silent Path With Blanks'
+silent_log=$(unix_path 'C:\silent.log')
+check "setup /S shows nothing" run_unseen "\"$made_win\" /S /LOG=C:\\silent.log /D=$silent" 90
+check "... and ends with 0" equal "$RUN_CODE" 0
+check "... installed into /D=" test -s "$(unix_path "$silent\\Pellumar.exe")"
+tr -d '\r' <"$silent_log" >"$E2E_WORK/silent.log"
+logged() { grep -q -x -F "$1" "$E2E_WORK/silent.log" || { echo "  not in the log: $1"; return 1; }; }
+check "the log starts with the command line" grep -q -F "command line: \"$made_win\" /S" <(head -n 1 "$E2E_WORK/silent.log")
+check "the log names each stage" logged 'stage: Checking disk space...'
+check "the log names the folder made" logged "folder created: $silent\\"
+while read -r file; do
+  check "the log names $file" logged "file written: $silent\\$file"
+done < <(cd "$(unix_path "$silent")" && find . -type f -printf '%P\n')
+check "the log names the uninstaller" grep -q -i -F 'file written: C:\windows\TKUNTOOL.EXE' "$E2E_WORK/silent.log"
+while read -r link; do
+  check "the log names the shortcut ${link##*/}" grep -q -F "\\${link##*/}" <(grep '^shortcut made: ' "$E2E_WORK/silent.log")
+done < <(product_links || true)
+while read -r made; do
+  check "the shortcut the log names is there: $made" test -f "$(unix_path "$made")"
+done < <(sed -n 's/^shortcut made: //p' "$E2E_WORK/silent.log")
+uninstall_log='HKCU\Software\Tolvik\Pellumar\Uninstall'
+while IFS=$'\t' read -r name data; do
+  check "the log names the registry value $name" logged "registry value: $uninstall_log\\$name = $data"
+done < <("$WINE64" reg query "$uninstall_log" | tr -d '\r' | awk 'BEGIN { FS = "    " } $3 == "REG_SZ" { print $2 "\t" $4 }')
+check "the log names QuietUninstallString" logged "registry value: $entry\\QuietUninstallString = $(reg_value "$entry" QuietUninstallString)"
+check "the log ends with the outcome" equal "$(tail -n 1 "$E2E_WORK/silent.log")" 'outcome: installed (exit code 0)'
+
+# /PASSIVE /DIR="...": the window shows the run, takes no input (Cancel is
+# ignored) and ends by itself.
+run_shown "\"$made_win\" /PASSIVE /DIR=\"C:\\Passive Folder\""
+check "/PASSIVE shows the window" probe wait "$WINDOW" 60
+check "... which X sees (as the checks of /S would)" test -n "$(x_windows)"
+check "/DIR=\"...\" is in the path field" equal "$(get_path)" 'C:\Passive Folder'
+click_button 294 146  # Cancel
+check "the passive setup ends by itself" shown_ended 90
+check "... with 0" equal "$RUN_CODE" 0
+check "... installed into /DIR=" test -s "$(unix_path 'C:\Passive Folder\Pellumar.exe')"
+
+# A fatal condition under /S (the stub, which carries no container): no box,
+# 1603, and in the log the container's error and the fatal text, where the
+# interactive setup shows their two boxes.
+stub_win="Z:${STUBS//\//\\}\\$KIT_ARCH\\setup-stub.exe"
+check "a setup without its container under /S shows nothing" run_unseen "\"$stub_win\" /S /LOG=C:\\fatal.log" 60
+check "... and ends with 1603" equal "$RUN_CODE" 1603
+fatal_log=$(unix_path 'C:\fatal.log')
+check "... its log has the fatal text" log_says 'message: Error opening Main Storage...Aborting...' "$fatal_log"
+check "... and ends failed, naming the first message" log_says 'outcome: failed (exit code 1603): Illegal file format.' \
+  "$fatal_log"
