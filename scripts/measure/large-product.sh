@@ -2,22 +2,25 @@
 # Memory of setup.exe through a whole installation of a large product: Wine's own
 # DLLs (real binaries), cut into files of 100 MB, made into a setup with tkds make
 # and the stub of the architecture under test (TOLVIK_WINDOWS_ARCH, as the Wine
-# tests take it; the 32-bit run goes through scripts/win32-env.sh run). Prints one
-# line for scripts/measure.sh:
-#   NAME payload=... setup=... window_ms=... start_hwm=... peak_hwm=... peak_anon=...
+# tests take it; the 32-bit run goes through scripts/win32-env.sh run). COMPRESS
+# (yes: per-node zlib, the default; lzma: the payload stream after the image) is
+# how tkds make stores the files. Prints one line for scripts/measure.sh:
+#   NAME payload=... setup=... window_ms=... install_ms=... start_hwm=... peak_hwm=... peak_anon=...
 # window_ms is the time from starting wine to the window shown (the demo-sized
-# product, MEGABYTES 1, is the reference); start_hwm the peak resident set once
+# product, MEGABYTES 1, is the reference); install_ms from the click on SETUP to
+# the program's end; start_hwm the peak resident set once
 # the window is idle, peak_hwm the peak of
 # the whole run, peak_anon the largest anonymous part seen (heap blocks; the
 # mapped container pages are not anonymous), all in bytes, from /proc as Linux
 # sees the Windows process. Every installed file is compared with its source.
 #
-# Usage: large-product.sh NAME MEGABYTES TKDS STUB_DIR
+# Usage: large-product.sh NAME MEGABYTES TKDS STUB_DIR [COMPRESS]
 set -euo pipefail
 name=$1
 megabytes=$2
 tkds=$3
 stubs=$4
+compress=${5:-yes}
 root=$(cd "$(dirname "$0")/../.." && pwd)
 source "$root/tests/wine/wine-env.sh"
 
@@ -35,7 +38,7 @@ manifest="$work/vendor/container.manifest"
 } >"$work/vendor/content/Data.idoc"
 id=200
 for part in "$work"/vendor/part*; do
-  echo "Data.${part##*/} Binary id=$id compress=yes file=${part##*/}" >>"$manifest"
+  echo "Data.${part##*/} Binary id=$id compress=$compress file=${part##*/}" >>"$manifest"
   id=$((id + 1))
 done
 "$tkds" make "$manifest" -o "$work/setup.exe" --arch "$KIT_ARCH" --stubs "$stubs"
@@ -51,6 +54,7 @@ sleep 2
 field() { awk -v f="$1:" '$1 == f { print $2 * 1024 }' "/proc/$pid/status" 2>/dev/null; }
 start_hwm=$(field VmHWM)
 xdotool mousemove $((100 + 114 + 22)) $((100 + 146 + 16)) sleep 0.2 click 1
+clicked=$(date +%s%N)
 peak_hwm=$start_hwm
 peak_anon=0
 polls=0
@@ -64,8 +68,9 @@ while kill -0 "$pid" 2>/dev/null; do
   sleep 0.2
 done
 wait "$pid" 2>/dev/null || true
+install_ms=$((($(date +%s%N) - clicked) / 1000000))
 destination=$(wine_unix_path "$PROGRAM_FILES\\Tolvik\\Large")
 for part in "$work"/vendor/part*; do
   cmp -s "$part" "$destination/${part##*/}.bin" || { echo "$name: ${part##*/}.bin was not installed whole" >&2; exit 1; }
 done
-echo "$name payload=$payload setup=$(stat -c %s "$work/setup.exe") window_ms=$window_ms start_hwm=$start_hwm peak_hwm=$peak_hwm peak_anon=$peak_anon"
+echo "$name payload=$payload setup=$(stat -c %s "$work/setup.exe") window_ms=$window_ms install_ms=$install_ms start_hwm=$start_hwm peak_hwm=$peak_hwm peak_anon=$peak_anon"
