@@ -149,6 +149,9 @@ void InstallationRun::Run() {
         Fail(ProblemMessage(problem));
         return;
     }
+    window_.ShowStatus(CompleteText(5));
+    Sleep(kStepWait);
+
     // The payload stream's files come first: the stream is checked as it is
     // decoded, and a pass that fails removes its files before the log is begun.
     ProgressCounter progress(document.entries);
@@ -163,8 +166,6 @@ void InstallationRun::Run() {
         return;
     }
     record.Begin(document.groupName, createdFolders);
-    window_.ShowStatus(CompleteText(5));
-    Sleep(kStepWait);
 
     for (std::size_t index = 0; index < document.entries.size(); ++index) {
         const install::PayloadEntry& entry = document.entries[index];

@@ -73,9 +73,10 @@ bool StreamedFiles::Write(storage::Storage& storage, const std::vector<install::
 }
 
 bool StreamedFiles::Begin(std::size_t entryIndex) {
+    // A file that could not be opened is not this pass's: it is never removed.
     files_[entryIndex] = payload_.Open(entryIndex, held_, problem_);
-    written_[entryIndex] = 1;
-    return static_cast<bool>(files_[entryIndex]);
+    written_[entryIndex] = files_[entryIndex] ? 1 : 0;
+    return written_[entryIndex] != 0;
 }
 
 bool StreamedFiles::Write(std::size_t entryIndex, const std::uint8_t* bytes, std::size_t length) {
