@@ -8,6 +8,7 @@
 #include "app/InstallSteps.h"
 #include "app/PayloadFiles_win.h"
 #include "app/SetupDialog_win.h"
+#include "app/StreamedFiles_win.h"
 #include "framework/FileErrorText.h"
 #include "framework/Handles_win.h"
 #include "install/DiskSpace.h"
@@ -161,15 +162,33 @@ void InstallationRun::Run() {
         Fail(ProblemMessage(problem));
         return;
     }
-    for (const std::string& folder : createdFolders) Log().FolderCreated(folder);
-    record.Begin(document.groupName, createdFolders);
     window_.ShowStatus(CompleteText(5));
     Sleep(kStepWait);
 
+    // The payload stream's files come first: the stream is checked as it is
+    // decoded, and a pass that fails removes its files before the log is begun.
     ProgressCounter progress(document.entries);
+    StreamedFiles streamed(payload, held_, [&] {
+        window_.ShowStatus(CompleteText(progress.Advance()));
+        Sleep(progress.FileWait());
+    });
+    if (!streamed.Write(window_.Container(), document.entries)) {
+        RemoveCreatedFolders();
+        const bool damaged = !streamed.DamagedReason().empty();
+        Fail(damaged ? DamagedSetupMessage(streamed.DamagedReason()) : ProblemMessage(streamed.Problem()));
+        return;
+    }
+    for (const std::string& folder : createdFolders) Log().FolderCreated(folder);
+    record.Begin(document.groupName, createdFolders);
+
     for (std::size_t index = 0; index < document.entries.size(); ++index) {
         const install::PayloadEntry& entry = document.entries[index];
         const std::string& path = payload.PathOf(index);
+        if (entry.streamed) {  // written from the payload stream above
+            Log().FileWritten(path);
+            if (IsLoggedKind(entry.folderKind)) record.AddFile(path);
+            continue;
+        }
         framework::FileHandle file = payload.Open(index, held_, problem);
         if (!file) {
             Fail(ProblemMessage(problem));

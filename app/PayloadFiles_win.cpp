@@ -76,4 +76,12 @@ framework::FileHandle PayloadFiles::Open(std::size_t index, const install::HeldF
     return {};
 }
 
+bool PayloadFiles::Remove(std::size_t index, const install::HeldFolders& held) const {
+    const Target& target = targets_[index];
+    const install::RelativeOpen file =
+        install::OpenRelative(held.Find(target.place.folder), install::WideText(target.place.name), false,
+                              install::Disposition::Open, DELETE, kShareAll);
+    return file.handle && install::RemoveOnClose(file.handle);
+}
+
 }  // namespace app

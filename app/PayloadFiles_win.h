@@ -47,6 +47,10 @@ public:
     // record installed before; invalid (and problem set) otherwise.
     framework::FileHandle Open(std::size_t index, const install::HeldFolders& held, PayloadProblem& problem) const;
 
+    // Removes entry index's file (written by this run, found again below its
+    // held folder, never through a link); false when it is not there.
+    bool Remove(std::size_t index, const install::HeldFolders& held) const;
+
 private:
     struct Target {
         PayloadPlace place;

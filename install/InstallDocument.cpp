@@ -1,5 +1,7 @@
 #include "install/InstallDocument.h"
 
+#include <algorithm>
+
 #include "framework/UserMessages.h"
 #include "install/DocumentText.h"
 #include "install/NameRule.h"
@@ -178,6 +180,8 @@ void InstallDocument::Load(DocumentSource& source, NumberDisplay& display, const
     // until the run streams them. A node that cannot announce its size leaves the
     // document damaged and does not stay in the list.
     std::uint32_t totalBytes = 0;
+    // Streamed products may pass 4 GB: their sizes add up in 64 bits.
+    std::uint64_t streamedBytes = 0;
     std::vector<PayloadEntry> loaded;
     loaded.reserve(entries.size());
     for (PayloadEntry& entry : entries) {
@@ -185,11 +189,16 @@ void InstallDocument::Load(DocumentSource& source, NumberDisplay& display, const
             MarkUnreadable(entry);
             continue;
         }
-        totalBytes += entry.size;  // an unsigned 32-bit sum
+        entry.streamed = source.IsStreamed(PayloadNode(entry));
+        if (entry.streamed) {
+            streamedBytes += entry.size;
+        } else {
+            totalBytes += entry.size;  // an unsigned 32-bit sum
+        }
         loaded.push_back(std::move(entry));
     }
     entries = std::move(loaded);
-    requiredKilobytes = totalBytes >> 10;
+    requiredKilobytes = static_cast<std::uint32_t>(std::min<std::uint64_t>((totalBytes + streamedBytes) >> 10, UINT32_MAX));
     display.DrawNumber(static_cast<int>(requiredKilobytes));
 
     const bool needsProgramFiles = installPathType.value_or(FolderKind::ProgramFiles) == FolderKind::ProgramFiles;

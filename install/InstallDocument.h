@@ -34,6 +34,7 @@ struct PayloadEntry {
     bool desktopShortcut = false;
     std::string shortcutName;  // without ".lnk"
     std::uint32_t size = 0;    // decoded bytes the node declares; the run streams them
+    bool streamed = false;     // the node's bytes are in the payload stream, not the container
     int line = 0;              // the document line the entry comes from
 };
 
@@ -44,6 +45,8 @@ public:
     virtual bool ReadText(std::string_view path, std::string& text) = 0;
     // The decoded size a binary node declares, without decoding it.
     virtual bool ReadBinarySize(std::string_view path, std::uint32_t& size) = 0;
+    // Whether a binary node keeps its bytes in the payload stream.
+    virtual bool IsStreamed(std::string_view) { return false; }
 };
 
 // Finds the Program Files folder; nothing when it cannot be read.
@@ -106,7 +109,7 @@ public:
     static storage::StreamResult WritePayload(storage::Storage& storage, const PayloadEntry& entry,
                                               storage::ByteSink& sink);
 
-    // Decodes every entry's bytes to nowhere, checking each against its declared
+    // Decodes every entry's bytes (but those in the payload stream) to nowhere, checking each against its declared
     // size and checksum, so that a damaged container is found before anything is
     // installed. The first entry that fails marks the document damaged (its line,
     // as Load names an unreadable node) and the result is false.

@@ -43,7 +43,8 @@ bool Storage::OpenContainer(const std::uint8_t* bytes, std::size_t length) {
     length_ = bytes ? length : 0;
     open_ = true;
     const WalkResult result = WalkContainer(bytes_, length_, [this](const ChainRecord& record) {
-        if (record.kind != kNodeRecordKind) return;
+        if (record.kind == kStreamedNodeRecordKind || record.kind == kStreamRecordKind) streamRecords_.push_back(record);
+        if (!IsTreeRecord(record)) return;
         // A type byte that no node may carry is not indexed: nothing could read it.
         const auto type = NodeTypeFromByte(record.type);
         if (!type) return;
@@ -55,6 +56,7 @@ bool Storage::OpenContainer(const std::uint8_t* bytes, std::size_t length) {
         node.compressed = record.compressed;
         node.storedSize = record.storedSize;
         node.recordOffset = record.recordOffset;
+        node.streamed = record.kind == kStreamedNodeRecordKind;
         auto& children = index_[record.parentId];
         // A later record with the same name under the same parent wins.
         if (auto found = children.find(record.name); found != children.end()) {
@@ -74,6 +76,7 @@ bool Storage::OpenContainer(const std::uint8_t* bytes, std::size_t length) {
 
 bool Storage::Close() {
     index_.clear();
+    streamRecords_.clear();
     bytes_ = nullptr;
     length_ = 0;
     open_ = false;
@@ -118,6 +121,12 @@ bool Storage::CheckPassword(std::string_view password, const StorageNode& node) 
 std::optional<std::uint32_t> Storage::DecodedSize(const StorageNode& node, std::string_view password) const noexcept {
     const std::uint8_t* stored = StoredBytes(node);
     if (!stored) return std::nullopt;
+    if (node.streamed) {
+        if (node.storedSize != kStreamedNodeDataSize) return std::nullopt;
+        const std::uint64_t length = LoadLE64(stored + kStreamedNodeLengthAt);
+        if (length > UINT32_MAX) return std::nullopt;
+        return static_cast<std::uint32_t>(length);
+    }
     return DeclaredDecodedSize(stored, node.storedSize, node.enciphered, node.compressed, password);
 }
 
@@ -128,7 +137,7 @@ bool Storage::TakeDecodedSize(const StorageNode& node, std::string_view password
 
 HeapBlock Storage::ReadNodeData(const StorageNode& node, std::uint32_t& size, std::string_view password) const noexcept {
     const std::uint8_t* stored = StoredBytes(node);
-    if (!stored) return {};
+    if (!stored || node.streamed) return {};
     // Bytes that announce no size would not decode either.
     if (!TakeDecodedSize(node, password)) return {};
     return DecodeStoredData(stored, node.storedSize, node.enciphered, node.compressed, password, size);
@@ -209,7 +218,7 @@ StreamResult Storage::StreamBinary(std::string_view path, ByteSink& sink, std::s
     StorageNode node;
     if (!FindNode(path, password, NodeType::Binary, node)) return StreamResult::Damaged;
     const std::uint8_t* stored = StoredBytes(node);
-    if (!TakeDecodedSize(node, password)) {
+    if (node.streamed || !TakeDecodedSize(node, password)) {
         Fail(kNoReason);
         return StreamResult::Damaged;
     }
@@ -217,6 +226,13 @@ StreamResult Storage::StreamBinary(std::string_view path, ByteSink& sink, std::s
         StreamStoredData(stored, node.storedSize, node.enciphered, node.compressed, password, sink);
     if (result != StreamResult::Done) Fail(kNoReason);
     return result;
+}
+
+bool Storage::StreamedRecordOffset(std::string_view path, std::uint32_t& recordOffset) const {
+    StorageNode node;
+    if (!ResolvePath(path, node) || !node.streamed) return false;
+    recordOffset = node.recordOffset;
+    return true;
 }
 
 }  // namespace storage

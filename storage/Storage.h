@@ -10,8 +10,10 @@
 #include <string>
 #include <string_view>
 #include <unordered_map>
+#include <vector>
 
 #include "storage/ContainerFormat.h"
+#include "storage/ContainerWalker.h"
 #include "storage/DecodeBudget.h"
 #include "storage/HeapBlock.h"
 #include "storage/NodeStream.h"
@@ -48,6 +50,15 @@ public:
     // (LastError tells which), and a damaged node may have sent part of itself.
     bool GetBinarySize(std::string_view path, std::uint32_t& size, std::string_view password);
     StreamResult StreamBinary(std::string_view path, ByteSink& sink, std::string_view password);
+
+    // Nodes in the payload stream (see ContainerFormat.h) resolve like others,
+    // but only GetBinarySize reads them (their length, when it fits 32 bits);
+    // every other getter fails with the reason "". StreamedRecordOffset gives
+    // such a node's record offset, which PayloadStreamLayout's nodes carry.
+    bool StreamedRecordOffset(std::string_view path, std::uint32_t& recordOffset) const;
+    // The payload stream's records (kinds 2 and 3) in chain order, for
+    // ReadStreamLayout; empty for a container without a stream.
+    const std::vector<ChainRecord>& StreamRecords() const noexcept { return streamRecords_; }
 
     // Empties the index and lets go of the container bytes. Always true.
     bool Close();
@@ -87,6 +98,7 @@ private:
     std::size_t length_ = 0;
     bool open_ = false;
     std::unordered_map<std::uint32_t, ChildMap> index_;  // parent id -> name -> node
+    std::vector<ChainRecord> streamRecords_;
     const std::string* lastError_;                       // one of the fixed reason texts
     DecodeBudget* budget_ = nullptr;
 };

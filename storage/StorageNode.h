@@ -1,5 +1,5 @@
 #pragma once
-// What the index keeps of one node record: enough to find and decode its data
+// What the index keeps of one node record (or streamed node record): enough to find and decode its data
 // later without walking the chain again.
 #include <cstdint>
 
@@ -15,6 +15,7 @@ struct StorageNode {
     std::uint8_t compressed = 0;
     std::uint32_t storedSize = 0;
     std::uint32_t recordOffset = 0;  // absolute offset of the record in the container
+    bool streamed = false;  // a Binary whose bytes are in the payload stream, not the container
 };
 
 }  // namespace storage

@@ -2,26 +2,28 @@
 # Memory of setup.exe through a whole installation of a large product: Wine's own
 # DLLs (real binaries), cut into files of 100 MB, made into a setup with tkds make
 # and the stub of the architecture under test (TOLVIK_WINDOWS_ARCH, as the Wine
-# tests take it; the 32-bit run goes through scripts/win32-env.sh run). Prints one
-# line for scripts/measure.sh:
-#   NAME payload=... setup=... window_ms=... start_hwm=... peak_hwm=... peak_anon=...
+# tests take it; the 32-bit run goes through scripts/win32-env.sh run). COMPRESS
+# (yes: per-node zlib, the default; lzma: the payload stream after the image) is
+# how tkds make stores the files. Prints one line for scripts/measure.sh:
+#   NAME payload=... setup=... window_ms=... install_ms=... start_hwm=... peak_hwm=... peak_anon=...
 # window_ms is the time from starting wine to the window shown (the demo-sized
-# product, MEGABYTES 1, is the reference); start_hwm the peak resident set once
+# product, MEGABYTES 1, is the reference); install_ms from the click on SETUP to
+# the program's end; start_hwm the peak resident set once
 # the window is idle, peak_hwm the peak of
 # the whole run, peak_anon the largest anonymous part seen (heap blocks; the
 # mapped container pages are not anonymous), all in bytes, from /proc as Linux
-# sees the Windows process; install_ms the time from the SETUP click to the
-# process's end. Every installed file is compared with its source. With
+# sees the Windows process. Every installed file is compared with its source. With
 # NSIS_COMPARE=1 (the 64-bit run, where makensis and its amd64 stubs are at hand),
 # the same files in an NSIS installer (File /r, zlib) installed with /S give
 # nsis_install_ms, and the line also carries nsis_setup and nsis_peak_hwm.
 #
-# Usage: [NSIS_COMPARE=1] large-product.sh NAME MEGABYTES TKDS STUB_DIR
+# Usage: [NSIS_COMPARE=1] large-product.sh NAME MEGABYTES TKDS STUB_DIR [COMPRESS]
 set -euo pipefail
 name=$1
 megabytes=$2
 tkds=$3
 stubs=$4
+compress=${5:-yes}
 root=$(cd "$(dirname "$0")/../.." && pwd)
 source "$root/tests/wine/wine-env.sh"
 
@@ -42,7 +44,7 @@ done |
 } >"$work/vendor/content/Data.idoc"
 id=200
 for part in "$work"/vendor/part*; do
-  echo "Data.${part##*/} Binary id=$id compress=yes file=${part##*/}" >>"$manifest"
+  echo "Data.${part##*/} Binary id=$id compress=$compress file=${part##*/}" >>"$manifest"
   id=$((id + 1))
 done
 "$tkds" make "$manifest" -o "$work/setup.exe" --arch "$KIT_ARCH" --stubs "$stubs"

@@ -3,8 +3,10 @@
 // and the payload stream's records and decoder with the input as the carrying
 // file. Besides crashes and sanitizer reports it checks that the reader and the
 // chain index agree on whether a container is valid, that every path the index
-// gives resolves, that the chunked and the block decoding agree, and that a
-// stream that decodes delivered exactly its nodes' bytes.
+// gives resolves (streamed nodes too, whose record is never read as data), that
+// the chunked and the block decoding agree, that the reader keeps the stream's
+// records the walk finds, and that a stream that decodes delivered exactly its
+// nodes' bytes.
 #include <cstddef>
 #include <cstdint>
 #include <cstdlib>
@@ -134,16 +136,27 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* bytes, std::size_t len
     if (!opened) return 0;
 
     for (const auto& entry : index.Entries()) {
-        // The reader of node records skips streamed nodes, which the index names.
-        if (!entry.path || entry.record.kind != storage::kNodeRecordKind) continue;
+        if (!entry.path) continue;
         ReadEverything(s, *entry.path, "");
         ReadEverything(s, *entry.path, "wrong");
         if (s.LastError() == "Path invalid.") std::abort();  // the index and the reader disagree
         ReadEverything(s, *entry.path + ".", "");
         std::uint32_t size = 0;
         storage::ContainerIndex::Decode(entry, "", size);
+        // A streamed node's record is never handed out as its data.
+        std::uint32_t recordOffset = 0;
+        storage::HeapBlock data;
+        if (s.StreamedRecordOffset(*entry.path, recordOffset) && s.GetBinary(*entry.path, data, size, "")) std::abort();
     }
     ReadEverything(s, "", "");
     DecodeStream(bytes, length);
+    // The stream's records the reader keeps are the ones the walk finds.
+    storage::PayloadStreamLayout kept;
+    storage::PayloadStreamLayout walked;
+    if (storage::ReadStreamLayout(s.StreamRecords(), length, kept) !=
+            storage::ReadStreamLayout(bytes, length, length, walked) ||
+        kept.nodes.size() != walked.nodes.size()) {
+        std::abort();
+    }
     return 0;
 }
