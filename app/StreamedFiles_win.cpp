@@ -9,7 +9,7 @@ namespace {
 
 // The program's own file, read with ordinary reads at absolute offsets. Others
 // may read it meanwhile, nobody may change it.
-class OwnFile final : public storage::ByteSource {
+class OwnFile final : public storage::StreamSource {
 public:
     bool Open() {
         std::wstring path(32768, L'\0');

@@ -84,7 +84,7 @@ bool HasStreamedEntries(const std::vector<PayloadEntry>& entries) noexcept {
 }
 
 storage::PayloadStreamResult WriteStreamedEntries(storage::Storage& storage, const std::vector<PayloadEntry>& entries,
-                                                  storage::ByteSource& source, std::uint64_t fileSize,
+                                                  storage::StreamSource& source, std::uint64_t fileSize,
                                                   StreamedTargets& targets) {
     storage::PayloadStreamLayout layout;
     const storage::PayloadStreamResult read = storage::ReadStreamLayout(storage.StreamRecords(), fileSize, layout);

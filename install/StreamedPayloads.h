@@ -30,7 +30,7 @@ bool HasStreamedEntries(const std::vector<PayloadEntry>& entries) noexcept;
 // hold gives Malformed before anything is written. What targets received is
 // sound only when the result is Ok: the size and the CRC-32 are known at the end.
 storage::PayloadStreamResult WriteStreamedEntries(storage::Storage& storage, const std::vector<PayloadEntry>& entries,
-                                                  storage::ByteSource& source, std::uint64_t fileSize,
+                                                  storage::StreamSource& source, std::uint64_t fileSize,
                                                   StreamedTargets& targets);
 
 }  // namespace install
