@@ -1,7 +1,8 @@
 #include "framework/Dialog_win.h"
 
 #include <algorithm>
-#include <vector>
+
+#include "framework/WideText_win.h"
 
 namespace framework {
 
@@ -44,7 +45,7 @@ INT_PTR Dialog::DoModal() {
     if (owner && !IsWindow(owner)) owner = nullptr;
     ended_ = false;
     result_ = -1;
-    window_ = CreateDialogParamA(GetModuleHandleA(nullptr), MAKEINTRESOURCEA(templateId_), owner, StaticProc,
+    window_ = CreateDialogParamW(GetModuleHandleW(nullptr), MAKEINTRESOURCEW(templateId_), owner, StaticProc,
                                  reinterpret_cast<LPARAM>(this));
     if (!window_) return -1;
 
@@ -55,16 +56,16 @@ INT_PTR Dialog::DoModal() {
 
     MSG message;
     while (!ended_) {
-        BOOL got = GetMessageA(&message, nullptr, 0, 0);
+        BOOL got = GetMessageW(&message, nullptr, 0, 0);
         if (got == 0) {  // WM_QUIT: hand it back to the next loop and stop
             PostQuitMessage(static_cast<int>(message.wParam));
             break;
         }
         if (got == -1) break;
         if (PreTranslateMessage(message)) continue;
-        if (IsDialogMessageA(window_, &message)) continue;
+        if (IsDialogMessageW(window_, &message)) continue;
         TranslateMessage(&message);
-        DispatchMessageA(&message);
+        DispatchMessageW(&message);
     }
 
     EnableOwner();
@@ -88,18 +89,20 @@ void Dialog::EndDialog(INT_PTR result) noexcept {
     ended_ = true;
     EnableOwner();
     if (window_) ShowWindow(window_, SW_HIDE);
-    PostMessageA(window_, WM_NULL, 0, 0);  // wake the loop
+    PostMessageW(window_, WM_NULL, 0, 0);  // wake the loop
 }
 
 std::string Dialog::ItemText(int id) const {
     HWND item = Item(id);
-    int length = item ? GetWindowTextLengthA(item) : 0;
-    std::vector<char> buffer(static_cast<size_t>(length) + 1, '\0');
-    if (item) GetWindowTextA(item, buffer.data(), length + 1);
-    return std::string(buffer.data());
+    const int length = item ? GetWindowTextLengthW(item) : 0;
+    std::wstring buffer(static_cast<size_t>(length) + 1, L'\0');
+    if (item) GetWindowTextW(item, buffer.data(), length + 1);
+    return Utf8Text(buffer.c_str());
 }
 
-void Dialog::SetItemText(int id, const std::string& text) const { SetDlgItemTextA(window_, id, text.c_str()); }
+void Dialog::SetItemText(int id, const std::string& text) const {
+    SetDlgItemTextW(window_, id, WideText(text).c_str());
+}
 
 void Dialog::ExchangeText(bool save, int controlId, std::string& field) const {
     if (save) {
@@ -170,7 +173,7 @@ INT_PTR Dialog::Dispatch(UINT message, WPARAM wParam, LPARAM lParam) {
         // Only a dialog that did not place itself is placed.
         RECT after{};
         GetWindowRect(window_, &after);
-        LONG style = GetWindowLongA(window_, GWL_STYLE);
+        LONG style = GetWindowLongW(window_, GWL_STYLE);
         if (EqualRect(&before, &after) && !(style & (DS_CENTER | DS_ABSALIGN)) && (style & WS_CAPTION)) {
             CenterOnOwner();
         }
@@ -178,7 +181,7 @@ INT_PTR Dialog::Dispatch(UINT message, WPARAM wParam, LPARAM lParam) {
     }
     if (auto handled = OnMessage(message, wParam, lParam)) {
         if (ReturnsDirectly(message)) return static_cast<INT_PTR>(*handled);
-        SetWindowLongPtrA(window_, DWLP_MSGRESULT, static_cast<LONG_PTR>(*handled));
+        SetWindowLongPtrW(window_, DWLP_MSGRESULT, static_cast<LONG_PTR>(*handled));
         return TRUE;
     }
     if (message == WM_COMMAND) {
@@ -191,10 +194,10 @@ INT_PTR CALLBACK Dialog::StaticProc(HWND window, UINT message, WPARAM wParam, LP
     Dialog* self = nullptr;
     if (message == WM_INITDIALOG) {
         self = reinterpret_cast<Dialog*>(lParam);
-        SetWindowLongPtrA(window, DWLP_USER, reinterpret_cast<LONG_PTR>(self));
+        SetWindowLongPtrW(window, DWLP_USER, reinterpret_cast<LONG_PTR>(self));
         self->window_ = window;
     } else {
-        self = reinterpret_cast<Dialog*>(GetWindowLongPtrA(window, DWLP_USER));
+        self = reinterpret_cast<Dialog*>(GetWindowLongPtrW(window, DWLP_USER));
     }
     if (!self) return FALSE;
     return self->Dispatch(message, wParam, lParam);

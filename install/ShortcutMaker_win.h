@@ -6,7 +6,7 @@
 // without following links (one that is a link gets no shortcut), and each shortcut
 // is built in memory and written into a file opened the same way below its held
 // folder (an existing one that is a link or not a plain file is left alone).
-// No operation shows a message.
+// No operation shows a message; a shortcut that could not be made is listed in Lost().
 #include <windows.h>
 
 #include <cstdint>
@@ -14,6 +14,8 @@
 #include <string>
 #include <string_view>
 #include <vector>
+
+#include "install/ShortcutPath.h"
 
 namespace install {
 
@@ -47,6 +49,19 @@ public:
     // process is elevated); false (path untouched) when the shell cannot name them.
     bool GetProgramsFolder(std::string& path);
     bool GetDesktopFolder(std::string& path);
+
+    // Every shortcut the Create calls could not make, in the order asked for.
+    const std::vector<LostShortcut>& Lost() const noexcept { return lost_; }
+
+private:
+    bool MakeStartMenuShortcut(std::string_view target, std::string_view groupName, std::string_view shortcutName,
+                               std::string_view workingFolder, const std::optional<std::string>& arguments,
+                               const std::optional<std::string>& iconPath, int iconIndex);
+    bool MakeDesktopShortcut(std::string_view target, std::string_view shortcutName, std::string_view workingFolder,
+                             const std::optional<std::string>& arguments, const std::optional<std::string>& iconPath,
+                             int iconIndex);
+
+    std::vector<LostShortcut> lost_;
 };
 
 // True when this process runs with an elevated token.

@@ -28,4 +28,14 @@ bool AppendShortcutFile(std::string& folder, std::string_view shortcutName) {
     return true;
 }
 
+std::string LostShortcutLines(const std::vector<LostShortcut>& lost) {
+    std::string lines;
+    for (const LostShortcut& shortcut : lost) {
+        if (!lines.empty()) lines += '\n';
+        lines += shortcut.desktop ? "Desktop\\" : "Start menu\\" + shortcut.group + "\\";
+        lines += shortcut.name;
+    }
+    return lines;
+}
+
 }  // namespace install

@@ -8,6 +8,7 @@
 #include "framework/FileErrorText.h"
 #include "framework/RunLogFile_win.h"
 #include "framework/UserMessages.h"
+#include "framework/WideText_win.h"
 #include "uninstaller/CommandLine.h"
 #include "uninstaller/Uninstaller_win.h"
 
@@ -78,7 +79,7 @@ private:
 class UninstallApp : public framework::Application {
 public:
     bool InitInstance() override {
-        const UninstallCommandLine command = ParseUninstallCommandLine(GetCommandLineA());
+        const UninstallCommandLine command = ParseUninstallCommandLine(framework::Utf8Text(GetCommandLineW()));
         framework::RunLogFile logFile;
         framework::RunLog log;
         if (command.logFile) {
@@ -95,7 +96,7 @@ public:
                 return false;
             }
             log = logFile.MakeLog();
-            log.CommandLine(GetCommandLineA());
+            log.CommandLine(framework::Utf8Text(GetCommandLineW()));
         }
         QuietPrompt quiet(log);
         LoggedBoxPrompt boxes(log);
