@@ -5,6 +5,7 @@
 #include "framework/Handles_win.h"
 #include "framework/UserMessages.h"
 #include "framework/WideText_win.h"
+#include "install/LinkFreePath.h"
 #include "install/RegistryKeys_win.h"
 #include "install/ShortcutPath.h"
 #include "install/UninstallLayout.h"
@@ -163,7 +164,22 @@ void RemovalRun::RemoveDesktopShortcuts() {
     }
 }
 
+// A system that stores a link's target in the ANSI code page (Wine does) puts "?"
+// for every character the code page lacks: such a target starts a file whose path,
+// spelled the same way, is that text.
+bool IsCodePageSpellingOf(const std::string& target, const std::string& file) {
+    std::string ansi;
+    if (framework::AnsiFromUtf8(file, ansi)) return false;  // nothing was lost: compared in full
+    return install::SamePathText(framework::Utf8FromAnsi(ansi), target);
+}
+
 bool RemovalRun::BelongsToProduct(const ShortcutLink& link) const {
+    if (link.target.find('?') != std::string::npos) {
+        for (const auto& file : plan_.files) {
+            if (IsCodePageSpellingOf(link.target, file)) return true;
+        }
+        return false;
+    }
     const auto target = NormalizeLocalPath(ExpandShortNames(link.target));
     if (!target) return false;
     for (const auto& file : plan_.files) {
