@@ -27,7 +27,8 @@ public:
     // Makes "<Programs>\<group>\<name>.lnk", creating the group folder (one level)
     // when it is missing. True when the shortcut file was written. False when the
     // Programs folder cannot be looked up, the group cannot be made or is a link,
-    // the path would exceed 259 characters, or any step of making the link fails.
+    // the path would exceed 259 characters, or any step of making the link fails;
+    // the shortcut is then listed in Lost().
     bool CreateStartMenuShortcut(std::string_view target, std::string_view groupName, std::string_view shortcutName,
                                  std::string_view workingFolder, const std::optional<std::string>& arguments,
                                  const std::optional<std::string>& iconPath, int iconIndex);
