@@ -1,5 +1,7 @@
 #include "app/FolderBrowser_win.h"
 
+#include "framework/WideText_win.h"
+
 namespace app {
 
 FolderBrowser::FolderBrowser(HWND owner, LPCITEMIDLIST root, int titleId) {
@@ -27,22 +29,23 @@ void FolderBrowser::SetFlags(UINT flags) {
 
 bool FolderBrowser::SetTitle(int titleId) {
     if (titleId <= 0) return false;
-    char text[1024] = {};
-    if (LoadStringA(GetModuleHandleA(nullptr), static_cast<UINT>(titleId), text, sizeof text) <= 0) return false;
-    SetTitle(std::string(text));
+    wchar_t text[1024] = {};
+    if (LoadStringW(GetModuleHandleW(nullptr), static_cast<UINT>(titleId), text, 1024) <= 0) return false;
+    SetTitle(framework::Utf8Text(text));
     return true;
 }
 
 void FolderBrowser::SetTitle(const std::string& title) {
     if (chooserWindow) return;
-    titleBuffer = title;
+    titleBuffer = framework::WideText(title);
     browseInfo.lpszTitle = titleBuffer.c_str();
 }
 
 bool FolderBrowser::Browse() {
     bool confirmed = false;
-    if (LPITEMIDLIST item = SHBrowseForFolderA(&browseInfo)) {
-        confirmed = SHGetPathFromIDListA(item, displayName) != FALSE;
+    if (LPITEMIDLIST item = SHBrowseForFolderW(&browseInfo)) {
+        confirmed = SHGetPathFromIDListW(item, displayName) != FALSE;
+        folderPath = confirmed ? framework::Utf8Text(displayName) : std::string();
         IMalloc* allocator = nullptr;
         if (SUCCEEDED(SHGetMalloc(&allocator)) && allocator) {
             allocator->Free(item);
@@ -69,19 +72,21 @@ InstallPathBrowser::InstallPathBrowser(HWND owner, int titleId) : FolderBrowser(
 
 InstallPathBrowser::~InstallPathBrowser() = default;
 
+void InstallPathBrowser::SetInitialPath(const std::string& path) { initialPath = framework::WideText(path); }
+
 void InstallPathBrowser::OnInitialized() {
     if (chooserWindow) {
-        SendMessageA(chooserWindow, BFFM_SETSELECTIONA, TRUE, reinterpret_cast<LPARAM>(initialPath.c_str()));
+        SendMessageW(chooserWindow, BFFM_SETSELECTIONW, TRUE, reinterpret_cast<LPARAM>(initialPath.c_str()));
     }
     if (chooserWindow) {
-        SendMessageA(chooserWindow, BFFM_SETSTATUSTEXTA, 0, reinterpret_cast<LPARAM>(initialPath.c_str()));
+        SendMessageW(chooserWindow, BFFM_SETSTATUSTEXTW, 0, reinterpret_cast<LPARAM>(initialPath.c_str()));
     }
 }
 
 void InstallPathBrowser::OnSelectionChanged(LPCITEMIDLIST item) {
-    char path[MAX_PATH] = {};
-    if (!SHGetPathFromIDListA(item, path)) path[0] = '\0';
-    if (chooserWindow) SendMessageA(chooserWindow, BFFM_SETSTATUSTEXTA, 0, reinterpret_cast<LPARAM>(path));
+    wchar_t path[MAX_PATH] = {};
+    if (!SHGetPathFromIDListW(item, path)) path[0] = L'\0';
+    if (chooserWindow) SendMessageW(chooserWindow, BFFM_SETSTATUSTEXTW, 0, reinterpret_cast<LPARAM>(path));
 }
 
 }  // namespace app

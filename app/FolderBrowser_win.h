@@ -1,5 +1,5 @@
 #pragma once
-// The shell's folder chooser (SHBrowseForFolderA) behind two overridable hooks:
+// The shell's folder chooser (SHBrowseForFolderW); paths are UTF-8 behind two overridable hooks:
 // the chooser has opened, and the highlighted item has changed.
 #include <windows.h>
 
@@ -26,7 +26,7 @@ public:
     // Runs the chooser; true when the user confirmed a folder with a file-system path.
     bool Browse();
     // After a true Browse: the chosen folder's path.
-    std::string GetFolderPath() const { return displayName; }
+    std::string GetFolderPath() const { return folderPath; }
 
 protected:
     virtual void OnInitialized() {}
@@ -37,9 +37,10 @@ protected:
 private:
     static int CALLBACK Callback(HWND window, UINT message, LPARAM lParam, LPARAM data) noexcept;
 
-    std::string titleBuffer;
-    BROWSEINFOA browseInfo{};
-    char displayName[MAX_PATH] = {};
+    std::wstring titleBuffer;
+    BROWSEINFOW browseInfo{};
+    wchar_t displayName[MAX_PATH] = {};
+    std::string folderPath;
 };
 
 // Preselects the current destination when the chooser opens and shows the
@@ -49,14 +50,14 @@ public:
     InstallPathBrowser(HWND owner, int titleId);
     ~InstallPathBrowser() override;
 
-    void SetInitialPath(const std::string& path) { initialPath = path; }
+    void SetInitialPath(const std::string& path);
 
 protected:
     void OnInitialized() override;
     void OnSelectionChanged(LPCITEMIDLIST item) override;
 
 private:
-    std::string initialPath;
+    std::wstring initialPath;
 };
 
 }  // namespace app

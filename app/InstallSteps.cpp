@@ -27,6 +27,10 @@ std::string ForeignFileDescription(std::string_view path) {
            "Choose another folder.";
 }
 
+std::string LostShortcutsMessage(std::string_view lines) {
+    return "The product was installed, but these shortcuts could not be created:\n\n" + std::string(lines);
+}
+
 std::string InstallLocationFor(std::string_view destination) {
     std::string_view rest = destination.size() >= 2 && destination[1] == ':' ? destination.substr(2) : "x";
     while (!rest.empty() && rest.front() == '\\') rest.remove_prefix(1);

@@ -36,6 +36,10 @@ std::string LinkRefusedDescription(std::string_view path);
 // install (its trusted log does not list it): setup neither replaces nor removes it.
 std::string ForeignFileDescription(std::string_view path);
 
+// Said at the end of a run that completed but could not make every shortcut;
+// lines names them, one a line.
+std::string LostShortcutsMessage(std::string_view lines);
+
 // The uninstall entry's "InstallLocation" for a destination: empty for a drive
 // root ("C:\"), which is never an installation's own folder.
 std::string InstallLocationFor(std::string_view destination);

@@ -11,6 +11,7 @@
 #include "app/StreamedFiles_win.h"
 #include "framework/FileErrorText.h"
 #include "framework/Handles_win.h"
+#include "framework/WideText_win.h"
 #include "install/DiskSpace.h"
 #include "install/FolderPath.h"
 #include "install/ProgramFiles_win.h"
@@ -37,9 +38,13 @@ std::string ProblemMessage(const PayloadProblem& problem) {
 }
 
 std::string WindowsFolder() {
-    char folder[MAX_PATH] = {};
-    UINT length = GetWindowsDirectoryA(folder, MAX_PATH);
-    return std::string(folder, length < MAX_PATH ? length : 0);
+    wchar_t folder[MAX_PATH] = {};
+    UINT length = GetWindowsDirectoryW(folder, MAX_PATH);
+    return framework::Utf8Text(std::wstring_view(folder, length < MAX_PATH ? length : 0));
+}
+
+void ShowRunBox(HWND owner, std::string_view text, UINT icon) {
+    MessageBoxW(owner, framework::WideText(text).c_str(), framework::WideText(kRunTitle).c_str(), MB_OK | icon);
 }
 
 }  // namespace
@@ -48,7 +53,6 @@ framework::RunLog& InstallationRun::Log() { return window_.Report().Log(); }
 
 void InstallationRun::Fail(std::string_view message) {
     const std::string text(message);
-    const std::string title(kRunTitle);
     held_.Release();
     window_.Report().Message(text);
     if (!window_.Report().ShowsBoxes()) {
@@ -57,7 +61,7 @@ void InstallationRun::Fail(std::string_view message) {
     }
     // The box belongs to the window's thread, owned by the window.
     window_.OnWindowThread([&] {
-        MessageBoxA(window_.Handle(), text.c_str(), title.c_str(), MB_OK | MB_ICONSTOP);
+        ShowRunBox(window_.Handle(), text, MB_ICONSTOP);
         window_.ShowIdleStatus();
         window_.ReleaseWindowFromRun();
     });
@@ -65,9 +69,9 @@ void InstallationRun::Fail(std::string_view message) {
 
 bool InstallationRun::WriteFile(const std::string& path, const FileContent& content) {
     // FILE_FLAG_OPEN_REPARSE_POINT: a link at the file's name is opened itself, never its target.
-    framework::FileHandle file(CreateFileA(path.c_str(), GENERIC_WRITE | FILE_READ_ATTRIBUTES, 0, nullptr,
-                                           CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL | FILE_FLAG_OPEN_REPARSE_POINT,
-                                           nullptr));
+    framework::FileHandle file(CreateFileW(framework::WideText(path).c_str(), GENERIC_WRITE | FILE_READ_ATTRIBUTES, 0,
+                                           nullptr, CREATE_ALWAYS,
+                                           FILE_ATTRIBUTE_NORMAL | FILE_FLAG_OPEN_REPARSE_POINT, nullptr));
     if (!file) {
         Fail(FileErrorMessage(framework::DescribeFileError(framework::FileErrorKindFromWin32(GetLastError()), path)));
         return false;
@@ -258,6 +262,12 @@ void InstallationRun::Run() {
     held_.Release();
     window_.ShowStatus(kCompleteSuccessfully);
     Sleep(kFinalWait);
+    // The run is complete without them, but says which shortcuts it could not make.
+    for (const install::LostShortcut& shortcut : shortcuts.Lost()) Log().ShortcutLost(install::LostShortcutText(shortcut));
+    if (!shortcuts.Lost().empty() && window_.Report().ShowsBoxes()) {
+        const std::string lost = LostShortcutsMessage(install::LostShortcutLines(shortcuts.Lost()));
+        window_.OnWindowThread([&] { ShowRunBox(window_.Handle(), lost, MB_ICONEXCLAMATION); });
+    }
     window_.EndDialog(0);
 }
 

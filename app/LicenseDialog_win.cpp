@@ -1,5 +1,6 @@
 #include "app/LicenseDialog_win.h"
 
+#include "framework/ContainerText.h"
 #include "resources/resource_ids.h"
 
 namespace app {
@@ -7,8 +8,9 @@ namespace app {
 LicenseDialog::LicenseDialog(HWND parent) : framework::Dialog(IDD_LICENSE_DIALOG, parent) {}
 
 BOOL LicenseDialog::OnInitDialog() {
-    // The text goes into the edit byte for byte: no line-end conversion.
-    shownText = licenseText;
+    // The text goes into the edit as the container holds it, only taken from its
+    // code page: no line-end conversion.
+    shownText = framework::TextFromContainer(licenseText);
     UpdateData(false);
     return TRUE;
 }

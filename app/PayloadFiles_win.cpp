@@ -1,5 +1,6 @@
 #include "app/PayloadFiles_win.h"
 
+#include "framework/WideText_win.h"
 #include "install/LinkFreePath.h"
 #include "install/RelativeOpen_win.h"
 
@@ -41,7 +42,7 @@ bool PayloadFiles::Prepare(const std::vector<install::PayloadEntry>& entries, co
         bool earlierEntry = false;
         for (const Target& earlier : targets_) earlierEntry |= install::SamePathText(earlier.place.path, target.place.path);
         const install::RelativeOpen existing =
-            install::OpenRelative(held.Find(target.place.folder), install::WideText(target.place.name), false,
+            install::OpenRelative(held.Find(target.place.folder), framework::WideText(target.place.name), false,
                                   install::Disposition::Open, FILE_READ_ATTRIBUTES, kShareAll);
         if (existing.link) return Stop(problem, PayloadFault::Link, target.place.path);
         if (existing.handle) {
@@ -64,7 +65,7 @@ framework::FileHandle PayloadFiles::Open(std::size_t index, const install::HeldF
     // A file that was not there when checked must still be new: one that appeared
     // since is another program's.
     install::RelativeOpen file = install::OpenFileForWriting(
-        held.Find(target.place.folder), install::WideText(target.place.name), target.replaces);
+        held.Find(target.place.folder), framework::WideText(target.place.name), target.replaces);
     if (file.handle) return std::move(file.handle);
     if (file.link) {
         Stop(problem, PayloadFault::Link, target.place.path);
@@ -79,7 +80,7 @@ framework::FileHandle PayloadFiles::Open(std::size_t index, const install::HeldF
 bool PayloadFiles::Remove(std::size_t index, const install::HeldFolders& held) const {
     const Target& target = targets_[index];
     const install::RelativeOpen file =
-        install::OpenRelative(held.Find(target.place.folder), install::WideText(target.place.name), false,
+        install::OpenRelative(held.Find(target.place.folder), framework::WideText(target.place.name), false,
                               install::Disposition::Open, DELETE, kShareAll);
     return file.handle && install::RemoveOnClose(file.handle);
 }

@@ -8,6 +8,7 @@
 #include "app/SetupReport.h"
 #include "framework/RunLogFile_win.h"
 #include "framework/UserMessages.h"
+#include "framework/WideText_win.h"
 #include "resources/resource_ids.h"
 #include "storage/Storage.h"
 
@@ -45,7 +46,7 @@ bool SetupApp::InitInstance() {
     // setup.exe load before WinMain: it is not one of the system's known DLLs.)
     SetRegistryKey("Tolvik");
 
-    const ParsedCommandLine command = ParseSetupCommandLine(GetCommandLineA());
+    const ParsedCommandLine command = ParseSetupCommandLine(framework::Utf8Text(GetCommandLineW()));
     if (!command.error.empty()) {
         if (!command.quietRefusal) framework::ShowMessage(BadCommandLineText(command.error), framework::MessageIcon::Stop);
         SetExitCode(kExitBadCommandLine);

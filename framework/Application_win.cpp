@@ -84,9 +84,9 @@ void KeepErrorsInTheProgram() noexcept {
 int Application::Start() noexcept {
     if (!InitInstance()) return exitCode;
     MSG message;
-    while (GetMessageA(&message, nullptr, 0, 0) > 0) {
+    while (GetMessageW(&message, nullptr, 0, 0) > 0) {
         TranslateMessage(&message);
-        DispatchMessageA(&message);
+        DispatchMessageW(&message);
     }
     return static_cast<int>(message.wParam);
 }

@@ -4,6 +4,8 @@
 #include <cstring>
 #include <vector>
 
+#include "framework/WideText_win.h"
+
 namespace framework {
 
 namespace {
@@ -46,7 +48,7 @@ INT_PTR Dialog::DoModal() {
     ended_ = false;
     result_ = -1;
     window_ = hidden_ ? CreateHidden(owner)
-                      : CreateDialogParamA(GetModuleHandleA(nullptr), MAKEINTRESOURCEA(templateId_), owner,
+                      : CreateDialogParamW(GetModuleHandleW(nullptr), MAKEINTRESOURCEW(templateId_), owner,
                                            StaticProc, reinterpret_cast<LPARAM>(this));
     if (!window_) return -1;
 
@@ -57,16 +59,16 @@ INT_PTR Dialog::DoModal() {
 
     MSG message;
     while (!ended_) {
-        BOOL got = GetMessageA(&message, nullptr, 0, 0);
+        BOOL got = GetMessageW(&message, nullptr, 0, 0);
         if (got == 0) {  // WM_QUIT: hand it back to the next loop and stop
             PostQuitMessage(static_cast<int>(message.wParam));
             break;
         }
         if (got == -1) break;
         if (PreTranslateMessage(message)) continue;
-        if (IsDialogMessageA(window_, &message)) continue;
+        if (IsDialogMessageW(window_, &message)) continue;
         TranslateMessage(&message);
-        DispatchMessageA(&message);
+        DispatchMessageW(&message);
     }
 
     EnableOwner();
@@ -80,8 +82,8 @@ INT_PTR Dialog::DoModal() {
 // The dialog manager shows a dialog whose template has WS_VISIBLE as soon as
 // WM_INITDIALOG returns: the dialog is made from a copy of the template without it.
 HWND Dialog::CreateHidden(HWND owner) {
-    HMODULE module = GetModuleHandleA(nullptr);
-    HRSRC found = FindResourceA(module, MAKEINTRESOURCEA(templateId_), RT_DIALOG);
+    HMODULE module = GetModuleHandleW(nullptr);
+    HRSRC found = FindResourceW(module, MAKEINTRESOURCEW(templateId_), reinterpret_cast<LPCWSTR>(RT_DIALOG));
     HGLOBAL loaded = found ? LoadResource(module, found) : nullptr;
     const void* bytes = loaded ? LockResource(loaded) : nullptr;
     const DWORD size = bytes ? SizeofResource(module, found) : 0;
@@ -98,7 +100,7 @@ HWND Dialog::CreateHidden(HWND owner) {
     std::memcpy(&style, reinterpret_cast<const BYTE*>(copy.data()) + styleOffset, sizeof style);
     style &= ~static_cast<DWORD>(WS_VISIBLE);
     std::memcpy(reinterpret_cast<BYTE*>(copy.data()) + styleOffset, &style, sizeof style);
-    return CreateDialogIndirectParamA(module, reinterpret_cast<LPCDLGTEMPLATEA>(copy.data()), owner, StaticProc,
+    return CreateDialogIndirectParamW(module, reinterpret_cast<LPCDLGTEMPLATEW>(copy.data()), owner, StaticProc,
                                       reinterpret_cast<LPARAM>(this));
 }
 
@@ -115,18 +117,20 @@ void Dialog::EndDialog(INT_PTR result) noexcept {
     ended_ = true;
     EnableOwner();
     if (window_) ShowWindow(window_, SW_HIDE);
-    PostMessageA(window_, WM_NULL, 0, 0);  // wake the loop
+    PostMessageW(window_, WM_NULL, 0, 0);  // wake the loop
 }
 
 std::string Dialog::ItemText(int id) const {
     HWND item = Item(id);
-    int length = item ? GetWindowTextLengthA(item) : 0;
-    std::vector<char> buffer(static_cast<size_t>(length) + 1, '\0');
-    if (item) GetWindowTextA(item, buffer.data(), length + 1);
-    return std::string(buffer.data());
+    const int length = item ? GetWindowTextLengthW(item) : 0;
+    std::wstring buffer(static_cast<size_t>(length) + 1, L'\0');
+    if (item) GetWindowTextW(item, buffer.data(), length + 1);
+    return Utf8Text(buffer.c_str());
 }
 
-void Dialog::SetItemText(int id, const std::string& text) const { SetDlgItemTextA(window_, id, text.c_str()); }
+void Dialog::SetItemText(int id, const std::string& text) const {
+    SetDlgItemTextW(window_, id, WideText(text).c_str());
+}
 
 void Dialog::ExchangeText(bool save, int controlId, std::string& field) const {
     if (save) {
@@ -197,7 +201,7 @@ INT_PTR Dialog::Dispatch(UINT message, WPARAM wParam, LPARAM lParam) {
         // Only a dialog that did not place itself is placed.
         RECT after{};
         GetWindowRect(window_, &after);
-        LONG style = GetWindowLongA(window_, GWL_STYLE);
+        LONG style = GetWindowLongW(window_, GWL_STYLE);
         if (EqualRect(&before, &after) && !(style & (DS_CENTER | DS_ABSALIGN)) && (style & WS_CAPTION)) {
             CenterOnOwner();
         }
@@ -205,7 +209,7 @@ INT_PTR Dialog::Dispatch(UINT message, WPARAM wParam, LPARAM lParam) {
     }
     if (auto handled = OnMessage(message, wParam, lParam)) {
         if (ReturnsDirectly(message)) return static_cast<INT_PTR>(*handled);
-        SetWindowLongPtrA(window_, DWLP_MSGRESULT, static_cast<LONG_PTR>(*handled));
+        SetWindowLongPtrW(window_, DWLP_MSGRESULT, static_cast<LONG_PTR>(*handled));
         return TRUE;
     }
     if (message == WM_COMMAND) {
@@ -218,10 +222,10 @@ INT_PTR CALLBACK Dialog::StaticProc(HWND window, UINT message, WPARAM wParam, LP
     Dialog* self = nullptr;
     if (message == WM_INITDIALOG) {
         self = reinterpret_cast<Dialog*>(lParam);
-        SetWindowLongPtrA(window, DWLP_USER, reinterpret_cast<LONG_PTR>(self));
+        SetWindowLongPtrW(window, DWLP_USER, reinterpret_cast<LONG_PTR>(self));
         self->window_ = window;
     } else {
-        self = reinterpret_cast<Dialog*>(GetWindowLongPtrA(window, DWLP_USER));
+        self = reinterpret_cast<Dialog*>(GetWindowLongPtrW(window, DWLP_USER));
     }
     if (!self) return FALSE;
     return self->Dispatch(message, wParam, lParam);

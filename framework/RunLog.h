@@ -28,6 +28,7 @@ public:
     void FolderCreated(std::string_view path) { Write("folder created", path); }
     void FileWritten(std::string_view path) { Write("file written", path); }
     void ShortcutMade(std::string_view path) { Write("shortcut made", path); }
+    void ShortcutLost(std::string_view where) { Write("shortcut not made", where); }
     // root: "HKLM" or "HKCU"; valuePath: key, "\", value name; written: false
     // when the value could not be stored.
     void RegistryValue(std::string_view root, std::string_view valuePath, std::string_view data,

@@ -5,13 +5,14 @@
 #include <vector>
 
 #include "framework/FileErrorText.h"
+#include "framework/WideText_win.h"
 
 namespace framework {
 
 bool RunLogFile::Open(const std::string& path, unsigned long& error) {
     // OPEN_ALWAYS, not CREATE_ALWAYS: an existing file is emptied only after it is
     // known to be a plain file of one name.
-    FileHandle file(CreateFileA(path.c_str(), GENERIC_WRITE | FILE_READ_ATTRIBUTES, FILE_SHARE_READ, nullptr,
+    FileHandle file(CreateFileW(WideText(path).c_str(), GENERIC_WRITE | FILE_READ_ATTRIBUTES, FILE_SHARE_READ, nullptr,
                                 OPEN_ALWAYS, FILE_ATTRIBUTE_NORMAL | FILE_FLAG_OPEN_REPARSE_POINT, nullptr));
     if (!file) {
         error = GetLastError();

@@ -2,13 +2,14 @@
 #include <windows.h>
 
 #include "framework/UserMessages.h"
+#include "framework/WideText_win.h"
 
 namespace framework {
 
 std::string ApplicationTitle() {
-    char path[MAX_PATH] = {};
-    DWORD n = GetModuleFileNameA(nullptr, path, MAX_PATH);
-    std::string name(path, n < MAX_PATH ? n : 0);
+    wchar_t path[MAX_PATH] = {};
+    const DWORD n = GetModuleFileNameW(nullptr, path, MAX_PATH);
+    std::string name = Utf8Text(std::wstring_view(path, n < MAX_PATH ? n : 0));
     if (auto slash = name.find_last_of("\\/:"); slash != std::string::npos) name.erase(0, slash + 1);
     if (auto dot = name.rfind('.'); dot != std::string::npos && dot != 0) name.erase(dot);
     return name;
@@ -22,9 +23,7 @@ void ShowDefaultMessage(std::string_view text, MessageIcon icon) {
         case MessageIcon::Stop: style |= MB_ICONSTOP; break;
         case MessageIcon::Information: style |= MB_ICONINFORMATION; break;
     }
-    const std::string owned(text);
-    const std::string title = ApplicationTitle();
-    MessageBoxA(GetActiveWindow(), owned.c_str(), title.c_str(), style);
+    MessageBoxW(GetActiveWindow(), WideText(text).c_str(), WideText(ApplicationTitle()).c_str(), style);
 }
 
 void ShowFatalMessageAndExit(const char* text) {

@@ -21,11 +21,20 @@ int GlyphColumn(unsigned char c) noexcept {
 }
 
 std::string TickerCharacters(std::string_view text) {
-    std::string result(text.substr(0, kMaxTickerCharacters));
-    // Only ASCII letters have glyphs, so the code page's other case pairs all end
-    // in the blank cell either way.
-    for (char& c : result)
-        if (c >= 'a' && c <= 'z') c = static_cast<char>(c - 'a' + 'A');
+    std::string result;
+    int continuations = 0;  // UTF-8 bytes still to come of the character just taken
+    for (const char byte : text) {
+        const auto c = static_cast<unsigned char>(byte);
+        if (continuations > 0 && c >= 0x80 && c <= 0xBF) {
+            --continuations;
+            continue;
+        }
+        if (result.size() == kMaxTickerCharacters) break;
+        continuations = c >= 0xF0 ? 3 : c >= 0xE0 ? 2 : c >= 0xC0 ? 1 : 0;
+        // Only ASCII letters have glyphs, so every other character, a UTF-8
+        // sequence taken by its lead byte, ends in the blank cell either way.
+        result += c >= 'a' && c <= 'z' ? static_cast<char>(c - 'a' + 'A') : byte;
+    }
     return result;
 }
 

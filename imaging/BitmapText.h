@@ -44,7 +44,9 @@ inline constexpr int kUnitTop = 118;
 
 // First column of the glyph cell of character c (already uppercased).
 int GlyphColumn(unsigned char c) noexcept;
-// ASCII letters uppercased, every other byte kept; cut to kMaxTickerCharacters.
+// One byte a character: ASCII letters uppercased, every other byte kept, except
+// that a UTF-8 character beyond ASCII is kept as its lead byte alone (one blank
+// cell, as any character without a glyph); cut to kMaxTickerCharacters characters.
 std::string TickerCharacters(std::string_view text);
 
 struct TickerLayout {

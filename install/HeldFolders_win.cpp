@@ -2,6 +2,7 @@
 
 #include <sddl.h>
 
+#include "framework/WideText_win.h"
 #include "install/LinkFreePath.h"
 #include "install/RelativeOpen_win.h"
 
@@ -55,7 +56,7 @@ const HeldFolders::Folder* HeldFolders::HoldDriveRoot(const std::string& root) {
     if (const Folder* held = FindFolder(root)) return held;
     Folder folder;
     folder.key = FolderKey(root);
-    folder.handle.Attach(CreateFileW(WideText(root).c_str(), kFolderAccess,
+    folder.handle.Attach(CreateFileW(framework::WideText(root).c_str(), kFolderAccess,
                                      FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr, OPEN_EXISTING,
                                      FILE_FLAG_BACKUP_SEMANTICS, nullptr));
     if (!folder.handle) return nullptr;
@@ -72,7 +73,7 @@ FolderCreation HeldFolders::Hold(const std::string& path, bool mayCreate) {
     const Folder* parent = atRoot ? HoldDriveRoot(parentPath) : FindFolder(parentPath);
     if (!parent) return FolderCreation::Failed;
     const HANDLE parentHandle = parent->handle.Get();
-    const std::wstring wideName = WideText(name);
+    const std::wstring wideName = framework::WideText(name);
     // The path as the message names it: without its final "\".
     const auto refuse = [&] {
         refusedLink_ = parentPath + name;

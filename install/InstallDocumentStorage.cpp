@@ -1,5 +1,6 @@
 // The install document read from a container through the storage reader, and its
 // payloads streamed out of it.
+#include "framework/ContainerText.h"
 #include "install/InstallDocument.h"
 #include "storage/Storage.h"
 
@@ -7,13 +8,20 @@ namespace install {
 
 namespace {
 
-// Every read passes the empty password.
+// Every read passes the empty password. The document's text is converted from
+// the container's code page as it is read; the payload names it gives are looked
+// up again in the container's spelling.
 class StorageSource final : public DocumentSource {
 public:
     explicit StorageSource(storage::Storage& storage) : storage_(storage) {}
-    bool ReadText(std::string_view path, std::string& text) override { return storage_.GetString(path, text, ""); }
+    bool ReadText(std::string_view path, std::string& text) override {
+        std::string stored;
+        if (!storage_.GetString(framework::NameInContainer(path), stored, "")) return false;
+        text = framework::TextFromContainer(stored);
+        return true;
+    }
     bool ReadBinarySize(std::string_view path, std::uint32_t& size) override {
-        return storage_.GetBinarySize(path, size, "");
+        return storage_.GetBinarySize(framework::NameInContainer(path), size, "");
     }
     bool IsStreamed(std::string_view path) override {
         std::uint32_t recordOffset = 0;
@@ -33,7 +41,7 @@ void InstallDocument::Load(storage::Storage& storage, NumberDisplay& display, co
 
 storage::StreamResult InstallDocument::WritePayload(storage::Storage& storage, const PayloadEntry& entry,
                                                     storage::ByteSink& sink) {
-    return storage.StreamBinary(PayloadNode(entry), sink, "");
+    return storage.StreamBinary(framework::NameInContainer(PayloadNode(entry)), sink, "");
 }
 
 bool InstallDocument::VerifyPayloads(storage::Storage& storage) {

@@ -1,5 +1,6 @@
 #include "install/LinkFreePath_win.h"
 
+#include "framework/WideText_win.h"
 #include "install/LinkFreePath.h"
 
 namespace install {
@@ -21,11 +22,10 @@ HeldPath Stopped(PathHold state, std::string where, DWORD error = NO_ERROR) {
 }  // namespace
 
 std::string FinalPathOf(HANDLE handle) {
-    char buffer[1024];
-    const DWORD length =
-        GetFinalPathNameByHandleA(handle, buffer, sizeof buffer, FILE_NAME_NORMALIZED | VOLUME_NAME_DOS);
-    if (length == 0 || length >= sizeof buffer) return {};
-    return std::string(buffer, length);
+    wchar_t buffer[1024];
+    const DWORD length = GetFinalPathNameByHandleW(handle, buffer, 1024, FILE_NAME_NORMALIZED | VOLUME_NAME_DOS);
+    if (length == 0 || length >= 1024) return {};
+    return framework::Utf8Text(std::wstring_view(buffer, length));
 }
 
 HeldPath HoldPathBelow(const std::string& base, const std::string& path, const LastComponent& last) {
@@ -35,8 +35,9 @@ HeldPath HoldPathBelow(const std::string& base, const std::string& path, const L
     // The base is opened as it is: where it really lies is what the components are checked against.
     std::string expected;
     {
-        const framework::FileHandle baseHandle(CreateFileA(base.c_str(), FILE_READ_ATTRIBUTES, kShareAll, nullptr,
-                                                           OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr));
+        const framework::FileHandle baseHandle(CreateFileW(framework::WideText(base).c_str(), FILE_READ_ATTRIBUTES,
+                                                           kShareAll, nullptr, OPEN_EXISTING,
+                                                           FILE_FLAG_BACKUP_SEMANTICS, nullptr));
         if (!baseHandle) {
             const DWORD error = GetLastError();
             return Stopped(IsAbsence(error) ? PathHold::Missing : PathHold::Failed, base, error);
@@ -59,7 +60,8 @@ HeldPath HoldPathBelow(const std::string& base, const std::string& path, const L
         const DWORD access = isLast ? last.access : FILE_READ_ATTRIBUTES;
         const DWORD share = isLast ? last.share : (FILE_SHARE_READ | FILE_SHARE_WRITE);
         const DWORD flags = FILE_FLAG_OPEN_REPARSE_POINT | (folder ? FILE_FLAG_BACKUP_SEMANTICS : 0);
-        framework::FileHandle handle(CreateFileA(step.c_str(), access, share, nullptr, OPEN_EXISTING, flags, nullptr));
+        framework::FileHandle handle(
+            CreateFileW(framework::WideText(step).c_str(), access, share, nullptr, OPEN_EXISTING, flags, nullptr));
         if (!handle) {
             const DWORD error = GetLastError();
             return Stopped(IsAbsence(error) ? PathHold::Missing : PathHold::Failed, step, error);

@@ -1,7 +1,8 @@
 #pragma once
 // Registry values addressed by a root number and one value path: the key path and
 // the value name joined by "\" ("SOFTWARE\Microsoft\Windows\CurrentVersion\ProgramFilesDir").
-// Texts are ANSI. No operation shows a message; each reports by its result.
+// Texts are UTF-8; the registry holds strings as UTF-16 (REG_SZ). No operation
+// shows a message; each reports by its result.
 #include <cstddef>
 #include <cstdint>
 #include <string>
@@ -61,7 +62,7 @@ public:
     // Stores the number as REG_DWORD, for values the system itself reads as numbers.
     bool WriteRegistryDword(int root, std::string_view valuePath, std::uint32_t number) const;
 
-    // Reads a value of at most 256 bytes as text (see RegistryValueToText). When the
+    // Reads a value of at most 256 characters as text (see RegistryValueToText). When the
     // key or value cannot be read, text is untouched; when the value's type does not
     // convert, the result is false and text holds the reason.
     bool ReadRegistryText(int root, std::string_view valuePath, std::string& text) const;

@@ -5,6 +5,7 @@
 #include <cstring>
 
 #include "framework/Handles_win.h"
+#include "framework/WideText_win.h"
 #include "install/RegistryAccess.h"
 #include "install/RegistryKeys_win.h"
 #include "install/RegistryRoot_win.h"
@@ -19,13 +20,14 @@ namespace {
 // Opens the key for writing, creating it (and every missing key above it) when it
 // cannot be opened.
 framework::RegistryKey OpenForWriting(HKEY rootKey, const std::string& keyPath) {
+    const std::wstring path = framework::WideText(keyPath);
     HKEY raw = nullptr;
-    if (RegOpenKeyExA(rootKey, keyPath.c_str(), 0, KEY_ALL_ACCESS, &raw) == ERROR_SUCCESS) {
+    if (RegOpenKeyExW(rootKey, path.c_str(), 0, KEY_ALL_ACCESS, &raw) == ERROR_SUCCESS) {
         return framework::RegistryKey(raw);
     }
     raw = nullptr;
-    char emptyClass[] = "";
-    if (RegCreateKeyExA(rootKey, keyPath.c_str(), 0, emptyClass, REG_OPTION_NON_VOLATILE, KEY_ALL_ACCESS, nullptr,
+    wchar_t emptyClass[] = L"";
+    if (RegCreateKeyExW(rootKey, path.c_str(), 0, emptyClass, REG_OPTION_NON_VOLATILE, KEY_ALL_ACCESS, nullptr,
                         &raw, nullptr) == ERROR_SUCCESS) {
         return framework::RegistryKey(raw);
     }
@@ -39,16 +41,17 @@ bool WriteValue(int root, std::string_view valuePath, DWORD type, const BYTE* da
     RegistryAccess::SplitValuePath(valuePath, keyPath, valueName);
     const framework::RegistryKey key = OpenForWriting(rootKey, keyPath);
     if (!key) return false;
-    return RegSetValueExA(key, valueName.c_str(), 0, type, data, size) == ERROR_SUCCESS;
+    return RegSetValueExW(key, framework::WideText(valueName).c_str(), 0, type, data, size) == ERROR_SUCCESS;
 }
 
 }  // namespace
 
 bool RegistryAccess::WriteRegistryText(int root, std::string_view valuePath, std::string_view text) const {
-    if (text.size() >= MAXDWORD) return false;
-    const std::string stored(text);  // c_str() supplies the terminating zero counted below
+    if (text.size() >= MAXDWORD / 4) return false;
+    // Stored as UTF-16; c_str() supplies the terminating zero counted below.
+    const std::wstring stored = framework::WideText(text);
     return Logged(WriteValue(root, valuePath, REG_SZ, reinterpret_cast<const BYTE*>(stored.c_str()),
-                             static_cast<DWORD>(stored.size() + 1)),
+                             static_cast<DWORD>((stored.size() + 1) * sizeof(wchar_t))),
                   root, valuePath, text);
 }
 
@@ -71,15 +74,19 @@ bool RegistryAccess::ReadRegistryText(int root, std::string_view valuePath, std:
     SplitValuePath(valuePath, keyPath, valueName);
 
     HKEY raw = nullptr;
-    if (RegOpenKeyExA(rootKey, keyPath.c_str(), 0, KEY_READ, &raw) != ERROR_SUCCESS) return false;
+    if (RegOpenKeyExW(rootKey, framework::WideText(keyPath).c_str(), 0, KEY_READ, &raw) != ERROR_SUCCESS) return false;
     const framework::RegistryKey key(raw);
 
-    BYTE buffer[256];
+    // 256 characters: a text as long as the system's paths and its zero.
+    alignas(wchar_t) BYTE buffer[256 * sizeof(wchar_t)];
     DWORD size = sizeof buffer;
     DWORD type = REG_NONE;
-    if (RegQueryValueExA(key, valueName.c_str(), nullptr, &type, buffer, &size) != ERROR_SUCCESS) return false;
+    if (RegQueryValueExW(key, framework::WideText(valueName).c_str(), nullptr, &type, buffer, &size) !=
+        ERROR_SUCCESS) {
+        return false;
+    }
     if (size > sizeof buffer) size = sizeof buffer;
-    return RegistryValueToText(buffer, size, type, text);
+    return QueriedValueToText(buffer, size, type, text);
 }
 
 bool RegistryAccess::DeleteRegistryValue(int root, std::string_view valuePath) const {
@@ -89,11 +96,11 @@ bool RegistryAccess::DeleteRegistryValue(int root, std::string_view valuePath) c
     SplitValuePath(valuePath, keyPath, valueName);
 
     HKEY raw = nullptr;
-    const LONG opened = RegOpenKeyExA(rootKey, keyPath.c_str(), 0, KEY_SET_VALUE, &raw);
+    const LONG opened = RegOpenKeyExW(rootKey, framework::WideText(keyPath).c_str(), 0, KEY_SET_VALUE, &raw);
     if (opened == ERROR_FILE_NOT_FOUND) return true;
     if (opened != ERROR_SUCCESS) return false;
     const framework::RegistryKey key(raw);
-    const LONG deleted = RegDeleteValueA(key, valueName.c_str());
+    const LONG deleted = RegDeleteValueW(key, framework::WideText(valueName).c_str());
     return deleted == ERROR_SUCCESS || deleted == ERROR_FILE_NOT_FOUND;
 }
 

@@ -2,7 +2,10 @@
 
 #include <windows.h>
 
+#include <cstring>
+
 #include "framework/Handles_win.h"
+#include "framework/WideText_win.h"
 #include "install/RegistryAccess.h"
 #include "install/RegistryRoot_win.h"
 
@@ -29,8 +32,7 @@ framework::RegistryKey OpenKey(int root, std::string_view keyPath, REGSAM access
     LONG opened = ERROR_INVALID_HANDLE;
     HKEY raw = nullptr;
     if (const HKEY rootKey = RegistryRootKey(root)) {
-        const std::string path(keyPath);
-        opened = RegOpenKeyExA(rootKey, path.c_str(), 0, access | ViewFlag(view), &raw);
+        opened = RegOpenKeyExW(rootKey, framework::WideText(keyPath).c_str(), 0, access | ViewFlag(view), &raw);
     }
     if (status) *status = opened;
     return framework::RegistryKey(opened == ERROR_SUCCESS ? raw : nullptr);
@@ -38,17 +40,30 @@ framework::RegistryKey OpenKey(int root, std::string_view keyPath, REGSAM access
 
 }  // namespace
 
+bool QueriedValueToText(const std::uint8_t* bytes, std::size_t size, std::uint32_t type, std::string& text) {
+    if (type != REG_SZ && type != REG_EXPAND_SZ && type != REG_MULTI_SZ) {
+        return RegistryAccess::RegistryValueToText(bytes, size, type, text);
+    }
+    std::wstring wide(size / sizeof(wchar_t), L'\0');
+    if (!wide.empty()) std::memcpy(wide.data(), bytes, wide.size() * sizeof(wchar_t));
+    wide.resize(std::wcslen(wide.c_str()));  // up to the first zero, if there is one
+    const std::string utf8 = framework::Utf8Text(wide);
+    return RegistryAccess::RegistryValueToText(reinterpret_cast<const std::uint8_t*>(utf8.data()), utf8.size(), type,
+                                               text);
+}
+
 bool ReadRegistryValueText(int root, std::string_view valuePath, std::string& text, RegistryView view) {
     std::string keyPath, valueName;
     RegistryAccess::SplitValuePath(valuePath, keyPath, valueName);
     const framework::RegistryKey key = OpenKey(root, keyPath, KEY_QUERY_VALUE, view);
     if (!key) return false;
 
-    std::string buffer(256, '\0');
+    const std::wstring wideName = framework::WideText(valueName);
+    std::string buffer(512, '\0');
     DWORD type = REG_NONE;
     for (;;) {
         DWORD size = static_cast<DWORD>(buffer.size());
-        const LONG queried = RegQueryValueExA(key, valueName.c_str(), nullptr, &type,
+        const LONG queried = RegQueryValueExW(key, wideName.c_str(), nullptr, &type,
                                               reinterpret_cast<BYTE*>(buffer.data()), &size);
         if (queried == ERROR_MORE_DATA && size > buffer.size() && size <= kMaxValueBytes) {
             buffer.resize(size);
@@ -60,8 +75,7 @@ bool ReadRegistryValueText(int root, std::string_view valuePath, std::string& te
     }
     if (type != REG_SZ && type != REG_EXPAND_SZ && type != REG_DWORD) return false;
     std::string converted;
-    if (!RegistryAccess::RegistryValueToText(reinterpret_cast<const std::uint8_t*>(buffer.data()), buffer.size(),
-                                             type, converted)) {
+    if (!QueriedValueToText(reinterpret_cast<const std::uint8_t*>(buffer.data()), buffer.size(), type, converted)) {
         return false;
     }
     text = std::move(converted);
@@ -77,12 +91,12 @@ bool ListRegistrySubkeys(int root, std::string_view keyPath, std::vector<std::st
     if (!key) return false;
     std::vector<std::string> found;
     for (DWORD index = 0;; ++index) {
-        char name[256];  // key names are at most 255 characters
-        DWORD length = sizeof name;
-        const LONG listed = RegEnumKeyExA(key, index, name, &length, nullptr, nullptr, nullptr, nullptr);
+        wchar_t name[256];  // key names are at most 255 characters
+        DWORD length = 256;
+        const LONG listed = RegEnumKeyExW(key, index, name, &length, nullptr, nullptr, nullptr, nullptr);
         if (listed == ERROR_NO_MORE_ITEMS) break;
         if (listed != ERROR_SUCCESS) return false;
-        found.emplace_back(name, length);
+        found.push_back(framework::Utf8Text(std::wstring_view(name, length)));
     }
     names = std::move(found);
     return true;
@@ -97,15 +111,15 @@ KeyRemoval DeleteRegistryKeyIfEmpty(int root, std::string_view keyPath, Registry
         if (opened == ERROR_FILE_NOT_FOUND) return KeyRemoval::Missing;
         if (!key) return KeyRemoval::Failed;
         DWORD subkeys = 0, values = 0;
-        if (RegQueryInfoKeyA(key, nullptr, nullptr, nullptr, &subkeys, nullptr, nullptr, &values, nullptr, nullptr,
+        if (RegQueryInfoKeyW(key, nullptr, nullptr, nullptr, &subkeys, nullptr, nullptr, &values, nullptr, nullptr,
                              nullptr, nullptr) != ERROR_SUCCESS) {
             return KeyRemoval::Failed;
         }
         if (subkeys != 0 || values != 0) return KeyRemoval::NotEmpty;
     }
-    const std::string path(keyPath);
-    // RegDeleteKeyExA never deletes a key that has subkeys, so one made in between survives.
-    const LONG deleted = RegDeleteKeyExA(rootKey, path.c_str(), ViewFlag(view), 0);
+    const std::wstring path = framework::WideText(keyPath);
+    // RegDeleteKeyExW never deletes a key that has subkeys, so one made in between survives.
+    const LONG deleted = RegDeleteKeyExW(rootKey, path.c_str(), ViewFlag(view), 0);
     if (deleted == ERROR_SUCCESS) return KeyRemoval::Removed;
     return deleted == ERROR_FILE_NOT_FOUND ? KeyRemoval::Missing : KeyRemoval::Failed;
 }
@@ -119,10 +133,9 @@ bool DeleteRegistryTree(int root, std::string_view keyPath, RegistryView view) {
         const framework::RegistryKey key = OpenKey(root, keyPath, DELETE | KEY_ENUMERATE_SUB_KEYS | KEY_QUERY_VALUE |
                                                                       KEY_SET_VALUE, view, &opened);
         if (opened == ERROR_FILE_NOT_FOUND) return true;
-        if (!key || RegDeleteTreeA(key, nullptr) != ERROR_SUCCESS) return false;
+        if (!key || RegDeleteTreeW(key, nullptr) != ERROR_SUCCESS) return false;
     }
-    const std::string path(keyPath);
-    const LONG deleted = RegDeleteKeyExA(rootKey, path.c_str(), ViewFlag(view), 0);
+    const LONG deleted = RegDeleteKeyExW(rootKey, framework::WideText(keyPath).c_str(), ViewFlag(view), 0);
     return deleted == ERROR_SUCCESS || deleted == ERROR_FILE_NOT_FOUND;
 }
 

@@ -2,6 +2,7 @@
 // Registry helpers for reading and removing an uninstall record, beside
 // RegistryAccess: values of any length, whole-key checks, and removal of a key
 // only when nothing is left in it. Roots are RegistryAccess's numbers.
+#include <cstdint>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -15,6 +16,10 @@ namespace install {
 // On 32-bit Windows both name the one registry.
 enum class RegistryView { Own, Other };
 inline constexpr RegistryView kBothViews[] = {RegistryView::Own, RegistryView::Other};
+
+// RegistryAccess::RegistryValueToText for the bytes a W query gave: strings are
+// UTF-16 there (up to their first zero) and become UTF-8.
+bool QueriedValueToText(const std::uint8_t* bytes, std::size_t size, std::uint32_t type, std::string& text);
 
 // Reads a value as text like RegistryAccess::ReadRegistryText, without its
 // 256-byte limit (values up to 64 KB). Only REG_SZ, REG_EXPAND_SZ (unexpanded) and

@@ -177,16 +177,6 @@ HandleKind KindOf(HANDLE handle) {
     return information.nNumberOfLinks == 1 ? HandleKind::File : HandleKind::Unknown;
 }
 
-std::wstring WideText(std::string_view text) {
-    if (text.empty()) return {};
-    const int size = static_cast<int>(text.size());
-    const int length = MultiByteToWideChar(CP_ACP, 0, text.data(), size, nullptr, 0);
-    if (length <= 0) return {};
-    std::wstring wide(static_cast<std::size_t>(length), L'\0');
-    MultiByteToWideChar(CP_ACP, 0, text.data(), size, wide.data(), length);
-    return wide;
-}
-
 bool RemoveOnClose(HANDLE handle) {
     FILE_DISPOSITION_INFO disposition{};
     disposition.DeleteFile = TRUE;

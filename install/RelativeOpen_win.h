@@ -52,9 +52,6 @@ enum class HandleKind { Folder, File, Link, Unknown };
 // Unknown also when the file has more than one name (a hard link elsewhere).
 HandleKind KindOf(HANDLE handle);
 
-// The system's ANSI code page text as UTF-16.
-std::wstring WideText(std::string_view text);
-
 // Marks the object for removal when its last handle closes (a folder only when
 // empty); needs DELETE access.
 bool RemoveOnClose(HANDLE handle);

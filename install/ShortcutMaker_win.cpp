@@ -5,6 +5,7 @@
 
 #include "framework/Handles_win.h"
 #include "framework/RunLog.h"
+#include "framework/WideText_win.h"
 #include "install/RelativeOpen_win.h"
 #include "install/ShortcutPath.h"
 
@@ -18,17 +19,14 @@ bool SpecialFolder(int userCsidl, int commonCsidl, std::string& path) {
     wchar_t wide[MAX_PATH] = {};
     const int csidl = IsElevatedProcess() ? commonCsidl : userCsidl;
     if (FAILED(SHGetFolderPathW(nullptr, csidl, nullptr, SHGFP_TYPE_CURRENT, wide)) || wide[0] == L'\0') return false;
-    char buffer[MAX_PATH * 2] = {};
-    BOOL lossy = FALSE;
-    if (WideCharToMultiByte(CP_ACP, 0, wide, -1, buffer, sizeof buffer, nullptr, &lossy) == 0 || lossy) return false;
-    path = buffer;
+    path = framework::Utf8Text(wide);
     return true;
 }
 
 // The shell's folder itself is taken as it is (the system may have made it a link,
 // as Wine does for the desktop); everything below it is opened without following links.
 framework::FileHandle OpenShellFolder(const std::string& path) {
-    return framework::FileHandle(CreateFileW(WideText(path).c_str(), kFolderAccess,
+    return framework::FileHandle(CreateFileW(framework::WideText(path).c_str(), kFolderAccess,
                                              FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
                                              OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr));
 }
@@ -37,7 +35,7 @@ framework::FileHandle OpenShellFolder(const std::string& path) {
 std::wstring ShortcutFileName(std::string_view shortcutName) {
     std::string name(shortcutName);
     if (!HasShortcutExtension(name)) name += ".lnk";
-    return WideText(name);
+    return framework::WideText(name);
 }
 
 }  // namespace
@@ -76,6 +74,26 @@ bool ShortcutMaker::CreateStartMenuShortcut(std::string_view target, std::string
                                             std::string_view shortcutName, std::string_view workingFolder,
                                             const std::optional<std::string>& arguments,
                                             const std::optional<std::string>& iconPath, int iconIndex) {
+    if (MakeStartMenuShortcut(target, groupName, shortcutName, workingFolder, arguments, iconPath, iconIndex)) {
+        return true;
+    }
+    lost_.push_back({false, std::string(groupName), std::string(shortcutName)});
+    return false;
+}
+
+bool ShortcutMaker::CreateDesktopShortcut(std::string_view target, std::string_view /*groupName*/,
+                                          std::string_view shortcutName, std::string_view workingFolder,
+                                          const std::optional<std::string>& arguments,
+                                          const std::optional<std::string>& iconPath, int iconIndex) {
+    if (MakeDesktopShortcut(target, shortcutName, workingFolder, arguments, iconPath, iconIndex)) return true;
+    lost_.push_back({true, std::string(), std::string(shortcutName)});
+    return false;
+}
+
+bool ShortcutMaker::MakeStartMenuShortcut(std::string_view target, std::string_view groupName,
+                                          std::string_view shortcutName, std::string_view workingFolder,
+                                          const std::optional<std::string>& arguments,
+                                          const std::optional<std::string>& iconPath, int iconIndex) {
     if (shortcutName.empty() || groupName.empty()) return false;
     std::string programs;
     if (!GetProgramsFolder(programs)) return false;
@@ -87,18 +105,18 @@ bool ShortcutMaker::CreateStartMenuShortcut(std::string_view target, std::string
     const framework::FileHandle programsFolder = OpenShellFolder(programs);
     if (!programsFolder) return false;
     // The group only one level deep, and never through a link.
-    const RelativeOpen group = OpenRelative(programsFolder, WideText(groupName), true, Disposition::OpenOrCreate,
-                                            kFolderAccess, FILE_SHARE_READ | FILE_SHARE_WRITE);
+    const RelativeOpen group = OpenRelative(programsFolder, framework::WideText(groupName), true,
+                                            Disposition::OpenOrCreate, kFolderAccess,
+                                            FILE_SHARE_READ | FILE_SHARE_WRITE);
     if (!group.handle || KindOf(group.handle) != HandleKind::Folder) return false;
     std::vector<std::uint8_t> bytes;
     if (CreateShellLink(target, "", arguments, workingFolder, iconPath, iconIndex, bytes) != S_OK) return false;
     return WriteShortcut(group.handle, shortcutName, bytes, path);
 }
 
-bool ShortcutMaker::CreateDesktopShortcut(std::string_view target, std::string_view /*groupName*/,
-                                          std::string_view shortcutName, std::string_view workingFolder,
-                                          const std::optional<std::string>& arguments,
-                                          const std::optional<std::string>& iconPath, int iconIndex) {
+bool ShortcutMaker::MakeDesktopShortcut(std::string_view target, std::string_view shortcutName,
+                                        std::string_view workingFolder, const std::optional<std::string>& arguments,
+                                        const std::optional<std::string>& iconPath, int iconIndex) {
     if (shortcutName.empty()) return false;
     std::string desktop;
     if (!GetDesktopFolder(desktop)) return false;
@@ -121,11 +139,11 @@ HRESULT ShortcutMaker::CreateShellLink(std::string_view target, std::string_view
         CoCreateInstance(CLSID_ShellLink, nullptr, CLSCTX_INPROC_SERVER, IID_IShellLinkW, link.PutVoid());
     if (FAILED(result)) return result;
 
-    link->SetPath(WideText(target).c_str());
-    link->SetDescription(WideText(description).c_str());
-    link->SetWorkingDirectory(WideText(workingFolder).c_str());
-    if (arguments) link->SetArguments(WideText(*arguments).c_str());
-    if (iconPath) link->SetIconLocation(WideText(*iconPath).c_str(), iconIndex);
+    link->SetPath(framework::WideText(target).c_str());
+    link->SetDescription(framework::WideText(description).c_str());
+    link->SetWorkingDirectory(framework::WideText(workingFolder).c_str());
+    if (arguments) link->SetArguments(framework::WideText(*arguments).c_str());
+    if (iconPath) link->SetIconLocation(framework::WideText(*iconPath).c_str(), iconIndex);
 
     framework::ComPtr<IPersistStream> persist;
     result = link->QueryInterface(IID_IPersistStream, persist.PutVoid());

@@ -6,7 +6,7 @@
 // without following links (one that is a link gets no shortcut), and each shortcut
 // is built in memory and written into a file opened the same way below its held
 // folder (an existing one that is a link or not a plain file is left alone).
-// No operation shows a message.
+// No operation shows a message; a shortcut that could not be made is listed in Lost().
 #include <windows.h>
 
 #include <cstdint>
@@ -14,6 +14,8 @@
 #include <string>
 #include <string_view>
 #include <vector>
+
+#include "install/ShortcutPath.h"
 
 namespace framework {
 class RunLog;
@@ -33,7 +35,8 @@ public:
     // Makes "<Programs>\<group>\<name>.lnk", creating the group folder (one level)
     // when it is missing. True when the shortcut file was written. False when the
     // Programs folder cannot be looked up, the group cannot be made or is a link,
-    // the path would exceed 259 characters, or any step of making the link fails.
+    // the path would exceed 259 characters, or any step of making the link fails;
+    // the shortcut is then listed in Lost().
     bool CreateStartMenuShortcut(std::string_view target, std::string_view groupName, std::string_view shortcutName,
                                  std::string_view workingFolder, const std::optional<std::string>& arguments,
                                  const std::optional<std::string>& iconPath, int iconIndex);
@@ -56,12 +59,22 @@ public:
     bool GetProgramsFolder(std::string& path);
     bool GetDesktopFolder(std::string& path);
 
+    // Every shortcut the Create calls could not make, in the order asked for.
+    const std::vector<LostShortcut>& Lost() const noexcept { return lost_; }
+
 private:
+    bool MakeStartMenuShortcut(std::string_view target, std::string_view groupName, std::string_view shortcutName,
+                               std::string_view workingFolder, const std::optional<std::string>& arguments,
+                               const std::optional<std::string>& iconPath, int iconIndex);
+    bool MakeDesktopShortcut(std::string_view target, std::string_view shortcutName, std::string_view workingFolder,
+                             const std::optional<std::string>& arguments, const std::optional<std::string>& iconPath,
+                             int iconIndex);
     // Writes the link's bytes as shortcutName below the held folder; path names the file in the log.
     bool WriteShortcut(HANDLE folder, std::string_view shortcutName, const std::vector<std::uint8_t>& bytes,
                        const std::string& path);
 
     framework::RunLog* log_ = nullptr;
+    std::vector<LostShortcut> lost_;
 };
 
 // True when this process runs with an elevated token.

@@ -28,4 +28,17 @@ bool AppendShortcutFile(std::string& folder, std::string_view shortcutName) {
     return true;
 }
 
+std::string LostShortcutText(const LostShortcut& shortcut) {
+    return (shortcut.desktop ? "Desktop\\" : "Start menu\\" + shortcut.group + "\\") + shortcut.name;
+}
+
+std::string LostShortcutLines(const std::vector<LostShortcut>& lost) {
+    std::string lines;
+    for (const LostShortcut& shortcut : lost) {
+        if (!lines.empty()) lines += '\n';
+        lines += LostShortcutText(shortcut);
+    }
+    return lines;
+}
+
 }  // namespace install

@@ -3,8 +3,22 @@
 #include <cstddef>
 #include <string>
 #include <string_view>
+#include <vector>
 
 namespace install {
+
+// A shortcut a run asked for and could not make: its name, and where it belonged
+// (the desktop, or the program group under the Start menu's Programs folder).
+struct LostShortcut {
+    bool desktop = false;
+    std::string group;  // the program group; empty for the desktop
+    std::string name;   // the shortcut's name, without ".lnk"
+};
+
+// Where a lost shortcut belonged: "Desktop\<name>" or "Start menu\<group>\<name>".
+std::string LostShortcutText(const LostShortcut& shortcut);
+// The lost shortcuts, one a line.
+std::string LostShortcutLines(const std::vector<LostShortcut>& lost);
 
 // The longest path a shortcut operation accepts, in characters, without the
 // terminating zero (the system's 260-byte path buffers).

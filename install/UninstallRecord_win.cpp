@@ -2,6 +2,7 @@
 
 #include <windows.h>
 
+#include "framework/WideText_win.h"
 #include "install/InstallDate.h"
 #include "install/RegistryKeys_win.h"
 #include "install/UninstallLayout.h"
@@ -43,7 +44,7 @@ std::vector<std::string> UninstallRecord::EarlierFoldersStillThere() const {
         std::string folder;
         const auto name = layout::IndexedName(layout::kFolderPrefix, index);
         if (!ReadRegistryValueText(layout::kTrustedRoot, layout::ValuePath(trustedKey_, name), folder)) continue;
-        const DWORD attributes = GetFileAttributesA(folder.c_str());
+        const DWORD attributes = GetFileAttributesW(framework::WideText(folder).c_str());
         if (attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY) &&
             !(attributes & FILE_ATTRIBUTE_REPARSE_POINT)) {
             folders.push_back(std::move(folder));

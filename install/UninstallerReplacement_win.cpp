@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "framework/Handles_win.h"
+#include "framework/WideText_win.h"
 #include "install/ProgramFileVersion.h"
 
 namespace install {
@@ -17,8 +18,8 @@ constexpr LONGLONG kMaxProgramBytes = 64LL * 1024 * 1024;
 
 std::optional<std::uint64_t> InstalledVersion(const std::string& path) {
     // FILE_FLAG_OPEN_REPARSE_POINT: a link at the name is opened itself, never its target.
-    const framework::FileHandle file(CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
-                                                 FILE_FLAG_OPEN_REPARSE_POINT, nullptr));
+    const framework::FileHandle file(CreateFileW(framework::WideText(path).c_str(), GENERIC_READ, FILE_SHARE_READ,
+                                                 nullptr, OPEN_EXISTING, FILE_FLAG_OPEN_REPARSE_POINT, nullptr));
     BY_HANDLE_FILE_INFORMATION information;
     LARGE_INTEGER size;
     if (!file || !GetFileInformationByHandle(file, &information) ||

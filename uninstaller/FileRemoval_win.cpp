@@ -3,6 +3,7 @@
 #include <windows.h>
 
 #include "framework/FileErrorText.h"
+#include "framework/WideText_win.h"
 #include "install/LinkFreePath_win.h"
 
 namespace uninstaller {
@@ -82,20 +83,21 @@ std::string DescribeFailure(const Removal& removal, const std::string& path) {
 }
 
 bool RemoveRunningProgram(const std::string& path, std::uint32_t& error) {
-    if (DeleteFileA(path.c_str())) return true;
-    const std::string folder = path.substr(0, path.find_last_of('\\') + 1);
-    char parked[MAX_PATH];
-    if (!folder.empty() && GetTempFileNameA(folder.c_str(), "TKU", 0, parked) != 0) {
+    const std::wstring file = framework::WideText(path);
+    if (DeleteFileW(file.c_str())) return true;
+    const std::wstring folder = file.substr(0, file.find_last_of(L'\\') + 1);
+    wchar_t parked[MAX_PATH];
+    if (!folder.empty() && GetTempFileNameW(folder.c_str(), L"TKU", 0, parked) != 0) {
         // No copying: a copy would leave the running file where it is.
-        if (MoveFileExA(path.c_str(), parked, MOVEFILE_REPLACE_EXISTING)) {
-            MoveFileExA(parked, nullptr, MOVEFILE_DELAY_UNTIL_REBOOT);
+        if (MoveFileExW(file.c_str(), parked, MOVEFILE_REPLACE_EXISTING)) {
+            MoveFileExW(parked, nullptr, MOVEFILE_DELAY_UNTIL_REBOOT);
             return true;
         }
-        DeleteFileA(parked);  // GetTempFileNameA made it
+        DeleteFileW(parked);  // GetTempFileNameW made it
     }
     // With no new name the file is deleted when Windows next starts (recorded in
     // PendingFileRenameOperations; this needs administrator rights).
-    if (MoveFileExA(path.c_str(), nullptr, MOVEFILE_DELAY_UNTIL_REBOOT)) return true;
+    if (MoveFileExW(file.c_str(), nullptr, MOVEFILE_DELAY_UNTIL_REBOOT)) return true;
     error = GetLastError();
     return false;
 }

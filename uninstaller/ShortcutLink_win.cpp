@@ -4,6 +4,7 @@
 #include <shlobj.h>
 
 #include "framework/Handles_win.h"
+#include "framework/WideText_win.h"
 
 namespace uninstaller {
 
@@ -37,8 +38,8 @@ std::optional<ShortcutLink> ReadShortcutLink(void* file) {
     framework::ComPtr<IStream> stream;
     if (!StreamOfFile(static_cast<HANDLE>(file), stream)) return std::nullopt;
 
-    framework::ComPtr<IShellLinkA> link;
-    if (FAILED(CoCreateInstance(CLSID_ShellLink, nullptr, CLSCTX_INPROC_SERVER, IID_IShellLinkA, link.PutVoid()))) {
+    framework::ComPtr<IShellLinkW> link;
+    if (FAILED(CoCreateInstance(CLSID_ShellLink, nullptr, CLSCTX_INPROC_SERVER, IID_IShellLinkW, link.PutVoid()))) {
         return std::nullopt;
     }
     framework::ComPtr<IPersistStream> persist;
@@ -46,11 +47,11 @@ std::optional<ShortcutLink> ReadShortcutLink(void* file) {
     if (FAILED(persist->Load(stream.Get()))) return std::nullopt;
 
     // Raw: the path as the installation stored it, without looking for a moved target.
-    char target[MAX_PATH] = {};
+    wchar_t target[MAX_PATH] = {};
     if (FAILED(link->GetPath(target, MAX_PATH, nullptr, SLGP_RAWPATH))) return std::nullopt;
-    char arguments[1024] = {};
-    if (FAILED(link->GetArguments(arguments, sizeof arguments))) arguments[0] = '\0';
-    return ShortcutLink{target, arguments};
+    wchar_t arguments[1024] = {};
+    if (FAILED(link->GetArguments(arguments, 1024))) arguments[0] = L'\0';
+    return ShortcutLink{framework::Utf8Text(target), framework::Utf8Text(arguments)};
 }
 
 }  // namespace uninstaller

@@ -3,6 +3,7 @@
 #include <windows.h>
 #include <shlobj.h>
 
+#include "framework/WideText_win.h"
 #include "install/RegistryKeys_win.h"
 #include "install/RegistryAccess.h"
 
@@ -28,26 +29,28 @@ constexpr int kShellFolders[] = {
 };
 
 std::string ShellFolder(int csidl) {
-    char path[MAX_PATH] = {};
-    if (FAILED(SHGetFolderPathA(nullptr, csidl, nullptr, SHGFP_TYPE_CURRENT, path))) return {};
-    return path;
+    wchar_t path[MAX_PATH] = {};
+    if (FAILED(SHGetFolderPathW(nullptr, csidl, nullptr, SHGFP_TYPE_CURRENT, path))) return {};
+    return framework::Utf8Text(path);
 }
 
 }  // namespace
 
 std::string ExpandShortNames(const std::string& path) {
     if (path.find('~') == std::string::npos) return path;
-    char expanded[MAX_PATH];
-    const DWORD length = GetLongPathNameA(path.c_str(), expanded, MAX_PATH);
+    wchar_t expanded[MAX_PATH];
+    const DWORD length = GetLongPathNameW(framework::WideText(path).c_str(), expanded, MAX_PATH);
     if (length == 0 || length >= MAX_PATH) return path;
-    return std::string(expanded, length);
+    return framework::Utf8Text(std::wstring_view(expanded, length));
 }
 
 SystemFolders LookUpSystemFolders() {
     SystemFolders folders;
-    char windows[MAX_PATH];
-    const UINT length = GetWindowsDirectoryA(windows, MAX_PATH);
-    if (length > 0 && length < MAX_PATH) folders.windowsFolder = ExpandShortNames(std::string(windows, length));
+    wchar_t windows[MAX_PATH];
+    const UINT length = GetWindowsDirectoryW(windows, MAX_PATH);
+    if (length > 0 && length < MAX_PATH) {
+        folders.windowsFolder = ExpandShortNames(framework::Utf8Text(std::wstring_view(windows, length)));
+    }
     folders.protectedFolders.windowsFolder = folders.windowsFolder;
 
     folders.commonDesktopFolder = ShellFolder(CSIDL_COMMON_DESKTOPDIRECTORY);
@@ -65,9 +68,11 @@ SystemFolders LookUpSystemFolders() {
     for (int csidl : kShellFolders) {
         if (std::string folder = ShellFolder(csidl); !folder.empty()) kept.push_back(ExpandShortNames(folder));
     }
-    char temp[MAX_PATH];
-    const DWORD tempLength = GetTempPathA(MAX_PATH, temp);
-    if (tempLength > 0 && tempLength < MAX_PATH) kept.push_back(ExpandShortNames(std::string(temp, tempLength)));
+    wchar_t temp[MAX_PATH];
+    const DWORD tempLength = GetTempPathW(MAX_PATH, temp);
+    if (tempLength > 0 && tempLength < MAX_PATH) {
+        kept.push_back(ExpandShortNames(framework::Utf8Text(std::wstring_view(temp, tempLength))));
+    }
     return folders;
 }
 

@@ -7,6 +7,7 @@
 #include "framework/Application_win.h"
 #include "framework/RunLogFile_win.h"
 #include "framework/UserMessages.h"
+#include "framework/WideText_win.h"
 #include "uninstaller/CommandLine.h"
 #include "uninstaller/Uninstaller_win.h"
 
@@ -77,7 +78,7 @@ private:
 class UninstallApp : public framework::Application {
 public:
     bool InitInstance() override {
-        const UninstallCommandLine command = ParseUninstallCommandLine(GetCommandLineA());
+        const UninstallCommandLine command = ParseUninstallCommandLine(framework::Utf8Text(GetCommandLineW()));
         framework::RunLogFile logFile;
         framework::RunLog log;
         if (command.logFile) {
@@ -92,7 +93,7 @@ public:
                 return false;
             }
             log = logFile.MakeLog();
-            log.CommandLine(GetCommandLineA());
+            log.CommandLine(framework::Utf8Text(GetCommandLineW()));
         }
         QuietPrompt quiet(log);
         LoggedBoxPrompt boxes(log);

@@ -4,6 +4,8 @@
 
 #include "framework/Handles_win.h"
 #include "framework/UserMessages.h"
+#include "framework/WideText_win.h"
+#include "install/LinkFreePath.h"
 #include "install/RegistryKeys_win.h"
 #include "install/ShortcutPath.h"
 #include "install/UninstallLayout.h"
@@ -21,9 +23,9 @@ namespace layout = install::uninstall_layout;
 Prompt::~Prompt() = default;
 
 bool MessageBoxPrompt::Confirm(std::string_view text) {
-    const std::string owned(text);
-    const std::string title = framework::ApplicationTitle();
-    return MessageBoxA(nullptr, owned.c_str(), title.c_str(), MB_YESNO | MB_ICONQUESTION | MB_SETFOREGROUND) == IDYES;
+    const std::wstring title = framework::WideText(framework::ApplicationTitle());
+    return MessageBoxW(nullptr, framework::WideText(text).c_str(), title.c_str(),
+                       MB_YESNO | MB_ICONQUESTION | MB_SETFOREGROUND) == IDYES;
 }
 
 void MessageBoxPrompt::Report(std::string_view text, bool problem) {
@@ -162,7 +164,22 @@ void RemovalRun::RemoveDesktopShortcuts() {
     }
 }
 
+// A system that stores a link's target in the ANSI code page (Wine does) puts "?"
+// for every character the code page lacks: such a target starts a file whose path,
+// spelled the same way, is that text.
+bool IsCodePageSpellingOf(const std::string& target, const std::string& file) {
+    std::string ansi;
+    if (framework::AnsiFromUtf8(file, ansi)) return false;  // nothing was lost: compared in full
+    return install::SamePathText(framework::Utf8FromAnsi(ansi), target);
+}
+
 bool RemovalRun::BelongsToProduct(const ShortcutLink& link) const {
+    if (link.target.find('?') != std::string::npos) {
+        for (const auto& file : plan_.files) {
+            if (IsCodePageSpellingOf(link.target, file)) return true;
+        }
+        return false;
+    }
     const auto target = NormalizeLocalPath(ExpandShortNames(link.target));
     if (!target) return false;
     for (const auto& file : plan_.files) {
@@ -192,17 +209,17 @@ void RemovalRun::RemoveGroupIn(const std::string& programsFolder) {
 
     // The log names the group but not its shortcuts: a shortcut belongs to the
     // product when it starts one of the product's files or its uninstall.
-    WIN32_FIND_DATAA found;
-    const std::string pattern = group + "\\*.lnk";
+    WIN32_FIND_DATAW found;
+    const std::wstring pattern = framework::WideText(group + "\\*.lnk");
     std::vector<std::string> shortcuts;
-    if (HANDLE search = FindFirstFileA(pattern.c_str(), &found); search != INVALID_HANDLE_VALUE) {
+    if (HANDLE search = FindFirstFileW(pattern.c_str(), &found); search != INVALID_HANDLE_VALUE) {
         do {
             // "*.lnk" also matches longer extensions through short names; keep real ones.
-            if (!(found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) &&
-                install::HasShortcutExtension(found.cFileName)) {
-                shortcuts.push_back(group + '\\' + found.cFileName);
+            const std::string name = framework::Utf8Text(found.cFileName);
+            if (!(found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) && install::HasShortcutExtension(name)) {
+                shortcuts.push_back(group + '\\' + name);
             }
-        } while (FindNextFileA(search, &found));
+        } while (FindNextFileW(search, &found));
         FindClose(search);
     }
     // Another program's shortcut stays without a word: the group that holds it is reported.
@@ -237,10 +254,10 @@ UninstallSettings SettingsForThisProgram() {
         install::AppendSeparator(settings.installedUninstaller);
         settings.installedUninstaller += layout::kUninstallerFileName;
     }
-    char self[MAX_PATH];
-    const DWORD length = GetModuleFileNameA(nullptr, self, MAX_PATH);
+    wchar_t self[MAX_PATH];
+    const DWORD length = GetModuleFileNameW(nullptr, self, MAX_PATH);
     if (length > 0 && length < MAX_PATH) {
-        const auto running = NormalizeLocalPath(ExpandShortNames(std::string(self, length)));
+        const auto running = NormalizeLocalPath(ExpandShortNames(framework::Utf8Text(std::wstring_view(self, length))));
         const auto installed = NormalizeLocalPath(settings.installedUninstaller);
         // Only the installed copy removes itself; a copy started elsewhere stays.
         if (running && installed && SamePath(*running, *installed)) settings.removableUninstaller = *running;

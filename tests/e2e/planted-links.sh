@@ -78,6 +78,11 @@ check "no log was started" test -z "$(reg_value "$log" up || true)"
 dest="$PROGRAM_FILES\\Tolvik\\Pellumar"
 set_path "$dest"
 click_button $SETUP_BUTTON
+check "the end of the run names the shortcuts that could not be made" equal "$(run_box_text 60)" \
+  "$(printf '%s\n' 'The product was installed, but these shortcuts could not be created:' \
+    'Desktop\Tolvik Pellumar 1.0' 'Start menu\Tolvik Pellumar 1.0\Tolvik Pellumar 1.0' \
+    'Start menu\Tolvik Pellumar 1.0\License & Reg.Information' 'Start menu\Tolvik Pellumar 1.0\Uninstall Pellumar')"
+close_run_box
 check "setup ends after installing" setup_ended 60
 check "the product was installed" test -s "$(unix_path "$dest\\Pellumar.exe")"
 check "nothing was written into the linked group's folder" equal "$(fingerprint "$victim")" "$(cat "$E2E_WORK/victim.before")"

@@ -7,6 +7,8 @@
 //   probe texts TITLE                   print the window's text and its controls' texts, one per line
 //   probe set-text TITLE ID TEXT        WM_SETTEXT to control ID of the window
 //   probe get-text TITLE ID             print control ID's text, byte for byte (no line break added)
+//   probe set-utf8 TITLE ID TEXT        WM_SETTEXT of TEXT taken from the Unicode command line
+//   probe get-utf8 TITLE ID             control ID's text as UTF-8 (no line break added)
 //   probe press TITLE ID                BM_CLICK on control ID (a message box's OK is IDOK = 1)
 //   probe double-click TITLE ID         the mouse messages of a double click, posted to control ID
 //   probe rect TITLE                    print "x y width height" of the client area in screen pixels
@@ -25,6 +27,8 @@
 //                                       some and never missed twice in a row (a lone miss is a loaded
 //                                       machine's scheduler; a busy window misses every message it gets)
 #include <windows.h>
+
+#include <shellapi.h>
 
 #include <fcntl.h>
 #include <io.h>
@@ -246,6 +250,31 @@ int main(int argc, char** argv) {
         return 1;
     }
     if (command == "set-text" && argc >= 5) return SendMessageA(control, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(argv[4])) ? 0 : 1;
+    if (command == "set-utf8" && argc >= 5) {
+        // The ANSI argv has lost what the code page cannot hold; the wide command line has not.
+        int count = 0;
+        LPWSTR* wide = CommandLineToArgvW(GetCommandLineW(), &count);
+        const bool sent = wide && count >= 5 && SendMessageW(control, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(wide[4]));
+        LocalFree(wide);
+        return sent ? 0 : 1;
+    }
+    if (command == "get-utf8") {
+        DWORD_PTR length = 0;
+        if (!SendMessageTimeoutW(control, WM_GETTEXTLENGTH, 0, 0, SMTO_ABORTIFHUNG, 5000, &length)) return 1;
+        std::wstring text(static_cast<size_t>(length) + 2, L'\0');
+        DWORD_PTR copied = 0;
+        SendMessageTimeoutW(control, WM_GETTEXT, text.size(), reinterpret_cast<LPARAM>(text.data()), SMTO_ABORTIFHUNG,
+                            5000, &copied);
+        text.resize(copied);
+        std::string utf8(text.size() * 4, '\0');
+        const int bytes = text.empty() ? 0
+                                       : WideCharToMultiByte(CP_UTF8, 0, text.data(), static_cast<int>(text.size()),
+                                                             utf8.data(), static_cast<int>(utf8.size()), nullptr,
+                                                             nullptr);
+        _setmode(_fileno(stdout), _O_BINARY);
+        std::fwrite(utf8.data(), 1, static_cast<size_t>(bytes), stdout);
+        return 0;
+    }
     if (command == "get-text") {
         // Binary, so that the runtime turns no line feed into CR LF.
         _setmode(_fileno(stdout), _O_BINARY);

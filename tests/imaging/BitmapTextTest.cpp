@@ -32,6 +32,13 @@ TEST(Glyphs, TickerCharactersAreUppercased) {
     EXPECT_EQ(TickerCharacters("Complete: 5%"), "COMPLETE: 5%");
     EXPECT_EQ(TickerCharacters("a,b/z"), "A,B/Z");
     EXPECT_EQ(TickerCharacters(std::string(1500, 'x')).size(), kMaxTickerCharacters);
+    // A UTF-8 character beyond ASCII is one cell (its lead byte, which has no glyph).
+    EXPECT_EQ(TickerCharacters("Ji\xC5\x99\xC3\xAD \xE6\x9D\x8E\xF0\x9F\x98\x80!"), "JI\xC5\xC3 \xE6\xF0!");
+    EXPECT_EQ(GlyphColumn(0xC5), 0);
+    EXPECT_EQ(GlyphColumn(0xE6), 0);
+    std::string wide;
+    for (int i = 0; i < 1500; ++i) wide += "\xE6\x97\xA5";
+    EXPECT_EQ(TickerCharacters(wide), std::string(kMaxTickerCharacters, '\xE6'));
 }
 
 TEST(Ticker, Layout) {

@@ -187,6 +187,39 @@ TEST_F(RegistryAccessTest, ReadBufferHolds256Bytes) {
     }
 }
 
+// Texts are UTF-8 in the program and UTF-16 in the registry: characters outside
+// the ANSI code page survive, and values an ANSI writer stored read the same.
+TEST_F(RegistryAccessTest, TextsBeyondTheCodePage) {
+    const std::string path = "C:\\Programme\\\xC3\x9C" "berpr\xC3\xBC" "fung\\\xE6\x97\xA5\xE6\x9C\xAC\xE8\xAA\x9E";
+    const std::wstring wide = L"C:\\Programme\\\u00DCberpr\u00FCfung\\\u65E5\u672C\u8A9E";
+    ASSERT_TRUE(registry.WriteRegistryText(CurrentUser, "Software\\TolvikRegistryTest\\K\xC3\xA9y\\Jir\xC3\xAD", path));
+    HKEY raw = nullptr;
+    ASSERT_EQ(RegOpenKeyExW(HKEY_CURRENT_USER, L"Software\\TolvikRegistryTest\\K\u00E9y", 0, KEY_READ, &raw),
+              ERROR_SUCCESS);
+    const framework::RegistryKey owner(raw);
+    wchar_t stored[64] = {};
+    DWORD size = sizeof stored;
+    DWORD type = REG_NONE;
+    ASSERT_EQ(RegQueryValueExW(owner, L"Jir\u00ED", nullptr, &type, reinterpret_cast<BYTE*>(stored), &size),
+              ERROR_SUCCESS);
+    EXPECT_EQ(type, static_cast<DWORD>(REG_SZ));
+    EXPECT_EQ(std::wstring(stored), wide);
+    EXPECT_EQ(size, (wide.size() + 1) * sizeof(wchar_t));
+
+    std::string text;
+    EXPECT_TRUE(registry.ReadRegistryText(CurrentUser, "Software\\TolvikRegistryTest\\K\xC3\xA9y\\Jir\xC3\xAD", text));
+    EXPECT_EQ(text, path);
+
+    // An earlier version's value: ANSI bytes (Windows-1252 here) through RegSetValueExA.
+    const char ansi[] = "C:\\\xDC" "ber";
+    SetRaw(HKEY_CURRENT_USER, kTestKey, "ansi", REG_SZ, ansi, sizeof ansi);
+    text.clear();
+    EXPECT_TRUE(registry.ReadRegistryText(CurrentUser, "Software\\TolvikRegistryTest\\ansi", text));
+    if (GetACP() == 1252) {
+        EXPECT_EQ(text, "C:\\\xC3\x9C" "ber");
+    }
+}
+
 TEST_F(RegistryAccessTest, MissingKeyOrValue) {
     std::string text = "untouched";
     EXPECT_FALSE(registry.ReadRegistryText(CurrentUser, "Software\\TolvikRegistryTest\\Missing\\v", text));

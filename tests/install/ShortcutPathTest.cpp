@@ -53,5 +53,12 @@ TEST(ShortcutPath, Extension) {
     EXPECT_FALSE(HasShortcutExtension(""));
 }
 
+TEST(ShortcutPath, LostShortcutLines) {
+    EXPECT_EQ(LostShortcutLines({}), "");
+    EXPECT_EQ(LostShortcutLines({{true, "", "Tolvik Pellumar 1.0"},
+                                 {false, "Tolvik Pellumar 1.0", "License & Reg.Information"}}),
+              "Desktop\\Tolvik Pellumar 1.0\nStart menu\\Tolvik Pellumar 1.0\\License & Reg.Information");
+}
+
 }  // namespace
 }  // namespace install
