@@ -154,6 +154,16 @@ protected:
         folder_.Write("empty.bin", "");
         BuildStreamed(folder_, kManifest, streamed_);
     }
+    // The sound file with the stream of other bytes of the same layout.
+    void Forge(Streamed& forged) {
+        TempFolder other;
+        other.Write("big.bin", Pattern(300000, 8));
+        other.Write("empty.bin", "");
+        Streamed forgery;
+        BuildStreamed(other, kManifest, forgery);
+        forged = streamed_;
+        PutForgedStream(forged, forgery);
+    }
     TempFolder folder_;
     std::string big_;
     Streamed streamed_;
@@ -241,13 +251,8 @@ TEST_F(PayloadStream, CutChangedOrMisdescribedStreamsAreRefused) {
 // CRC-32: refused on its SHA-256 before the sink sees a byte, where it would
 // otherwise decode whole.
 TEST_F(PayloadStream, ForgedStreamIsRefusedBeforeAnyByteIsDecoded) {
-    TempFolder other;
-    other.Write("big.bin", Pattern(300000, 8));
-    other.Write("empty.bin", "");
-    Streamed forgery;
-    BuildStreamed(other, kManifest, forgery);
-    Streamed forged = streamed_;
-    PutForgedStream(forged, forgery);
+    Streamed forged;
+    ASSERT_NO_FATAL_FAILURE(Forge(forged));
     CollectingSink sink;
     EXPECT_EQ(Decode(forged.container, forged.file, sink), PayloadStreamResult::WrongHash);
     EXPECT_TRUE(sink.names.empty());
@@ -281,13 +286,8 @@ private:
 };
 
 TEST_F(PayloadStream, StreamChangedAfterItsDigestWasCheckedIsRefusedAtTheEnd) {
-    TempFolder other;
-    other.Write("big.bin", Pattern(300000, 8));
-    other.Write("empty.bin", "");
-    Streamed forgery;
-    BuildStreamed(other, kManifest, forgery);
-    Streamed forged = streamed_;
-    PutForgedStream(forged, forgery);
+    Streamed forged;
+    ASSERT_NO_FATAL_FAILURE(Forge(forged));
     // The record's digest is that of what the first pass reads: the sound file's bytes.
     std::vector<std::uint8_t> checked = streamed_.file;
     checked.resize(forged.file.size());
