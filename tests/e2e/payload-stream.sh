@@ -21,8 +21,12 @@ printf 'pit=pf\r\nname=Streamed Setup\r\nregrecord=StreamedPayload\r\ndeffolder=
 # Random bytes, then text: the stream's last part decodes to many bytes per byte read.
 { head -c 300000 /dev/urandom; for i in $(seq 1 40000); do echo "line $i of the mixed file"; done; } >vendor/Mixed.bin
 : >vendor/Empty.txt
-sed -i -E '/^Data\.prg /s/compress=yes/compress=lzma/' "$manifest"
-printf 'Data.mix Binary id=140 compress=lzma file=Mixed.bin\nData.nul Binary id=141 compress=lzma file=Empty.txt\n' >>"$manifest"
+# Each file named by a node of its own, in place of the sample's Tree line.
+mv vendor/product/Pellumar.exe vendor/product/License.txt vendor/
+sed -i '/^Data\.\* *Tree /d; s|file=product/License.txt|file=License.txt|' "$manifest"
+printf '%s\n' "Data.prg Binary id=130 compress=lzma file=Pellumar.exe" \
+  "Data.mix Binary id=140 compress=lzma file=Mixed.bin" "Data.nul Binary id=141 compress=lzma file=Empty.txt" \
+  "Data.lic Binary id=131 compress=yes file=License.txt" >>"$manifest"
 check "tkds make makes the streamed setup" "$TKDS" make "$manifest" -o setup.exe --arch $KIT_ARCH --stubs "$STUBS"
 check "tkds verify reads it" "$TKDS" verify setup.exe
 
@@ -79,5 +83,5 @@ installed=$(unix_path "$destination")
 for file in Pellumar.exe Mixed.bin Empty.txt; do
   check "$file is installed byte for byte" cmp "$installed/$file" "vendor/$file"
 done
-check "License.txt (per-node zlib) is installed byte for byte" cmp "$installed/License.txt" vendor/content/License.txt
+check "License.txt (per-node zlib) is installed byte for byte" cmp "$installed/License.txt" vendor/License.txt
 check "the uninstall log lists the four files" equal "$(reg_value 'HKCU\Software\Tolvik\StreamedPayload\Uninstall' TotalFiles)" 4
