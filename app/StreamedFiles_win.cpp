@@ -8,7 +8,9 @@ namespace app {
 namespace {
 
 // The program's own file, read with ordinary reads at absolute offsets. Others
-// may read it meanwhile, nobody may change it.
+// may read it meanwhile, nobody may change it. Found by name after the start,
+// it may be another file than the one started; the decoder reads only a stream
+// whose SHA-256 is the one the container (in the mapped image) holds.
 class OwnFile final : public storage::StreamSource {
 public:
     bool Open() {

@@ -47,13 +47,19 @@
 //
 //   Stream record (kind 3): at most one, present exactly when streamed nodes are.
 //     id unique like a node's, parentId 0, name "PayloadStream" (not a node: no
-//     path reaches it); data, 28 bytes:
+//     path reaches it); data, 60 bytes:
 //       0  8  fileOffset    absolute offset of the stream in the file that carries
 //                           the container: after the PE image in a setup program,
 //                           after the container in a container file (below)
 //       8  8  storedLength  the stream's bytes: LZMA properties, then LZMA data
 //      16  8  decodedSize   the sum of the streamed nodes' lengths
 //      24  4  crc32         CRC-32 (zlib's) of all decoded bytes
+//      28 32  sha256        SHA-256 of the storedLength stored bytes
+//   The setup program reads the stream from its file by name, and whoever can
+//   write the folder beside it can put another file there; the container is in
+//   the mapped image, so the digest it holds tells the stream written by tkds
+//   from any other, which a CRC-32 (forged at will) cannot. A reader checks the
+//   digest over the stored bytes before it decodes any of them.
 //   The stream: the LZMA SDK's 5-byte properties (lc/lp/pb byte, 32-bit
 //   dictionary size) and one raw LZMA stream that decodes to exactly decodedSize
 //   bytes, with or without an end mark. A reader accepts dictionaries up to
@@ -89,11 +95,13 @@ inline constexpr std::uint8_t kStreamRecordKind = 3;
 inline constexpr std::size_t kStreamedNodeDataSize = 16;
 inline constexpr std::size_t kStreamedNodeOffsetAt = 0;
 inline constexpr std::size_t kStreamedNodeLengthAt = 8;
-inline constexpr std::size_t kStreamRecordDataSize = 28;
+inline constexpr std::size_t kStreamRecordDataSize = 60;
 inline constexpr std::size_t kStreamFileOffsetAt = 0;
 inline constexpr std::size_t kStreamStoredLengthAt = 8;
 inline constexpr std::size_t kStreamDecodedSizeAt = 16;
 inline constexpr std::size_t kStreamCrcAt = 24;
+inline constexpr std::size_t kStreamSha256At = 28;
+inline constexpr std::size_t kSha256Size = 32;
 inline constexpr std::string_view kStreamRecordName = "PayloadStream";
 inline constexpr std::size_t kLzmaPropertiesSize = 5;
 inline constexpr std::uint32_t kMaxStreamDictionary = 64u << 20;

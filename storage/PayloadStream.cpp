@@ -4,6 +4,7 @@
 #include <cstdlib>
 
 #include "storage/Crc32.h"
+#include "storage/Sha256.h"
 
 // The LZMA SDK's types header brings in <windows.h> on Windows for a type the
 // decoder does not use; this portable file must not see it.
@@ -29,6 +30,7 @@ PayloadStreamResult ReadStreamRecord(const ChainRecord& r, std::uint64_t fileSiz
     layout.storedLength = LoadLE64(r.data + kStreamStoredLengthAt);
     layout.decodedSize = LoadLE64(r.data + kStreamDecodedSizeAt);
     layout.crc32 = LoadLE32(r.data + kStreamCrcAt);
+    std::copy_n(r.data + kStreamSha256At, kSha256Size, layout.sha256.begin());
     if (layout.storedLength < kLzmaPropertiesSize || layout.decodedSize > kMaxStreamDecodedSize) {
         return PayloadStreamResult::Malformed;
     }
@@ -164,8 +166,25 @@ PayloadStreamResult ReadStreamLayout(const std::uint8_t* container, std::size_t 
     return result != PayloadStreamResult::Ok ? result : FinishLayout(layout, tiled);
 }
 
-PayloadStreamResult DecodePayloadStream(const PayloadStreamLayout& layout, StreamSource& source, StreamSink& sink) noexcept {
+PayloadStreamResult CheckStreamHash(const PayloadStreamLayout& layout, StreamSource& source) noexcept {
     if (!layout.present) return PayloadStreamResult::Malformed;
+    auto* buffer = static_cast<std::uint8_t*>(std::malloc(kInputBufferSize));
+    if (!buffer) return PayloadStreamResult::OutOfMemory;
+    Sha256Hasher hasher;
+    bool read = true;
+    for (std::uint64_t done = 0; read && done < layout.storedLength;) {
+        const auto part = static_cast<std::size_t>(std::min<std::uint64_t>(kInputBufferSize, layout.storedLength - done));
+        read = source.ReadAt(layout.fileOffset + done, buffer, part);
+        if (read) hasher.Add({buffer, part});
+        done += part;
+    }
+    std::free(buffer);
+    if (!read) return PayloadStreamResult::ReadFailed;
+    return hasher.Finish() == layout.sha256 ? PayloadStreamResult::Ok : PayloadStreamResult::WrongHash;
+}
+
+PayloadStreamResult DecodePayloadStream(const PayloadStreamLayout& layout, StreamSource& source, StreamSink& sink) noexcept {
+    if (const PayloadStreamResult hash = CheckStreamHash(layout, source); hash != PayloadStreamResult::Ok) return hash;
     Byte properties[kLzmaPropertiesSize];
     if (!source.ReadAt(layout.fileOffset, properties, sizeof properties)) return PayloadStreamResult::ReadFailed;
     CLzmaProps decoded;
@@ -189,6 +208,11 @@ PayloadStreamResult DecodePayloadStream(const PayloadStreamLayout& layout, Strea
     LzmaDec_Init(&state.decoder);
 
     NodeCutter cutter(layout.nodes, sink);
+    // The bytes decoded are hashed again: a file held against writers may still
+    // change through a writable view mapped before it was opened, so the stream
+    // must also be the one checked when the last byte is out.
+    Sha256Hasher hasher;
+    hasher.Add({properties, sizeof properties});
     std::uint32_t crc = 0;
     std::uint64_t produced = 0;
     std::uint64_t readPosition = layout.fileOffset + kLzmaPropertiesSize;
@@ -199,6 +223,7 @@ PayloadStreamResult DecodePayloadStream(const PayloadStreamLayout& layout, Strea
         if (inputAt == inputHave && readPosition < inputEnd) {
             inputHave = static_cast<std::size_t>(std::min<std::uint64_t>(kInputBufferSize, inputEnd - readPosition));
             if (!source.ReadAt(readPosition, state.input, inputHave)) return PayloadStreamResult::ReadFailed;
+            hasher.Add({state.input, inputHave});
             readPosition += inputHave;
             inputAt = 0;
         }
@@ -230,6 +255,7 @@ PayloadStreamResult DecodePayloadStream(const PayloadStreamLayout& layout, Strea
         if (consumed == 0 && made == 0 && inputDone) return PayloadStreamResult::WrongSize;   // ran out of data
     }
     if (!cutter.Finish()) return PayloadStreamResult::SinkFailed;
+    if (hasher.Finish() != layout.sha256) return PayloadStreamResult::WrongHash;
     return crc == layout.crc32 ? PayloadStreamResult::Ok : PayloadStreamResult::WrongCrc;
 }
 

@@ -4,11 +4,13 @@
 // that reads the stream front to back through a byte source and hands each
 // streamed node's bytes, in order, to a sink. Memory: the dictionary (at most
 // the decoded size), the decoder's tables and one input buffer; never the stream.
+#include <array>
 #include <cstddef>
 #include <cstdint>
 #include <string_view>
 #include <vector>
 
+#include "storage/ContainerFormat.h"
 #include "storage/ContainerWalker.h"
 
 namespace storage {
@@ -28,6 +30,7 @@ struct PayloadStreamLayout {
     std::uint64_t storedLength = 0;  // properties and LZMA data
     std::uint64_t decodedSize = 0;
     std::uint32_t crc32 = 0;
+    std::array<std::uint8_t, kSha256Size> sha256{};  // of the stored bytes
     std::vector<StreamedNode> nodes;  // in chain order, which is stream order
 };
 
@@ -35,6 +38,7 @@ enum class PayloadStreamResult {
     Ok,
     Malformed,       // the stream's records break the format's rules
     ReadFailed,      // the source could not deliver the stream's bytes
+    WrongHash,       // the stored bytes do not match the SHA-256: not the stream tkds wrote
     Unsupported,     // LZMA properties out of range or a dictionary above the cap
     CorruptData,     // the LZMA data does not decode, or bytes follow its end
     WrongSize,       // the data ends before or after the decoded size
@@ -82,9 +86,15 @@ public:
     virtual bool EndNode(const StreamedNode& node) = 0;
 };
 
-// Decodes the whole stream of a present layout, front to back, checking the
-// properties, the decoded size and the CRC-32 as it goes. Allocates with malloc
-// and throws nothing.
+// Reads the stored bytes of a present layout once, front to back, and compares
+// their SHA-256 with the record's: Ok, WrongHash, ReadFailed or OutOfMemory.
+PayloadStreamResult CheckStreamHash(const PayloadStreamLayout& layout, StreamSource& source) noexcept;
+
+// Decodes the whole stream of a present layout: first CheckStreamHash, so that
+// no sink sees a byte of a stream that is not the one written; then front to
+// back, checking the properties, the decoded size and the CRC-32 as it goes,
+// and the SHA-256 of the bytes it read once more at the end. Allocates with
+// malloc and throws nothing.
 PayloadStreamResult DecodePayloadStream(const PayloadStreamLayout& layout, StreamSource& source, StreamSink& sink) noexcept;
 
 }  // namespace storage

@@ -9,6 +9,7 @@ std::string_view StreamResultText(PayloadStreamResult result) noexcept {
         case PayloadStreamResult::Ok: return "";
         case PayloadStreamResult::Malformed: return "the payload stream's records are malformed";
         case PayloadStreamResult::ReadFailed: return "the payload stream cannot be read (truncated file?)";
+        case PayloadStreamResult::WrongHash: return "the payload stream's SHA-256 does not match";
         case PayloadStreamResult::Unsupported: return "the payload stream's LZMA properties are not supported";
         case PayloadStreamResult::CorruptData: return "the payload stream's data is corrupt";
         case PayloadStreamResult::WrongSize: return "the payload stream does not decode to its declared size";

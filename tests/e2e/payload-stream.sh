@@ -2,11 +2,11 @@
 # A product whose files are in the payload stream (compress=lzma: one solid LZMA
 # stream after the program's image) beside one per-node zlib file. Three setups
 # whose stream is damaged come first: the file cut short inside the stream, one
-# byte late in the stream changed (after the first file is complete, so a file
-# was written before the damage shows), the CRC-32 the stream's record holds
-# changed. Each says the setup is damaged and leaves nothing behind: no folder,
-# no file, no uninstall log, no uninstaller. Then the sound setup installs every
-# file byte for byte.
+# byte late in the stream changed (found by the stream's SHA-256 before any file
+# is written), the CRC-32 the stream's record holds changed (found only at the
+# stream's end, after the first file is complete). Each says the setup is
+# damaged and leaves nothing behind: no folder, no file, no uninstall log, no
+# uninstaller. Then the sound setup installs every file byte for byte.
 #
 # Arguments: the e2e scripts' four, then the stub folder (with x86/ and x64/).
 source "$(dirname "$0")/e2e-lib.sh"
@@ -31,7 +31,7 @@ check "tkds make makes the streamed setup" "$TKDS" make "$manifest" -o setup.exe
 check "tkds verify reads it" "$TKDS" verify setup.exe
 
 # damage KIND: a copy of setup.exe damaged as KIND says; the stream's place is
-# read from its record ("PayloadStream": file offset, stored length, size, CRC-32).
+# read from its record ("PayloadStream": file offset, stored length, size, CRC-32, SHA-256).
 damage() {
   /usr/bin/python3 - "$1" setup.exe "damaged-$1.exe" <<'PY'
 import struct, sys
@@ -72,7 +72,7 @@ refused() {  # refused KIND REASON-PATTERN
   check "the $1 setup ends on Cancel" setup_ended 30
 }
 refused cut "^The payload stream cannot be read"
-refused byte "^The payload stream('s data is corrupt| does not decode to its declared size|'s CRC-32 does not match)\.$"
+refused byte "^The payload stream's SHA-256 does not match\.$"
 refused crc "^The payload stream's CRC-32 does not match\.$"
 
 SETUP_EXE="$E2E_WORK/setup.exe"

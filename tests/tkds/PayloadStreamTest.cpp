@@ -1,6 +1,6 @@
 // Round trips of the payload stream between the tool's writer (manifest, container,
 // liblzma encoder) and the portable reader and decoder, and the decoder's refusals
-// of streams that were cut, changed or described wrongly.
+// of streams that were cut, changed, forged or described wrongly.
 #include <gtest/gtest.h>
 
 #include <fcntl.h>
@@ -17,6 +17,7 @@
 #include "install/StreamedPayloads.h"
 #include "storage/ContainerFormat.h"
 #include "storage/PayloadStream.h"
+#include "storage/Sha256.h"
 #include "storage/Storage.h"
 #include "tests/tkds/TempFolder.h"
 #include "tools/tkds/FileIo.h"
@@ -102,6 +103,32 @@ void BuildStreamed(const TempFolder& folder, std::string_view manifest, Streamed
     std::copy(out.container.begin(), out.container.end(), out.file.begin());
 }
 
+// Writes into the container's stream record the digest of the stored bytes it
+// describes in file, as a writer of a forged stream with its own record would.
+void Rehash(std::vector<std::uint8_t>& container, const StreamPlan& plan, const std::vector<std::uint8_t>& file) {
+    const std::uint8_t* data = container.data() + plan.recordDataAt;
+    const std::uint64_t at = storage::LoadLE64(data + storage::kStreamFileOffsetAt);
+    const std::uint64_t length = storage::LoadLE64(data + storage::kStreamStoredLengthAt);
+    if (at > file.size() || length > file.size() - at) return;
+    const auto digest = storage::Sha256({file.data() + at, static_cast<std::size_t>(length)});
+    std::copy(digest.begin(), digest.end(), container.data() + plan.recordDataAt + storage::kStreamSha256At);
+}
+
+// The stream of other, made from the same streamed nodes with other bytes, put
+// in place of the stream of s: its lengths and CRC-32 go into s's record, so
+// that only the record's SHA-256 still tells the streams apart (as when a
+// CRC-32 is forged).
+void PutForgedStream(Streamed& s, const Streamed& other) {
+    s.file.resize(s.container.size());
+    s.file.insert(s.file.end(), other.file.begin() + static_cast<std::ptrdiff_t>(other.container.size()),
+                  other.file.end());
+    StreamFigures figures = other.figures;
+    figures.fileOffset = s.figures.fileOffset;
+    figures.sha256 = s.figures.sha256;
+    PatchStreamRecord(s.container, s.plan, figures);
+    std::copy(s.container.begin(), s.container.end(), s.file.begin());
+}
+
 PayloadStreamResult Decode(const std::vector<std::uint8_t>& container, const std::vector<std::uint8_t>& file,
                     CollectingSink& sink) {
     storage::PayloadStreamLayout layout;
@@ -126,6 +153,16 @@ protected:
         folder_.Write("big.bin", big_);
         folder_.Write("empty.bin", "");
         BuildStreamed(folder_, kManifest, streamed_);
+    }
+    // The sound file with the stream of other bytes of the same layout.
+    void Forge(Streamed& forged) {
+        TempFolder other;
+        other.Write("big.bin", Pattern(300000, 8));
+        other.Write("empty.bin", "");
+        Streamed forgery;
+        BuildStreamed(other, kManifest, forgery);
+        forged = streamed_;
+        PutForgedStream(forged, forgery);
     }
     TempFolder folder_;
     std::string big_;
@@ -158,13 +195,19 @@ TEST_F(PayloadStream, CutChangedOrMisdescribedStreamsAreRefused) {
         const char* what;
         void (*spoil)(Streamed&, std::uint64_t start);
         std::vector<PayloadStreamResult> expected;
+        bool rehashed = true;  // the record's SHA-256 made to match, to reach the decoder's own checks
     };
     const Case cases[] = {
         {"file cut inside the stream",
          [](Streamed& s, std::uint64_t) { s.file.resize(s.file.size() - 10); }, {PayloadStreamResult::ReadFailed}},
         {"a byte of the data changed",
+         [](Streamed& s, std::uint64_t at) { s.file[at + 2000] ^= 0x40; }, {PayloadStreamResult::WrongHash}, false},
+        {"a byte of the data changed, the digest too",
          [](Streamed& s, std::uint64_t at) { s.file[at + 2000] ^= 0x40; },
          {PayloadStreamResult::CorruptData, PayloadStreamResult::WrongCrc, PayloadStreamResult::WrongSize}},
+        {"a byte of the record's SHA-256 changed",
+         [](Streamed& s, std::uint64_t) { s.container[s.plan.recordDataAt + storage::kStreamSha256At + 31] ^= 1; },
+         {PayloadStreamResult::WrongHash}, false},
         {"wrong CRC in the record",
          [](Streamed& s, std::uint64_t) { s.container[s.plan.recordDataAt + storage::kStreamCrcAt] ^= 1; },
          {PayloadStreamResult::WrongCrc}},
@@ -190,6 +233,7 @@ TEST_F(PayloadStream, CutChangedOrMisdescribedStreamsAreRefused) {
     for (const Case& c : cases) {
         Streamed spoilt = streamed_;
         c.spoil(spoilt, start);
+        if (c.rehashed) Rehash(spoilt.container, spoilt.plan, spoilt.file);
         std::copy(spoilt.container.begin(), spoilt.container.end(), spoilt.file.begin());
         CollectingSink sink;
         const PayloadStreamResult result = Decode(spoilt.container, spoilt.file, sink);
@@ -201,6 +245,63 @@ TEST_F(PayloadStream, CutChangedOrMisdescribedStreamsAreRefused) {
     CollectingSink refusing;
     refusing.writesLeft = 1;
     EXPECT_EQ(Decode(streamed_.container, streamed_.file, refusing), PayloadStreamResult::SinkFailed);
+}
+
+// A file put in the setup's place whose stream is sound LZMA with a matching
+// CRC-32: refused on its SHA-256 before the sink sees a byte, where it would
+// otherwise decode whole.
+TEST_F(PayloadStream, ForgedStreamIsRefusedBeforeAnyByteIsDecoded) {
+    Streamed forged;
+    ASSERT_NO_FATAL_FAILURE(Forge(forged));
+    CollectingSink sink;
+    EXPECT_EQ(Decode(forged.container, forged.file, sink), PayloadStreamResult::WrongHash);
+    EXPECT_TRUE(sink.names.empty());
+
+    Rehash(forged.container, forged.plan, forged.file);
+    std::copy(forged.container.begin(), forged.container.end(), forged.file.begin());
+    CollectingSink fooled;
+    EXPECT_EQ(Decode(forged.container, forged.file, fooled), PayloadStreamResult::Ok);
+    ASSERT_FALSE(fooled.contents.empty());
+    EXPECT_EQ(fooled.contents[0], Pattern(300000, 8));
+}
+
+// Serves one file to the first pass over the stream (the digest's) and another
+// to every read after it, as a file changed between the passes would.
+class SwitchingSource : public storage::StreamSource {
+public:
+    SwitchingSource(const std::vector<std::uint8_t>& first, const std::vector<std::uint8_t>& then, std::uint64_t end)
+        : first_(first), then_(then), end_(end) {}
+    bool ReadAt(std::uint64_t offset, std::uint8_t* buffer, std::size_t length) override {
+        BytesSource source(switched_ ? then_ : first_);
+        const bool read = source.ReadAt(offset, buffer, length);
+        switched_ = switched_ || offset + length == end_;
+        return read;
+    }
+
+private:
+    const std::vector<std::uint8_t>& first_;
+    const std::vector<std::uint8_t>& then_;
+    std::uint64_t end_;
+    bool switched_ = false;
+};
+
+TEST_F(PayloadStream, StreamChangedAfterItsDigestWasCheckedIsRefusedAtTheEnd) {
+    Streamed forged;
+    ASSERT_NO_FATAL_FAILURE(Forge(forged));
+    // The record's digest is that of what the first pass reads: the sound file's bytes.
+    std::vector<std::uint8_t> checked = streamed_.file;
+    checked.resize(forged.file.size());
+    Rehash(forged.container, forged.plan, checked);
+    std::copy(forged.container.begin(), forged.container.end(), forged.file.begin());
+
+    storage::PayloadStreamLayout layout;
+    ASSERT_EQ(storage::ReadStreamLayout(forged.container.data(), forged.container.size(), forged.file.size(), layout),
+              PayloadStreamResult::Ok);
+    SwitchingSource source(checked, forged.file, layout.fileOffset + layout.storedLength);
+    CollectingSink sink;
+    EXPECT_EQ(storage::DecodePayloadStream(layout, source, sink), PayloadStreamResult::WrongHash);
+    ASSERT_FALSE(sink.contents.empty());
+    EXPECT_EQ(sink.contents[0], Pattern(300000, 8));  // decoded whole, and still refused
 }
 
 // The streamed records' own rules, each broken on its own.
@@ -284,15 +385,15 @@ TEST(SetupPayloadStream, EntriesAreWrittenFromTheStreamAndItsDamageIsFound) {
                  "pit=pf\r\nname=S\r\nregrecord=S\r\ndeffolder=S\r\ngroupname=S\r\n"
                  "small,Small.txt,pit,f,f,Small\r\nbig,Big.bin,pit,f,f,Big\r\nzlib,Z.bin,pit,f,f,Z\r\n"
                  "none,Empty.txt,pit,f,f,Empty\r\nbig,Copy.bin,pit,f,f,Copy\r\n");
+    constexpr std::string_view manifest =
+        "Data Folder id=1\n"
+        "Data.idoc String id=2 compress=yes file=doc.idoc\n"
+        "Data.big Binary id=3 compress=lzma file=big.bin\n"
+        "Data.zlib Binary id=4 compress=yes file=big.bin\n"
+        "Data.none Binary id=5 compress=lzma file=empty.bin\n"
+        "Data.small Binary id=6 compress=lzma value=tiny\n";
     Streamed streamed;
-    BuildStreamed(folder,
-                  "Data Folder id=1\n"
-                  "Data.idoc String id=2 compress=yes file=doc.idoc\n"
-                  "Data.big Binary id=3 compress=lzma file=big.bin\n"
-                  "Data.zlib Binary id=4 compress=yes file=big.bin\n"
-                  "Data.none Binary id=5 compress=lzma file=empty.bin\n"
-                  "Data.small Binary id=6 compress=lzma value=tiny\n",
-                  streamed);
+    BuildStreamed(folder, manifest, streamed);
 
     storage::Storage reader;
     ASSERT_TRUE(reader.OpenBytes(streamed.container.data(), streamed.container.size()));
@@ -338,6 +439,21 @@ TEST(SetupPayloadStream, EntriesAreWrittenFromTheStreamAndItsDamageIsFound) {
     EXPECT_EQ(install::WriteStreamedEntries(spoilt, document.entries, source, streamed.file.size(), written),
               PayloadStreamResult::WrongCrc);
     EXPECT_EQ(written.files[1], big);  // written before the check could tell
+
+    // The file in the setup's place carries another stream, its CRC-32 made to
+    // match: refused before any file is begun.
+    folder.Write("big.bin", Pattern(300000, 4));
+    Streamed forgery;
+    BuildStreamed(folder, manifest, forgery);
+    Streamed forged = streamed;
+    PutForgedStream(forged, forgery);
+    storage::Storage forgedReader;
+    ASSERT_TRUE(forgedReader.OpenBytes(forged.container.data(), forged.container.size()));
+    BytesSource forgedSource(forged.file);
+    FileTargets nothing;
+    EXPECT_EQ(install::WriteStreamedEntries(forgedReader, document.entries, forgedSource, forged.file.size(), nothing),
+              PayloadStreamResult::WrongHash);
+    EXPECT_TRUE(nothing.order.empty());
 }
 
 }  // namespace

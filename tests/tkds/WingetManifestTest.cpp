@@ -4,14 +4,14 @@
 #include <string>
 #include <vector>
 
-#include "tools/tkds/Sha256.h"
+#include "storage/Sha256.h"
 #include "tools/tkds/WingetManifest.h"
 
 namespace tkds {
 namespace {
 
 std::string HashOf(const std::string& text) {
-    return Sha256Hex({reinterpret_cast<const std::uint8_t*>(text.data()), text.size()});
+    return storage::Sha256Hex({reinterpret_cast<const std::uint8_t*>(text.data()), text.size()});
 }
 
 TEST(Sha256, KnownDigestsAcrossBlockBoundaries) {
@@ -23,12 +23,12 @@ TEST(Sha256, KnownDigestsAcrossBlockBoundaries) {
     EXPECT_EQ(HashOf(std::string(1000000, 'a')), "CDC76E5C9914FB9281A1C7E284D73E67F1809A48A497200E046D39CCC7112CD0");
     // Fed in uneven pieces, as a file is read in chunks: the same digest.
     const std::string text(1000000, 'a');
-    Sha256Hasher hasher;
+    storage::Sha256Hasher hasher;
     for (std::size_t at = 0; at < text.size(); at += 70001) {
         const std::size_t size = std::min<std::size_t>(70001, text.size() - at);
         hasher.Add({reinterpret_cast<const std::uint8_t*>(text.data()) + at, size});
     }
-    EXPECT_EQ(HexDigest(hasher.Finish()), "CDC76E5C9914FB9281A1C7E284D73E67F1809A48A497200E046D39CCC7112CD0");
+    EXPECT_EQ(storage::HexDigest(hasher.Finish()), "CDC76E5C9914FB9281A1C7E284D73E67F1809A48A497200E046D39CCC7112CD0");
 }
 
 TEST(WingetManifest, QuotingKeepsEveryTextOneScalar) {

@@ -130,6 +130,8 @@ expect_exit 0 "$tkds" build s.manifest -o s.tkds
 expect_exit 0 "$tkds" list s.tkds
 expect_out "payload stream: "
 expect_out "3 node(s) (flag L) decoding to 200013 bytes"
+stream_sha256=$(python3 -c 'import hashlib,struct,sys; b=open(sys.argv[1],"rb").read(); n=struct.unpack("<Q",b[-16:-8])[0]; print(hashlib.sha256(b[n:-16]).hexdigest().upper())' s.tkds)
+expect_out "SHA-256 $stream_sha256"
 expect_exit 0 "$tkds" verify s.tkds
 expect_out "all 5 nodes decode"
 expect_exit 0 "$tkds" extract s.tkds Data.exe -o exe.out
@@ -147,11 +149,12 @@ expect_exit 1 "$tkds" build lzma-string.manifest -o nothing.tkds
 expect_err "lzma-string.manifest:2: compress=lzma applies to a Binary node"
 
 # A changed stream byte, a wrong CRC and a cut stream are refused, and no output is left.
+# The stream record is the chain's last: its CRC-32, then its SHA-256, end before the end marker.
 container_length=$(python3 -c 'import struct,sys; print(struct.unpack("<Q", open(sys.argv[1],"rb").read()[-16:-8])[0])' s.tkds)
 cp s.tkds changed.tkds
 printf '\x55' | dd of=changed.tkds bs=1 seek=$((container_length + 5000)) conv=notrunc 2>/dev/null
 cp s.tkds wrong-crc.tkds
-printf '\x00\x00\x00\x00' | dd of=wrong-crc.tkds bs=1 seek=$((container_length - 2 - 4)) conv=notrunc 2>/dev/null
+printf '\x00\x00\x00\x00' | dd of=wrong-crc.tkds bs=1 seek=$((container_length - 2 - 32 - 4)) conv=notrunc 2>/dev/null
 { head -c $((container_length + 3000)) s.tkds; tail -c 16 s.tkds; } >cut-stream.tkds
 for spoilt in changed wrong-crc cut-stream; do
   expect_exit 1 "$tkds" verify $spoilt.tkds
@@ -160,6 +163,10 @@ for spoilt in changed wrong-crc cut-stream; do
   expect_err "payload stream"
   [ ! -e $spoilt.out ] || fail "$spoilt: extract left $spoilt.out behind"
 done
+expect_exit 1 "$tkds" verify changed.tkds
+expect_err "SHA-256 does not match"
+expect_exit 1 "$tkds" list changed.tkds
+expect_err "changed.tkds: the payload stream's SHA-256 does not match"
 expect_exit 1 "$tkds" verify wrong-crc.tkds
 expect_err "CRC-32 does not match"
 expect_exit 1 "$tkds" verify cut-stream.tkds

@@ -177,6 +177,11 @@ storage::PayloadStreamResult LoadedContainer::DecodeStream(storage::StreamSink& 
     return storage::DecodePayloadStream(stream_, source, sink);
 }
 
+storage::PayloadStreamResult LoadedContainer::CheckStreamHash() const noexcept {
+    MemorySource source(file_);
+    return storage::CheckStreamHash(stream_, source);
+}
+
 std::string DescribeRecord(const storage::ContainerIndex::Entry& entry) {
     if (entry.path) return *entry.path;
     return "#" + std::to_string(entry.record.id) + " '" + std::string(entry.record.name) + "' (" +

@@ -65,6 +65,8 @@ public:
     const storage::StreamedNode* StreamedNodeOf(const storage::ContainerIndex::Entry& entry) const noexcept;
     // Reads the stream from the loaded file.
     storage::PayloadStreamResult DecodeStream(storage::StreamSink& sink) const noexcept;
+    // Whether the loaded file's stored stream bytes match the record's SHA-256.
+    storage::PayloadStreamResult CheckStreamHash() const noexcept;
 
 private:
     bool FindContainer(const std::string& path);

@@ -5,6 +5,7 @@
 #include <unordered_map>
 
 #include "storage/ContainerFormat.h"
+#include "storage/Sha256.h"
 #include "tools/tkds/CommandSupport.h"
 #include "tools/tkds/JsonText.h"
 #include "tools/tkds/NodeDecoder.h"
@@ -135,10 +136,11 @@ void PrintTree(const std::string& file, const LoadedContainer& container, const 
                 index.Header().version, index.Header().highestId, rows.size());
     if (const storage::PayloadStreamLayout& stream = container.Stream(); stream.present) {
         std::printf("payload stream: %llu bytes at offset %llu, %zu node(s) (flag L) decoding to %llu bytes, "
-                    "CRC-32 %08x\n",
+                    "CRC-32 %08x, SHA-256 %s\n",
                     static_cast<unsigned long long>(stream.storedLength),
                     static_cast<unsigned long long>(stream.fileOffset), stream.nodes.size(),
-                    static_cast<unsigned long long>(stream.decodedSize), stream.crc32);
+                    static_cast<unsigned long long>(stream.decodedSize), stream.crc32,
+                    storage::HexDigest(stream.sha256).c_str());
     }
     std::printf("%-*s %10s %10s  %-8s %-5s %10s %10s\n", width, "NAME", "ID", "PARENT", "TYPE", "FLAGS", "STORED",
                 "DECODED");
@@ -176,6 +178,15 @@ int RunList(const Args& args) {
         PrintJson(rows);
     } else {
         PrintTree(parsed.positional[0], container, rows);
+    }
+    // The listing shows what the records say; a stream that is not the one they
+    // describe makes the file unusable, which the exit status tells.
+    if (container.Stream().present) {
+        const storage::PayloadStreamResult hash = container.CheckStreamHash();
+        if (hash != storage::PayloadStreamResult::Ok) {
+            PrintError(parsed.positional[0] + ": " + std::string(storage::StreamResultText(hash)));
+            return kExitFailure;
+        }
     }
     return kExitOk;
 }

@@ -24,6 +24,7 @@
 #include "install/InstallDocument.h"
 #include "install/UninstallLayout.h"
 #include "install/VersionInfo.h"
+#include "storage/Sha256.h"
 #include "tools/resedit/PeResources.h"
 #include "tools/tkds/CommandSupport.h"
 #include "tools/tkds/FileIo.h"
@@ -33,7 +34,6 @@
 #include "tools/tkds/ManifestContainer.h"
 #include "tools/tkds/PayloadStreamWriter.h"
 #include "tools/tkds/ScratchFile.h"
-#include "tools/tkds/Sha256.h"
 #ifdef TKDS_HAVE_SIGNING
 #include "tools/tkds/PrivateTempFolder.h"
 #include "tools/tkds/Signing.h"
@@ -419,7 +419,7 @@ int MakeWithContainer(const MakeRequest& request, const install::InstallDocument
 int WriteWingetManifests(MakeRequest& request, const install::InstallDocument& document) {
     std::string error;
     FileSource setup;
-    Sha256Hasher hasher;
+    storage::Sha256Hasher hasher;
     const auto hash = [&](std::span<const std::uint8_t> chunk) {
         hasher.Add(chunk);
         return true;
@@ -435,7 +435,7 @@ int WriteWingetManifests(MakeRequest& request, const install::InstallDocument& d
     if (package.shortDescription.empty()) package.shortDescription = AnsiToUtf8(document.productName);
     package.copyright = request.copyrightText;
     package.architecture = std::string(request.arch->name);
-    package.installerSha256 = HexDigest(hasher.Finish());
+    package.installerSha256 = storage::HexDigest(hasher.Finish());
     package.productCode = document.registryRecord;
     package.displayName = AnsiToUtf8(document.groupName + std::string(install::uninstall_layout::kRemoveOnlySuffix));
     package.displayVersion = package.packageVersion;

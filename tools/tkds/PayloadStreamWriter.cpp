@@ -9,6 +9,7 @@
 
 #include "storage/ContainerFormat.h"
 #include "storage/Crc32.h"
+#include "storage/Sha256.h"
 #include "tools/tkds/FileIo.h"
 
 namespace tkds {
@@ -61,6 +62,8 @@ public:
     std::uint64_t Written() const noexcept { return written_; }
     std::uint64_t Decoded() const noexcept { return decoded_; }
     std::uint32_t Crc() const noexcept { return crc_; }
+    // The stored bytes' digest, once Finish has written the last of them.
+    std::array<std::uint8_t, 32> Digest() { return hasher_.Finish(); }
 
 private:
     bool Run(const std::uint8_t* bytes, std::size_t length, lzma_action action, std::string& error) {
@@ -82,6 +85,7 @@ private:
 
     bool Emit(const std::uint8_t* bytes, std::size_t length, std::string& error) {
         if (!WriteAt(fd_, position_, bytes, length, error)) return false;
+        hasher_.Add({bytes, length});
         position_ += length;
         written_ += length;
         return true;
@@ -94,6 +98,7 @@ private:
     std::uint64_t written_ = 0;
     std::uint64_t decoded_ = 0;
     std::uint32_t crc_ = 0;
+    storage::Sha256Hasher hasher_;
 };
 
 bool AddFile(StreamEncoder& encoder, const StreamItem& item, std::vector<std::uint8_t>& buffer, std::string& error) {
@@ -164,6 +169,7 @@ bool WriteStream(int fd, std::uint64_t at, const StreamPlan& plan, StreamFigures
     figures.storedLength = encoder.Written();
     figures.decodedSize = encoder.Decoded();
     figures.crc32 = encoder.Crc();
+    figures.sha256 = encoder.Digest();
     return true;
 }
 
@@ -173,6 +179,7 @@ void PatchStreamRecord(std::vector<std::uint8_t>& container, const StreamPlan& p
     storage::StoreLE64(data + storage::kStreamStoredLengthAt, figures.storedLength);
     storage::StoreLE64(data + storage::kStreamDecodedSizeAt, figures.decodedSize);
     storage::StoreLE32(data + storage::kStreamCrcAt, figures.crc32);
+    std::copy(figures.sha256.begin(), figures.sha256.end(), data + storage::kStreamSha256At);
 }
 
 }  // namespace tkds

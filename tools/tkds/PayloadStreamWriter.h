@@ -3,6 +3,7 @@
 // container builder plans for the nodes marked compress=lzma, and the encoder
 // that streams their files through liblzma's LZMA1 encoder into the output file
 // (bounded memory: the encoder's tables and one buffer, never a whole file).
+#include <array>
 #include <cstdint>
 #include <optional>
 #include <string>
@@ -32,6 +33,7 @@ struct StreamFigures {
     std::uint64_t storedLength = 0;
     std::uint64_t decodedSize = 0;
     std::uint32_t crc32 = 0;
+    std::array<std::uint8_t, 32> sha256{};  // of the stored bytes
 };
 
 // The dictionary for a stream of this decoded size: the size itself (rounded up
@@ -40,8 +42,9 @@ std::uint32_t StreamDictionarySize(std::uint64_t decodedSize) noexcept;
 
 // Encodes the plan's bytes as one LZMA stream (5-byte properties, then the LZMA
 // data) and writes it to fd from the absolute offset at on; figures gets the
-// offset, the stored length, the decoded size and the CRC-32. A file whose size
-// differs from the plan's fails: the container already names its length.
+// offset, the stored length, the decoded size, the CRC-32 and the SHA-256 of
+// the bytes written. A file whose size differs from the plan's fails: the
+// container already names its length.
 bool WriteStream(int fd, std::uint64_t at, const StreamPlan& plan, StreamFigures& figures, std::string& error);
 
 // Fills the stream record of a container that the plan was made for.

@@ -1,12 +1,13 @@
 #pragma once
-// SHA-256 (FIPS 180-4), for the hash a package manager checks the downloaded
-// setup program against: of a block in memory, or fed in pieces.
+// SHA-256 (FIPS 180-4): of a block in memory, or fed in pieces. The payload
+// stream's record holds the stream's digest; tkds also gives package managers
+// the digest of the setup program they download.
 #include <array>
 #include <cstdint>
 #include <span>
 #include <string>
 
-namespace tkds {
+namespace storage {
 
 class Sha256Hasher {
 public:
@@ -27,4 +28,4 @@ std::array<std::uint8_t, 32> Sha256(std::span<const std::uint8_t> bytes);
 std::string HexDigest(const std::array<std::uint8_t, 32>& digest);
 std::string Sha256Hex(std::span<const std::uint8_t> bytes);
 
-}  // namespace tkds
+}  // namespace storage

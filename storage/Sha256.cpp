@@ -1,6 +1,6 @@
-#include "tools/tkds/Sha256.h"
+#include "storage/Sha256.h"
 
-namespace tkds {
+namespace storage {
 
 namespace {
 
@@ -101,4 +101,4 @@ std::string HexDigest(const std::array<std::uint8_t, 32>& digest) {
 
 std::string Sha256Hex(std::span<const std::uint8_t> bytes) { return HexDigest(Sha256(bytes)); }
 
-}  // namespace tkds
+}  // namespace storage
