@@ -84,8 +84,22 @@ wine_env_start() {
   export HOME="$WINE_ENV_DIR/home"
   mkdir -p "$HOME"
   wine_env_display || return 1
-  wine_step "make the Wine prefix (wineboot -i)" "$WINE64" wineboot -i || return 1
+  wine_env_boot_prefix || return 1
   wine_step "wait for the prefix's wineserver (wineserver -w)" "${WINE64%/*}/wineserver" -w || return 1
+}
+
+# Now and then, on a loaded machine, a new prefix's first boot fails inside Wine
+# ("could not load kernel32.dll") and leaves the prefix half made. Such a prefix
+# never recovers, so a failed boot is retried on a fresh one, a few times.
+wine_env_boot_prefix() {
+  local attempt
+  for attempt in 1 2 3; do
+    wine_step "make the Wine prefix (wineboot -i, attempt $attempt)" "$WINE64" wineboot -i && return 0
+    "${WINE64%/*}/wineserver" -k 2>/dev/null || true
+    "${WINE64%/*}/wineserver" -w 2>/dev/null || true
+    rm -rf "$WINEPREFIX"
+  done
+  return 1
 }
 
 wine_env_stop() {
