@@ -4,11 +4,10 @@
 
 #include <optional>
 
-#include "app/FileSink_win.h"
 #include "app/InstallSteps.h"
 #include "app/PayloadFiles_win.h"
+#include "app/PayloadPass_win.h"
 #include "app/SetupDialog_win.h"
-#include "app/StreamedFiles_win.h"
 #include "framework/FileErrorText.h"
 #include "framework/Handles_win.h"
 #include "framework/WideText_win.h"
@@ -67,7 +66,7 @@ void InstallationRun::Fail(std::string_view message) {
     });
 }
 
-bool InstallationRun::WriteFile(const std::string& path, const FileContent& content) {
+bool InstallationRun::WriteFile(const std::string& path, std::span<const std::uint8_t> bytes) {
     // FILE_FLAG_OPEN_REPARSE_POINT: a link at the file's name is opened itself, never its target.
     framework::FileHandle file(CreateFileW(framework::WideText(path).c_str(), GENERIC_WRITE | FILE_READ_ATTRIBUTES, 0,
                                            nullptr, CREATE_ALWAYS,
@@ -82,17 +81,7 @@ bool InstallationRun::WriteFile(const std::string& path, const FileContent& cont
         Fail(FileErrorMessage(LinkRefusedDescription(path)));
         return false;
     }
-    return WriteBytes(std::move(file), path, content);
-}
-
-bool InstallationRun::WriteBytes(framework::FileHandle file, const std::string& path, const FileContent& content) {
-    DWORD error = NO_ERROR;
-    FileSink sink(file);
-    const storage::StreamResult result = content(sink);
-    // Damaged data here means the heap refused the decoder its buffers: every
-    // payload was checked before the first file was written.
-    if (result == storage::StreamResult::SinkStopped) error = sink.Error();
-    if (result == storage::StreamResult::Damaged) error = ERROR_INVALID_DATA;
+    DWORD error = install::WriteAll(file, bytes.data(), bytes.size());
     if (error == NO_ERROR && !CloseHandle(file.Detach())) error = GetLastError();
     if (error == NO_ERROR) {
         Log().FileWritten(path);
@@ -142,13 +131,6 @@ void InstallationRun::Run() {
         Fail(kNotEnoughSpace);
         return;
     }
-    // Every payload is decoded once before anything is written, so a damaged
-    // container leaves nothing behind: no file, no folder, no uninstall log.
-    if (!document.VerifyPayloads(window_.Container())) {
-        RemoveCreatedFolders();
-        Fail(DamagedSetupMessage(document.DamageReason()));
-        return;
-    }
     Sleep(kStageWait);
 
     BaseFolders folders;
@@ -169,42 +151,25 @@ void InstallationRun::Run() {
     window_.ShowStatus(CompleteText(5));
     Sleep(kStepWait);
 
-    // The payload stream's files come first: the stream is checked as it is
-    // decoded, and a pass that fails removes its files before the log is begun.
+    // Every payload file is written before the log is begun, each checked as it is
+    // decoded: a pass that fails removes its files, so a damaged container leaves
+    // nothing behind (no file, no folder, no uninstall log).
     ProgressCounter progress(document.entries);
-    StreamedFiles streamed(payload, held_, [&] {
+    PayloadPass files(payload, held_, [&] {
         window_.ShowStatus(CompleteText(progress.Advance()));
         Sleep(progress.FileWait());
     });
-    if (!streamed.Write(window_.Container(), document.entries)) {
+    if (!files.Write(window_.Container(), document)) {
         RemoveCreatedFolders();
-        const bool damaged = !streamed.DamagedReason().empty();
-        Fail(damaged ? DamagedSetupMessage(streamed.DamagedReason()) : ProblemMessage(streamed.Problem()));
+        const bool damaged = !files.DamagedReason().empty();
+        Fail(damaged ? DamagedSetupMessage(files.DamagedReason()) : ProblemMessage(files.Problem()));
         return;
     }
     for (const std::string& folder : createdFolders) Log().FolderCreated(folder);
     record.Begin(document.groupName, createdFolders);
-
     for (std::size_t index = 0; index < document.entries.size(); ++index) {
-        const install::PayloadEntry& entry = document.entries[index];
-        const std::string& path = payload.PathOf(index);
-        if (entry.streamed) {  // written from the payload stream above
-            Log().FileWritten(path);
-            if (IsLoggedKind(entry.folderKind)) record.AddFile(path);
-            continue;
-        }
-        framework::FileHandle file = payload.Open(index, held_, problem);
-        if (!file) {
-            Fail(ProblemMessage(problem));
-            return;
-        }
-        const auto content = [&](storage::ByteSink& sink) {
-            return install::InstallDocument::WritePayload(window_.Container(), entry, sink);
-        };
-        if (!WriteBytes(std::move(file), path, content)) return;
-        if (IsLoggedKind(entry.folderKind)) record.AddFile(path);
-        window_.ShowStatus(CompleteText(progress.Advance()));
-        Sleep(progress.FileWait());
+        Log().FileWritten(payload.PathOf(index));
+        if (IsLoggedKind(document.entries[index].folderKind)) record.AddFile(payload.PathOf(index));
     }
     record.FinishFiles();
 
@@ -239,10 +204,7 @@ void InstallationRun::Run() {
     // A newer uninstaller that another product installed stays: it serves every record.
     const bool written =
         install::InstalledProgramIsNewer(uninstallerPath, {uninstaller.get(), uninstallerSize}) ||
-        WriteFile(uninstallerPath, [&](storage::ByteSink& sink) {
-            return sink.Write(uninstaller.get(), uninstallerSize) ? storage::StreamResult::Done
-                                                                  : storage::StreamResult::SinkStopped;
-        });
+        WriteFile(uninstallerPath, {uninstaller.get(), uninstallerSize});
     uninstaller.reset();
     if (!written) return;
     shortcuts.CreateStartMenuShortcut(uninstallerPath, document.groupName,

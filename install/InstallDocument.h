@@ -105,15 +105,11 @@ public:
     // The container node that holds an entry's bytes: "Data." + key.
     static std::string PayloadNode(const PayloadEntry& entry);
 
-    // Decodes the entry's bytes from the container into sink in bounded chunks.
-    static storage::StreamResult WritePayload(storage::Storage& storage, const PayloadEntry& entry,
-                                              storage::ByteSink& sink);
-
-    // Decodes every entry's bytes (but those in the payload stream) to nowhere, checking each against its declared
-    // size and checksum, so that a damaged container is found before anything is
-    // installed. The first entry that fails marks the document damaged (its line,
-    // as Load names an unreadable node) and the result is false.
-    bool VerifyPayloads(storage::Storage& storage);
+    // Decodes the entry's bytes from the container into sink in bounded chunks,
+    // checked against the node's declared size and checksum as they come. Damaged
+    // data (the sink may have had a part of it) marks the document damaged, naming
+    // the entry's line as Load names an unreadable node.
+    storage::StreamResult WritePayload(storage::Storage& storage, const PayloadEntry& entry, storage::ByteSink& sink);
 
 private:
     void Clear();

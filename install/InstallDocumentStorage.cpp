@@ -41,20 +41,9 @@ void InstallDocument::Load(storage::Storage& storage, NumberDisplay& display, co
 
 storage::StreamResult InstallDocument::WritePayload(storage::Storage& storage, const PayloadEntry& entry,
                                                     storage::ByteSink& sink) {
-    return storage.StreamBinary(framework::NameInContainer(PayloadNode(entry)), sink, "");
-}
-
-bool InstallDocument::VerifyPayloads(storage::Storage& storage) {
-    for (const PayloadEntry& entry : entries) {
-        // The payload stream is checked as the run decodes it.
-        if (entry.streamed) continue;
-        storage::DiscardSink nowhere;
-        if (WritePayload(storage, entry, nowhere) != storage::StreamResult::Done) {
-            MarkUnreadable(entry);
-            return false;
-        }
-    }
-    return true;
+    const storage::StreamResult result = storage.StreamBinary(framework::NameInContainer(PayloadNode(entry)), sink, "");
+    if (result == storage::StreamResult::Damaged) MarkUnreadable(entry);
+    return result;
 }
 
 }  // namespace install

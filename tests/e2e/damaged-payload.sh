@@ -1,9 +1,10 @@
 #!/usr/bin/env bash
 # A setup whose middle payload is damaged: one byte inside that node's zlib stream
 # changed in setup.exe itself, so its size still reads and the window shows as
-# usual. SETUP checks every payload before it writes anything: it says the setup
-# is damaged, naming the node's line, and leaves nothing behind: no folder, no
-# file, no uninstall log, no uninstaller. The window is idle again afterwards.
+# usual. SETUP finds it as that node is written, after the first payload file:
+# it says the setup is damaged, naming the node's line, and removes what it
+# wrote, leaving nothing behind: no folder, no file, no uninstall log, no
+# uninstaller. The window is idle again afterwards.
 # With /S the same ends with 1603, no box, and the reason in the /LOG= log.
 #
 # Arguments: the e2e scripts' four, then the stub folder (with x86/ and x64/).

@@ -1,4 +1,4 @@
-#include "app/StreamedFiles_win.h"
+#include "app/PayloadPass_win.h"
 
 #include "install/RelativeOpen_win.h"
 #include "storage/Storage.h"
@@ -48,25 +48,41 @@ private:
     std::uint64_t size_ = 0;
 };
 
+// One entry's decoded bytes, handed to the pass as the stream's are.
+class EntrySink final : public storage::ByteSink {
+public:
+    EntrySink(install::StreamedTargets& targets, std::size_t entryIndex) : targets_(targets), entryIndex_(entryIndex) {}
+    bool Write(const std::uint8_t* bytes, std::size_t count) override {
+        return targets_.Write(entryIndex_, bytes, count);
+    }
+
+private:
+    install::StreamedTargets& targets_;
+    std::size_t entryIndex_;
+};
+
 }  // namespace
 
-StreamedFiles::StreamedFiles(const PayloadFiles& payload, const install::HeldFolders& held,
-                             std::function<void()> fileWritten)
+PayloadPass::PayloadPass(const PayloadFiles& payload, const install::HeldFolders& held,
+                         std::function<void()> fileWritten)
     : payload_(payload), held_(held), fileWritten_(std::move(fileWritten)) {}
 
-bool StreamedFiles::Write(storage::Storage& storage, const std::vector<install::PayloadEntry>& entries) {
+bool PayloadPass::Write(storage::Storage& storage, install::InstallDocument& document) {
+    files_.resize(document.entries.size());
+    written_.assign(document.entries.size(), 0);
+    const bool written = WriteStream(storage, document.entries) && WriteNodes(storage, document);
+    files_.clear();  // closes a file cut off mid-way
+    if (!written) RemoveWritten();
+    return written;
+}
+
+bool PayloadPass::WriteStream(storage::Storage& storage, const std::vector<install::PayloadEntry>& entries) {
     if (!install::HasStreamedEntries(entries)) return true;
-    files_.resize(entries.size());
-    written_.assign(entries.size(), 0);
     OwnFile source;
     const storage::PayloadStreamResult result =
         source.Open() ? install::WriteStreamedEntries(storage, entries, source, source.Size(), *this)
                       : storage::PayloadStreamResult::ReadFailed;
-    files_.clear();  // closes the files cut off mid-stream
     if (result == storage::PayloadStreamResult::Ok) return true;
-    for (std::size_t index = 0; index < written_.size(); ++index) {
-        if (written_[index]) payload_.Remove(index, held_);
-    }
     if (problem_.fault == PayloadFault::None) {
         damagedReason_ = std::string(storage::StreamResultText(result)) + ".";
         damagedReason_[0] = static_cast<char>(damagedReason_[0] - 'a' + 'A');  // every text starts with a small letter
@@ -74,29 +90,51 @@ bool StreamedFiles::Write(storage::Storage& storage, const std::vector<install::
     return false;
 }
 
-bool StreamedFiles::Begin(std::size_t entryIndex) {
+bool PayloadPass::WriteNodes(storage::Storage& storage, install::InstallDocument& document) {
+    for (std::size_t index = 0; index < document.entries.size(); ++index) {
+        if (document.entries[index].streamed) continue;  // written from the stream
+        if (!Begin(index)) return false;
+        EntrySink sink(*this, index);
+        const storage::StreamResult result = document.WritePayload(storage, document.entries[index], sink);
+        if (result == storage::StreamResult::SinkStopped) return false;  // Failed named the file
+        if (result == storage::StreamResult::Damaged) {
+            damagedReason_ = document.DamageReason();
+            return false;
+        }
+        if (!End(index)) return false;
+    }
+    return true;
+}
+
+bool PayloadPass::Begin(std::size_t entryIndex) {
     // A file that could not be opened is not this pass's: it is never removed.
     files_[entryIndex] = payload_.Open(entryIndex, held_, problem_);
     written_[entryIndex] = files_[entryIndex] ? 1 : 0;
     return written_[entryIndex] != 0;
 }
 
-bool StreamedFiles::Write(std::size_t entryIndex, const std::uint8_t* bytes, std::size_t length) {
+bool PayloadPass::Write(std::size_t entryIndex, const std::uint8_t* bytes, std::size_t length) {
     const DWORD error = install::WriteAll(files_[entryIndex], bytes, length);
     return error == NO_ERROR || Failed(entryIndex, error);
 }
 
-bool StreamedFiles::End(std::size_t entryIndex) {
+bool PayloadPass::End(std::size_t entryIndex) {
     if (!CloseHandle(files_[entryIndex].Detach())) return Failed(entryIndex, GetLastError());
     fileWritten_();
     return true;
 }
 
-bool StreamedFiles::Failed(std::size_t entryIndex, DWORD error) {
+bool PayloadPass::Failed(std::size_t entryIndex, DWORD error) {
     problem_.fault = PayloadFault::Failed;
     problem_.where = payload_.PathOf(entryIndex);
     problem_.error = error;
     return false;
+}
+
+void PayloadPass::RemoveWritten() {
+    for (std::size_t index = 0; index < written_.size(); ++index) {
+        if (written_[index]) payload_.Remove(index, held_);
+    }
 }
 
 }  // namespace app
