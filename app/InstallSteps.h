@@ -50,7 +50,9 @@ std::string CompleteText(int percent);
 // Pauses that let the user read each stage, in milliseconds: after the folders
 // and after the free space (kStageWait), after "Complete: 5%", each file (up to
 // kPacedEntries entries), "Creating shortcuts..." and "setting uninstall..."
-// (kStepWait), and after "complete successfully" (kFinalWait).
+// (kStepWait), and after "complete successfully" (kFinalWait). Each counts from
+// the moment its text shows, so the work done meanwhile (a large file being
+// written) shortens it; the demo's steps take milliseconds and keep them whole.
 inline constexpr unsigned kStageWait = 500;
 inline constexpr unsigned kStepWait = 200;
 inline constexpr unsigned kFinalWait = 1000;

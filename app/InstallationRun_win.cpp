@@ -96,6 +96,19 @@ void InstallationRun::RemoveCreatedFolders() {
     window_.CreatedFolders().clear();
 }
 
+void InstallationRun::ShowPaced(std::string_view text, unsigned wait) {
+    HoldStatus();
+    window_.ShowStatus(text);
+    statusShownAt_ = GetTickCount64();
+    statusWait_ = wait;
+}
+
+void InstallationRun::HoldStatus() {
+    const ULONGLONG shownFor = GetTickCount64() - statusShownAt_;
+    if (shownFor < statusWait_) Sleep(static_cast<DWORD>(statusWait_ - shownFor));
+    statusWait_ = 0;
+}
+
 void InstallationRun::Run() {
     install::InstallDocument& document = window_.Document();
     window_.UpdateData(true);
@@ -108,7 +121,7 @@ void InstallationRun::Run() {
         return;
     }
 
-    window_.ShowStatus(kCheckingFolders);
+    ShowPaced(kCheckingFolders, kStageWait);
     const std::string destination = window_.DestinationPath();
     Log().Write("destination", destination);
     std::vector<std::string>& createdFolders = window_.CreatedFolders();
@@ -120,8 +133,7 @@ void InstallationRun::Run() {
         return;
     }
 
-    Sleep(kStageWait);
-    window_.ShowStatus(kCheckingDiskSpace);
+    ShowPaced(kCheckingDiskSpace, kStageWait);
     // When the free space cannot be told, the run goes on: a full disk still
     // stops it at the first file that cannot be written, with its own message.
     std::uint64_t freeBytes = 0;
@@ -131,7 +143,6 @@ void InstallationRun::Run() {
         Fail(kNotEnoughSpace);
         return;
     }
-    Sleep(kStageWait);
 
     BaseFolders folders;
     folders.destination = destination;
@@ -148,16 +159,14 @@ void InstallationRun::Run() {
         Fail(ProblemMessage(problem));
         return;
     }
-    window_.ShowStatus(CompleteText(5));
-    Sleep(kStepWait);
+    ShowPaced(CompleteText(5), kStepWait);
 
     // Every payload file is written before the log is begun, each checked as it is
     // decoded: a pass that fails removes its files, so a damaged container leaves
     // nothing behind (no file, no folder, no uninstall log).
     ProgressCounter progress(document.entries);
     PayloadPass files(payload, held_, [&] {
-        window_.ShowStatus(CompleteText(progress.Advance()));
-        Sleep(progress.FileWait());
+        ShowPaced(CompleteText(progress.Advance()), progress.FileWait());
     });
     if (!files.Write(window_.Container(), document)) {
         RemoveCreatedFolders();
@@ -173,8 +182,7 @@ void InstallationRun::Run() {
     }
     record.FinishFiles();
 
-    window_.ShowStatus(kCreatingShortcuts);
-    Sleep(kStepWait);
+    ShowPaced(kCreatingShortcuts, kStepWait);
     for (std::size_t index = 0; index < document.entries.size(); ++index) {
         const install::PayloadEntry& entry = document.entries[index];
         const std::string base = BaseFolderFor(entry.folderKind, folders);
@@ -191,8 +199,7 @@ void InstallationRun::Run() {
     }
     record.FinishShortcuts(document.groupName);
 
-    window_.ShowStatus(kSettingUninstall);
-    Sleep(kStepWait);
+    ShowPaced(kSettingUninstall, kStepWait);
     const std::string windowsBase = WithTrailingBackslash(folders.windowsFolder);
     const std::string uninstallerPath = windowsBase + std::string(install::uninstall_layout::kUninstallerFileName);
     storage::HeapBlock uninstaller;
@@ -222,8 +229,8 @@ void InstallationRun::Run() {
     record.WriteUninstallEntry(entry);
 
     held_.Release();
-    window_.ShowStatus(kCompleteSuccessfully);
-    Sleep(kFinalWait);
+    ShowPaced(kCompleteSuccessfully, kFinalWait);
+    HoldStatus();
     // The run is complete without them, but says which shortcuts it could not make.
     for (const install::LostShortcut& shortcut : shortcuts.Lost()) Log().ShortcutLost(install::LostShortcutText(shortcut));
     if (!shortcuts.Lost().empty() && window_.Report().ShowsBoxes()) {

@@ -37,6 +37,12 @@ private:
     // Creates (or replaces) the file and writes bytes into it; on failure shows
     // the file error and returns false. A file that is a link is not written through.
     bool WriteFile(const std::string& path, std::span<const std::uint8_t> bytes);
+    // Shows text in the ticker once the text before it has stayed its wait, and
+    // keeps text for at least wait ms: the work done while a text shows counts
+    // toward its wait, so a long step is not followed by a pause as well.
+    void ShowPaced(std::string_view text, unsigned wait);
+    // Waits out what is left of the shown text's wait.
+    void HoldStatus();
     // Removes the folders this run created, deepest first, when the run stops
     // before anything was written into them; they are empty.
     void RemoveCreatedFolders();
@@ -44,6 +50,8 @@ private:
     SetupDialog& window_;
     // Every folder the run works in, from the drive's root down, held until it ends.
     install::HeldFolders held_;
+    unsigned long long statusShownAt_ = 0;  // GetTickCount64 when the ticker's text was shown
+    unsigned statusWait_ = 0;               // how long that text stays at least
 };
 
 }  // namespace app
