@@ -20,7 +20,10 @@ bool IsDriveRoot(std::string_view path) {
 // nothing is inherited from the drive's root, which lets users make folders.
 class RootFolderSecurity {
 public:
-    RootFolderSecurity() {
+    // Made only where needed: a descriptor held in a function's static would cost
+    // the program the C++ runtime's exception support, for its thread-safe start.
+    explicit RootFolderSecurity(bool needed) {
+        if (!needed) return;
         ConvertStringSecurityDescriptorToSecurityDescriptorW(
             L"D:P(A;OICI;FA;;;SY)(A;OICI;FA;;;BA)(A;OICI;0x1200a9;;;BU)", SDDL_REVISION_1, &descriptor_, nullptr);
     }
@@ -85,7 +88,7 @@ FolderCreation HeldFolders::Hold(const std::string& path, bool mayCreate) {
                                        FILE_SHARE_READ | FILE_SHARE_WRITE);
     if (opened.link) return refuse();
     if (!opened.handle && opened.error == ERROR_FILE_NOT_FOUND && mayCreate) {
-        static const RootFolderSecurity rootSecurity;
+        const RootFolderSecurity rootSecurity(atRoot);
         if (atRoot && !rootSecurity.Get()) return FolderCreation::Failed;
         opened = OpenRelative(parentHandle, wideName, true, Disposition::Create, kFolderAccess | DELETE,
                               FILE_SHARE_READ, atRoot ? rootSecurity.Get() : nullptr);

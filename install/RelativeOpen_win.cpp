@@ -12,7 +12,9 @@ using StatusToErrorFunction = ULONG(NTAPI*)(NTSTATUS);
 using QueryDirectoryFunction = NTSTATUS(NTAPI*)(HANDLE, HANDLE, PIO_APC_ROUTINE, PVOID, PIO_STATUS_BLOCK, PVOID, ULONG,
                                                 FILE_INFORMATION_CLASS, BOOLEAN, PUNICODE_STRING, BOOLEAN);
 
-// ntdll is in every process from its start; nothing is loaded by name.
+// ntdll is in every process from its start; nothing is loaded by name. Looked
+// up at each call: a function's static would cost the program the C++ runtime's
+// exception support, for its thread-safe start.
 template <typename Function>
 Function NtdllFunction(const char* name) {
     const HMODULE ntdll = GetModuleHandleW(L"ntdll.dll");
@@ -26,8 +28,8 @@ namespace {
 RelativeOpen OpenOnce(HANDLE parent, std::wstring_view name, bool folder, ULONG disposition, ACCESS_MASK access,
                       ULONG share, PSECURITY_DESCRIPTOR security) {
     RelativeOpen result;
-    static const auto ntCreateFile = NtdllFunction<NtCreateFileFunction>("NtCreateFile");
-    static const auto statusToError = NtdllFunction<StatusToErrorFunction>("RtlNtStatusToDosError");
+    const auto ntCreateFile = NtdllFunction<NtCreateFileFunction>("NtCreateFile");
+    const auto statusToError = NtdllFunction<StatusToErrorFunction>("RtlNtStatusToDosError");
     if (!ntCreateFile || !statusToError) {
         result.error = ERROR_PROC_NOT_FOUND;
         return result;
@@ -71,7 +73,7 @@ bool SameText(const std::wstring& a, const std::wstring& b) {
 // entry itself still says what it is. The entry is read through a handle of its
 // own, since a handle keeps the first name filter it is asked with.
 bool EntryIsLink(HANDLE parent, std::wstring_view name) {
-    static const auto queryDirectory = NtdllFunction<QueryDirectoryFunction>("NtQueryDirectoryFile");
+    const auto queryDirectory = NtdllFunction<QueryDirectoryFunction>("NtQueryDirectoryFile");
     RelativeOpen listing = OpenOnce(parent, {}, true, FILE_OPEN, FILE_LIST_DIRECTORY,
                                     FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr);
     if (!queryDirectory || !listing.handle) return false;
