@@ -100,7 +100,8 @@ void InstallationRun::ShowPaced(std::string_view text, unsigned wait) {
     HoldStatus();
     window_.ShowStatus(text);
     statusShownAt_ = GetTickCount64();
-    statusWait_ = wait;
+    // With /S nobody sees the texts: nothing to pace.
+    statusWait_ = IsWindowVisible(window_.Handle()) ? wait : 0;
 }
 
 void InstallationRun::HoldStatus() {

@@ -39,7 +39,8 @@ private:
     bool WriteFile(const std::string& path, std::span<const std::uint8_t> bytes);
     // Shows text in the ticker once the text before it has stayed its wait, and
     // keeps text for at least wait ms: the work done while a text shows counts
-    // toward its wait, so a long step is not followed by a pause as well.
+    // toward its wait, so a long step is not followed by a pause as well. A hidden
+    // window (/S) shows nothing, and waits for nothing.
     void ShowPaced(std::string_view text, unsigned wait);
     // Waits out what is left of the shown text's wait.
     void HoldStatus();

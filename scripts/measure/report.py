@@ -195,9 +195,12 @@ def main():
         t.row("peak resident set, whole run / 64 MB", mb(figures["peak_hwm"]), mb(64 * 1048576),
               ratio(figures["peak_hwm"], 64 * 1048576), "the aim: at most 1.00")
         if "nsis_install_ms" in figures:
-            t.row("install time / NSIS installer's with /S (File /r, zlib)", ms(figures["install_ms"]),
+            t.row("install time with /S / NSIS installer's with /S (File /r, zlib)", ms(figures["silent_ms"]),
+                  ms(figures["nsis_install_ms"]), ratio(figures["silent_ms"], figures["nsis_install_ms"]),
+                  "the aim: at most 1.50; both from the process's start")
+            t.row("install time from the SETUP click / NSIS's with /S", ms(figures["install_ms"]),
                   ms(figures["nsis_install_ms"]), ratio(figures["install_ms"], figures["nsis_install_ms"]),
-                  "the aim: at most 1.50; setup's from the SETUP click")
+                  "with the window: Wine without a window manager waits 2 s as it hides")
             t.row("peak resident set, whole run / NSIS installer's", mb(figures["peak_hwm"]),
                   mb(figures["nsis_peak_hwm"]), ratio(figures["peak_hwm"], figures["nsis_peak_hwm"]))
             t.row("setup.exe / NSIS installer, zlib", mb(figures["setup"]), mb(figures["nsis_setup"]),
@@ -221,6 +224,14 @@ def main():
               ratio(streamed["peak_hwm"], zlib["peak_hwm"]), "the stream is read, never mapped")
         t.row("install time, SETUP to the end / per-node zlib", ms(streamed["install_ms"]), ms(zlib["install_ms"]),
               ratio(streamed["install_ms"], zlib["install_ms"]), "one solid LZMA pass against zlib per file")
+        if "nsis_install_ms" in streamed:
+            t.row("install time with /S / NSIS /SOLID lzma installer's with /S", ms(streamed["silent_ms"]),
+                  ms(streamed["nsis_install_ms"]), ratio(streamed["silent_ms"], streamed["nsis_install_ms"]),
+                  "the aim: at most 1.50; both from the process's start")
+            t.row("setup.exe / NSIS /SOLID lzma installer", mb(streamed["setup"]), mb(streamed["nsis_setup"]),
+                  ratio(streamed["setup"], streamed["nsis_setup"]), "the aim: at most 1.00")
+            t.row("peak resident set, whole run / 64 MB + the 64 MB dictionary", mb(streamed["peak_hwm"]),
+                  mb(128 * 1048576), ratio(streamed["peak_hwm"], 128 * 1048576), "the aim: at most 1.00")
 
     if storage:
         t.section("Container reader (bench_storage, CPU time)")
