@@ -25,8 +25,7 @@ for entry in "${trees[@]}"; do
   work="$out/tree-$name"
   rm -rf "$work"
   cp -r "$kit/sample" "$work"
-  # The demo's own payload goes into the stream too; then one node for every file of the tree.
-  sed -i -E 's/^(Data\.(prg|lic) +Binary +id=[0-9]+ +)compress=yes/\1compress=lzma/' "$work/container.manifest"
+  # The sample's Tree line puts the demo's product into the stream; then one node for every file of the tree.
   python3 - "$tree" "$work/container.manifest" <<'PY'
 import os, sys
 tree, manifest = sys.argv[1], sys.argv[2]
@@ -53,8 +52,8 @@ print(sum(os.path.getsize(os.path.join(d, f)) for d, _, n in os.walk(sys.argv[1]
 
   mkdir -p "$work/peer"
   cp "$kit/stubs/x86/TKUNTOOL.EXE" "$work/peer/"
-  cp "$work/Pellumar.exe" "$work/peer/" 2>/dev/null || cp "$kit/sample/product/Pellumar.exe" "$work/peer/"
-  cp "$work/content/License.txt" "$work/peer/"
+  cp "$kit/sample/product/Pellumar.exe" "$work/peer/"
+  cp "$kit/sample/product/License.txt" "$work/peer/"
   makensis -V1 -DPAYLOAD="$work/peer" -DTREE="$tree" -DOUTFILE="$work/nsis-zlib.exe" \
     "$root/scripts/measure/peer-installer.nsi"
   makensis -V1 -DPAYLOAD="$work/peer" -DTREE="$tree" -DOUTFILE="$work/nsis-lzma.exe" -DSOLID_LZMA \
