@@ -19,13 +19,20 @@ namespace {
 // memory a node of any size takes.
 constexpr std::size_t kInputChunk = 64 * 1024;
 constexpr std::size_t kOutputChunk = 128 * 1024;
+// Read stored bytes are reported in steps of this size.
+constexpr std::size_t kReportStep = 1024 * 1024;
 
 // The body after the check block, front to back: in place when plain, through a
 // buffer of its own when enciphered (the container is never written to).
 class BodyReader {
 public:
-    BodyReader(const std::uint8_t* bytes, std::size_t length, const StorageCipher::Key* key) noexcept
-        : bytes_(bytes), length_(length), key_(key) {}
+    BodyReader(const std::uint8_t* bytes, std::size_t length, const StorageCipher::Key* key,
+               StoredBytesRead bytesRead) noexcept
+        : bytes_(bytes), length_(length), key_(key), bytesRead_(bytesRead) {}
+    BodyReader(const BodyReader&) = delete;
+    BodyReader& operator=(const BodyReader&) = delete;
+    // The decoding is over, however it ended: every piece handed out has been read.
+    ~BodyReader() { ReportRead(); }
 
     // False when the heap refuses the decipher buffer.
     bool Ready() noexcept {
@@ -35,7 +42,9 @@ public:
     std::size_t Remaining() const noexcept { return length_ - position_; }
 
     // The next min(max, kInputChunk, Remaining()) bytes, decoded; count says how many.
+    // The caller has read every piece handed out before.
     const std::uint8_t* Next(std::size_t max, std::size_t& count) noexcept {
+        if (position_ - reported_ >= kReportStep) ReportRead();
         count = std::min({max, kInputChunk, Remaining()});
         const std::uint8_t* piece = bytes_ + position_;
         if (key_) {
@@ -47,10 +56,17 @@ public:
     }
 
 private:
+    void ReportRead() noexcept {
+        if (bytesRead_ && position_ > reported_) bytesRead_(bytes_ + reported_, position_ - reported_);
+        reported_ = position_;
+    }
+
     const std::uint8_t* bytes_;
     std::size_t length_;
     std::size_t position_ = 0;
+    std::size_t reported_ = 0;
     const StorageCipher::Key* key_;
+    StoredBytesRead bytesRead_;
     const StorageCipher cipher_;
     HeapBlock buffer_;
 };
@@ -109,7 +125,8 @@ StreamResult Inflate(BodyReader& body, ByteSink& sink) noexcept {
 }  // namespace
 
 StreamResult StreamStoredData(const std::uint8_t* stored, std::uint32_t storedSize, std::uint8_t enciphered,
-                              std::uint8_t compressed, std::string_view password, ByteSink& sink) noexcept {
+                              std::uint8_t compressed, std::string_view password, ByteSink& sink,
+                              StoredBytesRead bytesRead) noexcept {
     if (!stored && storedSize != 0) return StreamResult::Damaged;
     const StorageCipher cipher;
     StorageCipher::Key key{};
@@ -119,7 +136,7 @@ StreamResult StreamStoredData(const std::uint8_t* stored, std::uint32_t storedSi
         key = cipher.DeriveKey(password);
         skipped = kCheckBlockSize;
     }
-    BodyReader body(stored + skipped, storedSize - skipped, enciphered ? &key : nullptr);
+    BodyReader body(stored + skipped, storedSize - skipped, enciphered ? &key : nullptr, bytesRead);
     if (!body.Ready()) return StreamResult::Damaged;
     if (compressed) return Inflate(body, sink);
     while (body.Remaining() > 0) {

@@ -80,6 +80,7 @@ bool Storage::Close() {
     bytes_ = nullptr;
     length_ = 0;
     open_ = false;
+    storedBytesRead_ = nullptr;
     return true;
 }
 
@@ -223,7 +224,7 @@ StreamResult Storage::StreamBinary(std::string_view path, ByteSink& sink, std::s
         return StreamResult::Damaged;
     }
     const StreamResult result =
-        StreamStoredData(stored, node.storedSize, node.enciphered, node.compressed, password, sink);
+        StreamStoredData(stored, node.storedSize, node.enciphered, node.compressed, password, sink, storedBytesRead_);
     if (result != StreamResult::Done) Fail(kNoReason);
     return result;
 }

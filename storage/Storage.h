@@ -101,6 +101,7 @@ private:
     std::vector<ChainRecord> streamRecords_;
     const std::string* lastError_;                       // one of the fixed reason texts
     DecodeBudget* budget_ = nullptr;
+    StoredBytesRead storedBytesRead_ = nullptr;  // set when the container is mapped from the program's file
 };
 
 }  // namespace storage

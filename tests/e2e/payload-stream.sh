@@ -1,6 +1,8 @@
 #!/usr/bin/env bash
 # A product whose files are in the payload stream (compress=lzma: one solid LZMA
-# stream after the program's image) beside one per-node zlib file. Three setups
+# stream after the program's image) beside per-node zlib files, one of 3 MB that
+# two payload lines install under two names: setup lets go of a node's pages as
+# it reads them, and the second copy reads them again. Three setups
 # whose stream is damaged come first: the file cut short inside the stream, one
 # byte late in the stream changed (found by the stream's SHA-256 before any file
 # is written), the CRC-32 the stream's record holds changed (found only at the
@@ -16,17 +18,18 @@ cd "$E2E_WORK"
 
 "$TKDS" new vendor >/dev/null
 manifest=vendor/container.manifest
-printf 'pit=pf\r\nname=Streamed Setup\r\nregrecord=StreamedPayload\r\ndeffolder=Tolvik\\Streamed\r\ngroupname=Streamed\r\nprg,Pellumar.exe,pit,t,t,Streamed\r\nmix,Mixed.bin,pit,f,f,Mixed\r\nnul,Empty.txt,pit,f,f,Empty\r\nlic,License.txt,pit,f,f,License\r\n' \
+printf 'pit=pf\r\nname=Streamed Setup\r\nregrecord=StreamedPayload\r\ndeffolder=Tolvik\\Streamed\r\ngroupname=Streamed\r\nprg,Pellumar.exe,pit,t,t,Streamed\r\nmix,Mixed.bin,pit,f,f,Mixed\r\nnul,Empty.txt,pit,f,f,Empty\r\nlic,License.txt,pit,f,f,License\r\nbig,Big.bin,pit,f,f,Big\r\nbig,Big again.bin,pit,f,f,Big again\r\n' \
   >vendor/content/Data.idoc
 # Random bytes, then text: the stream's last part decodes to many bytes per byte read.
 { head -c 300000 /dev/urandom; for i in $(seq 1 40000); do echo "line $i of the mixed file"; done; } >vendor/Mixed.bin
 : >vendor/Empty.txt
+head -c 3000000 /dev/urandom >vendor/Big.bin
 # Each file named by a node of its own, in place of the sample's Tree line.
 mv vendor/product/Pellumar.exe vendor/product/License.txt vendor/
 sed -i '/^Data\.\* *Tree /d; s|file=product/License.txt|file=License.txt|' "$manifest"
 printf '%s\n' "Data.prg Binary id=130 compress=lzma file=Pellumar.exe" \
   "Data.mix Binary id=140 compress=lzma file=Mixed.bin" "Data.nul Binary id=141 compress=lzma file=Empty.txt" \
-  "Data.lic Binary id=131 compress=yes file=License.txt" >>"$manifest"
+  "Data.lic Binary id=131 compress=yes file=License.txt" "Data.big Binary id=142 compress=yes file=Big.bin" >>"$manifest"
 check "tkds make makes the streamed setup" "$TKDS" make "$manifest" -o setup.exe --arch $KIT_ARCH --stubs "$STUBS"
 check "tkds verify reads it" "$TKDS" verify setup.exe
 
@@ -84,4 +87,7 @@ for file in Pellumar.exe Mixed.bin Empty.txt; do
   check "$file is installed byte for byte" cmp "$installed/$file" "vendor/$file"
 done
 check "License.txt (per-node zlib) is installed byte for byte" cmp "$installed/License.txt" vendor/License.txt
-check "the uninstall log lists the four files" equal "$(reg_value 'HKCU\Software\Tolvik\StreamedPayload\Uninstall' TotalFiles)" 4
+for file in Big.bin "Big again.bin"; do
+  check "$file (one 3 MB zlib node, read twice) is installed byte for byte" cmp "$installed/$file" vendor/Big.bin
+done
+check "the uninstall log lists the six files" equal "$(reg_value 'HKCU\Software\Tolvik\StreamedPayload\Uninstall' TotalFiles)" 6

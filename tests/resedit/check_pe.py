@@ -69,6 +69,14 @@ def main(path, expected_dir, original=None):
     section = pe.get_section_by_rva(rsrc.VirtualAddress)
     check(section is not None and section.VirtualAddress == rsrc.VirtualAddress, "resource directory not at a section's start")
     check(pe.DIRECTORY_ENTRY_RESOURCE.struct.TimeDateStamp == 0, "resource directory has a time stamp")
+    # A loader maps a section straight from the file only when its data starts on a
+    # page: the resource section does, wherever the section before it has the room.
+    index = pe.sections.index(section)
+    before = pe.sections[index - 1] if index else None
+    if before is not None and before.SizeOfRawData and before.PointerToRawData + before.SizeOfRawData == section.PointerToRawData:
+        room = align(before.Misc_VirtualSize or before.SizeOfRawData, opt.SectionAlignment)
+        if align(section.PointerToRawData, 4096) - before.PointerToRawData <= room:
+            check(section.PointerToRawData % 4096 == 0, "resource data at %#x, not on a page of the file" % section.PointerToRawData)
 
     found = {}
     for t in pe.DIRECTORY_ENTRY_RESOURCE.entries:

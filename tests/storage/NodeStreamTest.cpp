@@ -97,6 +97,32 @@ TEST(NodeStream, RoundTripsAcrossItsBufferBoundaries) {
     }
 }
 
+// The stored bytes the decoder reports as read, in the order it reports them.
+std::vector<std::pair<const std::uint8_t*, std::size_t>> reportedReads;
+void RecordRead(const std::uint8_t* bytes, std::size_t length) { reportedReads.emplace_back(bytes, length); }
+
+TEST(NodeStream, ReportsTheStoredBytesItHasRead) {
+    const std::vector<std::uint8_t> decoded = Noise(3u << 20, 3);
+    for (const Encoding& e : kEncodings) {
+        const std::vector<std::uint8_t> stored = Encode(decoded, e);
+        reportedReads.clear();
+        RecordingSink sink;
+        ASSERT_EQ(StreamStoredData(stored.data(), static_cast<std::uint32_t>(stored.size()), e.password ? 1 : 0,
+                                   e.compress ? 1 : 0, e.password.value_or(""), sink, &RecordRead),
+                  StreamResult::Done);
+        // Front to back without gaps from the body (after a cipher's check block) to the
+        // end, in steps of a megabyte or more, so that a caller can drop what was read.
+        const std::uint8_t* next = stored.data() + (e.password ? kCheckBlockSize : 0);
+        for (std::size_t i = 0; i < reportedReads.size(); ++i) {
+            EXPECT_EQ(reportedReads[i].first, next) << i;
+            if (i + 1 < reportedReads.size()) EXPECT_GE(reportedReads[i].second, 1u << 20) << i;
+            next = reportedReads[i].first + reportedReads[i].second;
+        }
+        EXPECT_EQ(next, stored.data() + stored.size());
+        EXPECT_GE(reportedReads.size(), 3u);
+    }
+}
+
 TEST(NodeStream, DamageIsRefused) {
     const std::vector<std::uint8_t> decoded = Noise(300000, 1);  // deflate keeps noise in stored blocks
     for (const Encoding& e : kEncodings) {

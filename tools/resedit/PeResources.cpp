@@ -93,6 +93,26 @@ Placement Plan(std::span<const std::uint8_t> file, const PeHeaders& pe) {
     return {};
 }
 
+// The page size of the systems the programs run on. A loader that cannot map a
+// section straight from the file reads it whole into memory when the program
+// starts (Wine does so for every section whose data does not start on a page);
+// mapped, only the pages the program touches are ever read.
+constexpr std::uint32_t kPageSize = 4096;
+
+// The zero bytes that move section data meant for rawOffset to the next page of
+// the file, taken into the raw data of section `before`, which ends at rawOffset
+// and whose address range has room for them (its raw size may exceed its virtual
+// size, as the loader maps no more than the latter). 0 when rawOffset is on a page
+// or no such room is there, and nothing moves then: the file's sections stay back
+// to back, as a signature's hash reads them.
+std::uint32_t PagePadding(const PeHeaders& pe, std::size_t before, std::uint64_t rawOffset) {
+    const std::uint64_t padding = AlignUp(rawOffset, kPageSize) - rawOffset;
+    if (padding == 0 || pe.sectionAlignment < kPageSize) return 0;
+    const SectionHeader& s = pe.sections[before];
+    if (s.rawSize == 0 || s.rawOffset + std::uint64_t{s.rawSize} != rawOffset) return 0;
+    return s.rawSize + padding <= AlignUp(s.Extent(), pe.sectionAlignment) ? static_cast<std::uint32_t>(padding) : 0;
+}
+
 void StoreSectionHeader(std::uint8_t* p, const std::string& name, std::uint32_t virtualSize, std::uint32_t rva,
                         std::uint32_t rawSize, std::uint32_t rawOffset) {
     for (std::size_t i = 0; i < 8; ++i) p[i] = i < name.size() ? static_cast<std::uint8_t>(name[i]) : 0;
@@ -225,6 +245,10 @@ bool PeFile::Write(storage::PatchableSink& sink, std::string& error) const {
         rawOffset = static_cast<std::uint32_t>(AlignUp(pe.imageEnd, pe.fileAlignment));
         kept = pe.imageEnd;
     }
+    // The section before the new data takes zeros that move the data onto a page.
+    const std::size_t widened = (plan.rewritten ? *plan.rewritten : pe.sections.size()) - 1;
+    const std::uint32_t padding = widened < pe.sections.size() ? PagePadding(pe, widened, rawOffset) : 0;
+    rawOffset += padding;
 
     std::vector<std::uint8_t> tree;
     std::vector<StreamedData> streamed;
@@ -256,6 +280,11 @@ bool PeFile::Write(storage::PatchableSink& sink, std::string& error) const {
         const std::uint16_t count = static_cast<std::uint16_t>(pe.sections.size() + 1);
         file[pe.coffAt + 2] = static_cast<std::uint8_t>(count);
         file[pe.coffAt + 3] = static_cast<std::uint8_t>(count >> 8);
+    }
+    if (padding != 0) {
+        const SectionHeader& s = pe.sections[widened];
+        StoreLE32(file.data() + s.headerAt + 16, s.rawSize + padding);
+        if (s.characteristics & kSectionInitializedData) initializedData += padding;
     }
     if (plan.moved) {
         const SectionHeader& s = pe.sections[*plan.moved];
