@@ -98,7 +98,10 @@ void InstallationRun::RemoveCreatedFolders() {
 
 void InstallationRun::ShowPaced(std::string_view text, unsigned wait) {
     HoldStatus();
-    window_.ShowStatus(text);
+    if (text != statusText_) {
+        window_.ShowStatus(text);
+        statusText_.assign(text);
+    }
     statusShownAt_ = GetTickCount64();
     // With /S nobody sees the texts: nothing to pace.
     statusWait_ = IsWindowVisible(window_.Handle()) ? wait : 0;

@@ -40,7 +40,8 @@ private:
     // Shows text in the ticker once the text before it has stayed its wait, and
     // keeps text for at least wait ms: the work done while a text shows counts
     // toward its wait, so a long step is not followed by a pause as well. A hidden
-    // window (/S) shows nothing, and waits for nothing.
+    // window (/S) shows nothing, and waits for nothing. The ticker is drawn again
+    // only for a new text: many files of a large product share one percentage.
     void ShowPaced(std::string_view text, unsigned wait);
     // Waits out what is left of the shown text's wait.
     void HoldStatus();
@@ -51,6 +52,7 @@ private:
     SetupDialog& window_;
     // Every folder the run works in, from the drive's root down, held until it ends.
     install::HeldFolders held_;
+    std::string statusText_;                // the text the run last put in the ticker
     unsigned long long statusShownAt_ = 0;  // GetTickCount64 when the ticker's text was shown
     unsigned statusWait_ = 0;               // how long that text stays at least
 };
