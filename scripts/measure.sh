@@ -21,7 +21,9 @@
 #     against the payload and 64 MB, the start-up peak against the demo's, the
 #     install time against NSIS's /S install of the same files; the same 600 MB
 #     in the payload stream: setup's size, peak working set and install time
-#     against the per-node zlib setup's;
+#     against the per-node zlib setup's; the Python library as one per-node zlib
+#     Tree line, the same figures and tkds make's time and memory against NSIS's
+#     zlib installer of the same tree;
 #   - the benchmarks of the container reader and the skin's pixel work.
 # Not part of the test command: figures depend on the machine and its load.
 #
@@ -220,12 +222,14 @@ done
 wine_env_stop
 trap - EXIT
 
-echo "== A large product through a whole installation (Wine's own DLLs, 600 MB; 1 GB for 32-bit)"
+echo "== A large product through a whole installation (Wine's own DLLs, 600 MB; 1 GB for 32-bit; the Python library)"
 # The 32-bit setup.exe is not large-address-aware: 1 GB shows that it installs a
 # product far past what decoding into memory allowed, within its 2 GB.
 bash scripts/measure/large-product.sh small64 1 "$tkds" "$kit/stubs" | tee "$out/large.txt"
 NSIS_COMPARE=1 bash scripts/measure/large-product.sh large64 600 "$tkds" "$kit/stubs" | tee -a "$out/large.txt"
 NSIS_COMPARE=1 bash scripts/measure/large-product.sh stream64 600 "$tkds" "$kit/stubs" lzma | tee -a "$out/large.txt"
+NSIS_COMPARE=1 TREE=/usr/lib/python3.11 bash scripts/measure/large-product.sh python64 0 "$tkds" "$kit/stubs" |
+  tee -a "$out/large.txt"
 TOLVIK_WINDOWS_ARCH=win32 bash scripts/win32-env.sh run "$root:$native" \
   bash scripts/measure/large-product.sh large32 1024 "$tkds" "$kit/stubs" | tee -a "$out/large.txt" ||
   echo "  (no 32-bit figures: the 32-bit environment cannot run here)"

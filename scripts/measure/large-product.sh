@@ -1,11 +1,13 @@
 #!/usr/bin/env bash
 # Memory of setup.exe through a whole installation of a large product: Wine's own
-# DLLs (real binaries), cut into files of 100 MB, made into a setup with tkds make
-# and the stub of the architecture under test (TOLVIK_WINDOWS_ARCH, as the Wine
-# tests take it; the 32-bit run goes through scripts/win32-env.sh run). COMPRESS
-# (yes: per-node zlib, the default; lzma: the payload stream after the image) is
-# how tkds make stores the files. Prints one line for scripts/measure.sh:
-#   NAME payload=... setup=... window_ms=... install_ms=... start_hwm=... peak_hwm=... peak_anon=...
+# DLLs (real binaries), cut into files of 100 MB, or with TREE=DIR a real folder
+# tree as the sample's one Tree line (MEGABYTES is then ignored), made into a
+# setup with tkds make and the stub of the architecture under test
+# (TOLVIK_WINDOWS_ARCH, as the Wine tests take it; the 32-bit run goes through
+# scripts/win32-env.sh run). COMPRESS (yes: per-node zlib, the default; lzma: the
+# payload stream after the image) is how tkds make stores the files. Prints one
+# line for scripts/measure.sh:
+#   NAME payload=... setup=... make_ms=... make_peak=... window_ms=... install_ms=... start_hwm=... peak_hwm=... peak_anon=...
 # window_ms is the time from starting wine to the window shown (the demo-sized
 # product, MEGABYTES 1, is the reference); install_ms from the click on SETUP to
 # the program's end; start_hwm the peak resident set once
@@ -18,9 +20,10 @@
 # /S, timed from the process's start to its end (silent_ms: no window, whose hiding
 # costs a Wine without a window manager about 2 s); the same files in an NSIS
 # installer (File /r; zlib, or /SOLID lzma when COMPRESS is lzma) installed with /S
-# give nsis_install_ms, and the line also carries nsis_setup and nsis_peak_hwm.
+# give nsis_install_ms, and the line also carries nsis_setup, nsis_make_ms and
+# nsis_peak_hwm.
 #
-# Usage: [NSIS_COMPARE=1] large-product.sh NAME MEGABYTES TKDS STUB_DIR [COMPRESS]
+# Usage: [NSIS_COMPARE=1] [TREE=DIR] large-product.sh NAME MEGABYTES TKDS STUB_DIR [COMPRESS]
 set -euo pipefail
 name=$1
 megabytes=$2
@@ -34,24 +37,32 @@ work=$(mktemp -d /tmp/large-product.XXXXXX)
 trap 'rm -rf "$work"; wine_env_stop' EXIT
 "$tkds" new "$work/vendor" >/dev/null
 manifest="$work/vendor/container.manifest"
-# tar stops with SIGPIPE once head has taken what it wants; the DLLs come round
-# again for a product larger than they are (about 640 MB).
-for round in 1 2 3; do
-  tar -C /usr/lib/x86_64-linux-gnu/wine -cf - x86_64-windows i386-windows 2>/dev/null || break
-done |
-  head -c $((megabytes * 1048576)) |
-  split -b 100M -d - "$work/vendor/part"
-{
-  printf 'pit=pf\r\nname=Large Product\r\nregrecord=LargeProduct\r\ndeffolder=Tolvik\\Large\r\ngroupname=Large\r\n'
-  for part in "$work"/vendor/part*; do printf '%s,%s.bin,pit,f,f,x\r\n' "${part##*/}" "${part##*/}"; done
-} >"$work/vendor/content/Data.idoc"
-id=200
-for part in "$work"/vendor/part*; do
-  echo "Data.${part##*/} Binary id=$id compress=$compress file=${part##*/}" >>"$manifest"
-  id=$((id + 1))
-done
-"$tkds" make "$manifest" -o "$work/setup.exe" --arch "$KIT_ARCH" --stubs "$stubs"
-payload=$(cat "$work"/vendor/part* | wc -c)
+printf 'pit=pf\r\nname=Large Product\r\nregrecord=LargeProduct\r\ndeffolder=Tolvik\\Large\r\ngroupname=Large\r\n' \
+  >"$work/vendor/content/Data.idoc"
+# The product is the sample's product/ folder, all of it in the sample's Tree line.
+product="$work/vendor/product"
+mkdir "$work/peer"  # the NSIS peer's fixed files: the demo's program and license, the uninstaller
+cp "$stubs/$KIT_ARCH/TKUNTOOL.EXE" "$product/Pellumar.exe" "$product/License.txt" "$work/peer/"
+mv "$product/License.txt" "$work/vendor/"  # the text the License button shows
+sed -i 's|file=product/License.txt|file=License.txt|' "$manifest"
+rm -rf "$product"
+if [ -n "${TREE:-}" ]; then
+  cp -rL "$TREE" "$product"  # links followed: a Tree refuses them
+else
+  mkdir "$product"
+  # tar stops with SIGPIPE once head has taken what it wants; the DLLs come round
+  # again for a product larger than they are (about 640 MB).
+  for round in 1 2 3; do
+    tar -C /usr/lib/x86_64-linux-gnu/wine -cf - x86_64-windows i386-windows 2>/dev/null || break
+  done |
+    head -c $((megabytes * 1048576)) |
+    split -b 100M -d --additional-suffix=.bin - "$product/part"
+fi
+sed -i "s|^\(Data\.\* *Tree *dir=product\).*|\1 compress=$compress|" "$manifest"
+/usr/bin/time -f "%e %M" -o "$work/make-time.txt" \
+  "$tkds" make "$manifest" -o "$work/setup.exe" --arch "$KIT_ARCH" --stubs "$stubs"
+read -r make_seconds make_kilobytes <"$work/make-time.txt"
+payload=$(find "$product" -type f -printf '%s\n' | awk '{ s += $1 } END { print s }')
 
 wine_env_start
 started=$(date +%s%N)
@@ -79,9 +90,7 @@ done
 wait "$pid" 2>/dev/null || true
 install_ms=$((($(date +%s%N) - clicked) / 1000000))
 destination=$(wine_unix_path "$PROGRAM_FILES\\Tolvik\\Large")
-for part in "$work"/vendor/part*; do
-  cmp -s "$part" "$destination/${part##*/}.bin" || { echo "$name: ${part##*/}.bin was not installed whole" >&2; exit 1; }
-done
+diff -r -q "$product" "$destination" >&2 || { echo "$name: the product was not installed whole" >&2; exit 1; }
 nsis_figures=""
 if [ "${NSIS_COMPARE:-0}" = 1 ]; then
   quiet=$("$WINE64" reg query 'HKLM\SOFTWARE\Microsoft\Windows\CurrentVersion\Uninstall\LargeProduct' \
@@ -91,16 +100,13 @@ if [ "${NSIS_COMPARE:-0}" = 1 ]; then
   started=$(date +%s%N)
   "$WINE64" "$work/setup.exe" /S
   silent_ms=$((($(date +%s%N) - started) / 1000000))
-  for part in "$work"/vendor/part*; do
-    cmp -s "$part" "$destination/${part##*/}.bin" || { echo "$name: /S did not install ${part##*/}.bin" >&2; exit 1; }
-  done
+  diff -r -q "$product" "$destination" >&2 || { echo "$name: /S did not install the product whole" >&2; exit 1; }
   solid=""
   [ "$compress" = lzma ] && solid=-DSOLID_LZMA
-  mkdir -p "$work/peer" "$work/tree"
-  cp "$stubs/$KIT_ARCH/TKUNTOOL.EXE" "$work/vendor/product/Pellumar.exe" "$work/vendor/product/License.txt" "$work/peer/"
-  mv "$work"/vendor/part* "$work/tree/"
-  makensis -V1 -DPAYLOAD="$work/peer" -DTREE="$work/tree" -DOUTFILE="$work/nsis.exe" -DTARGET=amd64-unicode $solid \
+  started=$(date +%s%N)
+  makensis -V1 -DPAYLOAD="$work/peer" -DTREE="$product" -DOUTFILE="$work/nsis.exe" -DTARGET=amd64-unicode $solid \
     "$root/scripts/measure/peer-installer.nsi"
+  nsis_make_ms=$((($(date +%s%N) - started) / 1000000))
   started=$(date +%s%N)
   "$WINE64" "$work/nsis.exe" /S &
   pid=$!
@@ -113,11 +119,10 @@ if [ "${NSIS_COMPARE:-0}" = 1 ]; then
   wait "$pid" 2>/dev/null || true
   nsis_ms=$((($(date +%s%N) - started) / 1000000))
   nsis_tree=$(wine_unix_path "$PROGRAM_FILES\\Tolvik\\Pellumar\\tree")
-  for part in "$work"/tree/part*; do
-    cmp -s "$part" "$nsis_tree/${part##*/}" || { echo "$name: NSIS did not install ${part##*/}" >&2; exit 1; }
-  done
+  diff -r -q "$product" "$nsis_tree" >&2 || { echo "$name: NSIS did not install the product whole" >&2; exit 1; }
   nsis_figures=" silent_ms=$silent_ms nsis_setup=$(stat -c %s "$work/nsis.exe") nsis_install_ms=$nsis_ms"
-  nsis_figures+=" nsis_peak_hwm=$nsis_peak"
+  nsis_figures+=" nsis_make_ms=$nsis_make_ms nsis_peak_hwm=$nsis_peak"
 fi
-echo "$name payload=$payload setup=$(stat -c %s "$work/setup.exe") window_ms=$window_ms start_hwm=$start_hwm" \
-  "peak_hwm=$peak_hwm peak_anon=$peak_anon install_ms=$install_ms$nsis_figures"
+make_ms=$(awk -v s="$make_seconds" 'BEGIN { printf "%d", s * 1000 }')
+echo "$name payload=$payload setup=$(stat -c %s "$work/setup.exe") make_ms=$make_ms make_peak=$((make_kilobytes * 1024))" \
+  "window_ms=$window_ms start_hwm=$start_hwm peak_hwm=$peak_hwm peak_anon=$peak_anon install_ms=$install_ms$nsis_figures"
