@@ -7,6 +7,11 @@
 #include <cstdint>
 #include <string>
 #include <string_view>
+#include <vector>
+
+#ifdef _WIN32
+#include "framework/Handles_win.h"
+#endif
 
 namespace framework {
 class RunLog;
@@ -55,7 +60,8 @@ public:
 
 #ifdef _WIN32
     // Stores text as REG_SZ (its terminating zero counted in the size), creating the
-    // key and every missing key above it.
+    // key and every missing key above it. The key stays open for later values into
+    // it until the object goes: a log of many values opens its key once.
     bool WriteRegistryText(int root, std::string_view valuePath, std::string_view text) const;
     // Stores the number as decimal text ("%ld"): "0", "-5".
     bool WriteRegistryNumber(int root, std::string_view valuePath, std::int32_t number) const;
@@ -78,6 +84,18 @@ private:
     bool Logged(bool written, int root, std::string_view valuePath, std::string_view data) const;
 
     framework::RunLog* log_ = nullptr;
+#ifdef _WIN32
+    struct WrittenKey {
+        int root;
+        std::string path;
+        framework::RegistryKey key;
+    };
+    // The open key for values under root and keyPath, opened or made at its first use; null when it cannot be.
+    HKEY KeyForWriting(int root, const std::string& keyPath) const;
+    bool WriteValue(int root, std::string_view valuePath, DWORD type, const BYTE* data, DWORD size) const;
+
+    mutable std::vector<WrittenKey> writtenKeys_;
+#endif
 };
 
 }  // namespace install

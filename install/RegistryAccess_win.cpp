@@ -34,17 +34,26 @@ framework::RegistryKey OpenForWriting(HKEY rootKey, const std::string& keyPath) 
     return framework::RegistryKey();
 }
 
-bool WriteValue(int root, std::string_view valuePath, DWORD type, const BYTE* data, DWORD size) {
+}  // namespace
+
+HKEY RegistryAccess::KeyForWriting(int root, const std::string& keyPath) const {
+    for (const WrittenKey& written : writtenKeys_) {
+        if (written.root == root && written.path == keyPath) return written.key;
+    }
     const HKEY rootKey = RegistryRootKey(root);
-    if (!rootKey) return false;
-    std::string keyPath, valueName;
-    RegistryAccess::SplitValuePath(valuePath, keyPath, valueName);
-    const framework::RegistryKey key = OpenForWriting(rootKey, keyPath);
-    if (!key) return false;
-    return RegSetValueExW(key, framework::WideText(valueName).c_str(), 0, type, data, size) == ERROR_SUCCESS;
+    if (!rootKey) return nullptr;
+    framework::RegistryKey key = OpenForWriting(rootKey, keyPath);
+    if (!key) return nullptr;
+    writtenKeys_.push_back({root, keyPath, std::move(key)});
+    return writtenKeys_.back().key;
 }
 
-}  // namespace
+bool RegistryAccess::WriteValue(int root, std::string_view valuePath, DWORD type, const BYTE* data, DWORD size) const {
+    std::string keyPath, valueName;
+    SplitValuePath(valuePath, keyPath, valueName);
+    const HKEY key = KeyForWriting(root, keyPath);
+    return key && RegSetValueExW(key, framework::WideText(valueName).c_str(), 0, type, data, size) == ERROR_SUCCESS;
+}
 
 bool RegistryAccess::WriteRegistryText(int root, std::string_view valuePath, std::string_view text) const {
     if (text.size() >= MAXDWORD / 4) return false;
@@ -105,6 +114,7 @@ bool RegistryAccess::DeleteRegistryValue(int root, std::string_view valuePath) c
 }
 
 bool RegistryAccess::DeleteRegistryKey(int root, std::string_view keyPath) const {
+    writtenKeys_.clear();  // a key kept open might be the one removed, or below it
     return DeleteRegistryTree(root, keyPath);
 }
 
