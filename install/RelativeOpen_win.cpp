@@ -92,8 +92,11 @@ bool EntryIsLink(HANDLE parent, std::wstring_view name) {
 }
 
 // True when child is parent's entry name: not a link, and where the system says it is.
-bool LiesWhereNamed(HANDLE parent, HANDLE child, std::wstring_view name) {
-    if (KindOf(child) == HandleKind::Link || EntryIsLink(parent, name)) return false;
+// An entry this open created is new: FILE_CREATE fails on any name that exists, a
+// link included (a system that maps it to O_CREAT | O_EXCL as well), so its
+// directory entry need not be read back.
+bool LiesWhereNamed(HANDLE parent, HANDLE child, std::wstring_view name, bool created) {
+    if (KindOf(child) == HandleKind::Link || (!created && EntryIsLink(parent, name))) return false;
     std::wstring expected = FinalPath(parent);
     if (expected.empty()) return false;
     if (expected.back() != L'\\') expected += L'\\';
@@ -117,7 +120,7 @@ RelativeOpen OpenRelative(HANDLE parent, std::wstring_view name, bool folder, Di
     if (disposition != Disposition::Create) {
         result = OpenOnce(parent, name, folder, FILE_OPEN, access, share, nullptr);
         if (result.handle || result.error != ERROR_FILE_NOT_FOUND || disposition == Disposition::Open) {
-            if (result.handle && !LiesWhereNamed(parent, result.handle, name)) {
+            if (result.handle && !LiesWhereNamed(parent, result.handle, name, false)) {
                 result.handle.Reset();
                 result.link = true;
                 result.error = ERROR_CANT_ACCESS_FILE;
@@ -126,7 +129,7 @@ RelativeOpen OpenRelative(HANDLE parent, std::wstring_view name, bool folder, Di
         }
     }
     result = OpenOnce(parent, name, folder, FILE_CREATE, access, share, security);
-    if (result.handle && !LiesWhereNamed(parent, result.handle, name)) {
+    if (result.handle && !LiesWhereNamed(parent, result.handle, name, true)) {
         result.handle.Reset();
         result.link = true;
         result.error = ERROR_CANT_ACCESS_FILE;
