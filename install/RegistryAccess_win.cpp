@@ -51,8 +51,16 @@ HKEY RegistryAccess::KeyForWriting(int root, const std::string& keyPath) const {
 bool RegistryAccess::WriteValue(int root, std::string_view valuePath, DWORD type, const BYTE* data, DWORD size) const {
     std::string keyPath, valueName;
     SplitValuePath(valuePath, keyPath, valueName);
-    const HKEY key = KeyForWriting(root, keyPath);
-    return key && RegSetValueExW(key, framework::WideText(valueName).c_str(), 0, type, data, size) == ERROR_SUCCESS;
+    const std::wstring name = framework::WideText(valueName);
+    HKEY key = KeyForWriting(root, keyPath);
+    LONG result = key ? RegSetValueExW(key, name.c_str(), 0, type, data, size) : ERROR_FILE_NOT_FOUND;
+    if (result == ERROR_KEY_DELETED) {
+        // Removed while it was kept open: made again by its name, as a first write would.
+        std::erase_if(writtenKeys_, [&](const WrittenKey& written) { return written.key == key; });
+        key = KeyForWriting(root, keyPath);
+        result = key ? RegSetValueExW(key, name.c_str(), 0, type, data, size) : ERROR_FILE_NOT_FOUND;
+    }
+    return result == ERROR_SUCCESS;
 }
 
 bool RegistryAccess::WriteRegistryText(int root, std::string_view valuePath, std::string_view text) const {

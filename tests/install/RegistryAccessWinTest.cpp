@@ -270,5 +270,23 @@ TEST_F(RegistryAccessTest, DeleteHelpers) {
     EXPECT_TRUE(registry.DeleteRegistryKey(CurrentUser, "Software\\TolvikRegistryTest\\A"));
 }
 
+// The writer keeps the keys it writes to open: a key removed meanwhile, by the
+// writer or from outside, is made again by the next value into it.
+TEST_F(RegistryAccessTest, AKeyKeptOpenIsMadeAgainOnceRemoved) {
+    for (int round = 0; round < 2; ++round) {
+        for (const char* value : {"a", "b", "c"}) {
+            ASSERT_TRUE(registry.WriteRegistryText(CurrentUser, std::string("Software\\TolvikRegistryTest\\A\\") + value,
+                                                   value));
+        }
+        EXPECT_EQ(QueryRaw(HKEY_CURRENT_USER, "Software\\TolvikRegistryTest\\A", "c").data, Sz("c"));
+        if (round == 0) {
+            ASSERT_TRUE(registry.DeleteRegistryKey(CurrentUser, "Software\\TolvikRegistryTest\\A"));
+        }
+    }
+    ASSERT_EQ(RegDeleteTreeA(HKEY_CURRENT_USER, "Software\\TolvikRegistryTest\\A"), ERROR_SUCCESS);
+    EXPECT_TRUE(registry.WriteRegistryText(CurrentUser, "Software\\TolvikRegistryTest\\A\\d", "d"));
+    EXPECT_EQ(QueryRaw(HKEY_CURRENT_USER, "Software\\TolvikRegistryTest\\A", "d").data, Sz("d"));
+}
+
 }  // namespace
 }  // namespace install
