@@ -111,8 +111,15 @@ close_run_box() {
 # reg query VALUE of KEY (HKCU\... or HKLM\...) as the setup sees the registry
 # (its own WoW64 view; VIEW overrides it): the data, or nothing.
 reg_value() {  # reg_value KEY VALUE [VIEW]
-  "$WINE64" reg query "$1" /v "$2" "${3:-$REG_VIEW}" 2>/dev/null | tr -d '\r' |
-    awk -v name="$2" 'BEGIN { FS = "    " } $2 == name { print $4; found = 1 } END { exit !found }'
+  # A value not found is asked for once more before it counts as missing: under the
+  # emulated 32-bit Wine on a loaded machine a query has come back without a value
+  # that the same run, repeated, found.
+  local attempt
+  for attempt in 1 2; do
+    "$WINE64" reg query "$1" /v "$2" "${3:-$REG_VIEW}" 2>/dev/null | tr -d '\r' |
+      awk -v name="$2" 'BEGIN { FS = "    " } $2 == name { print $4; found = 1 } END { exit !found }' && return 0
+  done
+  return 1
 }
 
 # The Unix path of a Windows path on drive C:.
