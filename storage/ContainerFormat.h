@@ -110,6 +110,11 @@ inline constexpr std::uint64_t kMaxStreamDecodedSize = std::uint64_t{1} << 44;
 inline constexpr std::array<std::uint8_t, 8> kStreamTailMagic = {'T', 'K', 'D', 'S', 'T', 'A', 'I', 'L'};
 inline constexpr std::size_t kStreamTailSize = 16;
 
+// A setup program's resource section starts on a page of its file (tkds make puts
+// it there), so that the loader maps the container from the file rather than
+// reading it whole; setup lets go of a payload's pages only when it does.
+inline constexpr std::uint32_t kResourcePageSize = 4096;
+
 // Offsets of the header and record fields.
 inline constexpr std::size_t kHeaderVersionAt = 4;
 inline constexpr std::size_t kHeaderHighestIdAt = 5;

@@ -24,7 +24,7 @@ void FindStorageResource(int resourceId, const std::uint8_t*& bytes, std::size_t
     length = SizeofResource(nullptr, resource);
 }
 
-constexpr std::uintptr_t kPageSize = 4096;
+constexpr std::uintptr_t kPageSize = kResourcePageSize;
 
 // Whether the loader mapped the image section that holds bytes straight from the
 // program's file, which it does when the section's data starts on a page of the

@@ -93,11 +93,7 @@ Placement Plan(std::span<const std::uint8_t> file, const PeHeaders& pe) {
     return {};
 }
 
-// The page size of the systems the programs run on. A loader that cannot map a
-// section straight from the file reads it whole into memory when the program
-// starts (Wine does so for every section whose data does not start on a page);
-// mapped, only the pages the program touches are ever read.
-constexpr std::uint32_t kPageSize = 4096;
+constexpr std::uint32_t kPageSize = storage::kResourcePageSize;
 
 // The zero bytes that move section data meant for rawOffset to the next page of
 // the file, taken into the raw data of section `before`, which ends at rawOffset
