@@ -32,6 +32,10 @@ printf '%s\n' "Data.prg Binary id=130 compress=lzma file=Pellumar.exe" \
   "Data.lic Binary id=131 compress=yes file=License.txt" "Data.big Binary id=142 compress=yes file=Big.bin" >>"$manifest"
 check "tkds make makes the streamed setup" "$TKDS" make "$manifest" -o setup.exe --arch $KIT_ARCH --stubs "$STUBS"
 check "tkds verify reads it" "$TKDS" verify setup.exe
+check "its PE checksum is the whole file's, the stream after the image included" /usr/bin/python3 -c '
+import pefile, sys
+pe = pefile.PE(sys.argv[1], fast_load=True)
+sys.exit(pe.OPTIONAL_HEADER.CheckSum != pe.generate_checksum())' setup.exe
 
 # damage KIND: a copy of setup.exe damaged as KIND says; the stream's place is
 # read from its record ("PayloadStream": file offset, stored length, size, CRC-32, SHA-256).

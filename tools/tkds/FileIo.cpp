@@ -28,7 +28,8 @@ namespace {
 namespace fs = std::filesystem;
 
 #ifdef _WIN32
-constexpr int kCreateFlags = _O_WRONLY | _O_CREAT | _O_EXCL | _O_BINARY;
+// Readable too: make reads back the payload stream it wrote to sum the PE checksum.
+constexpr int kCreateFlags = _O_RDWR | _O_CREAT | _O_EXCL | _O_BINARY;
 constexpr int kCreateMode = _S_IREAD | _S_IWRITE;
 int WriteSome(int fd, const std::uint8_t* data, std::size_t size) {
     return ::_write(fd, data, static_cast<unsigned>(std::min<std::size_t>(size, 1u << 30)));
@@ -39,7 +40,8 @@ int CloseFile(int fd) { return ::_close(fd); }
 int CreateNewFile(const std::string& path) { return ::_open(path.c_str(), kCreateFlags, kCreateMode); }
 #else
 // O_NOFOLLOW as well: should the fresh name be a link by now, it is refused.
-constexpr int kCreateFlags = O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC;
+// Readable too: make reads back the payload stream it wrote to sum the PE checksum.
+constexpr int kCreateFlags = O_RDWR | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC;
 constexpr mode_t kCreateMode = 0666;  // less the umask, as any new file
 ssize_t WriteSome(int fd, const std::uint8_t* data, std::size_t size) { return ::write(fd, data, size); }
 int SyncFile(int fd) { return ::fsync(fd); }

@@ -9,22 +9,25 @@
 // after the container is in it, so that both carry a signature of their own.
 // Nodes marked compress=lzma go into the payload stream, which is appended after
 // the image once the resources are laid out; a signature covers it too.
+// With --winget-manifests DIR, the Windows Package Manager's three manifests for
+// the written file go into DIR too.
 #include <fcntl.h>
 #include <unistd.h>
 
 #include <cerrno>
 #include <cstring>
-// With --winget-manifests DIR, the Windows Package Manager's three manifests for
-// the written file go into DIR too.
 #include <filesystem>
 #include <optional>
+#include <span>
 #include <system_error>
 #include <utility>
 
 #include "install/InstallDocument.h"
 #include "install/UninstallLayout.h"
 #include "install/VersionInfo.h"
+#include "storage/ContainerFormat.h"
 #include "storage/Sha256.h"
+#include "tools/resedit/PeHeaders.h"
 #include "tools/resedit/PeResources.h"
 #include "tools/tkds/CommandSupport.h"
 #include "tools/tkds/FileIo.h"
@@ -280,9 +283,35 @@ void SetContainer(resedit::PeFile& pe, const std::vector<std::uint8_t>& containe
     pe.SetResource({ResourceKey::Named(kStorageResourceType), ResourceKey::Number(kStorageResourceId), kResourceLanguage, 0, container});
 }
 
+// Sets the PE checksum of the image written into fd to the whole file's: the
+// image's own bytes (its checksum field as zero), then what follows it in fd,
+// read back. The image alone sums to another figure once a stream follows it.
+bool SumWholeFile(int fd, std::vector<std::uint8_t>& image, std::string& error) {
+    resedit::PeHeaders headers;
+    if (!resedit::ReadPeHeaders(image, headers, error)) return false;
+    const std::size_t checksumAt = headers.optionalAt + resedit::kCheckSumAt;
+    storage::StoreLE32(image.data() + checksumAt, 0);
+    resedit::PeChecksumSum checksum;
+    checksum.Add(image);
+    std::vector<std::uint8_t> buffer(1 << 20);
+    for (std::uint64_t at = image.size();;) {
+        const ssize_t n = ::pread(fd, buffer.data(), buffer.size(), static_cast<off_t>(at));
+        if (n < 0) {
+            error = std::string("cannot read the payload stream back: ") + std::strerror(errno);
+            return false;
+        }
+        if (n == 0) break;
+        checksum.Add(std::span<const std::uint8_t>(buffer.data(), static_cast<std::size_t>(n)));
+        at += static_cast<std::uint64_t>(n);
+    }
+    storage::StoreLE32(image.data() + checksumAt, checksum.Finish());
+    return true;
+}
+
 // The program with its container, then the payload stream as its overlay, made in
 // fd. The stream starts where the image ends; filling in the stream record after
-// the stream is written changes no size, so the image is laid out again in place.
+// the stream is written changes no size, so the image is laid out again in place,
+// with the checksum of the whole file.
 bool WriteSetupWithStream(int fd, resedit::PeFile& pe, std::vector<std::uint8_t>& container, const StreamPlan& stream,
                           std::string& error) {
     std::vector<std::uint8_t> image;
@@ -298,7 +327,7 @@ bool WriteSetupWithStream(int fd, resedit::PeFile& pe, std::vector<std::uint8_t>
         error = "the image changed its size when the stream record was filled in";
         return false;
     }
-    return WriteAt(fd, 0, image.data(), image.size(), error);
+    return SumWholeFile(fd, image, error) && WriteAt(fd, 0, image.data(), image.size(), error);
 }
 
 // Copies a file of our own into fd.
@@ -343,7 +372,7 @@ int MakeWithStream(const MakeRequest& request, const install::InstallDocument& d
         const std::string unsignedPath = folder.Create(error) ? folder / ("unsigned-" + name) : std::string();
         DescriptorCloser unsignedFile;
         if (!unsignedPath.empty()) {
-            unsignedFile.fd = ::open(unsignedPath.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0600);
+            unsignedFile.fd = ::open(unsignedPath.c_str(), O_RDWR | O_CREAT | O_EXCL | O_CLOEXEC, 0600);
             if (unsignedFile.fd < 0) error = std::strerror(errno);
         }
         if (unsignedFile.fd < 0 || !WriteSetupWithStream(unsignedFile.fd, pe, container, stream, error)) {
