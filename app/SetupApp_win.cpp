@@ -94,6 +94,12 @@ bool SetupApp::InitInstance() {
 
     SetupDialog dialog(options, report);  // becomes the main window when its window is created
     const INT_PTR result = dialog.DoModal();
+    if (dialog.CreateError() != NO_ERROR) {
+        // No window, so nothing else says why: a run without a desktop, for one.
+        const std::string text = WindowNotCreatedText(dialog.CreateError());
+        report.Message(text);
+        if (report.ShowsBoxes()) framework::ShowMessage(text, framework::MessageIcon::Stop);
+    }
     framework::SetMainWindow(nullptr);
     SetExitCode(report.Finish(OutcomeOfWindow(result)));
     framework::SetMessageSink({});

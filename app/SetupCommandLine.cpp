@@ -118,6 +118,11 @@ std::string BadCommandLineText(std::string_view error) {
     return "The command line is not valid: " + std::string(error) + "\n\n" + SetupUsageText();
 }
 
+std::string WindowNotCreatedText(unsigned long error) {
+    return "Setup could not create its window (system error " + std::to_string(error) +
+           "). It needs a desktop to run, even when it shows nothing.";
+}
+
 SetupOutcome OutcomeOfWindow(long long modalResult) {
     if (modalResult == kEndInstalled) return SetupOutcome::Installed;
     if (modalResult == kEndCancelled) return SetupOutcome::Cancelled;

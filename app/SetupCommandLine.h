@@ -45,6 +45,8 @@ ParsedCommandLine ParseSetupCommandLine(std::string_view commandLine);
 // The text of the usage box (/?) and of the box for a bad command line.
 std::string SetupUsageText();
 std::string BadCommandLineText(std::string_view error);
+// Why a setup ended at once: its window could not be created (the system's error code).
+std::string WindowNotCreatedText(unsigned long error);
 
 // How setup ended, and its exit code. The main window's modal result tells it:
 // kEndInstalled after a complete run, IDCANCEL (2) when the user closed the

@@ -50,7 +50,11 @@ INT_PTR Dialog::DoModal() {
     window_ = hidden_ ? CreateHidden(owner)
                       : CreateDialogParamW(GetModuleHandleW(nullptr), MAKEINTRESOURCEW(templateId_), owner,
                                            StaticProc, reinterpret_cast<LPARAM>(this));
-    if (!window_) return -1;
+    createError_ = window_ ? NO_ERROR : GetLastError();
+    if (!window_) {
+        if (createError_ == NO_ERROR) createError_ = ERROR_CAN_NOT_COMPLETE;
+        return -1;
+    }
 
     owner_ = owner;
     reenableOwner_ = owner && IsWindowEnabled(owner);

@@ -30,6 +30,9 @@ public:
     // EndDialog. Returns the result given to EndDialog, or -1 if the dialog
     // could not be created.
     INT_PTR DoModal();
+    // After DoModal: the system's error when the dialog could not be created
+    // (ERROR_CAN_NOT_COMPLETE where the system gave none); NO_ERROR otherwise.
+    DWORD CreateError() const noexcept { return createError_; }
     void EndDialog(INT_PTR result) noexcept;
     // Before DoModal: the dialog is made and runs as usual but is never shown,
     // not even for a moment (a template's WS_VISIBLE is taken out of its copy).
@@ -77,6 +80,7 @@ private:
     bool ended_ = false;
     bool hidden_ = false;
     INT_PTR result_ = -1;
+    DWORD createError_ = NO_ERROR;
 };
 
 }  // namespace framework

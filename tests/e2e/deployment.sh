@@ -11,7 +11,8 @@
 # reason in its log; /S installs to /D= with blanks with no window and its /LOG=
 # names every file, shortcut and registry value; /PASSIVE /DIR="..." shows its
 # window, takes no input and ends by itself; a fatal condition under /S ends
-# with 1603 and its text in the log instead of the fatal box.
+# with 1603 and its text in the log instead of the fatal box, and so does a
+# setup that cannot create its window.
 #
 # Arguments: the e2e scripts' four, then the stub folder (with x86/ and x64/).
 source "$(dirname "$0")/e2e-lib.sh"
@@ -219,3 +220,11 @@ fatal_log=$(unix_path 'C:\fatal.log')
 check "... its log has the fatal text" log_says 'message: Error opening Main Storage...Aborting...' "$fatal_log"
 check "... and ends failed, naming the first message" log_says 'outcome: failed (exit code 1603): Illegal file format.' \
   "$fatal_log"
+
+# /S where no window can be made at all (no display, as on a machine without a
+# desktop): 1603, and the log says why rather than nothing.
+run_without_display() { env -u DISPLAY "$WINE64" "$PROBE_EXE" run "$1" | tr -d '\r\n'; }
+check "setup /S without a display ends with 1603" \
+  equal "$(run_without_display "\"$made_win\" /S /LOG=C:\\nodesktop.log")" 1603
+check "... and its log says why" log_says 'outcome: failed (exit code 1603): Setup could not create its window' \
+  "$(unix_path 'C:\nodesktop.log')"
