@@ -111,7 +111,8 @@ def main():
     t.row("setup-stub.exe / NSIS zlib stub", kb(stub_file), kb(nsis_stub), ratio(stub_file, nsis_stub),
           "the aim: at most 150.0 KB")
     parts = (("own_code", "our code"), ("payload_stream", "our payload stream reader"),
-             ("lzma_decoder", "LZMA SDK decoder (LzmaDec.c)"), ("zlib", "zlib (inflate, adler32)"), ("cxx_runtime", "C++ runtime"),
+             ("lzma_decoder", "LZMA SDK decoder (LzmaDec.c)"), ("zlib", "zlib (inflate, adler32)"),
+             ("cxx_runtime", "C++ runtime"),
              ("exceptions", "exception unwinder (libgcc_eh)"), ("unwind_tables", "unwind tables"),
              ("winpthread", "winpthread"), ("c_runtime", "C runtime and start-up"), ("imports", "import tables"),
              ("resources", "resources"), ("relocations", "relocations (ASLR)"),
