@@ -27,6 +27,12 @@ std::string ForeignFileDescription(std::string_view path) {
            "Choose another folder.";
 }
 
+std::string OpenFolderDescription(std::string_view path) {
+    return std::string(path) +
+           " can be changed by users who are not administrators; setup does not install into it. "
+           "Choose another folder, or let only administrators change this one.";
+}
+
 std::string LostShortcutsMessage(std::string_view lines) {
     return "The product was installed, but these shortcuts could not be created:\n\n" + std::string(lines);
 }

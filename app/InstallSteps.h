@@ -36,6 +36,10 @@ std::string LinkRefusedDescription(std::string_view path);
 // install (its trusted log does not list it): setup neither replaces nor removes it.
 std::string ForeignFileDescription(std::string_view path);
 
+// The file-error description for an existing folder that users other than
+// administrators may change (its owner, or its access list): setup writes nothing into it.
+std::string OpenFolderDescription(std::string_view path);
+
 // Said at the end of a run that completed but could not make every shortcut;
 // lines names them, one a line.
 std::string LostShortcutsMessage(std::string_view lines);

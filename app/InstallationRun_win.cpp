@@ -29,6 +29,7 @@ std::string ProblemMessage(const PayloadProblem& problem) {
     switch (problem.fault) {
         case PayloadFault::Link: return FileErrorMessage(LinkRefusedDescription(problem.where));
         case PayloadFault::Foreign: return FileErrorMessage(ForeignFileDescription(problem.where));
+        case PayloadFault::OpenFolder: return FileErrorMessage(OpenFolderDescription(problem.where));
         case PayloadFault::None:
         case PayloadFault::Failed: break;
     }
@@ -130,10 +131,15 @@ void InstallationRun::Run() {
     Log().Write("destination", destination);
     std::vector<std::string>& createdFolders = window_.CreatedFolders();
     if (!install::CreateFolderPath(destination, createdFolders, held_)) {
-        // A link along the path is named; any other refusal is a bad path.
+        // A link or a folder others may change along the path is named; any other refusal is a bad path.
         const std::string link = held_.RefusedLink();
+        const std::string open = held_.RefusedOpenFolder();
         RemoveCreatedFolders();
-        Fail(link.empty() ? PathRejectedMessage() : FileErrorMessage(LinkRefusedDescription(link)));
+        if (!link.empty()) {
+            Fail(FileErrorMessage(LinkRefusedDescription(link)));
+        } else {
+            Fail(open.empty() ? PathRejectedMessage() : FileErrorMessage(OpenFolderDescription(open)));
+        }
         return;
     }
 

@@ -19,6 +19,7 @@ bool Stop(PayloadProblem& problem, PayloadFault fault, std::string where, DWORD 
 
 bool HeldFault(const install::HeldFolders& held, PayloadProblem& problem, const std::string& where) {
     if (!held.RefusedLink().empty()) return Stop(problem, PayloadFault::Link, held.RefusedLink());
+    if (!held.RefusedOpenFolder().empty()) return Stop(problem, PayloadFault::OpenFolder, held.RefusedOpenFolder());
     return Stop(problem, PayloadFault::Failed, where, ERROR_PATH_NOT_FOUND);
 }
 

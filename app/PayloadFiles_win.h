@@ -21,6 +21,7 @@ enum class PayloadFault {
     None,
     Link,     // where names a link (or a folder that lies elsewhere); nothing is written through it
     Foreign,  // where names a file this record did not install; it is kept
+    OpenFolder,  // where names an existing folder others than administrators may change
     Failed,   // where could not be opened or made; error tells why
 };
 

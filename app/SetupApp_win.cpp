@@ -9,6 +9,7 @@
 #include "framework/RunLogFile_win.h"
 #include "framework/UserMessages.h"
 #include "framework/WideText_win.h"
+#include "install/LogFile_win.h"
 #include "resources/resource_ids.h"
 #include "storage/Storage.h"
 
@@ -68,23 +69,34 @@ bool SetupApp::InitInstance() {
     // setup that holds it may be writing to the same log file.
     SetupInstanceLock lock;
     const std::string record = ReadRecordQuietly();
-    if (!record.empty() && !lock.Take(record)) {
-        SetExitCode(kExitAlreadyRunning);
-        return false;
+    if (!record.empty()) {
+        unsigned long error = 0;
+        const SetupInstanceLock::Taking taking = lock.Take(record, error);
+        if (taking != SetupInstanceLock::Taking::Held) {
+            // Not holding the lock is never taken for nobody holding it. A second
+            // setup of a running one ends at once without a box; one that could
+            // not tell says why.
+            const bool elsewhere = taking == SetupInstanceLock::Taking::HeldElsewhere;
+            const std::string text = elsewhere ? AlreadyRunningText() : LockNotTakenText(error);
+            framework::WriteToStandardError(text);
+            if (!elsewhere && report.ShowsBoxes()) framework::ShowMessage(text, framework::MessageIcon::Stop);
+            SetExitCode(elsewhere ? kExitAlreadyRunning : kExitFailed);
+            return false;
+        }
     }
 
     framework::RunLogFile logFile;
     if (options.logFile) {
-        unsigned long error = 0;
-        if (!logFile.Open(*options.logFile, error)) {
-            // Nothing is installed when the log asked for cannot be kept.
-            if (report.ShowsBoxes()) {
-                framework::ShowMessage(framework::LogFileErrorText(*options.logFile, error),
-                                       framework::MessageIcon::Stop);
-            }
-            SetExitCode(kExitFailed);
+        install::LogFileOpening opened = install::OpenLogFile(*options.logFile);
+        if (!opened.file) {
+            // Nothing is installed when the log asked for cannot be kept; a log path
+            // that is refused is a bad argument.
+            framework::WriteToStandardError(opened.reason);
+            if (report.ShowsBoxes()) framework::ShowMessage(opened.reason, framework::MessageIcon::Stop);
+            SetExitCode(opened.refused ? kExitBadCommandLine : kExitFailed);
             return false;
         }
+        logFile.Use(std::move(opened.file));
         report.UseLog(logFile.MakeLog(), options.commandLine);
     }
     // A setup that may show no box sends what the framework would show to the log.

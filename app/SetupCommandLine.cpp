@@ -118,6 +118,15 @@ std::string BadCommandLineText(std::string_view error) {
     return "The command line is not valid: " + std::string(error) + "\n\n" + SetupUsageText();
 }
 
+std::string AlreadyRunningText() {
+    return "Another setup of this product is running. Wait until it has ended, then start this one again.";
+}
+
+std::string LockNotTakenText(unsigned long error) {
+    return "Setup could not make sure that no other setup of this product is running (system error " +
+           std::to_string(error) + "), so it does not start.";
+}
+
 std::string WindowNotCreatedText(unsigned long error) {
     return "Setup could not create its window (system error " + std::to_string(error) +
            "). It needs a desktop to run, even when it shows nothing.";
@@ -141,24 +150,17 @@ int ExitCodeFor(SetupOutcome outcome) {
     return kExitFailed;
 }
 
-std::string SetupMutexName(std::string_view record) {
-    constexpr std::string_view kPrefix = "Global\\Tolvik.Setup.";
-    std::string name(kPrefix);
-    std::uint64_t hash = 14695981039346656037ULL;  // FNV-1a over the name as used
+std::string SetupLockFileName(std::string_view record) {
+    static constexpr char kHex[] = "0123456789abcdef";
+    std::uint64_t hash = 14695981039346656037ULL;
     for (char c : record) {
         if (c == '\\') c = '/';
         if (c >= 'A' && c <= 'Z') c = static_cast<char>(c - 'A' + 'a');
-        name += c;
         hash = (hash ^ static_cast<unsigned char>(c)) * 1099511628211ULL;
     }
-    // Object names end at MAX_PATH: a long record keeps its start and a hash of all of it.
-    if (name.size() > kMaxMutexName) {
-        static constexpr char kHex[] = "0123456789abcdef";
-        name.resize(kMaxMutexName - 17);
-        name += '#';
-        for (int shift = 60; shift >= 0; shift -= 4) name += kHex[(hash >> shift) & 0xF];
-    }
-    return name;
+    std::string name = "Tolvik.Setup.";
+    for (int shift = 60; shift >= 0; shift -= 4) name += kHex[(hash >> shift) & 0xF];
+    return name + ".lock";
 }
 
 }  // namespace app

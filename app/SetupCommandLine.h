@@ -45,6 +45,10 @@ ParsedCommandLine ParseSetupCommandLine(std::string_view commandLine);
 // The text of the usage box (/?) and of the box for a bad command line.
 std::string SetupUsageText();
 std::string BadCommandLineText(std::string_view error);
+// Why a setup ended at once: another setup of the product holds its lock, or
+// the lock could not be taken (the system's error code).
+std::string AlreadyRunningText();
+std::string LockNotTakenText(unsigned long error);
 // Why a setup ended at once: its window could not be created (the system's error code).
 std::string WindowNotCreatedText(unsigned long error);
 
@@ -58,12 +62,12 @@ inline constexpr long long kEndFailed = 3;     // IDABORT
 SetupOutcome OutcomeOfWindow(long long modalResult);
 int ExitCodeFor(SetupOutcome outcome);
 
-// The name of the mutex that one setup of a record holds from its start to its
-// end, in the global namespace: "Global\Tolvik.Setup.<record>", the record in
-// lower case (registry keys ignore case) with "/" for "\" (the namespace's
-// separator; the record's name rule takes both as the same separator). A name
-// longer than kMaxMutexName keeps its start and ends in "#" and a 64-bit hash.
-inline constexpr std::size_t kMaxMutexName = 240;
-std::string SetupMutexName(std::string_view record);
+// The name of the lock file that one setup of a record holds from its start to
+// its end: "Tolvik.Setup.<hash>.lock", the hash (64-bit FNV-1a, in hexadecimal)
+// taken over the record in lower case (registry keys ignore case) with "/" for
+// "\" (the record's name rule takes both as the same separator), so that every
+// spelling of one record names one file, of any length, with no character a
+// file name may not hold.
+std::string SetupLockFileName(std::string_view record);
 
 }  // namespace app

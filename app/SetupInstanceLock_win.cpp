@@ -3,20 +3,62 @@
 #include <windows.h>
 
 #include "app/SetupCommandLine.h"
+#include "framework/WideText_win.h"
+#include "install/FolderTrust_win.h"
+#include "install/HeldFolders_win.h"
 #include "install/InstallDocument.h"
+#include "install/RelativeOpen_win.h"
 #include "storage/Storage.h"
 
 namespace app {
 
-bool SetupInstanceLock::Take(std::string_view record) {
-    const std::string name = SetupMutexName(record);
-    // Not owned at creation: the handle alone keeps the name alive until this
-    // process ends, whatever thread later runs the installation.
-    HANDLE mutex = CreateMutexA(nullptr, FALSE, name.c_str());
-    const DWORD error = GetLastError();
-    if (!mutex) return error != ERROR_ACCESS_DENIED;  // denied: another user's setup made it
-    mutex_.Attach(mutex);
-    return error != ERROR_ALREADY_EXISTS;
+namespace {
+
+// Administrators and the system alone may open the lock file at all.
+constexpr wchar_t kLockSecurity[] = L"D:P(A;;FA;;;SY)(A;;FA;;;BA)";
+
+std::string SystemWindowsFolder() {
+    wchar_t folder[MAX_PATH] = {};
+    const UINT length = GetSystemWindowsDirectoryW(folder, MAX_PATH);
+    return length > 0 && length < MAX_PATH ? framework::Utf8Text(std::wstring_view(folder, length)) : std::string();
+}
+
+}  // namespace
+
+SetupInstanceLock::Taking SetupInstanceLock::Take(std::string_view record, unsigned long& error) {
+    const std::string windows = SystemWindowsFolder();
+    install::HeldFolders held(install::HeldFolders::Refuse::LinksOnly);
+    if (windows.empty() || !held.HoldExisting(windows)) {
+        error = ERROR_PATH_NOT_FOUND;
+        return Taking::Failed;
+    }
+    const HANDLE folder = held.Find(windows);
+    if (install::OthersMayChange(folder, install::FolderChange::AddFiles)) {
+        error = ERROR_ACCESS_DENIED;
+        return Taking::Failed;
+    }
+    const install::SecurityFromText security(kLockSecurity);
+    const std::wstring name = framework::WideText(SetupLockFileName(record));
+    // Two setups that start together may both find no file: the one whose
+    // creation fails then opens the other's, and so learns that it is held.
+    for (int attempt = 0; attempt < 3; ++attempt) {
+        install::RelativeOpen lock =
+            install::OpenRelative(folder, name, false, install::Disposition::OpenOrCreate,
+                                  FILE_READ_ATTRIBUTES | DELETE, 0, security.Get());
+        if (lock.handle) {
+            if (install::KindOf(lock.handle) != install::HandleKind::File || !install::RemoveOnClose(lock.handle)) {
+                error = ERROR_ACCESS_DENIED;
+                return Taking::Failed;
+            }
+            file_ = std::move(lock.handle);
+            return Taking::Held;
+        }
+        error = lock.error;
+        // Held open without sharing, or marked for removal by a setup that is ending.
+        if (error == ERROR_SHARING_VIOLATION || error == ERROR_ACCESS_DENIED) return Taking::HeldElsewhere;
+        if (error != ERROR_ALREADY_EXISTS && error != ERROR_FILE_EXISTS) break;
+    }
+    return Taking::Failed;
 }
 
 std::string RecordOfThisSetup(storage::Storage& storage) {

@@ -1,9 +1,12 @@
 #pragma once
-// One setup of a record at a time: a named mutex per record, taken as setup
-// starts (before its window shows or anything is written) and held until it
-// ends. In the global namespace, so that a setup started in another session (a
-// deployment tool's service in session 0, a second user) is seen too: both
-// would write the same machine-wide folders and keys.
+// One setup of a record at a time, on the whole machine: a lock file per record
+// in the system's Windows folder, taken as setup starts (before its window shows
+// or anything is written) and held open, shared with nobody, until setup ends.
+// Only administrators can add files to that folder, and the file is made with an
+// access list for administrators and the system alone, so no ordinary user can
+// make, open or hold it: a user can neither keep every setup of a product from
+// running nor let two run at once. The file is removed when the last handle
+// closes, which the system does for a process that is killed as well.
 #include <string>
 #include <string_view>
 
@@ -17,12 +20,15 @@ namespace app {
 
 class SetupInstanceLock {
 public:
-    // False when another setup of the record holds it (or holds a mutex of that
-    // name this process may not open); true when this process now holds it.
-    bool Take(std::string_view record);
+    enum class Taking {
+        Held,          // this process holds the record's lock
+        HeldElsewhere, // another setup of the record holds it
+        Failed,        // it could not be taken (error says why): setup must not run either
+    };
+    Taking Take(std::string_view record, unsigned long& error);
 
 private:
-    framework::FileHandle mutex_;
+    framework::FileHandle file_;
 };
 
 // The record the container's install document names; empty when the container

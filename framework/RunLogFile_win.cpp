@@ -5,37 +5,8 @@
 #include <vector>
 
 #include "framework/FileErrorText.h"
-#include "framework/WideText_win.h"
 
 namespace framework {
-
-bool RunLogFile::Open(const std::string& path, unsigned long& error) {
-    // OPEN_ALWAYS, not CREATE_ALWAYS: an existing file is emptied only after it is
-    // known to be a plain file of one name.
-    FileHandle file(CreateFileW(WideText(path).c_str(), GENERIC_WRITE | FILE_READ_ATTRIBUTES, FILE_SHARE_READ, nullptr,
-                                OPEN_ALWAYS, FILE_ATTRIBUTE_NORMAL | FILE_FLAG_OPEN_REPARSE_POINT, nullptr));
-    if (!file) {
-        error = GetLastError();
-        return false;
-    }
-    BY_HANDLE_FILE_INFORMATION information{};
-    if (!GetFileInformationByHandle(file, &information)) {
-        error = GetLastError();
-        return false;
-    }
-    if ((information.dwFileAttributes & (FILE_ATTRIBUTE_REPARSE_POINT | FILE_ATTRIBUTE_DIRECTORY)) ||
-        information.nNumberOfLinks > 1) {
-        error = ERROR_ACCESS_DENIED;
-        return false;
-    }
-    LARGE_INTEGER zero{};
-    if (!SetFilePointerEx(file, zero, nullptr, FILE_BEGIN) || !SetEndOfFile(file)) {
-        error = GetLastError();
-        return false;
-    }
-    file_ = std::move(file);
-    return true;
-}
 
 RunLog RunLogFile::MakeLog() {
     HANDLE file = file_.Get();
@@ -50,6 +21,14 @@ RunLog RunLogFile::MakeLog() {
 
 std::string LogFileErrorText(const std::string& path, unsigned long error) {
     return "The log file cannot be written:\n" + DescribeFileError(FileErrorKindFromWin32(error), path);
+}
+
+void WriteToStandardError(std::string_view text) {
+    const HANDLE error = GetStdHandle(STD_ERROR_HANDLE);
+    if (error == nullptr || error == INVALID_HANDLE_VALUE) return;
+    const std::string line = std::string(text) + "\r\n";
+    DWORD written = 0;
+    ::WriteFile(error, line.data(), static_cast<DWORD>(line.size()), &written, nullptr);
 }
 
 std::string AnsiToUtf8(std::string_view ansi) {

@@ -1,8 +1,7 @@
 #include "install/HeldFolders_win.h"
 
-#include <sddl.h>
-
 #include "framework/WideText_win.h"
+#include "install/FolderTrust_win.h"
 #include "install/LinkFreePath.h"
 #include "install/RelativeOpen_win.h"
 
@@ -10,7 +9,7 @@ namespace install {
 
 namespace {
 
-constexpr ACCESS_MASK kFolderAccess = FILE_LIST_DIRECTORY | FILE_TRAVERSE | FILE_READ_ATTRIBUTES;
+constexpr ACCESS_MASK kFolderAccess = FILE_LIST_DIRECTORY | FILE_TRAVERSE | FILE_READ_ATTRIBUTES | READ_CONTROL;
 
 bool IsDriveRoot(std::string_view path) {
     return path.size() == 3 && path[1] == ':' && path[2] == '\\';
@@ -18,25 +17,7 @@ bool IsDriveRoot(std::string_view path) {
 
 // Full control for the system and administrators, reading and running for users;
 // nothing is inherited from the drive's root, which lets users make folders.
-class RootFolderSecurity {
-public:
-    // Made only where needed: a descriptor held in a function's static would cost
-    // the program the C++ runtime's exception support, for its thread-safe start.
-    explicit RootFolderSecurity(bool needed) {
-        if (!needed) return;
-        ConvertStringSecurityDescriptorToSecurityDescriptorW(
-            L"D:P(A;OICI;FA;;;SY)(A;OICI;FA;;;BA)(A;OICI;0x1200a9;;;BU)", SDDL_REVISION_1, &descriptor_, nullptr);
-    }
-    ~RootFolderSecurity() {
-        if (descriptor_) LocalFree(descriptor_);
-    }
-    RootFolderSecurity(const RootFolderSecurity&) = delete;
-    RootFolderSecurity& operator=(const RootFolderSecurity&) = delete;
-    PSECURITY_DESCRIPTOR Get() const noexcept { return descriptor_; }
-
-private:
-    PSECURITY_DESCRIPTOR descriptor_ = nullptr;
-};
+constexpr wchar_t kRootFolderSecurity[] = L"D:P(A;OICI;FA;;;SY)(A;OICI;FA;;;BA)(A;OICI;0x1200a9;;;BU)";
 
 }  // namespace
 
@@ -69,6 +50,7 @@ const HeldFolders::Folder* HeldFolders::HoldDriveRoot(const std::string& root) {
 
 FolderCreation HeldFolders::Hold(const std::string& path, bool mayCreate) {
     refusedLink_.clear();
+    refusedOpen_.clear();
     if (FindFolder(path)) return FolderCreation::AlreadyExists;
     std::string parentPath, name;
     if (!SplitLastPart(path, parentPath, name)) return FolderCreation::Failed;
@@ -88,7 +70,7 @@ FolderCreation HeldFolders::Hold(const std::string& path, bool mayCreate) {
                                        FILE_SHARE_READ | FILE_SHARE_WRITE);
     if (opened.link) return refuse();
     if (!opened.handle && opened.error == ERROR_FILE_NOT_FOUND && mayCreate) {
-        const RootFolderSecurity rootSecurity(atRoot);
+        const SecurityFromText rootSecurity(atRoot ? kRootFolderSecurity : nullptr);
         if (atRoot && !rootSecurity.Get()) return FolderCreation::Failed;
         opened = OpenRelative(parentHandle, wideName, true, Disposition::Create, kFolderAccess | DELETE,
                               FILE_SHARE_READ, atRoot ? rootSecurity.Get() : nullptr);
@@ -105,6 +87,12 @@ FolderCreation HeldFolders::Hold(const std::string& path, bool mayCreate) {
         return FolderCreation::Failed;
     }
     if (KindOf(opened.handle) != HandleKind::Folder) return FolderCreation::Failed;
+    // Checked through the handle that is held: what was checked is what is written into.
+    if (refuse_ == Refuse::OpenFolders && !opened.created &&
+        OthersMayChange(opened.handle, FolderChange::AddAnything)) {
+        refusedOpen_ = parentPath + name;
+        return FolderCreation::Failed;
+    }
 
     Folder folder;
     folder.key = FolderKey(path);
@@ -135,6 +123,7 @@ void HeldFolders::Release() {
     // Children first, so that a folder is never let go of before what lies in it.
     while (!folders_.empty()) folders_.pop_back();
     refusedLink_.clear();
+    refusedOpen_.clear();
 }
 
 bool CreateFolderPath(std::string_view path, std::vector<std::string>& createdFolders, HeldFolders& held) {

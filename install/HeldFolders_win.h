@@ -6,7 +6,9 @@
 // folders the run made without sharing write or delete access either, so none of
 // them can be renamed, removed or swapped for a link while the run writes into
 // them. A folder made directly at a drive's root gets a DACL that lets users read
-// and run, but not write: administrators and the system have full control.
+// and run, but not write: administrators and the system have full control. A
+// folder that exists below a drive's root is held only when administrators alone
+// may change it (FolderTrust_win.h): one a user made, or may write, is refused.
 #include <windows.h>
 
 #include <string>
@@ -20,7 +22,11 @@ namespace install {
 
 class HeldFolders {
 public:
-    HeldFolders() = default;
+    // What Hold refuses besides links: existing folders others than administrators
+    // may change (for folders the run writes into), or nothing more (for a walk
+    // whose caller checks the one folder it uses).
+    enum class Refuse { OpenFolders, LinksOnly };
+    explicit HeldFolders(Refuse refuse = Refuse::OpenFolders) : refuse_(refuse) {}
     virtual ~HeldFolders();
     HeldFolders(const HeldFolders&) = delete;
     HeldFolders& operator=(const HeldFolders&) = delete;
@@ -39,6 +45,9 @@ public:
     // The folder that was refused as a link (or as lying elsewhere than its name
     // says) by the last failed call; empty when the failure was another.
     const std::string& RefusedLink() const noexcept { return refusedLink_; }
+    // The existing folder that was refused because others than administrators
+    // may change it, by the last failed call; empty when the failure was another.
+    const std::string& RefusedOpenFolder() const noexcept { return refusedOpen_; }
 
     // Removes the folders made by this object, deepest first, through their own
     // handles (only empty ones go), and lets go of every folder.
@@ -55,8 +64,10 @@ private:
     const Folder* FindFolder(std::string_view path) const;
     const Folder* HoldDriveRoot(const std::string& root);
 
+    Refuse refuse_;
     std::vector<Folder> folders_;  // parents before their children
     std::string refusedLink_;
+    std::string refusedOpen_;
 };
 
 // CreateFolderPath (FolderPath.h) with the system's drives, each folder held in

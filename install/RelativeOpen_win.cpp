@@ -137,9 +137,9 @@ RelativeOpen OpenRelative(HANDLE parent, std::wstring_view name, bool folder, Di
     return result;
 }
 
-RelativeOpen OpenFileForWriting(HANDLE parent, std::wstring_view name, bool mayReplace) {
+RelativeOpen OpenFileForWriting(HANDLE parent, std::wstring_view name, bool mayReplace, ULONG share) {
     RelativeOpen file = OpenRelative(parent, name, false, mayReplace ? Disposition::OpenOrCreate : Disposition::Create,
-                                     GENERIC_WRITE | FILE_READ_ATTRIBUTES, 0);
+                                     GENERIC_WRITE | FILE_READ_ATTRIBUTES, share);
     if (!file.handle) {
         if (file.error == ERROR_ALREADY_EXISTS) file.error = ERROR_FILE_EXISTS;
         return file;

@@ -36,13 +36,14 @@ struct RelativeOpen {
 RelativeOpen OpenRelative(HANDLE parent, std::wstring_view name, bool folder, Disposition disposition,
                           ACCESS_MASK access, ULONG share, PSECURITY_DESCRIPTOR security = nullptr);
 
-// Opens the file name below parent for writing, with no sharing, emptied: made
+// Opens the file name below parent for writing, shared as share says (by default
+// not at all), emptied: made
 // when missing (never through a link of that name); when mayReplace, an existing
 // one is taken only when it is a regular file with one name, and is emptied only
 // after that check (a link, or a hard link to a file elsewhere, is left exactly as
 // it was: link is set). Without mayReplace an existing file fails with
 // ERROR_FILE_EXISTS.
-RelativeOpen OpenFileForWriting(HANDLE parent, std::wstring_view name, bool mayReplace);
+RelativeOpen OpenFileForWriting(HANDLE parent, std::wstring_view name, bool mayReplace, ULONG share = 0);
 
 // Writes all size bytes at the file's position; NO_ERROR or the reason.
 DWORD WriteAll(HANDLE file, const std::uint8_t* bytes, std::size_t size);

@@ -5,6 +5,7 @@
 #include "framework/FileErrorText.h"
 #include "framework/WideText_win.h"
 #include "install/LinkFreePath_win.h"
+#include "install/RelativeOpen_win.h"
 
 namespace uninstaller {
 
@@ -52,6 +53,9 @@ Removal RemoveHeld(const std::string& path, const std::string& base, bool folder
     // Marked through its own handle; the system deletes it when held goes and that
     // handle closes, while the folders above are still held.
     const HANDLE own = held.handles.back();
+    if (!folder && install::KindOf(own) != install::HandleKind::File) {
+        return {RemovalState::Refused, 0, path, true};
+    }
     if (belongs && !(*belongs)(own)) return {RemovalState::Kept};
     if (MarkForDeletion(own)) return {RemovalState::Removed};
     DWORD error = GetLastError();
@@ -75,6 +79,10 @@ Removal RemoveFileWhen(const std::string& path, const std::string& base, const s
 Removal RemoveEmptyFolder(const std::string& path, const std::string& base) { return RemoveHeld(path, base, true); }
 
 std::string DescribeFailure(const Removal& removal, const std::string& path) {
+    if (removal.state == RemovalState::Refused && removal.secondName) {
+        return path + " was not removed: it has a second name elsewhere (a hard link), and what is done to it "
+                      "is done to the file of that name too.";
+    }
     if (removal.state == RemovalState::Refused) {
         return path + " was not removed: " + removal.refusedAt +
                " is a link to another place (a reparse point) or has moved; nothing is deleted through it.";

@@ -23,9 +23,12 @@ struct Removal {
     RemovalState state;
     std::uint32_t error = 0;  // the system's code when Failed
     std::string refusedAt;    // the component that is a link, when Refused
+    bool secondName = false;  // Refused: the file has another name elsewhere (a hard link)
 };
 
-// Deletes a file; a read-only file is made writable first. path lies below base,
+// Deletes a file; a read-only file is made writable first. A file with a second
+// name (a hard link) is refused: its attributes and data are those of the file of
+// the other name too. path lies below base,
 // a folder the system named (the desktop, the Start menu) or a drive root "C:\".
 Removal RemoveFile(const std::string& path, const std::string& base);
 // Deletes a file like RemoveFile when belongs, given the file's own handle (opened

@@ -1,13 +1,15 @@
 // TKUNTOOL.EXE: started as "<Windows folder>\TKUNTOOL.EXE <record>" by the system's
 // list of installed programs or by the program group's "Uninstall <record>" shortcut,
 // and as "... <record> /S" by the entry's quiet command (deployment tools).
-// Exit codes as MSI's: 0 removed, 1602 the user said No, 1603 something stays.
+// Exit codes as MSI's: 0 removed, 1602 the user said No, 1603 something stays,
+// 87 a /LOG= path that is refused (a link on it, or a folder users may write).
 #include <windows.h>
 
 #include "framework/Application_win.h"
 #include "framework/RunLogFile_win.h"
 #include "framework/UserMessages.h"
 #include "framework/WideText_win.h"
+#include "install/LogFile_win.h"
 #include "uninstaller/CommandLine.h"
 #include "uninstaller/Uninstaller_win.h"
 
@@ -16,6 +18,7 @@ namespace uninstaller {
 namespace {
 
 constexpr int kExitRemoved = 0;
+constexpr int kExitBadCommandLine = 87;  // ERROR_INVALID_PARAMETER
 constexpr int kExitCancelled = 1602;  // ERROR_INSTALL_USEREXIT
 constexpr int kExitFailed = 1603;     // ERROR_INSTALL_FAILURE
 
@@ -82,16 +85,16 @@ public:
         framework::RunLogFile logFile;
         framework::RunLog log;
         if (command.logFile) {
-            unsigned long error = 0;
-            if (!logFile.Open(*command.logFile, error)) {
-                // Nothing is removed when the requested log cannot be kept.
-                if (!command.silent) {
-                    framework::ShowMessage(framework::LogFileErrorText(*command.logFile, error),
-                                           framework::MessageIcon::Stop);
-                }
-                SetExitCode(kExitFailed);
+            install::LogFileOpening opened = install::OpenLogFile(*command.logFile);
+            if (!opened.file) {
+                // Nothing is removed when the requested log cannot be kept; a log
+                // path that is refused is a bad argument.
+                framework::WriteToStandardError(opened.reason);
+                if (!command.silent) framework::ShowMessage(opened.reason, framework::MessageIcon::Stop);
+                SetExitCode(opened.refused ? kExitBadCommandLine : kExitFailed);
                 return false;
             }
+            logFile.Use(std::move(opened.file));
             log = logFile.MakeLog();
             log.CommandLine(framework::Utf8Text(GetCommandLineW()));
         }

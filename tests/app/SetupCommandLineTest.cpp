@@ -75,19 +75,17 @@ TEST(SetupCommandLine, BadLinesAreRefusedQuietlyOnlyWithS) {
     }
 }
 
-TEST(SetupCommandLine, OutcomesAndMutexNames) {
+TEST(SetupCommandLine, OutcomesAndLockNames) {
     EXPECT_EQ(ExitCodeFor(OutcomeOfWindow(kEndInstalled)), 0);
     EXPECT_EQ(ExitCodeFor(OutcomeOfWindow(kEndCancelled)), 1602);
     EXPECT_EQ(ExitCodeFor(OutcomeOfWindow(kEndFailed)), 1603);
     EXPECT_EQ(ExitCodeFor(OutcomeOfWindow(-1)), 1603);  // the window could not be made
 
-    EXPECT_EQ(SetupMutexName("Pellumar"), "Global\\Tolvik.Setup.pellumar");
-    EXPECT_EQ(SetupMutexName("Tolvik\\PELLUMAR"), SetupMutexName("tolvik/Pellumar"));
-    const std::string longName = SetupMutexName(std::string(300, 'a'));
-    const std::string otherLong = SetupMutexName(std::string(299, 'a') + "b");
-    EXPECT_EQ(longName.size(), kMaxMutexName);
-    EXPECT_NE(longName, otherLong);
-    EXPECT_EQ(longName.find('\\', 7), std::string::npos);
+    EXPECT_EQ(SetupLockFileName("Tolvik\\PELLUMAR"), SetupLockFileName("tolvik/Pellumar"));
+    EXPECT_NE(SetupLockFileName("Pellumar"), SetupLockFileName("Pellumar2"));
+    const std::string longName = SetupLockFileName(std::string(300, 'a') + "\\b:c");
+    EXPECT_EQ(longName.size(), SetupLockFileName("x").size());
+    EXPECT_EQ(longName.find_first_of("\\/:"), std::string::npos);
 }
 
 TEST(RunLog, LinesInUtf8WithIndentedContinuations) {

@@ -20,6 +20,12 @@ void PrintHelp() {
                 "as the setup program reads every node with it.\n\n"
                 "A node's password= only hides its content: the key can be read back from the\n"
                 "container itself, so a password protects nothing against anyone who has the file.\n"
+                "\nThe setup.exe that make writes, and its uninstaller, run as administrator and act\n"
+                "on nothing an ordinary user could have prepared: no path through a link (junction,\n"
+                "symbolic link, registry link), no existing destination or /LOG= folder that users\n"
+                "may write (setup ends with 1603, or 87 for the log), no file with a second name,\n"
+                "no code named by a window message; one setup of a product runs at a time, by a\n"
+                "lock only administrators can make or hold.\n"
                 "\n--max-decoded MB: list, extract, verify and preview stop with a message once the\n"
                 "nodes they decode would pass MB megabytes of decoded data in all (default %llu),\n"
                 "since a small container can name far more decoded data than it holds.\n",
