@@ -1,14 +1,17 @@
 // The registry half of RegistryAccess: every key is held by a RegistryKey owner.
+// Keys under HKEY_CURRENT_USER are opened without following registry links.
 #include <windows.h>
 
 #include <charconv>
 #include <cstring>
 
 #include "framework/Handles_win.h"
+#include "framework/RunLog.h"
 #include "framework/WideText_win.h"
 #include "install/RegistryAccess.h"
 #include "install/RegistryKeys_win.h"
 #include "install/RegistryRoot_win.h"
+#include "install/UserKeys_win.h"
 
 namespace install {
 
@@ -16,6 +19,23 @@ static_assert(StringValue == REG_SZ && ExpandStringValue == REG_EXPAND_SZ && Bin
               DwordValue == REG_DWORD && MultiStringValue == REG_MULTI_SZ);
 
 namespace {
+
+// Opens root\keyPath (an existing key) with access; under HKEY_CURRENT_USER never
+// through a registry link. The system's code, ERROR_ACCESS_DENIED for a link.
+LONG OpenExisting(int root, const std::string& keyPath, REGSAM access, framework::RegistryKey& key) {
+    if (root == CurrentUser) {
+        UserKey user = OpenUserKey(keyPath, access, false);
+        key = std::move(user.key);
+        if (user.status == UserKeyStatus::Missing) return ERROR_FILE_NOT_FOUND;
+        return user.status == UserKeyStatus::Opened ? ERROR_SUCCESS : ERROR_ACCESS_DENIED;
+    }
+    const HKEY rootKey = RegistryRootKey(root);
+    if (!rootKey) return ERROR_INVALID_HANDLE;
+    HKEY raw = nullptr;
+    const LONG opened = RegOpenKeyExW(rootKey, framework::WideText(keyPath).c_str(), 0, access, &raw);
+    if (opened == ERROR_SUCCESS) key.Attach(raw);
+    return opened;
+}
 
 // Opens the key for writing, creating it (and every missing key above it) when it
 // cannot be opened.
@@ -42,6 +62,21 @@ HKEY RegistryAccess::KeyForWriting(int root, const std::string& keyPath) const {
     }
     const HKEY rootKey = RegistryRootKey(root);
     if (!rootKey) return nullptr;
+    if (root == CurrentUser) {
+        UserKey user = OpenUserKey(keyPath, KEY_ALL_ACCESS, true);
+        if (user.status == UserKeyStatus::Link) {
+            // Refused once and remembered (no key): the values meant for it fail without another try.
+            if (log_) {
+                log_->Write("registry link", "HKCU\\" + user.link + " is a registry link; HKCU\\" + keyPath +
+                                                 " was not written");
+            }
+            writtenKeys_.push_back({root, keyPath, framework::RegistryKey()});
+            return nullptr;
+        }
+        if (!user.key) return nullptr;
+        writtenKeys_.push_back({root, keyPath, std::move(user.key)});
+        return writtenKeys_.back().key;
+    }
     framework::RegistryKey key = OpenForWriting(rootKey, keyPath);
     if (!key) return nullptr;
     writtenKeys_.push_back({root, keyPath, std::move(key)});
@@ -85,14 +120,10 @@ bool RegistryAccess::WriteRegistryDword(int root, std::string_view valuePath, st
 }
 
 bool RegistryAccess::ReadRegistryText(int root, std::string_view valuePath, std::string& text) const {
-    const HKEY rootKey = RegistryRootKey(root);
-    if (!rootKey) return false;
     std::string keyPath, valueName;
     SplitValuePath(valuePath, keyPath, valueName);
-
-    HKEY raw = nullptr;
-    if (RegOpenKeyExW(rootKey, framework::WideText(keyPath).c_str(), 0, KEY_READ, &raw) != ERROR_SUCCESS) return false;
-    const framework::RegistryKey key(raw);
+    framework::RegistryKey key;
+    if (OpenExisting(root, keyPath, KEY_READ, key) != ERROR_SUCCESS) return false;
 
     // 256 characters: a text as long as the system's paths and its zero.
     alignas(wchar_t) BYTE buffer[256 * sizeof(wchar_t)];
@@ -107,16 +138,12 @@ bool RegistryAccess::ReadRegistryText(int root, std::string_view valuePath, std:
 }
 
 bool RegistryAccess::DeleteRegistryValue(int root, std::string_view valuePath) const {
-    const HKEY rootKey = RegistryRootKey(root);
-    if (!rootKey) return false;
     std::string keyPath, valueName;
     SplitValuePath(valuePath, keyPath, valueName);
-
-    HKEY raw = nullptr;
-    const LONG opened = RegOpenKeyExW(rootKey, framework::WideText(keyPath).c_str(), 0, KEY_SET_VALUE, &raw);
+    framework::RegistryKey key;
+    const LONG opened = OpenExisting(root, keyPath, KEY_SET_VALUE, key);
     if (opened == ERROR_FILE_NOT_FOUND) return true;
     if (opened != ERROR_SUCCESS) return false;
-    const framework::RegistryKey key(raw);
     const LONG deleted = RegDeleteValueW(key, framework::WideText(valueName).c_str());
     return deleted == ERROR_SUCCESS || deleted == ERROR_FILE_NOT_FOUND;
 }

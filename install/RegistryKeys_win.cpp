@@ -8,6 +8,7 @@
 #include "framework/WideText_win.h"
 #include "install/RegistryAccess.h"
 #include "install/RegistryRoot_win.h"
+#include "install/UserKeys_win.h"
 
 namespace install {
 
@@ -26,11 +27,21 @@ REGSAM ViewFlag(RegistryView view) noexcept {
 }
 
 // Opens root\keyPath in view; the owner is empty when it cannot be opened. *status
-// gets the system's code.
+// gets the system's code. A key under HKEY_CURRENT_USER is never opened through a
+// registry link (ERROR_ACCESS_DENIED).
 framework::RegistryKey OpenKey(int root, std::string_view keyPath, REGSAM access, RegistryView view,
                                LONG* status = nullptr) {
     LONG opened = ERROR_INVALID_HANDLE;
     HKEY raw = nullptr;
+    if (root == CurrentUser) {
+        UserKey user = OpenUserKey(keyPath, access | ViewFlag(view), false);
+        if (status) {
+            *status = user.status == UserKeyStatus::Opened    ? ERROR_SUCCESS
+                      : user.status == UserKeyStatus::Missing ? ERROR_FILE_NOT_FOUND
+                                                              : ERROR_ACCESS_DENIED;
+        }
+        return std::move(user.key);
+    }
     if (const HKEY rootKey = RegistryRootKey(root)) {
         opened = RegOpenKeyExW(rootKey, framework::WideText(keyPath).c_str(), 0, access | ViewFlag(view), &raw);
     }
@@ -107,7 +118,8 @@ KeyRemoval DeleteRegistryKeyIfEmpty(int root, std::string_view keyPath, Registry
     if (!rootKey || keyPath.empty()) return KeyRemoval::Failed;
     {
         LONG opened = ERROR_SUCCESS;
-        const framework::RegistryKey key = OpenKey(root, keyPath, KEY_QUERY_VALUE, view, &opened);
+        const REGSAM access = KEY_QUERY_VALUE | (root == CurrentUser ? DELETE : 0);
+        const framework::RegistryKey key = OpenKey(root, keyPath, access, view, &opened);
         if (opened == ERROR_FILE_NOT_FOUND) return KeyRemoval::Missing;
         if (!key) return KeyRemoval::Failed;
         DWORD subkeys = 0, values = 0;
@@ -116,6 +128,8 @@ KeyRemoval DeleteRegistryKeyIfEmpty(int root, std::string_view keyPath, Registry
             return KeyRemoval::Failed;
         }
         if (subkeys != 0 || values != 0) return KeyRemoval::NotEmpty;
+        // Deleted by its handle: the name might lead through a link made meanwhile.
+        if (root == CurrentUser) return DeleteOpenKey(key) ? KeyRemoval::Removed : KeyRemoval::Failed;
     }
     const std::wstring path = framework::WideText(keyPath);
     // RegDeleteKeyExW never deletes a key that has subkeys, so one made in between survives.
@@ -124,9 +138,15 @@ KeyRemoval DeleteRegistryKeyIfEmpty(int root, std::string_view keyPath, Registry
     return deleted == ERROR_FILE_NOT_FOUND ? KeyRemoval::Missing : KeyRemoval::Failed;
 }
 
-bool DeleteRegistryTree(int root, std::string_view keyPath, RegistryView view) {
+bool DeleteRegistryTree(int root, std::string_view keyPath, RegistryView view, std::string* link) {
     const HKEY rootKey = RegistryRootKey(root);
     if (!rootKey || keyPath.empty()) return false;
+    if (root == CurrentUser) {
+        std::string found;
+        const bool removed = DeleteUserTree(keyPath, ViewFlag(view), found);
+        if (link) *link = std::move(found);
+        return removed;
+    }
     {
         // Everything inside goes through a key opened in the view, then the key itself.
         LONG opened = ERROR_SUCCESS;

@@ -1,7 +1,9 @@
 #pragma once
 // Registry helpers for reading and removing an uninstall record, beside
 // RegistryAccess: values of any length, whole-key checks, and removal of a key
-// only when nothing is left in it. Roots are RegistryAccess's numbers.
+// only when nothing is left in it. Roots are RegistryAccess's numbers. Keys under
+// HKEY_CURRENT_USER are opened without following registry links (UserKeys_win.h):
+// a link on the path reads as a key that cannot be opened.
 #include <cstdint>
 #include <string>
 #include <string_view>
@@ -41,7 +43,10 @@ enum class KeyRemoval { Removed, Missing, NotEmpty, Failed };
 KeyRemoval DeleteRegistryKeyIfEmpty(int root, std::string_view keyPath, RegistryView view = RegistryView::Own);
 
 // Removes a key with all its values and subkeys; true when it is gone (also when
-// it was never there). An empty key path (the root itself) is refused.
-bool DeleteRegistryTree(int root, std::string_view keyPath, RegistryView view = RegistryView::Own);
+// it was never there). An empty key path (the root itself) is refused. Under
+// HKEY_CURRENT_USER nothing is deleted through a registry link: a link on the path
+// or inside stays, and *link (when given) gets its key path.
+bool DeleteRegistryTree(int root, std::string_view keyPath, RegistryView view = RegistryView::Own,
+                        std::string* link = nullptr);
 
 }  // namespace install

@@ -20,8 +20,12 @@ std::string_view ParentOf(std::string_view key) { return key.substr(0, key.rfind
 // while it is left empty.
 void RemoveKeyAndEmptyParents(int root, install::RegistryView view, std::string key, std::string_view stop,
                               std::string_view what, std::vector<std::string>& failures) {
-    if (!install::DeleteRegistryTree(root, key, view)) {
-        failures.push_back(std::string(what) + " (" + RootName(root) + key + ") could not be removed.");
+    std::string link;
+    if (!install::DeleteRegistryTree(root, key, view, &link)) {
+        std::string failure = std::string(what) + " (" + RootName(root) + key + ") could not be removed";
+        // A registry link is left in place rather than followed to what it names.
+        if (!link.empty()) failure += ": " + RootName(root) + link + " is a registry link";
+        failures.push_back(failure + ".");
         return;
     }
     while (true) {

@@ -15,7 +15,8 @@ namespace uninstaller {
 // left empty ("Software\Tolvik\<record>", "Software\Tolvik", the parts of a nested
 // name under the system's uninstall key). The entry goes only when it starts this
 // uninstaller for this record: another product's entry of the same name stays.
-// Returns one sentence for each key that could not be removed.
+// Returns one sentence for each key that could not be removed. Nothing under
+// HKEY_CURRENT_USER is removed through a registry link: a link stays, and is named.
 std::vector<std::string> RemoveUninstallRecord(std::string_view record, install::RegistryView view);
 
 // True when the record's uninstall entry in view starts TKUNTOOL.EXE with this record.

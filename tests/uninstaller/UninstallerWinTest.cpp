@@ -10,12 +10,16 @@
 #include <vector>
 
 #include "framework/Handles_win.h"
+#include "framework/RunLog.h"
+#include "framework/WideText_win.h"
 #include "install/FolderPath.h"
 #include "install/RegistryKeys_win.h"
 #include "install/HeldFolders_win.h"
 #include "install/ShortcutMaker_win.h"
 #include "install/UninstallLayout.h"
 #include "install/UninstallRecord.h"
+#include "install/UserKeys_win.h"
+#include "uninstaller/RecordRemoval_win.h"
 #include "uninstaller/OutcomeReport.h"
 #include "uninstaller/Uninstaller_win.h"
 
@@ -382,6 +386,80 @@ TEST_F(UninstallerTest, ShortcutsOfOtherProductsInTheGroupStay) {
     EXPECT_TRUE(Exists(product.groupFolder + "\\Uninstall Other.lnk"));
     EXPECT_FALSE(Exists(product.groupFolder + "\\License.lnk"));
     EXPECT_FALSE(Exists(product.groupFolder + "\\Uninstall Shared.lnk"));
+}
+
+// HKCU keys a user's program made registry links to an HKLM key (as it can):
+// the elevated programs write, read and delete nothing through them.
+TEST_F(UninstallerTest, RegistryLinksInTheUsersKeysAreNotFollowed) {
+    const std::string victim = "SOFTWARE\\TolvikVictim\\Uninstall";
+    const auto victimView = sizeof(void*) == 8 ? install::RegistryView::Own : install::RegistryView::Other;
+    HKEY raw = nullptr;
+    ASSERT_EQ(RegCreateKeyExA(HKEY_LOCAL_MACHINE, victim.c_str(), 0, nullptr, 0, KEY_ALL_ACCESS | KEY_WOW64_64KEY,
+                              nullptr, &raw, nullptr), ERROR_SUCCESS);
+    ASSERT_EQ(RegSetValueExA(framework::RegistryKey(raw), "Project", 0, REG_SZ,
+                             reinterpret_cast<const BYTE*>("Victim"), 7), ERROR_SUCCESS);
+    const auto victimIntact = [&] {
+        std::string project, date;
+        return install::ReadRegistryValueText(install::LocalMachine, victim + "\\Project", project, victimView) &&
+               project == "Victim" &&
+               !install::ReadRegistryValueText(install::LocalMachine, victim + "\\IDate", date, victimView);
+    };
+    const auto makeLink = [](const char* path) {
+        HKEY link = nullptr;
+        RegCreateKeyExA(HKEY_CURRENT_USER, path, 0, nullptr, REG_OPTION_VOLATILE | REG_OPTION_CREATE_LINK,
+                        KEY_ALL_ACCESS | KEY_CREATE_LINK, nullptr, &link, nullptr);
+        const framework::RegistryKey owner(link);
+        const std::wstring target = L"\\Registry\\Machine\\SOFTWARE\\TolvikVictim";
+        RegSetValueExW(link, L"SymbolicLinkValue", 0, REG_LINK, reinterpret_cast<const BYTE*>(target.data()),
+                       static_cast<DWORD>(target.size() * sizeof(wchar_t)));
+        return install::IsRegistryLink(link);
+    };
+    install::RegistryAccess registry;
+    ASSERT_TRUE(registry.WriteRegistryText(layout::kLogRoot, "Software\\Tolvik\\Other", "kept for the link's parent"));
+    ASSERT_TRUE(makeLink("Software\\Tolvik\\Planted"));
+
+    // Setup: the log is refused and said so; the trusted copy is written.
+    std::string runLog, text;
+    framework::RunLog log([&](std::string_view line) { return !runLog.append(line).empty(); }, {});
+    install::UninstallRecord record("Planted");
+    record.LogWritesTo(&log);
+    EXPECT_FALSE(record.Begin("Tolvik Planted", {}, "20260101"));
+    EXPECT_TRUE(victimIntact());
+    EXPECT_TRUE(HasLine(runLog, "HKCU\\Software\\Tolvik\\Planted is a registry link; "
+                                "HKCU\\Software\\Tolvik\\Planted\\Uninstall was not written"));
+    EXPECT_TRUE(install::ReadRegistryValueText(layout::kTrustedRoot, layout::TrustedLogKey("Planted") + "\\IDate", text));
+    // The uninstaller: the trusted copy goes, the link is named and stays, and
+    // then what it leads to is no log at all.
+    EXPECT_EQ(RemoveUninstallRecord("Planted", install::RegistryView::Own),
+              std::vector<std::string>{"The uninstall log (HKEY_CURRENT_USER\\Software\\Tolvik\\Planted\\Uninstall) "
+                                       "could not be removed: HKEY_CURRENT_USER\\Software\\Tolvik\\Planted is a "
+                                       "registry link."});
+    EXPECT_TRUE(victimIntact());
+    ScriptedPrompt prompt(true);
+    EXPECT_EQ(Uninstall("Planted", prompt, settings), UninstallResult::NoRecord);
+    EXPECT_TRUE(victimIntact());
+
+    // A link inside a real log stays, with the log around it; the rest goes.
+    install::UninstallRecord linked("Linked");
+    EXPECT_TRUE(linked.Begin("Tolvik Linked", {}, "20260101"));
+    ASSERT_TRUE(makeLink("Software\\Tolvik\\Linked\\Uninstall\\Trap"));
+    EXPECT_EQ(install::DeleteRegistryKeyIfEmpty(layout::kLogRoot, "Software\\Tolvik\\Linked\\Uninstall\\Trap"),
+              install::KeyRemoval::Failed);
+    EXPECT_EQ(RemoveUninstallRecord("Linked", install::RegistryView::Own),
+              std::vector<std::string>{"The uninstall log (HKEY_CURRENT_USER\\Software\\Tolvik\\Linked\\Uninstall) "
+                                       "could not be removed: HKEY_CURRENT_USER\\Software\\Tolvik\\Linked\\Uninstall"
+                                       "\\Trap is a registry link."});
+    EXPECT_TRUE(victimIntact());
+    EXPECT_FALSE(install::RegistryKeyExists(layout::kTrustedRoot, "SOFTWARE\\Tolvik\\Linked"));
+
+    for (const char* path : {"Software\\Tolvik\\Planted", "Software\\Tolvik\\Linked\\Uninstall\\Trap"}) {
+        ASSERT_EQ(RegOpenKeyExA(HKEY_CURRENT_USER, path, REG_OPTION_OPEN_LINK, DELETE | KEY_QUERY_VALUE, &raw),
+                  ERROR_SUCCESS);
+        EXPECT_TRUE(install::DeleteOpenKey(framework::RegistryKey(raw)));
+    }
+    EXPECT_TRUE(registry.DeleteRegistryKey(layout::kLogRoot, "Software\\Tolvik"));
+    ASSERT_EQ(RegOpenKeyExA(HKEY_LOCAL_MACHINE, "SOFTWARE", 0, KEY_ALL_ACCESS | KEY_WOW64_64KEY, &raw), ERROR_SUCCESS);
+    EXPECT_EQ(RegDeleteTreeA(framework::RegistryKey(raw), "TolvikVictim"), ERROR_SUCCESS);
 }
 
 TEST(ExpandShortNames, GivesTheLongFormOfAnExistingPath) {
