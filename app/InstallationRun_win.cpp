@@ -37,9 +37,11 @@ std::string ProblemMessage(const PayloadProblem& problem) {
         framework::DescribeFileError(framework::FileErrorKindFromWin32(problem.error), problem.where));
 }
 
+// The system's Windows folder: GetWindowsDirectory gives a private per-user folder
+// on a Terminal Server to a program not marked as aware of it.
 std::string WindowsFolder() {
     wchar_t folder[MAX_PATH] = {};
-    UINT length = GetWindowsDirectoryW(folder, MAX_PATH);
+    UINT length = GetSystemWindowsDirectoryW(folder, MAX_PATH);
     return framework::Utf8Text(std::wstring_view(folder, length < MAX_PATH ? length : 0));
 }
 

@@ -15,8 +15,11 @@ namespace {
 constexpr char kWindowTitle[] = "Tolvik Setup";
 constexpr char kEmptyPassword[] = "";
 constexpr char kButtonKind[] = "PushButton";
-// Messages of the window to itself: a call from the run's thread (wParam the
-// function, lParam its argument), and the end of the run's thread.
+// Messages of the window to itself: a call waits in the window's pending-call
+// slot, the run's thread has ended, a silent or passive run may start. Any process
+// on the desktop can post these too, so each only asks the window to look at its
+// own state, carries nothing (wParam and lParam are 0) and does nothing when the
+// state does not call for it.
 constexpr UINT kCallMessage = WM_APP + 1;
 constexpr UINT kRunEndedMessage = WM_APP + 2;
 constexpr UINT kStartUnattendedMessage = WM_APP + 3;
@@ -64,7 +67,7 @@ BOOL SetupDialog::OnInitDialog() {
     }
     ShowIdleStatus();
     if (options.mode == SetupMode::Interactive) return TRUE;
-    PostMessageA(Handle(), kStartUnattendedMessage, 0, 0);
+    unattendedStartPosted = PostMessageA(Handle(), kStartUnattendedMessage, 0, 0) != FALSE;
     // A window that never shows takes no focus (nor the activation that comes with it).
     return options.mode == SetupMode::Passive;
 }
@@ -167,9 +170,37 @@ void SetupDialog::EndDialog(INT_PTR result) noexcept {
 void SetupDialog::CallOnWindowThread(void (*call)(void* context), void* context) {
     if (OnOwnThread()) {
         call(context);
-    } else {
-        SendMessageA(Handle(), kCallMessage, reinterpret_cast<WPARAM>(call), reinterpret_cast<LPARAM>(context));
+        return;
     }
+    AcquireSRWLockExclusive(&callTurn);
+    AcquireSRWLockExclusive(&callGuard);
+    pendingCall = PendingCall{call, context, CallState::Pending};
+    ReleaseSRWLockExclusive(&callGuard);
+    SendMessageA(Handle(), kCallMessage, 0, 0);
+    // A kCallMessage posted from outside may have started the call before ours
+    // arrived, and ours may then have found the slot taken: wait until the call
+    // has run. One still pending was never taken (the window is gone): withdrawn.
+    AcquireSRWLockExclusive(&callGuard);
+    while (pendingCall.state == CallState::Running) SleepConditionVariableSRW(&callDone, &callGuard, INFINITE, 0);
+    pendingCall = PendingCall{};
+    ReleaseSRWLockExclusive(&callGuard);
+    ReleaseSRWLockExclusive(&callTurn);
+}
+
+void SetupDialog::RunPendingCall() noexcept {
+    AcquireSRWLockExclusive(&callGuard);
+    if (pendingCall.state != CallState::Pending) {
+        ReleaseSRWLockExclusive(&callGuard);
+        return;
+    }
+    pendingCall.state = CallState::Running;
+    const PendingCall taken = pendingCall;
+    ReleaseSRWLockExclusive(&callGuard);
+    taken.call(taken.context);
+    AcquireSRWLockExclusive(&callGuard);
+    pendingCall.state = CallState::Done;
+    ReleaseSRWLockExclusive(&callGuard);
+    WakeAllConditionVariable(&callDone);
 }
 
 bool SetupDialog::OnCommand(int id, int notifyCode, HWND control) {
@@ -309,13 +340,17 @@ std::optional<LRESULT> SetupDialog::OnMessage(UINT message, WPARAM wParam, LPARA
         case WM_NCHITTEST:
             return HTCAPTION;  // a press anywhere on the body drags the window
         case kCallMessage:
-            reinterpret_cast<void (*)(void*)>(wParam)(reinterpret_cast<void*>(lParam));
+            if (wParam == 0 && lParam == 0) RunPendingCall();
             return 0;
         case kRunEndedMessage:
-            FinishRun();
+            FinishRun();  // looks at the run's thread itself: nothing without a run
             return 0;
         case kStartUnattendedMessage:
-            StartUnattended();
+            // Only the one start OnInitDialog posted in a silent or passive setup.
+            if (unattendedStartPosted && wParam == 0 && lParam == 0) {
+                unattendedStartPosted = false;
+                StartUnattended();
+            }
             return 0;
         case WM_TIMER:
             if (wParam == kRunEndTimer) FinishRun();

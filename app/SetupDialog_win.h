@@ -107,6 +107,9 @@ private:
     bool RunOwnsWindow();
     bool OnOwnThread() const noexcept;  // called on the window's thread
     void CallOnWindowThread(void (*call)(void* context), void* context);
+    // The window's side of a call from another thread: runs the pending call, if
+    // one waits and has not been taken yet.
+    void RunPendingCall() noexcept;
     // Mouse and keyboard messages for the window and its controls, while a run
     // works, or at any time in a setup that takes no input (/S, /PASSIVE).
     bool IsInputHeldOff(const MSG& message);
@@ -134,6 +137,22 @@ private:
     SetupOptions options;
     SetupReport& report;
     framework::BrushHandle editBrush;  // one brush for the window's whole life
+    // A call another thread hands the window: the message that asks the window to
+    // run it names nothing, so a message posted from outside can run no code of
+    // its choosing. callTurn lets one calling thread at a time use the slot, which
+    // callGuard guards; callDone wakes the caller once its call has run.
+    enum class CallState { None, Pending, Running, Done };
+    struct PendingCall {
+        void (*call)(void* context) = nullptr;
+        void* context = nullptr;
+        CallState state = CallState::None;
+    };
+    PendingCall pendingCall;
+    SRWLOCK callTurn = SRWLOCK_INIT;
+    SRWLOCK callGuard = SRWLOCK_INIT;
+    CONDITION_VARIABLE callDone = CONDITION_VARIABLE_INIT;
+    // Set when OnInitDialog posts the start of a silent or passive run, cleared by that start.
+    bool unattendedStartPosted = false;
     std::optional<INT_PTR> endAfterRun;  // set by the run's thread, read once it has ended
     bool runReleasedWindow = false;      // only the run thread's return is left
     framework::WorkerThread runThread;   // last: the run ends before anything it uses goes

@@ -85,7 +85,9 @@ function(tolvik_windows_program name output)
   set_target_properties(${name} PROPERTIES OUTPUT_NAME ${base} SUFFIX ${suffix})
   target_include_directories(${name} PRIVATE ${PROJECT_SOURCE_DIR})
   target_compile_options(${name} PRIVATE ${TOLVIK_NO_EXCEPTIONS})
-  target_link_options(${name} PRIVATE -Wl,--gc-sections $<$<CONFIG:MinSizeRel,Release>:-s>
+  # --tsaware: without the mark, a Remote Desktop host applies its compatibility
+  # mappings to the program (a private per-user Windows folder among them).
+  target_link_options(${name} PRIVATE -Wl,--gc-sections $<$<CONFIG:MinSizeRel,Release>:-s> -Wl,--tsaware
                       -Wl,-Map,${CMAKE_CURRENT_BINARY_DIR}/${base}.map)
 endfunction()
 

@@ -47,7 +47,8 @@ std::string ExpandShortNames(const std::string& path) {
 SystemFolders LookUpSystemFolders() {
     SystemFolders folders;
     wchar_t windows[MAX_PATH];
-    const UINT length = GetWindowsDirectoryW(windows, MAX_PATH);
+    // The shared Windows folder, not a Terminal Server user's private one.
+    const UINT length = GetSystemWindowsDirectoryW(windows, MAX_PATH);
     if (length > 0 && length < MAX_PATH) {
         folders.windowsFolder = ExpandShortNames(framework::Utf8Text(std::wstring_view(windows, length)));
     }

@@ -8,7 +8,7 @@
 namespace uninstaller {
 
 struct SystemFolders {
-    std::string windowsFolder;         // GetWindowsDirectoryA
+    std::string windowsFolder;         // GetSystemWindowsDirectory
     // Where "DF" shortcuts and the "SGroup" program group are: the all-users
     // desktop and Start-menu Programs folder, where an elevated installation puts
     // them, and the user's own, where older installations did.

@@ -5,6 +5,9 @@
 # line runs and looks for any other name in the program's own folder first: a
 # DLL of that name planted beside a downloaded setup.exe would run elevated.
 # Delay-loaded DLLs are refused as well (they are loaded by name later).
+# Every program must also be marked Terminal Server aware
+# (IMAGE_DLLCHARACTERISTICS_TERMINAL_SERVER_AWARE): unmarked, a Remote Desktop
+# host gives it a private per-user Windows folder, not the one it installs into.
 # Usage: check-known-dll-imports.sh PROGRAM...
 set -uo pipefail
 known=" advapi32 clbcatq combase comdlg32 coml2 difxapi gdi32 gdiplus imagehlp imm32 kernel32 msctf msvcrt
@@ -25,6 +28,10 @@ for program in "$@"; do
   done
   if awk '$NF == "Directory" && $(NF-1) == "Import" && $(NF-2) == "Delay" && ($3 != "0000000000000000" && $3 != "00000000") { found = 1 } END { exit !found }' <<<"$headers"; then
     outside+=" (delay-loaded DLLs)"
+  fi
+  characteristics=$(awk '$1 == "DllCharacteristics" { print $2; exit }' <<<"$headers")
+  if (( (16#${characteristics:-0} & 0x8000) == 0 )); then
+    echo "FAIL: $program is not marked Terminal Server aware (DllCharacteristics ${characteristics:-missing})"; failed=1
   fi
   if [ -n "$outside" ]; then
     echo "FAIL: $program imports$outside, not known DLLs (all: $(echo $dlls))"; failed=1

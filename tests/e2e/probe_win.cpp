@@ -26,6 +26,13 @@
 //                                       missed (and when) and the longest answer; exit 0 when it answered
 //                                       some and never missed twice in a row (a lone miss is a loaded
 //                                       machine's scheduler; a busy window misses every message it gets)
+//   probe junk TITLE SECONDS            what any process on the desktop can post: until SECONDS have passed
+//                                       or the window is gone, rounds of WM_APP..WM_APP+0x40 with random
+//                                       wParam and lParam, with 0 and 0, and WM_APP+1 with wParam at
+//                                       addresses that hold no function; over the first rounds, every
+//                                       message of WM_APP..0xBFFF with random parameters. After each round a
+//                                       WM_NULL must be answered within 5 s. Prints what it posted;
+//                                       exit 0 when the window answered every round
 #include <windows.h>
 
 #include <shellapi.h>
@@ -100,6 +107,53 @@ HWND WaitFor(const char* title, double seconds) {
         Sleep(100);
     }
     return nullptr;
+}
+
+// Rounds of junk in the private message range (see "probe junk").
+int PostJunk(HWND window, double seconds) {
+    unsigned long long state = GetTickCount() | 1ull;
+    std::printf("seed %llu\n", state);
+    auto random = [&state] {  // xorshift64: any bits will do
+        state ^= state << 13;
+        state ^= state >> 7;
+        state ^= state << 17;
+        return state;
+    };
+    // Not a function anywhere: a page of the executable's headers, a kernel
+    // address, an odd address in nowhere.
+    const UINT_PTR notCode[] = {sizeof(void*) == 8 ? 0x140000000ull : 0x400000u, static_cast<UINT_PTR>(~0ull << 12),
+                                0xdeadbeefu};
+    unsigned posted = 0, rounds = 0, unanswered = 0;
+    auto post = [&](UINT message, WPARAM wParam, LPARAM lParam) {
+        if (PostMessageA(window, message, wParam, lParam)) ++posted;
+    };
+    auto answers = [&] {
+        DWORD_PTR result = 0;
+        if (SendMessageTimeoutA(window, WM_NULL, 0, 0, SMTO_NORMAL, 5000, &result)) return true;
+        if (!IsWindow(window)) return false;  // ended: the caller's loop stops, and the script judges that
+        ++unanswered;
+        return false;
+    };
+    const DWORD end = GetTickCount() + static_cast<DWORD>(seconds * 1000);
+    UINT sweep = WM_APP;  // the whole range once, 256 messages a round
+    while ((GetTickCount() < end || sweep <= 0xBFFF) && IsWindow(window)) {
+        for (const UINT last = sweep + 0xFF; sweep <= last && sweep <= 0xBFFF; ++sweep) {
+            post(sweep, static_cast<WPARAM>(random()), static_cast<LPARAM>(random()));
+        }
+        for (UINT message = WM_APP; message <= WM_APP + 0x40; ++message) {
+            post(message, static_cast<WPARAM>(random()), static_cast<LPARAM>(random()));
+            post(message, 0, 0);
+        }
+        for (UINT_PTR address : notCode) {
+            post(WM_APP + 1, address, 0);
+            post(WM_APP + 1, address, static_cast<LPARAM>(random()));
+        }
+        ++rounds;
+        if (!answers()) break;
+        Sleep(20);
+    }
+    std::printf("posted %u messages in %u rounds, %u WM_NULL unanswered\n", posted, rounds, unanswered);
+    return unanswered == 0 && rounds > 0 ? 0 : 1;
 }
 
 int Usage() {
@@ -205,6 +259,14 @@ int main(int argc, char** argv) {
         std::printf("answered %u, missed %u (at most %u in a row), longest %lu ms%s%s\n", answered, missed, mostInRow,
                     static_cast<unsigned long>(longest), misses.empty() ? "" : "; missed at (ms)", misses.c_str());
         return answered > 0 && mostInRow < 2 ? 0 : 1;
+    }
+    if (command == "junk") {
+        HWND window = WaitFor(title, 10.0);
+        if (!window) {
+            std::fprintf(stderr, "probe: no window titled \"%s\"\n", title);
+            return 1;
+        }
+        return PostJunk(window, seconds);
     }
     if (command == "gone") {
         for (double waited = 0; waited <= seconds; waited += 0.1) {
