@@ -69,6 +69,9 @@ INT_PTR Dialog::DoModal() {
             break;
         }
         if (got == -1) break;
+        // DispatchMessage would call a WM_TIMER's lParam as the timer's function, and
+        // any process on the desktop can post one: no timer here has a function.
+        if (message.message == WM_TIMER && message.lParam != 0) continue;
         if (PreTranslateMessage(message)) continue;
         if (IsDialogMessageW(window_, &message)) continue;
         TranslateMessage(&message);

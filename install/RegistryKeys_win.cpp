@@ -100,15 +100,10 @@ bool RegistryKeyExists(int root, std::string_view keyPath, RegistryView view) {
 bool ListRegistrySubkeys(int root, std::string_view keyPath, std::vector<std::string>& names, RegistryView view) {
     const framework::RegistryKey key = OpenKey(root, keyPath, KEY_ENUMERATE_SUB_KEYS, view);
     if (!key) return false;
+    std::vector<std::wstring> wide;
+    if (!ListSubkeyNames(key, wide)) return false;
     std::vector<std::string> found;
-    for (DWORD index = 0;; ++index) {
-        wchar_t name[256];  // key names are at most 255 characters
-        DWORD length = 256;
-        const LONG listed = RegEnumKeyExW(key, index, name, &length, nullptr, nullptr, nullptr, nullptr);
-        if (listed == ERROR_NO_MORE_ITEMS) break;
-        if (listed != ERROR_SUCCESS) return false;
-        found.push_back(framework::Utf8Text(std::wstring_view(name, length)));
-    }
+    for (const std::wstring& name : wide) found.push_back(framework::Utf8Text(name));
     names = std::move(found);
     return true;
 }

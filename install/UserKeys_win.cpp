@@ -26,14 +26,7 @@ LinkCheck CheckLink(HKEY key) {
 // Each is opened as itself: a link, or a key whose kind cannot be told, stays.
 bool DeleteSubkeys(HKEY key, const std::string& path, REGSAM view, std::string& link) {
     std::vector<std::wstring> names;  // listed first: deleting while listing shifts the indices
-    for (DWORD index = 0;; ++index) {
-        wchar_t name[256];  // key names are at most 255 characters
-        DWORD length = 256;
-        const LONG listed = RegEnumKeyExW(key, index, name, &length, nullptr, nullptr, nullptr, nullptr);
-        if (listed == ERROR_NO_MORE_ITEMS) break;
-        if (listed != ERROR_SUCCESS) return false;
-        names.emplace_back(name, length);
-    }
+    if (!ListSubkeyNames(key, names)) return false;
     bool allGone = true;
     for (const std::wstring& name : names) {
         HKEY raw = nullptr;
@@ -57,6 +50,20 @@ bool DeleteSubkeys(HKEY key, const std::string& path, REGSAM view, std::string& 
 }
 
 }  // namespace
+
+bool ListSubkeyNames(HKEY key, std::vector<std::wstring>& names) {
+    std::vector<std::wstring> found;
+    for (DWORD index = 0;; ++index) {
+        wchar_t name[256];  // key names are at most 255 characters
+        DWORD length = 256;
+        const LONG listed = RegEnumKeyExW(key, index, name, &length, nullptr, nullptr, nullptr, nullptr);
+        if (listed == ERROR_NO_MORE_ITEMS) break;
+        if (listed != ERROR_SUCCESS) return false;
+        found.emplace_back(name, length);
+    }
+    names = std::move(found);
+    return true;
+}
 
 bool IsRegistryLink(HKEY key) { return CheckLink(key) == LinkCheck::Link; }
 

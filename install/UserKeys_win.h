@@ -9,6 +9,7 @@
 
 #include <string>
 #include <string_view>
+#include <vector>
 
 #include "framework/Handles_win.h"
 
@@ -29,6 +30,9 @@ bool IsRegistryLink(HKEY key);
 // Opens HKEY_CURRENT_USER\keyPath with access (KEY_QUERY_VALUE is always added);
 // with create, missing keys on the way are made. A link on the path gives Link.
 UserKey OpenUserKey(std::string_view keyPath, REGSAM access, bool create);
+
+// The names of a key's direct subkeys; false when they cannot all be listed.
+bool ListSubkeyNames(HKEY key, std::vector<std::wstring>& names);
 
 // Deletes the key behind the handle itself (opened with DELETE), never by name;
 // fails when it still has subkeys.

@@ -29,7 +29,8 @@
 //   probe junk TITLE SECONDS            what any process on the desktop can post: until SECONDS have passed
 //                                       or the window is gone, rounds of WM_APP..WM_APP+0x40 with random
 //                                       wParam and lParam, with 0 and 0, and WM_APP+1 with wParam at
-//                                       addresses that hold no function; over the first rounds, every
+//                                       addresses that hold no function, WM_TIMER naming such an address as
+//                                       its function; over the first rounds, every
 //                                       message of WM_APP..0xBFFF with random parameters. After each round a
 //                                       WM_NULL must be answered within 5 s. Prints what it posted;
 //                                       exit 0 when the window answered every round
@@ -147,6 +148,8 @@ int PostJunk(HWND window, double seconds) {
         for (UINT_PTR address : notCode) {
             post(WM_APP + 1, address, 0);
             post(WM_APP + 1, address, static_cast<LPARAM>(random()));
+            // DispatchMessage calls a WM_TIMER's lParam as the timer's function.
+            post(WM_TIMER, 1, static_cast<LPARAM>(address));
         }
         ++rounds;
         if (!answers()) break;
