@@ -119,6 +119,15 @@ bool ListsPath(const std::vector<std::string>& paths, std::string_view path) {
     return false;
 }
 
+std::vector<std::string> StaleFiles(const std::vector<std::string>& earlierFiles,
+                                    const std::vector<std::string>& installed) {
+    std::vector<std::string> stale;
+    for (const std::string& file : earlierFiles) {
+        if (!ListsPath(installed, file) && !ListsPath(stale, file)) stale.push_back(file);
+    }
+    return stale;
+}
+
 bool IsLoggedKind(install::FolderKind kind) { return kind != install::FolderKind::WindowsFolder; }
 
 }  // namespace app

@@ -12,7 +12,9 @@
 #include "framework/Handles_win.h"
 #include "framework/WideText_win.h"
 #include "install/DiskSpace.h"
+#include "install/FileRemoval_win.h"
 #include "install/FolderPath.h"
+#include "install/LinkFreePath.h"
 #include "install/ProgramFiles_win.h"
 #include "install/RelativeOpen_win.h"
 #include "install/ShortcutMaker_win.h"
@@ -47,6 +49,38 @@ std::string WindowsFolder() {
 
 void ShowRunBox(HWND owner, std::string_view text, UINT icon) {
     MessageBoxW(owner, framework::WideText(text).c_str(), framework::WideText(kRunTitle).c_str(), MB_OK | icon);
+}
+
+// Removes the files an earlier run of the record installed and this run does not
+// (stale); returns those still there: a link, a file with a second name, one below
+// a link, one in use. They stay listed, so that the uninstaller still removes them.
+std::vector<std::string> RemoveStaleFiles(const std::vector<std::string>& stale, framework::RunLog& log) {
+    std::vector<std::string> kept;
+    for (const std::string& file : stale) {
+        const install::Removal removal = install::RemoveFile(file, install::DriveRootOf(file));
+        if (removal.state == install::RemovalState::Removed) log.Removed(file);
+        if (removal.state == install::RemovalState::Refused || removal.state == install::RemovalState::Failed) {
+            log.Kept(install::DescribeFailure(removal, file));
+            kept.push_back(file);
+        }
+    }
+    return kept;
+}
+
+// Removes each folder an earlier run of the record created that is now empty, in
+// the log's order (deepest first), through the same link-free removal. The
+// destination and every folder this run holds stay: the run works in them. A folder
+// that stays is listed again by the record (UninstallRecord::Begin).
+void RemoveEmptyEarlierFolders(const std::vector<std::string>& folders, const std::string& destination,
+                               const install::HeldFolders& held, framework::RunLog& log) {
+    for (const std::string& folder : folders) {
+        if (install::FolderKey(folder) == install::FolderKey(destination) || held.Find(folder)) continue;
+        const install::Removal removal = install::RemoveEmptyFolder(folder, install::DriveRootOf(folder));
+        if (removal.state == install::RemovalState::Removed) log.Removed(folder);
+        if (removal.state == install::RemovalState::Refused || removal.state == install::RemovalState::Failed) {
+            log.Kept(install::DescribeFailure(removal, folder));
+        }
+    }
 }
 
 }  // namespace
@@ -164,9 +198,10 @@ void InstallationRun::Run() {
     record.LogWritesTo(&Log());
     // Every file's folder is held (its subfolders made) and a file already there
     // that this record did not install is refused, before anything is written.
+    const std::vector<std::string> earlierFiles = record.TrustedFiles();
     PayloadFiles payload;
     PayloadProblem problem;
-    if (!payload.Prepare(document.entries, folders, record.TrustedFiles(), held_, createdFolders, problem)) {
+    if (!payload.Prepare(document.entries, folders, earlierFiles, held_, createdFolders, problem)) {
         RemoveCreatedFolders();
         Fail(ProblemMessage(problem));
         return;
@@ -186,12 +221,20 @@ void InstallationRun::Run() {
         Fail(damaged ? DamagedSetupMessage(files.DamagedReason()) : ProblemMessage(files.Problem()));
         return;
     }
+    // With every new file in place, what an earlier run of the record installed and
+    // this one does not goes, and then the earlier run's folders left empty, before
+    // the log is begun: it lists only what is still there.
+    std::vector<std::string> installed;
+    for (std::size_t index = 0; index < document.entries.size(); ++index) installed.push_back(payload.PathOf(index));
+    const std::vector<std::string> keptFiles = RemoveStaleFiles(StaleFiles(earlierFiles, installed), Log());
+    RemoveEmptyEarlierFolders(record.TrustedFolders(), destination, held_, Log());
     for (const std::string& folder : createdFolders) Log().FolderCreated(folder);
     record.Begin(document.groupName, createdFolders);
     for (std::size_t index = 0; index < document.entries.size(); ++index) {
         Log().FileWritten(payload.PathOf(index));
         if (IsLoggedKind(document.entries[index].folderKind)) record.AddFile(payload.PathOf(index));
     }
+    for (const std::string& file : keptFiles) record.AddFile(file);
     record.FinishFiles();
 
     ShowPaced(kCreatingShortcuts, kStepWait);

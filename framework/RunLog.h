@@ -35,6 +35,8 @@ public:
                        bool written = true);
     void Removed(std::string_view what) { Write("removed", what); }
     void NotRemoved(std::string_view why) { Write("not removed", why); }
+    // Something that was to go and stays, and why ("... was not removed: ...").
+    void Kept(std::string_view why) { Write("kept", why); }
     // The end: "installed", "cancelled", "failed", ... with the exit code and,
     // when there is one, the message a box would have shown.
     void Outcome(std::string_view outcome, int exitCode, std::string_view message = {});

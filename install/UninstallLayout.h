@@ -16,7 +16,10 @@
 //   "TotalDF"        how many "DF" values
 //   "SGroup"         the program group folder under the Start menu's Programs folder
 // Values are never deleted by a later installation, so indexes at or above a "Total"
-// count may be left over from an earlier one and are not current. A later run of
+// count may be left over from an earlier one and are not current; only the trusted
+// copy's "File" values at and above "TotalFiles" are removed once a run has listed
+// its files (it removes the files an earlier run installed and it does not, and
+// lists again those it could not remove). A later run of
 // the same record lists, besides its own, the folders an earlier run created that
 // still exist, so that a retry after a failed run still covers them.
 //

@@ -45,10 +45,21 @@ public:
     // to the first index missing, so that the files of a run that stopped early and
     // those an earlier, longer run left listed count as well. Read before Begin.
     std::vector<std::string> TrustedFiles() const;
+    // The folders the trusted copy's last run lists ("Folder0" up to "TotalFolders"):
+    // those that earlier runs of this record created. Read before Begin.
+    std::vector<std::string> TrustedFolders() const;
+
+    // The folder an earlier installation of this record put the product into, as
+    // its uninstall entry says ("InstallLocation"); empty when the record has no
+    // trusted copy (the entry may then be another product's) or the entry names none.
+    std::string InstalledFolder() const;
 
     // "File<n>" for an installed file, n counting from 0.
     bool AddFile(std::string_view path);
-    // "TotalFiles": the number of files added.
+    // "TotalFiles": the number of files added. The trusted copy's "File" values at
+    // and above that number, left by an earlier run that listed more, are removed,
+    // so that it lists exactly the files installed; the log under
+    // HKEY_CURRENT_USER keeps them.
     bool FinishFiles();
     // "DF<n>" for a desktop shortcut that was made.
     bool AddDesktopShortcut(std::string_view shortcutName);

@@ -32,7 +32,7 @@ bool UninstallRecord::WriteLogNumber(std::string_view valueName, std::int32_t nu
     return WriteLogText(valueName, std::to_string(number));
 }
 
-std::vector<std::string> UninstallRecord::EarlierFoldersStillThere() const {
+std::vector<std::string> UninstallRecord::TrustedFolders() const {
     std::vector<std::string> folders;
     std::string text;
     if (!usable_ || !ReadRegistryValueText(layout::kTrustedRoot, layout::ValuePath(trustedKey_, layout::kTotalFolders),
@@ -43,7 +43,16 @@ std::vector<std::string> UninstallRecord::EarlierFoldersStillThere() const {
     for (int index = 0; index < total; ++index) {
         std::string folder;
         const auto name = layout::IndexedName(layout::kFolderPrefix, index);
-        if (!ReadRegistryValueText(layout::kTrustedRoot, layout::ValuePath(trustedKey_, name), folder)) continue;
+        if (ReadRegistryValueText(layout::kTrustedRoot, layout::ValuePath(trustedKey_, name), folder)) {
+            folders.push_back(std::move(folder));
+        }
+    }
+    return folders;
+}
+
+std::vector<std::string> UninstallRecord::EarlierFoldersStillThere() const {
+    std::vector<std::string> folders;
+    for (std::string& folder : TrustedFolders()) {
         const DWORD attributes = GetFileAttributesW(framework::WideText(folder).c_str());
         if (attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY) &&
             !(attributes & FILE_ATTRIBUTE_REPARSE_POINT)) {
@@ -66,6 +75,15 @@ std::vector<std::string> UninstallRecord::TrustedFiles() const {
         file.clear();
     }
     return files;
+}
+
+std::string UninstallRecord::InstalledFolder() const {
+    std::string folder;
+    if (!usable_ || !RegistryKeyExists(layout::kTrustedRoot, trustedKey_) ||
+        !ReadRegistryValueText(layout::kEntryRoot, layout::ValuePath(entryKey_, layout::kInstallLocation), folder)) {
+        return {};
+    }
+    return folder;
 }
 
 bool UninstallRecord::Begin(std::string_view groupName, const std::vector<std::string>& createdFolders) {
@@ -91,7 +109,17 @@ bool UninstallRecord::AddFile(std::string_view path) {
     return WriteLogText(layout::IndexedName(layout::kFilePrefix, fileCounter_++), path);
 }
 
-bool UninstallRecord::FinishFiles() { return WriteLogNumber(layout::kTotalFiles, fileCounter_); }
+bool UninstallRecord::FinishFiles() {
+    bool stored = WriteLogNumber(layout::kTotalFiles, fileCounter_);
+    // TrustedFiles reads up to the first index missing: so far the removal goes.
+    std::string file;
+    for (int index = fileCounter_; stored && index < layout::kMaxLoggedValues; ++index) {
+        const std::string path = layout::ValuePath(trustedKey_, layout::IndexedName(layout::kFilePrefix, index));
+        if (!ReadRegistryValueText(layout::kTrustedRoot, path, file)) break;
+        stored = registry_.DeleteRegistryValue(layout::kTrustedRoot, path);
+    }
+    return stored;
+}
 
 bool UninstallRecord::AddDesktopShortcut(std::string_view shortcutName) {
     return WriteLogText(layout::IndexedName(layout::kDesktopShortcutPrefix, shortcutCounter_++), shortcutName);

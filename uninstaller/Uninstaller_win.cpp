@@ -5,12 +5,12 @@
 #include "framework/Handles_win.h"
 #include "framework/UserMessages.h"
 #include "framework/WideText_win.h"
+#include "install/FileRemoval_win.h"
 #include "install/LinkFreePath.h"
 #include "install/RegistryKeys_win.h"
 #include "install/ShortcutPath.h"
 #include "install/UninstallLayout.h"
 #include "uninstaller/CommandLine.h"
-#include "uninstaller/FileRemoval_win.h"
 #include "uninstaller/OutcomeReport.h"
 #include "uninstaller/RecordRemoval_win.h"
 #include "uninstaller/RemovalPlan.h"
@@ -19,6 +19,14 @@
 namespace uninstaller {
 
 namespace layout = install::uninstall_layout;
+using install::DescribeFailure;
+using install::DriveRootOf;
+using install::Removal;
+using install::RemovalState;
+using install::RemoveEmptyFolder;
+using install::RemoveFile;
+using install::RemoveFileWhen;
+using install::RemoveRunningProgram;
 
 Prompt::~Prompt() = default;
 
@@ -70,10 +78,6 @@ std::vector<std::string> CommonAndOwn(const std::string& common, const std::stri
     if (!own.empty() && !(commonPath && ownPath && SamePath(*commonPath, *ownPath))) folders.push_back(own);
     return folders;
 }
-
-// The drive root a logged path starts from ("C:\"): every component below it is
-// checked when the path is removed.
-std::string DriveRootOf(const std::string& path) { return path.substr(0, 3); }
 
 void ExpandAllShortNames(std::vector<LoggedValue>& values) {
     for (auto& value : values) value.value = ExpandShortNames(value.value);

@@ -182,6 +182,10 @@ TEST_F(UninstallRecordTest, SecondRunOverExistingFolders) {
     EXPECT_TRUE(has(Sz("File0", "C:\\A\\B\\only")));
     EXPECT_TRUE(has(Sz("File1", "C:\\A\\B\\two")));
     EXPECT_TRUE(has(Sz("TotalFiles", "1")));
+    // The trusted copy lists exactly the files installed: the first run's extra value goes.
+    const auto trusted = ValuesOf(HKEY_LOCAL_MACHINE, second.TrustedLogKey());
+    EXPECT_EQ(trusted.count("File1"), 0u);
+    EXPECT_EQ(second.TrustedFiles(), std::vector<std::string>{"C:\\A\\B\\only"});
 }
 
 TEST_F(UninstallRecordTest, RecordNameWithBackslashMakesNestedKeys) {

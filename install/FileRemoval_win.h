@@ -1,14 +1,15 @@
 #pragma once
-// Deleting one file or one empty folder, and saying what happened. Nothing is
-// deleted through a link: every component of the path below a trusted base is
-// opened without following links when the deletion happens (HoldPathBelow), and
-// the file or folder is deleted through its own handle (FileDispositionInfo), so
-// that nothing can be swapped in between.
+// Deleting one file or one empty folder, and saying what happened: the uninstaller
+// removes what the record lists, setup what an earlier run of the record installed
+// and this one does not. Nothing is deleted through a link: every component of the
+// path below a trusted base is opened without following links when the deletion
+// happens (HoldPathBelow), and the file or folder is deleted through its own handle
+// (FileDispositionInfo), so that nothing can be swapped in between.
 #include <cstdint>
 #include <functional>
 #include <string>
 
-namespace uninstaller {
+namespace install {
 
 enum class RemovalState {
     Removed,
@@ -25,6 +26,10 @@ struct Removal {
     std::string refusedAt;    // the component that is a link, when Refused
     bool secondName = false;  // Refused: the file has another name elsewhere (a hard link)
 };
+
+// The drive's root a logged path starts from ("C:\"): the base for removing what
+// a record lists, so that every component below it is checked.
+std::string DriveRootOf(const std::string& path);
 
 // Deletes a file; a read-only file is made writable first. A file with a second
 // name (a hard link) is refused: its attributes and data are those of the file of
@@ -51,4 +56,4 @@ std::string DescribeFailure(const Removal& removal, const std::string& path);
 // when neither can be arranged.
 bool RemoveRunningProgram(const std::string& path, std::uint32_t& error);
 
-}  // namespace uninstaller
+}  // namespace install

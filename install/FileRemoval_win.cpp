@@ -1,4 +1,4 @@
-#include "uninstaller/FileRemoval_win.h"
+#include "install/FileRemoval_win.h"
 
 #include <windows.h>
 
@@ -7,7 +7,7 @@
 #include "install/LinkFreePath_win.h"
 #include "install/RelativeOpen_win.h"
 
-namespace uninstaller {
+namespace install {
 
 namespace {
 
@@ -39,21 +39,21 @@ bool MarkReadOnlyFileForDeletion(HANDLE handle, DWORD& error) {
 // belongs: null to remove whatever is there.
 Removal RemoveHeld(const std::string& path, const std::string& base, bool folder,
                    const std::function<bool(void* file)>* belongs = nullptr) {
-    install::LastComponent last;
+    LastComponent last;
     last.access = DELETE | FILE_READ_ATTRIBUTES | (folder ? 0 : FILE_WRITE_ATTRIBUTES) | (belongs ? FILE_READ_DATA : 0);
     last.share = belongs ? FILE_SHARE_READ : FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE;
     last.folder = folder;
-    const install::HeldPath held = install::HoldPathBelow(base, path, last);
+    const HeldPath held = HoldPathBelow(base, path, last);
     switch (held.state) {
-        case install::PathHold::Held: break;
-        case install::PathHold::Missing: return {RemovalState::Absent};
-        case install::PathHold::Link: return {RemovalState::Refused, 0, held.where};
-        case install::PathHold::Failed: return {RemovalState::Failed, held.error};
+        case PathHold::Held: break;
+        case PathHold::Missing: return {RemovalState::Absent};
+        case PathHold::Link: return {RemovalState::Refused, 0, held.where};
+        case PathHold::Failed: return {RemovalState::Failed, held.error};
     }
     // Marked through its own handle; the system deletes it when held goes and that
     // handle closes, while the folders above are still held.
     const HANDLE own = held.handles.back();
-    if (!folder && install::KindOf(own) != install::HandleKind::File) {
+    if (!folder && KindOf(own) != HandleKind::File) {
         return {RemovalState::Refused, 0, path, true};
     }
     if (belongs && !(*belongs)(own)) return {RemovalState::Kept};
@@ -67,6 +67,8 @@ Removal RemoveHeld(const std::string& path, const std::string& base, bool folder
 }
 
 }  // namespace
+
+std::string DriveRootOf(const std::string& path) { return path.substr(0, 3); }
 
 Removal RemoveFile(const std::string& path, const std::string& base) {
     return RemoveHeld(path, base, false);
@@ -110,4 +112,4 @@ bool RemoveRunningProgram(const std::string& path, std::uint32_t& error) {
     return false;
 }
 
-}  // namespace uninstaller
+}  // namespace install
