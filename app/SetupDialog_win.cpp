@@ -6,6 +6,7 @@
 #include "app/InstallationRun_win.h"
 #include "app/LicenseDialog_win.h"
 #include "framework/UserMessages.h"
+#include "install/UninstallRecord.h"
 #include "resources/resource_ids.h"
 
 namespace app {
@@ -60,9 +61,12 @@ BOOL SetupDialog::OnInitDialog() {
 
     CounterDisplay counter(painter);
     document.Load(storage, counter);
-    // A destination from the command line is shown as if typed: the run checks it the same way.
-    if (options.destination || !document.defaultDestination.empty()) {
-        destinationPath = options.destination.value_or(document.defaultDestination);
+    // A destination from the command line is shown as if typed: the run checks it
+    // the same way. Without one, a product already installed is offered where it is.
+    std::string installed = install::UninstallRecord(document.registryRecord).InstalledFolder();
+    if (installed.empty()) installed = document.defaultDestination;
+    if (options.destination || !installed.empty()) {
+        destinationPath = options.destination.value_or(installed);
         UpdateData(false);
     }
     ShowIdleStatus();

@@ -199,6 +199,14 @@ done < <("$WINE64" reg query "$uninstall_log" | tr -d '\r' | awk 'BEGIN { FS = "
 check "the log names QuietUninstallString" logged "registry value: $entry\\QuietUninstallString = $(reg_value "$entry" QuietUninstallString)"
 check "the log ends with the outcome" equal "$(tail -n 1 "$E2E_WORK/silent.log")" 'outcome: installed (exit code 0)'
 
+# The product installed, setup offers its folder as the destination.
+run_shown "\"$made_win\""
+check "setup again shows its window" probe wait "$WINDOW" 60
+check "... offering the folder the product is in" equal "$(get_path)" "$silent"
+click_button 294 146  # Cancel
+check "... and ends with 1602 once cancelled" shown_ended 30
+check "... 1602" equal "$RUN_CODE" 1602
+
 # /PASSIVE /DIR="...": the window shows the run, takes no input (Cancel is
 # ignored) and ends by itself.
 run_shown "\"$made_win\" /PASSIVE /DIR=\"C:\\Passive Folder\""
