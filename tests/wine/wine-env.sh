@@ -77,6 +77,10 @@ wine_env_display() {
 
 wine_env_start() {
   unset DISPLAY
+  # Wine shows a folder that Unix lets others write as one every user may write,
+  # which the elevated programs refuse to install or log into: the prefix's
+  # folders are made as on a usual system, writable by their owner alone.
+  umask 022
   WINE_ENV_DIR=$(mktemp -d /tmp/tolvik-wine.XXXXXX)
   export WINEPREFIX="$WINE_ENV_DIR/prefix"
   # The prefix links the user's Desktop and Documents to $HOME: keep them inside
