@@ -113,7 +113,7 @@ HWND WaitFor(const char* title, double seconds) {
 // Rounds of junk in the private message range (see "probe junk").
 int PostJunk(HWND window, double seconds) {
     unsigned long long state = GetTickCount() | 1ull;
-    std::printf("seed %llu\n", state);
+    std::printf("random start %llu\n", state);
     auto random = [&state] {  // xorshift64: any bits will do
         state ^= state << 13;
         state ^= state >> 7;

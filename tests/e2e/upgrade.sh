@@ -20,7 +20,7 @@ log_says() { grep -q -F "$1" "$2" || { echo "  not in the log: $1"; sed 's/^/  |
 # make_product NAME VERSION PATH=TEXT...: the kit's product of record R holding
 # those files (below product/, so below the destination), and no shortcuts.
 make_product() {
-  local name=$1 version=$2 spec
+  local name=$1 version=$2 file
   shift 2
   (
     cd "$E2E_WORK"
@@ -30,9 +30,9 @@ make_product() {
     sed -i 's|file=product/License.txt|file=License.txt|' "$name/container.manifest"
     sed -i -e '/^\*,/d' -e 's/^regrecord=.*/regrecord=R/' -e 's/^groupname=.*/groupname=Tolvik Up/' \
       "$name/content/Data.idoc"
-    for spec in "$@"; do
-      mkdir -p "$name/product/$(dirname "${spec%%=*}")"
-      printf '%s\n' "${spec#*=}" >"$name/product/${spec%%=*}"
+    for file in "$@"; do
+      mkdir -p "$name/product/$(dirname "${file%%=*}")"
+      printf '%s\n' "${file#*=}" >"$name/product/${file%%=*}"
     done
     "$TKDS" make "$name/container.manifest" -o "$name.exe" --arch "$KIT_ARCH" --stubs "$STUBS" \
       --product-version "$version" >/dev/null
