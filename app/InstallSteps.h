@@ -91,7 +91,7 @@ private:
 // The folders an entry's file may go to.
 struct BaseFolders {
     std::string destination;    // the path the user confirmed
-    std::string windowsFolder;  // GetWindowsDirectory
+    std::string windowsFolder;  // GetSystemWindowsDirectory
     std::string programFiles;   // the Program Files folder
 };
 
