@@ -8,6 +8,7 @@
 #include <cstdint>
 #include <functional>
 #include <string>
+#include <vector>
 
 namespace install {
 
@@ -18,11 +19,12 @@ enum class RemovalState {
     Refused,   // a component is a link (reparse point) or not where the path says
     Failed,
     Kept,      // the file is not the one to remove (RemoveFileWhen): left as it is
+    AtRestart, // in use: its deletion when Windows next starts is scheduled (the *OrAtRestart calls)
 };
 
 struct Removal {
     RemovalState state;
-    std::uint32_t error = 0;  // the system's code when Failed
+    std::uint32_t error = 0;  // the system's code when Failed (for AtRestart: why it is still there)
     std::string refusedAt;    // the component that is a link, when Refused
     bool secondName = false;  // Refused: the file has another name elsewhere (a hard link)
 };
@@ -42,6 +44,19 @@ Removal RemoveFile(const std::string& path, const std::string& base);
 Removal RemoveFileWhen(const std::string& path, const std::string& base, const std::function<bool(void* file)>& belongs);
 // Removes a folder only when it is empty.
 Removal RemoveEmptyFolder(const std::string& path, const std::string& base);
+
+// RemoveFile, but a file that another program holds (open without sharing, running,
+// mapped) is scheduled for deletion when Windows next starts (AtRestart) while
+// every component of its path, its own included, is held and checked link-free; a
+// second name is refused as by RemoveFile. Failed, with the in-use error, when the
+// scheduling fails too (it needs administrator rights).
+Removal RemoveFileOrAtRestart(const std::string& path, const std::string& base);
+// RemoveEmptyFolder, but a folder that holds nothing but entries in pending (the
+// paths already scheduled with the calls above, files before their folders) is
+// scheduled for deletion after them (AtRestart). NotEmpty when anything else is
+// in it; Failed when the scheduling fails.
+Removal RemoveFolderOrAtRestart(const std::string& path, const std::string& base,
+                                const std::vector<std::string>& pending);
 
 // "Access to C:\x was denied." and the like, for a failed or refused removal.
 std::string DescribeFailure(const Removal& removal, const std::string& path);

@@ -40,6 +40,12 @@ std::string OutcomeText(const Outcome& outcome) {
         text = Quoted(outcome.product) + " was removed, except:\n";
         AppendList(text, outcome.notRemoved);
     }
+    if (!outcome.atRestart.empty()) {
+        text += "\n\nThese files are in use by a program that is still running; they will be removed when Windows "
+                "restarts:";
+        AppendList(text, outcome.atRestart);
+        text += "\n\nRestart the computer to finish the removal.";
+    }
     if (outcome.recordKept) {
         text += "\n\nThe uninstall information was kept: close any program that uses these files and run the "
                 "uninstall again.";

@@ -17,6 +17,7 @@ struct Outcome {
     std::vector<std::string> notRemoved;   // one sentence per item left in place, with the reason
     std::vector<std::string> undetermined; // what the log did not tell
     bool recordKept = false;               // the uninstall information stays for another run
+    std::vector<std::string> atRestart;    // files in use (and their folders), deleted when Windows next starts
 };
 
 std::string ConfirmationText(std::string_view product);

@@ -1,8 +1,9 @@
 // TKUNTOOL.EXE: started as "<Windows folder>\TKUNTOOL.EXE <record>" by the system's
 // list of installed programs or by the program group's "Uninstall <record>" shortcut,
 // and as "... <record> /S" by the entry's quiet command (deployment tools).
-// Exit codes as MSI's: 0 removed, 1602 the user said No, 1603 something stays,
-// 87 a /LOG= path that is refused (a link on it, or a folder users may write).
+// Exit codes as MSI's: 0 removed, 3010 removed but for files in use that go when
+// Windows restarts, 1602 the user said No, 1603 something stays, 87 a /LOG= path
+// that is refused (a link on it, or a folder users may write).
 #include <windows.h>
 
 #include "framework/Application_win.h"
@@ -21,11 +22,14 @@ constexpr int kExitRemoved = 0;
 constexpr int kExitBadCommandLine = 87;  // ERROR_INVALID_PARAMETER
 constexpr int kExitCancelled = 1602;  // ERROR_INSTALL_USEREXIT
 constexpr int kExitFailed = 1603;     // ERROR_INSTALL_FAILURE
+constexpr int kExitRestartNeeded = 3010;  // ERROR_SUCCESS_REBOOT_REQUIRED
 
 int ExitCodeFor(UninstallResult result) {
     switch (result) {
         case UninstallResult::Removed:
             return kExitRemoved;
+        case UninstallResult::RemovedAtRestart:
+            return kExitRestartNeeded;
         case UninstallResult::Cancelled:
             return kExitCancelled;
         case UninstallResult::RemovedExcept:
@@ -40,6 +44,8 @@ const char* OutcomeName(UninstallResult result) {
     switch (result) {
         case UninstallResult::Removed:
             return "removed";
+        case UninstallResult::RemovedAtRestart:
+            return "removed; files in use go when Windows restarts";
         case UninstallResult::Cancelled:
             return "cancelled";
         case UninstallResult::RemovedExcept:

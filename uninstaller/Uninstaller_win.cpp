@@ -24,8 +24,9 @@ using install::DriveRootOf;
 using install::Removal;
 using install::RemovalState;
 using install::RemoveEmptyFolder;
-using install::RemoveFile;
+using install::RemoveFileOrAtRestart;
 using install::RemoveFileWhen;
+using install::RemoveFolderOrAtRestart;
 using install::RemoveRunningProgram;
 
 Prompt::~Prompt() = default;
@@ -103,10 +104,13 @@ public:
     // Every line for the report: failures first, then what was kept, then refusals.
     std::vector<std::string> NotRemoved() const;
     const std::vector<std::string>& Undetermined() const noexcept { return undetermined_; }
+    // The files and folders in use, in the order their deletion at the next start
+    // of Windows was scheduled.
+    const std::vector<std::string>& AtRestart() const noexcept { return atRestart_; }
 
 private:
     void Note(const Removal& removal, const std::string& path);
-    void RemoveOneFile(const std::string& path, const std::string& base);
+    void NoteFolder(const Removal& removal, const std::string& path);
     void RemoveOneFolder(const std::string& path, const std::string& base);
     // Removes the shortcut at path when it starts the product; see BelongsToProduct.
     Removal RemoveProductShortcut(const std::string& path, const std::string& base);
@@ -120,6 +124,7 @@ private:
     std::vector<std::string> failures_;
     std::vector<std::string> kept_;
     std::vector<std::string> undetermined_;
+    std::vector<std::string> atRestart_;
 };
 
 void RemovalRun::Note(const Removal& removal, const std::string& path) {
@@ -127,8 +132,6 @@ void RemovalRun::Note(const Removal& removal, const std::string& path) {
     // Running again would meet the same link: what stays is reported, the record goes.
     if (removal.state == RemovalState::Refused) kept_.push_back(DescribeFailure(removal, path));
 }
-
-void RemovalRun::RemoveOneFile(const std::string& path, const std::string& base) { Note(RemoveFile(path, base), path); }
 
 Removal RemovalRun::RemoveProductShortcut(const std::string& path, const std::string& base) {
     return RemoveFileWhen(path, base, [this](void* file) {
@@ -138,7 +141,10 @@ Removal RemovalRun::RemoveProductShortcut(const std::string& path, const std::st
 }
 
 void RemovalRun::RemoveOneFolder(const std::string& path, const std::string& base) {
-    const Removal removal = RemoveEmptyFolder(path, base);
+    NoteFolder(RemoveEmptyFolder(path, base), path);
+}
+
+void RemovalRun::NoteFolder(const Removal& removal, const std::string& path) {
     if (removal.state == RemovalState::NotEmpty) kept_.push_back(KeptFolderText(path));
     if (removal.state == RemovalState::Failed) failures_.push_back(DescribeFailure(removal, path));
     if (removal.state == RemovalState::Refused) kept_.push_back(DescribeFailure(removal, path));
@@ -233,12 +239,22 @@ void RemovalRun::RemoveGroupIn(const std::string& programsFolder) {
     }
 }
 
+// A file in use is deleted when Windows next starts, and so is each folder that
+// then holds nothing else (the folders come deepest first, after all the files).
 void RemovalRun::RemoveFiles() {
-    for (const auto& file : plan_.files) RemoveOneFile(file, DriveRootOf(file));
+    for (const auto& file : plan_.files) {
+        const Removal removal = RemoveFileOrAtRestart(file, DriveRootOf(file));
+        if (removal.state == RemovalState::AtRestart) atRestart_.push_back(file);
+        Note(removal, file);
+    }
 }
 
 void RemovalRun::RemoveFolders() {
-    for (const auto& folder : plan_.folders) RemoveOneFolder(folder, DriveRootOf(folder));
+    for (const auto& folder : plan_.folders) {
+        const Removal removal = RemoveFolderOrAtRestart(folder, DriveRootOf(folder), atRestart_);
+        if (removal.state == RemovalState::AtRestart) atRestart_.push_back(folder);
+        NoteFolder(removal, folder);
+    }
 }
 
 std::vector<std::string> RemovalRun::NotRemoved() const {
@@ -356,8 +372,9 @@ UninstallResult Uninstall(std::string_view record, Prompt& prompt, const Uninsta
 
     Outcome outcome;
     outcome.product = product;
-    // While a file is still there the records stay, so that the uninstall can be
-    // run again once the program that holds the file is closed.
+    // While a file is still there, and not to go at the next start of Windows, the
+    // records stay, so that the uninstall can be run again once the program that
+    // holds the file is closed.
     outcome.recordKept = run.HasFailures();
     if (!outcome.recordKept) {
         std::vector<std::string> failures = RemoveUninstallRecord(record, *view);
@@ -366,10 +383,12 @@ UninstallResult Uninstall(std::string_view record, Prompt& prompt, const Uninsta
     }
     outcome.notRemoved = run.NotRemoved();
     outcome.undetermined = run.Undetermined();
+    outcome.atRestart = run.AtRestart();
 
     const bool complete = outcome.notRemoved.empty();
     prompt.Report(OutcomeText(outcome), !complete || !outcome.undetermined.empty());
-    return complete ? UninstallResult::Removed : UninstallResult::RemovedExcept;
+    if (!complete) return UninstallResult::RemovedExcept;
+    return outcome.atRestart.empty() ? UninstallResult::Removed : UninstallResult::RemovedAtRestart;
 }
 
 }  // namespace uninstaller

@@ -43,11 +43,12 @@ struct UninstallSettings {
 };
 
 enum class UninstallResult {
-    Removed,        // everything the log lists is gone
-    RemovedExcept,  // the report lists what stays and why
-    Cancelled,      // the user answered No; nothing was touched
-    NoRecord,       // no record name, or no log for it; nothing was touched
-    RecordOnly,     // no trusted copy: the registry information went, nothing on disk
+    Removed,           // everything the log lists is gone
+    RemovedAtRestart,  // gone but for files in use (and their folders), deleted when Windows next starts
+    RemovedExcept,     // the report lists what stays and why
+    Cancelled,         // the user answered No; nothing was touched
+    NoRecord,          // no record name, or no log for it; nothing was touched
+    RecordOnly,        // no trusted copy: the registry information went, nothing on disk
 };
 
 // The settings for the running program: this system's folders, and the running

@@ -198,33 +198,56 @@ TEST_F(UninstallerTest, AUserFileKeepsItsFolder) {
     EXPECT_FALSE(install::RegistryKeyExists(layout::kLogRoot, layout::LogKey("UserFile")));
 }
 
-TEST_F(UninstallerTest, AFileInUseKeepsTheRecordForAnotherRun) {
-    const FakeProduct product = Install("InUse", "C:\\TolvikTest\\InUse");
-    {
-        framework::FileHandle held(
-            CreateFileA(product.files[0].c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING, 0, nullptr));
-        ASSERT_TRUE(held.IsValid());
-        ScriptedPrompt prompt(true);
-        EXPECT_EQ(Uninstall("InUse", prompt, settings), UninstallResult::RemovedExcept);
-        ASSERT_EQ(prompt.reports.size(), 1u);
-        EXPECT_TRUE(HasLine(prompt.reports[0], "A sharing violation occurred while accessing " + product.files[0]))
-            << prompt.reports[0];
-        EXPECT_TRUE(HasLine(prompt.reports[0], "The uninstall information was kept"));
-        EXPECT_TRUE(Exists(product.files[0]));
-        EXPECT_FALSE(Exists(product.files[1]));
-        EXPECT_TRUE(install::RegistryKeyExists(layout::kLogRoot, layout::LogKey("InUse")));
-        EXPECT_TRUE(install::RegistryKeyExists(layout::kEntryRoot, layout::EntryKey("InUse")));
+// The session manager's list of what to rename or delete at the next start, the
+// paths as MoveFileEx stores them ("\\??\\C:\\..."), each followed by its new name.
+std::vector<std::string> PendingRestartOperations() {
+    std::vector<wchar_t> data(64 * 1024);
+    DWORD size = static_cast<DWORD>(data.size() * sizeof(wchar_t));
+    if (RegGetValueW(HKEY_LOCAL_MACHINE, L"SYSTEM\\CurrentControlSet\\Control\\Session Manager",
+                     L"PendingFileRenameOperations", RRF_RT_REG_MULTI_SZ, nullptr, data.data(), &size) != ERROR_SUCCESS) {
+        return {};
     }
-    ScriptedPrompt again(true);
-    EXPECT_EQ(Uninstall("InUse", again, settings), UninstallResult::Removed);
-    ExpectGone(product);
+    std::vector<std::string> entries;
+    for (const wchar_t* entry = data.data(); entry < data.data() + size / sizeof(wchar_t); entry += wcslen(entry) + 1) {
+        entries.push_back(framework::Utf8Text(entry));
+    }
+    return entries;
+}
+
+TEST_F(UninstallerTest, AFileInUseAndItsFoldersGoAtTheNextStart) {
+    const FakeProduct product = Install("InUse", "C:\\TolvikTest\\InUse\\App");
+    framework::FileHandle held(
+        CreateFileA(product.files[0].c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING, 0, nullptr));
+    ASSERT_TRUE(held.IsValid());
+    ScriptedPrompt prompt(true);
+    EXPECT_EQ(Uninstall("InUse", prompt, settings), UninstallResult::RemovedAtRestart);
+    ASSERT_EQ(prompt.reports.size(), 1u);
+    EXPECT_TRUE(HasLine(prompt.reports[0], "will be removed when Windows restarts:\n- " + product.files[0] +
+                                               "\n- C:\\TolvikTest\\InUse\\App\n- C:\\TolvikTest\\InUse\n"))
+        << prompt.reports[0];
+    EXPECT_FALSE(HasLine(prompt.reports[0], "The uninstall information was kept"));
+    EXPECT_TRUE(Exists(product.files[0]));
+    EXPECT_FALSE(Exists(product.files[1]));
+    EXPECT_FALSE(install::RegistryKeyExists(layout::kTrustedRoot, layout::TrustedLogKey("InUse")));
+    EXPECT_FALSE(install::RegistryKeyExists(layout::kEntryRoot, layout::EntryKey("InUse")));
+
+    // Deleted in this order at the next start: the file, then its folders, deepest first.
+    const std::vector<std::string> pending = PendingRestartOperations();
+    std::vector<std::string> scheduled;
+    for (std::size_t i = 0; i + 1 < pending.size(); i += 2) {
+        if (pending[i].find("InUse") != std::string::npos && pending[i + 1].empty()) scheduled.push_back(pending[i]);
+    }
+    EXPECT_EQ(scheduled, (std::vector<std::string>{"\\??\\" + product.files[0], "\\??\\C:\\TolvikTest\\InUse\\App",
+                                                   "\\??\\C:\\TolvikTest\\InUse"}));
 }
 
 TEST_F(UninstallerTest, APartialLogRemovesWhatItListsAndSaysWhatItLacks) {
     // Stopped while copying: no "TotalFiles", no shortcuts, no uninstall entry.
-    std::vector<std::string> created;
+    std::vector<std::string> missing, created;
+    std::string failed;
     install::HeldFolders held;
-    ASSERT_TRUE(install::CreateFolderPath("C:\\TolvikTest\\Partial\\App", created, held));
+    ASSERT_TRUE(install::HoldFolderPath("C:\\TolvikTest\\Partial\\App", missing, held));
+    ASSERT_TRUE(install::MakeFolders(missing, held, created, failed));
     held.Release();
     install::UninstallRecord log("Partial");
     log.Begin("Tolvik Partial 1.0", created);
