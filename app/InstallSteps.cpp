@@ -37,6 +37,17 @@ std::string LostShortcutsMessage(std::string_view lines) {
     return "The product was installed, but these shortcuts could not be created:\n\n" + std::string(lines);
 }
 
+std::string FilesInUseQuestion(const std::vector<std::string>& programs) {
+    std::string text = "These programs are using files that setup must replace:\n";
+    const std::size_t listed = programs.size() > kListedPrograms ? kListedPrograms - 1 : programs.size();
+    for (std::size_t i = 0; i < listed; ++i) text += "\n- " + programs[i];
+    if (listed < programs.size()) text += "\n- ... and " + std::to_string(programs.size() - listed) + " more.";
+    return text +
+           "\n\nTry Again: close them yourself (save your work first), then setup tries again."
+           "\nContinue: setup closes them, and starts them again once it has finished."
+           "\nCancel: stop the installation.";
+}
+
 std::string InstallLocationFor(std::string_view destination) {
     std::string_view rest = destination.size() >= 2 && destination[1] == ':' ? destination.substr(2) : "x";
     while (!rest.empty() && rest.front() == '\\') rest.remove_prefix(1);

@@ -44,6 +44,13 @@ std::string OpenFolderDescription(std::string_view path);
 // lines names them, one a line.
 std::string LostShortcutsMessage(std::string_view lines);
 
+// The question when running programs hold files setup must replace (programs: the
+// names the Restart Manager gives, at most kListedPrograms of them listed): what
+// each of the three buttons does, Try Again, Continue and Cancel, as
+// FilesInUsePrompt_win.h shows them.
+inline constexpr std::size_t kListedPrograms = 10;
+std::string FilesInUseQuestion(const std::vector<std::string>& programs);
+
 // The uninstall entry's "InstallLocation" for a destination: empty for a drive
 // root ("C:\"), which is never an installation's own folder.
 std::string InstallLocationFor(std::string_view destination);

@@ -40,6 +40,15 @@ bool SetMode(SetupOptions& options, SetupMode mode, std::string& error) {
     return true;
 }
 
+bool SetFlag(bool& flag, std::string& error) {
+    if (flag) {
+        error = "a switch is given twice.";
+        return false;
+    }
+    flag = true;
+    return true;
+}
+
 bool SetPath(std::optional<std::string>& field, std::string_view name, const std::optional<std::string>& value,
              std::string& error) {
     if (!value || value->empty()) {
@@ -92,6 +101,10 @@ ParsedCommandLine ParseSetupCommandLine(std::string_view commandLine) {
             SetPath(options.destination, "/DIR", read.value, error);
         } else if (read.name == "LOG") {
             SetPath(options.logFile, "/LOG", read.value, error);
+        } else if (read.name == "CLOSEAPPLICATIONS" && !read.value) {
+            SetFlag(options.closeApplications, error);
+        } else if (read.name == "NORESTART" && !read.value) {
+            SetFlag(options.noRestart, error);
         } else {
             error = "/" + read.name + (read.value ? "=" : "") + " is not a switch setup knows.";
         }
@@ -101,17 +114,20 @@ ParsedCommandLine ParseSetupCommandLine(std::string_view commandLine) {
 }
 
 std::string SetupUsageText() {
-    return "Usage: setup.exe [/S | /PASSIVE] [/DIR=\"folder\"] [/LOG=\"file\"] [/D=folder]\n"
+    return "Usage: setup.exe [/S | /PASSIVE] [/CLOSEAPPLICATIONS] [/NORESTART]\n"
+           "                 [/DIR=\"folder\"] [/LOG=\"file\"] [/D=folder]\n"
            "\n"
            "/S  -  install silently: no window and no message\n"
            "/PASSIVE  -  show the progress only; no input, no message\n"
+           "/CLOSEAPPLICATIONS  -  close the programs that use the product's files, and start them again after\n"
+           "/NORESTART  -  never restart the computer (setup never does; 3010 says a restart is needed)\n"
            "/DIR=\"folder\"  -  install into this folder\n"
            "/D=folder  -  the same, as the last argument, unquoted\n"
            "/LOG=\"file\"  -  write a log of the installation to this file\n"
            "/?  -  show this text\n"
            "\n"
-           "Exit codes: 0 installed, 1602 cancelled, 1603 failed,\n"
-           "1618 another setup of this product is running, 87 bad command line.";
+           "Exit codes: 0 installed, 3010 installed (files in use are replaced when the computer restarts),\n"
+           "1602 cancelled, 1603 failed, 1618 another setup of this product is running, 87 bad command line.";
 }
 
 std::string BadCommandLineText(std::string_view error) {
@@ -134,6 +150,7 @@ std::string WindowNotCreatedText(unsigned long error) {
 
 SetupOutcome OutcomeOfWindow(long long modalResult) {
     if (modalResult == kEndInstalled) return SetupOutcome::Installed;
+    if (modalResult == kEndInstalledRestartNeeded) return SetupOutcome::InstalledRestartNeeded;
     if (modalResult == kEndCancelled) return SetupOutcome::Cancelled;
     return SetupOutcome::Failed;  // kEndFailed, or a window that could not be made
 }
@@ -142,6 +159,8 @@ int ExitCodeFor(SetupOutcome outcome) {
     switch (outcome) {
         case SetupOutcome::Installed:
             return kExitInstalled;
+        case SetupOutcome::InstalledRestartNeeded:
+            return kExitRestartNeeded;
         case SetupOutcome::Cancelled:
             return kExitCancelled;
         case SetupOutcome::Failed:

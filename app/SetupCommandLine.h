@@ -5,6 +5,9 @@
 //   /D=PATH        the destination; last, unquoted, the rest of the line (blanks allowed)
 //   /DIR=PATH      the destination, or /DIR="PATH"
 //   /LOG=FILE      a plain UTF-8 log of the run, or /LOG="FILE"
+//   /CLOSEAPPLICATIONS  unattended: programs that hold the product's files are
+//                  closed (Restart Manager) and started again after the run
+//   /NORESTART     accepted for deployment tools: setup never restarts Windows itself
 //   /?             the usage, in a message box
 // Switches are case-insensitive. With no arguments setup behaves as it always has.
 // Exit codes as MSI defines them, so that deployment tools read them unconfigured.
@@ -20,6 +23,7 @@ inline constexpr int kExitBadCommandLine = 87;      // ERROR_INVALID_PARAMETER
 inline constexpr int kExitCancelled = 1602;         // ERROR_INSTALL_USEREXIT
 inline constexpr int kExitFailed = 1603;            // ERROR_INSTALL_FAILURE
 inline constexpr int kExitAlreadyRunning = 1618;    // ERROR_INSTALL_ALREADY_RUNNING
+inline constexpr int kExitRestartNeeded = 3010;     // ERROR_SUCCESS_REBOOT_REQUIRED
 
 enum class SetupMode { Interactive, Passive, Silent };
 
@@ -28,6 +32,12 @@ struct SetupOptions {
     SetupMode mode = SetupMode::Interactive;
     std::optional<std::string> destination;  // /D= or /DIR=: put into the path field, checked as typed
     std::optional<std::string> logFile;      // /LOG=
+    // /CLOSEAPPLICATIONS: a run that may ask no one (/S, /PASSIVE) closes the programs
+    // that hold files it replaces, and starts them again at its end.
+    bool closeApplications = false;
+    // /NORESTART: nothing changes, as setup never restarts Windows; a restart that
+    // is needed is only told by the exit code 3010.
+    bool noRestart = false;
     std::string commandLine;                 // the whole line, for the log
 };
 
@@ -53,12 +63,15 @@ std::string LockNotTakenText(unsigned long error);
 std::string WindowNotCreatedText(unsigned long error);
 
 // How setup ended, and its exit code. The main window's modal result tells it:
-// kEndInstalled after a complete run, IDCANCEL (2) when the user closed the
-// window, kEndFailed when a run that may show no box (/S, /PASSIVE) stopped.
-enum class SetupOutcome { Installed, Cancelled, Failed };
+// kEndInstalled after a complete run, kEndInstalledRestartNeeded after a complete
+// run that left a file in use to be replaced when Windows next starts (exit code
+// 3010), IDCANCEL (2) when the user closed the window, kEndFailed when a run that
+// may show no box (/S, /PASSIVE) stopped.
+enum class SetupOutcome { Installed, InstalledRestartNeeded, Cancelled, Failed };
 inline constexpr long long kEndInstalled = 0;
-inline constexpr long long kEndCancelled = 2;  // IDCANCEL
-inline constexpr long long kEndFailed = 3;     // IDABORT
+inline constexpr long long kEndCancelled = 2;                // IDCANCEL
+inline constexpr long long kEndFailed = 3;                   // IDABORT
+inline constexpr long long kEndInstalledRestartNeeded = 10;  // no dialog result of the system's
 SetupOutcome OutcomeOfWindow(long long modalResult);
 int ExitCodeFor(SetupOutcome outcome);
 

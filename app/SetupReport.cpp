@@ -21,6 +21,9 @@ int SetupReport::Finish(SetupOutcome outcome) {
         case SetupOutcome::Installed:
             log_.Outcome("installed", exitCode);
             break;
+        case SetupOutcome::InstalledRestartNeeded:
+            log_.Outcome("installed; files in use are replaced when Windows restarts", exitCode);
+            break;
         case SetupOutcome::Cancelled:
             log_.Outcome("cancelled", exitCode);
             break;

@@ -66,6 +66,8 @@ TEST(SetupCommandLine, BadLinesAreRefusedQuietlyOnlyWithS) {
         {"setup.exe /D=", "/D needs a value, e.g. /D=\"C:\\Folder\".", false},
         {"setup.exe /S /D=\"C:\\X\"", "/D= takes the folder unquoted, as the last argument (or use /DIR=\"...\").", true},
         {"setup.exe /? /X", "/X is not a switch setup knows.", false},
+        {"setup.exe /NORESTART /norestart", "a switch is given twice.", false},
+        {"setup.exe /CLOSEAPPLICATIONS=1 /S", "/CLOSEAPPLICATIONS= is not a switch setup knows.", true},
     };
     for (const auto& c : cases) {
         const ParsedCommandLine parsed = ParseSetupCommandLine(c.line);
@@ -75,8 +77,18 @@ TEST(SetupCommandLine, BadLinesAreRefusedQuietlyOnlyWithS) {
     }
 }
 
+TEST(SetupCommandLine, RestartSwitchesAreFlags) {
+    const ParsedCommandLine both = ParseSetupCommandLine("setup.exe /s /CloseApplications /NORESTART /D=C:\\X");
+    EXPECT_EQ(both.error, "");
+    EXPECT_TRUE(both.options.closeApplications && both.options.noRestart);
+    EXPECT_EQ(both.options.destination.value_or(""), "C:\\X");
+    const ParsedCommandLine neither = ParseSetupCommandLine("setup.exe /S");
+    EXPECT_FALSE(neither.options.closeApplications || neither.options.noRestart);
+}
+
 TEST(SetupCommandLine, OutcomesAndLockNames) {
     EXPECT_EQ(ExitCodeFor(OutcomeOfWindow(kEndInstalled)), 0);
+    EXPECT_EQ(ExitCodeFor(OutcomeOfWindow(kEndInstalledRestartNeeded)), 3010);
     EXPECT_EQ(ExitCodeFor(OutcomeOfWindow(kEndCancelled)), 1602);
     EXPECT_EQ(ExitCodeFor(OutcomeOfWindow(kEndFailed)), 1603);
     EXPECT_EQ(ExitCodeFor(OutcomeOfWindow(-1)), 1603);  // the window could not be made

@@ -113,7 +113,8 @@ check "... 87" equal "$RUN_CODE" 87
 # /? shows the usage in a box.
 run_shown "\"$made_win\" /?"
 check "/? shows the usage box" probe wait setup 30
-check "the usage names every switch" test "$(box_text setup | grep -c -e '^/S ' -e '^/PASSIVE ' -e '^/DIR=' -e '^/D=' -e '^/LOG=' -e '^/? ')" -eq 6
+check "the usage names every switch" test "$(box_text setup | grep -c -e '^/S ' -e '^/PASSIVE ' -e '^/DIR=' -e '^/D=' \
+  -e '^/LOG=' -e '^/CLOSEAPPLICATIONS ' -e '^/NORESTART ' -e '^/? ')" -eq 8
 close_box setup
 check "/? ends once the box is closed" shown_ended 30
 check "... with 0" equal "$RUN_CODE" 0
