@@ -2,10 +2,12 @@
 // Removes one installed product as the trusted copy of its uninstall log lists it
 // (HKEY_LOCAL_MACHINE, see UninstallLayout.h): desktop shortcuts, the program
 // group's shortcuts, the files, the created folders (each only when empty), the
-// uninstall log, its copy and the entry, and finally the uninstaller itself. A log
-// under HKEY_CURRENT_USER without that copy (an installation made before setup
-// kept one, or values setup never wrote) removes nothing from disk: only its
-// registry information goes, and the user is told what to remove by hand.
+// uninstall log, its copy and the entry, and finally the uninstaller itself. A
+// file that a running program holds is deleted when Windows next starts instead,
+// and so is each created folder that only such files keep. A log under
+// HKEY_CURRENT_USER without that copy (an installation made before setup kept
+// one, or values setup never wrote) removes nothing from disk: only its registry
+// information goes, and the user is told what to remove by hand.
 #include <string>
 #include <string_view>
 
