@@ -1,6 +1,8 @@
 #include "app/InstallSteps.h"
 
+#include <algorithm>
 #include <utility>
+
 #include "install/LinkFreePath.h"
 
 namespace app {
@@ -140,5 +142,44 @@ std::vector<std::string> StaleFiles(const std::vector<std::string>& earlierFiles
 }
 
 bool IsLoggedKind(install::FolderKind kind) { return kind != install::FolderKind::WindowsFolder; }
+
+namespace {
+
+// The dot-separated parts of a version, each a number where it is one.
+std::vector<std::string_view> VersionParts(std::string_view version) {
+    std::vector<std::string_view> parts;
+    std::size_t start = 0;
+    while (true) {
+        const std::size_t dot = version.find('.', start);
+        parts.push_back(version.substr(start, dot == std::string_view::npos ? std::string_view::npos : dot - start));
+        if (dot == std::string_view::npos) return parts;
+        start = dot + 1;
+    }
+}
+
+int ComparePart(std::string_view a, std::string_view b) {
+    const auto digits = [](std::string_view part) {
+        return !part.empty() && part.find_first_not_of("0123456789") == std::string_view::npos;
+    };
+    if (digits(a) && digits(b)) {
+        a.remove_prefix(std::min(a.find_first_not_of('0'), a.size()));
+        b.remove_prefix(std::min(b.find_first_not_of('0'), b.size()));
+        if (a.size() != b.size()) return a.size() < b.size() ? -1 : 1;
+    }
+    return a.compare(b) < 0 ? -1 : (a == b ? 0 : 1);
+}
+
+}  // namespace
+
+std::string VersionChangeText(std::string_view installed, std::string_view version) {
+    if (installed.empty() || version.empty()) return {};
+    const std::vector<std::string_view> from = VersionParts(installed), to = VersionParts(version);
+    int order = 0;
+    for (std::size_t index = 0; order == 0 && index < std::max(from.size(), to.size()); ++index) {
+        order = ComparePart(index < from.size() ? from[index] : "0", index < to.size() ? to[index] : "0");
+    }
+    if (order == 0) return "repair: " + std::string(version);
+    return std::string(order < 0 ? "upgrade: " : "downgrade: ") + std::string(installed) + " to " + std::string(version);
+}
 
 }  // namespace app

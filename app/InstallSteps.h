@@ -20,6 +20,13 @@ inline constexpr std::string_view kSettingUninstall = "setting uninstall...";
 inline constexpr std::string_view kCompleteSuccessfully = "complete successfully";
 inline constexpr std::string_view kNotEnoughSpace = "Not enough space on destination drive...";
 inline constexpr std::string_view kSourceCorrupt = "Source corrupt...\n";
+inline constexpr std::string_view kReplacedAtRestart =
+    "Programs that were running held some of the product's files. Setup replaces them when Windows next "
+    "starts; restart Windows before you use the product.";
+inline constexpr std::string_view kFilesInUseCancelled =
+    "Setup installed nothing: running programs hold files of the product.";
+inline constexpr std::string_view kRecordNotWritten =
+    "Setup could not write the uninstall record of this product, so it installed nothing.";
 
 // "Path invalid." and how a full path looks.
 std::string PathRejectedMessage();
@@ -54,6 +61,12 @@ std::string FilesInUseQuestion(const std::vector<std::string>& programs);
 // The uninstall entry's "InstallLocation" for a destination: empty for a drive
 // root ("C:\"), which is never an installation's own folder.
 std::string InstallLocationFor(std::string_view destination);
+
+// What installing version over the installed one is, for the run's log:
+// "upgrade: 1.0 to 2.0", "repair: 2.0", "downgrade: 2.0 to 1.0"; versions are
+// compared part by part as numbers ("1.10" is above "1.9"), a part that is no
+// number as text. Empty when either version is unknown.
+std::string VersionChangeText(std::string_view installed, std::string_view version);
 
 // "Complete: 5%", "Complete: 52%", ...
 std::string CompleteText(int percent);

@@ -6,6 +6,7 @@
 
 #include "app/InstallSteps.h"
 #include "app/PayloadFiles_win.h"
+#include "app/FilesInUsePrompt_win.h"
 #include "app/PayloadPass_win.h"
 #include "app/SetupDialog_win.h"
 #include "framework/FileErrorText.h"
@@ -17,6 +18,7 @@
 #include "install/LinkFreePath.h"
 #include "install/ProgramFiles_win.h"
 #include "install/RelativeOpen_win.h"
+#include "install/RestartOperations_win.h"
 #include "install/ShortcutMaker_win.h"
 #include "install/UninstallLayout.h"
 #include "install/UninstallRecord.h"
@@ -103,34 +105,48 @@ void InstallationRun::Fail(std::string_view message) {
     });
 }
 
-bool InstallationRun::WriteFile(const std::string& path, std::span<const std::uint8_t> bytes) {
+std::string InstallationRun::WriteFile(const std::string& path, std::span<const std::uint8_t> bytes) {
     // FILE_FLAG_OPEN_REPARSE_POINT: a link at the file's name is opened itself, never its target.
     framework::FileHandle file(CreateFileW(framework::WideText(path).c_str(), GENERIC_WRITE | FILE_READ_ATTRIBUTES, 0,
                                            nullptr, CREATE_ALWAYS,
                                            FILE_ATTRIBUTE_NORMAL | FILE_FLAG_OPEN_REPARSE_POINT, nullptr));
     if (!file) {
-        Fail(FileErrorMessage(framework::DescribeFileError(framework::FileErrorKindFromWin32(GetLastError()), path)));
-        return false;
+        return FileErrorMessage(framework::DescribeFileError(framework::FileErrorKindFromWin32(GetLastError()), path));
     }
     BY_HANDLE_FILE_INFORMATION information;
     if (GetFileInformationByHandle(file, &information) &&
         (information.dwFileAttributes & FILE_ATTRIBUTE_REPARSE_POINT)) {
-        Fail(FileErrorMessage(LinkRefusedDescription(path)));
-        return false;
+        return FileErrorMessage(LinkRefusedDescription(path));
     }
     DWORD error = install::WriteAll(file, bytes.data(), bytes.size());
     if (error == NO_ERROR && !CloseHandle(file.Detach())) error = GetLastError();
-    if (error == NO_ERROR) {
-        Log().FileWritten(path);
-        return true;
+    if (error != NO_ERROR) {
+        return FileErrorMessage(framework::DescribeFileError(framework::FileErrorKindFromWin32(error), path));
     }
-    Fail(FileErrorMessage(framework::DescribeFileError(framework::FileErrorKindFromWin32(error), path)));
-    return false;
+    Log().FileWritten(path);
+    return {};
 }
 
 void InstallationRun::RemoveCreatedFolders() {
     held_.RemoveCreated();
-    window_.CreatedFolders().clear();
+    // A folder that could not be removed stays listed: a later attempt records it.
+    std::erase_if(window_.CreatedFolders(), [](const std::string& folder) {
+        return GetFileAttributesW(framework::WideText(folder).c_str()) == INVALID_FILE_ATTRIBUTES;
+    });
+}
+
+void InstallationRun::Undo(install::UninstallRecord& record, const Undoing& undoing) {
+    RemoveCreatedFolders();
+    if (undoing.uninstallerMade && !undoing.earlierRecord) {
+        install::RemoveFile(undoing.uninstallerPath, install::DriveRootOf(undoing.uninstallerPath));
+    }
+    // While a folder of an attempt stays, so does the record that lists it.
+    if (!window_.CreatedFolders().empty()) return;
+    if (undoing.earlierRecord) {
+        if (!undoing.earlierIncomplete) record.Complete();
+    } else {
+        record.Forget(undoing.entryWritten);
+    }
 }
 
 void InstallationRun::ShowPaced(std::string_view text, unsigned wait) {
@@ -165,12 +181,13 @@ void InstallationRun::Run() {
     ShowPaced(kCheckingFolders, kStageWait);
     const std::string destination = window_.DestinationPath();
     Log().Write("destination", destination);
-    std::vector<std::string>& createdFolders = window_.CreatedFolders();
-    if (!install::CreateFolderPath(destination, createdFolders, held_)) {
+    // The folders that exist are held now; those missing are made once the record notes them.
+    std::vector<std::string> missingFolders;
+    if (!install::HoldFolderPath(destination, missingFolders, held_)) {
         // A link or a folder others may change along the path is named; any other refusal is a bad path.
         const std::string link = held_.RefusedLink();
         const std::string open = held_.RefusedOpenFolder();
-        RemoveCreatedFolders();
+        held_.Release();
         if (!link.empty()) {
             Fail(FileErrorMessage(LinkRefusedDescription(link)));
         } else {
@@ -182,10 +199,13 @@ void InstallationRun::Run() {
     ShowPaced(kCheckingDiskSpace, kStageWait);
     // When the free space cannot be told, the run goes on: a full disk still
     // stops it at the first file that cannot be written, with its own message.
+    // It is asked of the deepest folder of the destination that exists.
     std::uint64_t freeBytes = 0;
-    if (install::GetFreeDiskSpace(destination, freeBytes) &&
+    std::string existing = destination, missingName;
+    if (!missingFolders.empty()) install::SplitLastPart(missingFolders.front(), existing, missingName);
+    if (install::GetFreeDiskSpace(existing, freeBytes) &&
         !install::HasEnoughSpace(freeBytes, document.requiredKilobytes)) {
-        RemoveCreatedFolders();
+        held_.Release();
         Fail(kNotEnoughSpace);
         return;
     }
@@ -196,38 +216,122 @@ void InstallationRun::Run() {
     folders.programFiles = install::ProgramFilesFolder();
     install::UninstallRecord record(document.registryRecord);
     record.LogWritesTo(&Log());
-    // Every file's folder is held (its subfolders made) and a file already there
-    // that this record did not install is refused, before anything is written.
-    const std::vector<std::string> earlierFiles = record.TrustedFiles();
+    Undoing undoing;
+    undoing.earlierRecord = record.Exists();
+    undoing.earlierIncomplete = record.Incomplete();
+    if (undoing.earlierIncomplete) Log().Write("recovery", "an earlier run of this product did not complete; this run completes it");
+    const install::OwnVersionTexts version = install::ReadOwnVersionTexts();
+    // No version is refused: what this run does to the installed one is said.
+    if (const std::string change = VersionChangeText(record.InstalledVersion(), version.productVersion); !change.empty()) {
+        Log().Write("version", change);
+    }
+    // What the record covers is this product's own: replaced or removed, never refused.
+    const std::vector<std::string> recordedFiles = record.RecordedFiles();
     PayloadFiles payload;
     PayloadProblem problem;
-    if (!payload.Prepare(document.entries, folders, earlierFiles, held_, createdFolders, problem)) {
-        RemoveCreatedFolders();
+    if (!payload.Prepare(document.entries, folders, recordedFiles, held_, missingFolders, problem)) {
+        held_.Release();
         Fail(ProblemMessage(problem));
+        return;
+    }
+
+    // Running programs that hold the files to replace are named before anything is made.
+    install::RestartManagerSession programs;
+    if (!AskAboutHoldingPrograms(programs, payload, document.entries.size())) return;
+
+    // Before anything is made, the record notes all of it, with what it listed
+    // already: however the run ends from here on, the record covers every file and
+    // folder on disk.
+    std::vector<std::string> noted = record.TrustedFiles();
+    for (const std::string& folder : record.TrustedFolders()) noted.push_back(folder);
+    for (std::size_t index = 0; index < document.entries.size(); ++index) {
+        if (payload.WritesNewCopy(index)) noted.push_back(payload.PathOf(index));
+    }
+    for (const std::string& folder : missingFolders) noted.push_back(folder);
+    for (const std::string& folder : window_.CreatedFolders()) noted.push_back(folder);
+    if (!record.Note(noted)) {
+        Undo(record, undoing);
+        Fail(kRecordNotWritten);
+        return;
+    }
+
+    // The uninstaller and its entry come before the first file, so that the
+    // product can be removed however the run ends.
+    const std::string windowsBase = WithTrailingBackslash(folders.windowsFolder);
+    undoing.uninstallerPath = windowsBase + std::string(install::uninstall_layout::kUninstallerFileName);
+    if (const std::string failure = WriteUninstaller(undoing); !failure.empty()) {
+        Undo(record, undoing);
+        Fail(failure);
+        return;
+    }
+    install::UninstallEntry entry;
+    entry.groupName = document.groupName;
+    entry.uninstallerPath = undoing.uninstallerPath;
+    entry.installLocation = InstallLocationFor(destination);
+    entry.estimatedKilobytes = document.requiredKilobytes;
+    entry.displayVersion = version.productVersion;
+    entry.publisher = version.companyName;
+    if (!record.HasUninstallEntry()) {
+        record.WriteUninstallEntry(entry);
+        undoing.entryWritten = true;
+    }
+
+    std::vector<std::string>& createdFolders = window_.CreatedFolders();
+    std::string failedFolder;
+    if (!install::MakeFolders(missingFolders, held_, createdFolders, failedFolder)) {
+        const std::string link = held_.RefusedLink();
+        const std::string open = held_.RefusedOpenFolder();
+        Undo(record, undoing);
+        if (!link.empty()) {
+            Fail(FileErrorMessage(LinkRefusedDescription(link)));
+        } else if (!open.empty()) {
+            Fail(FileErrorMessage(OpenFolderDescription(open)));
+        } else {
+            Fail(FileErrorMessage(framework::DescribeFileError(framework::FileErrorKind::BadPath, failedFolder)));
+        }
         return;
     }
     ShowPaced(CompleteText(5), kStepWait);
 
-    // Every payload file is written before the log is begun, each checked as it is
-    // decoded: a pass that fails removes its files, so a damaged container leaves
-    // nothing behind (no file, no folder, no uninstall log).
+    // Every payload file is written before any is put in place, each checked as it
+    // is decoded: a pass that fails removes what it wrote, so a damaged container
+    // leaves nothing behind and an earlier version stays whole.
     ProgressCounter progress(document.entries);
     PayloadPass files(payload, held_, [&] {
         ShowPaced(CompleteText(progress.Advance()), progress.FileWait());
     });
     if (!files.Write(window_.Container(), document)) {
-        RemoveCreatedFolders();
+        Undo(record, undoing);
         const bool damaged = !files.DamagedReason().empty();
         Fail(damaged ? DamagedSetupMessage(files.DamagedReason()) : ProblemMessage(files.Problem()));
         return;
     }
+    // A file still in use is replaced when Windows next starts: until then the
+    // product is the earlier one's in that file only, and the run ends with 3010.
+    bool restartNeeded = false;
+    for (std::size_t index = 0; index < document.entries.size(); ++index) {
+        const std::string& path = payload.PathOf(index);
+        DWORD error = payload.Commit(index, held_);
+        if (error != NO_ERROR && install::IsInUseError(error)) {
+            error = install::ReplaceAtRestart(install::uninstall_layout::NewCopyPath(path), path);
+            if (error == NO_ERROR) Log().Write("replaced at restart", path);
+            restartNeeded |= error == NO_ERROR;
+        }
+        if (error != NO_ERROR) {
+            // The files put in place so far stay, noted: running setup again completes the product.
+            held_.Release();
+            Fail(FileErrorMessage(framework::DescribeFileError(framework::FileErrorKindFromWin32(error), path)));
+            return;
+        }
+    }
+
     // With every new file in place, what an earlier run of the record installed and
     // this one does not goes, and then the earlier run's folders left empty, before
     // the log is begun: it lists only what is still there.
     std::vector<std::string> installed;
     for (std::size_t index = 0; index < document.entries.size(); ++index) installed.push_back(payload.PathOf(index));
-    const std::vector<std::string> keptFiles = RemoveStaleFiles(StaleFiles(earlierFiles, installed), Log());
-    RemoveEmptyEarlierFolders(record.TrustedFolders(), destination, held_, Log());
+    const std::vector<std::string> keptFiles = RemoveStaleFiles(StaleFiles(recordedFiles, installed), Log());
+    RemoveEmptyEarlierFolders(record.RecordedFolders(), destination, held_, Log());
     for (const std::string& folder : createdFolders) Log().FolderCreated(folder);
     record.Begin(document.groupName, createdFolders);
     for (std::size_t index = 0; index < document.entries.size(); ++index) {
@@ -238,52 +342,36 @@ void InstallationRun::Run() {
     record.FinishFiles();
 
     ShowPaced(kCreatingShortcuts, kStepWait);
+    std::vector<std::string> desktopShortcuts;
+    for (const install::PayloadEntry& payloadEntry : document.entries) {
+        if (payloadEntry.desktopShortcut) desktopShortcuts.push_back(payloadEntry.shortcutName);
+    }
+    record.NoteShortcuts(desktopShortcuts, document.groupName);
     for (std::size_t index = 0; index < document.entries.size(); ++index) {
-        const install::PayloadEntry& entry = document.entries[index];
-        const std::string base = BaseFolderFor(entry.folderKind, folders);
+        const install::PayloadEntry& payloadEntry = document.entries[index];
+        const std::string base = BaseFolderFor(payloadEntry.folderKind, folders);
         const std::string& target = payload.PathOf(index);
-        if (entry.desktopShortcut &&
-            shortcuts.CreateDesktopShortcut(target, document.groupName, entry.shortcutName, base, std::nullopt,
+        if (payloadEntry.desktopShortcut &&
+            shortcuts.CreateDesktopShortcut(target, document.groupName, payloadEntry.shortcutName, base, std::nullopt,
                                             std::nullopt, 0)) {
-            record.AddDesktopShortcut(entry.shortcutName);
+            record.AddDesktopShortcut(payloadEntry.shortcutName);
         }
-        if (entry.startMenuShortcut) {
-            shortcuts.CreateStartMenuShortcut(target, document.groupName, entry.shortcutName, base, std::nullopt,
-                                              std::nullopt, 0);
+        if (payloadEntry.startMenuShortcut) {
+            shortcuts.CreateStartMenuShortcut(target, document.groupName, payloadEntry.shortcutName, base,
+                                              std::nullopt, std::nullopt, 0);
         }
     }
     record.FinishShortcuts(document.groupName);
 
     ShowPaced(kSettingUninstall, kStepWait);
-    const std::string windowsBase = WithTrailingBackslash(folders.windowsFolder);
-    const std::string uninstallerPath = windowsBase + std::string(install::uninstall_layout::kUninstallerFileName);
-    storage::HeapBlock uninstaller;
-    std::uint32_t uninstallerSize = 0;
-    if (!window_.Container().GetBinary("Uninstall", uninstaller, uninstallerSize, "")) {
-        Fail(kSourceCorrupt);
-        return;
-    }
-    // A newer uninstaller that another product installed stays: it serves every record.
-    const bool written =
-        install::InstalledProgramIsNewer(uninstallerPath, {uninstaller.get(), uninstallerSize}) ||
-        WriteFile(uninstallerPath, {uninstaller.get(), uninstallerSize});
-    uninstaller.reset();
-    if (!written) return;
-    shortcuts.CreateStartMenuShortcut(uninstallerPath, document.groupName,
-                                      install::uninstall_layout::UninstallerShortcutName(document.registryRecord), windowsBase,
-                                      document.registryRecord, std::nullopt, 0);
-
-    install::UninstallEntry entry;
-    entry.groupName = document.groupName;
-    entry.uninstallerPath = uninstallerPath;
-    entry.installLocation = InstallLocationFor(destination);
-    entry.estimatedKilobytes = document.requiredKilobytes;
-    const install::OwnVersionTexts version = install::ReadOwnVersionTexts();
-    entry.displayVersion = version.productVersion;
-    entry.publisher = version.companyName;
+    shortcuts.CreateStartMenuShortcut(undoing.uninstallerPath, document.groupName,
+                                      install::uninstall_layout::UninstallerShortcutName(document.registryRecord),
+                                      windowsBase, document.registryRecord, std::nullopt, 0);
     record.WriteUninstallEntry(entry);
+    record.Complete();
 
     held_.Release();
+    programs.RestartClosedPrograms();
     ShowPaced(kCompleteSuccessfully, kFinalWait);
     HoldStatus();
     // The run is complete without them, but says which shortcuts it could not make.
@@ -292,7 +380,58 @@ void InstallationRun::Run() {
         const std::string lost = LostShortcutsMessage(install::LostShortcutLines(shortcuts.Lost()));
         window_.OnWindowThread([&] { ShowRunBox(window_.Handle(), lost, MB_ICONEXCLAMATION); });
     }
-    window_.EndDialog(0);
+    if (restartNeeded && window_.Report().ShowsBoxes()) {
+        window_.OnWindowThread([&] { ShowRunBox(window_.Handle(), kReplacedAtRestart, MB_ICONINFORMATION); });
+    }
+    window_.EndDialog(restartNeeded ? kEndInstalledRestartNeeded : kEndInstalled);
+}
+
+bool InstallationRun::AskAboutHoldingPrograms(install::RestartManagerSession& programs, const PayloadFiles& payload,
+                                              std::size_t entryCount) {
+    std::vector<std::string> paths;
+    for (std::size_t index = 0; index < entryCount; ++index) paths.push_back(payload.PathOf(index));
+    if (!programs.RegisterFiles(paths)) return true;
+    while (true) {
+        const std::optional<install::HoldingProgramList> holders = programs.HoldingPrograms();
+        if (!holders || holders->names.empty()) return true;
+        for (const std::string& name : holders->names) Log().Write("in use by", name);
+        // Without a box, programs are closed only when the command line asks.
+        FilesInUseChoice choice = window_.Options().closeApplications ? FilesInUseChoice::CloseThem
+                                                                      : FilesInUseChoice::TryAgain;
+        if (window_.Report().ShowsBoxes()) {
+            window_.OnWindowThread([&] { choice = AskAboutFilesInUse(window_.Handle(), holders->names); });
+        } else if (choice != FilesInUseChoice::CloseThem) {
+            return true;
+        }
+        if (choice == FilesInUseChoice::Cancel) {
+            // The user's own choice: the window is idle again without another box.
+            held_.Release();
+            Log().Write("cancelled", kFilesInUseCancelled);
+            window_.OnWindowThread([&] {
+                window_.ShowIdleStatus();
+                window_.ReleaseWindowFromRun();
+            });
+            return false;
+        }
+        // What the programs keep holding is replaced when Windows next starts.
+        if (choice == FilesInUseChoice::CloseThem) {
+            if (!holders->restartOnly) programs.CloseHoldingPrograms();
+            return true;
+        }
+    }
+}
+
+std::string InstallationRun::WriteUninstaller(Undoing& undoing) {
+    storage::HeapBlock uninstaller;
+    std::uint32_t uninstallerSize = 0;
+    if (!window_.Container().GetBinary("Uninstall", uninstaller, uninstallerSize, "")) return std::string(kSourceCorrupt);
+    // A newer uninstaller that another product installed stays: it serves every record.
+    const std::span<const std::uint8_t> bytes{uninstaller.get(), uninstallerSize};
+    if (install::InstalledProgramIsNewer(undoing.uninstallerPath, bytes)) return {};
+    const bool there = GetFileAttributesW(framework::WideText(undoing.uninstallerPath).c_str()) != INVALID_FILE_ATTRIBUTES;
+    std::string failure = WriteFile(undoing.uninstallerPath, bytes);
+    undoing.uninstallerMade = !there && failure.empty();
+    return failure;
 }
 
 }  // namespace app

@@ -1,8 +1,11 @@
 #include "app/PayloadFiles_win.h"
 
+#include <set>
+
 #include "framework/WideText_win.h"
 #include "install/LinkFreePath.h"
 #include "install/RelativeOpen_win.h"
+#include "install/UninstallLayout.h"
 
 namespace app {
 
@@ -23,38 +26,66 @@ bool HeldFault(const install::HeldFolders& held, PayloadProblem& problem, const 
     return Stop(problem, PayloadFault::Failed, where, ERROR_PATH_NOT_FOUND);
 }
 
+// Checks the file name below folder, when there is one: a link is refused, and a
+// file that is not the record's (mayExist false) is another program's.
+bool CheckExisting(HANDLE folder, const std::string& name, bool mayExist, const std::string& path,
+                   PayloadProblem& problem) {
+    const install::RelativeOpen existing = install::OpenRelative(folder, framework::WideText(name), false,
+                                                                 install::Disposition::Open, FILE_READ_ATTRIBUTES,
+                                                                 kShareAll);
+    if (existing.link) return Stop(problem, PayloadFault::Link, path);
+    if (existing.handle) return mayExist || Stop(problem, PayloadFault::Foreign, path);
+    // A folder or something else of that name: no file can be written there.
+    return existing.error == ERROR_FILE_NOT_FOUND || Stop(problem, PayloadFault::Failed, path, existing.error);
+}
+
+// The name the entry's bytes are written to.
+std::wstring WrittenName(const PayloadPlace& place, bool newCopy) {
+    return framework::WideText(newCopy ? place.name + std::string(install::uninstall_layout::kNewCopySuffix)
+                                       : place.name);
+}
+
 }  // namespace
 
 bool PayloadFiles::Prepare(const std::vector<install::PayloadEntry>& entries, const BaseFolders& bases,
-                           const std::vector<std::string>& trustedFiles, install::HeldFolders& held,
-                           std::vector<std::string>& createdFolders, PayloadProblem& problem) {
+                           const std::vector<std::string>& recordedFiles, install::HeldFolders& held,
+                           std::vector<std::string>& missingFolders, PayloadProblem& problem) {
     targets_.clear();
+    std::set<std::string> missing;
+    for (const std::string& folder : missingFolders) missing.insert(install::FolderKey(folder));
     for (const install::PayloadEntry& entry : entries) {
         const std::string base = BaseFolderFor(entry.folderKind, bases);
-        if (!held.Find(base) && !held.HoldExisting(base)) return HeldFault(held, problem, base);
+        bool absent = missing.count(install::FolderKey(base)) != 0;
+        if (!absent && !held.Find(base) && !held.HoldExisting(base)) return HeldFault(held, problem, base);
         Target target;
         target.place = PayloadPlaceFor(base, entry.fileName);
+        target.newCopy = IsLoggedKind(entry.folderKind);
         for (const std::string& folder : target.place.subfolders) {
-            const install::FolderCreation made = held.Hold(folder, true);
-            if (made == install::FolderCreation::Failed) return HeldFault(held, problem, folder);
-            if (made == install::FolderCreation::Created) createdFolders.push_back(folder);
+            if (!absent && !held.Find(folder)) {
+                const install::FolderCreation found = held.Hold(folder, false);
+                if (found == install::FolderCreation::Failed) return HeldFault(held, problem, folder);
+                absent = found == install::FolderCreation::Missing;
+            }
+            if (absent && missing.insert(install::FolderKey(folder)).second) missingFolders.push_back(folder);
         }
 
         bool earlierEntry = false;
-        for (const Target& earlier : targets_) earlierEntry |= install::SamePathText(earlier.place.path, target.place.path);
-        const install::RelativeOpen existing =
-            install::OpenRelative(held.Find(target.place.folder), framework::WideText(target.place.name), false,
-                                  install::Disposition::Open, FILE_READ_ATTRIBUTES, kShareAll);
-        if (existing.link) return Stop(problem, PayloadFault::Link, target.place.path);
-        if (existing.handle) {
-            const bool installedBefore =
-                IsLoggedKind(entry.folderKind) && ListsPath(trustedFiles, target.place.path);
-            if (!installedBefore && !earlierEntry) return Stop(problem, PayloadFault::Foreign, target.place.path);
-        } else if (existing.error != ERROR_FILE_NOT_FOUND) {
-            // A folder or something else of that name: no file can be written there.
-            return Stop(problem, PayloadFault::Failed, target.place.path, existing.error);
+        for (Target& earlier : targets_) {
+            if (!install::SamePathText(earlier.place.path, target.place.path)) continue;
+            earlier.commits = false;  // this entry's file replaces it
+            earlierEntry = true;
         }
-        target.replaces = static_cast<bool>(existing.handle) || earlierEntry;
+        const bool recorded = target.newCopy && ListsPath(recordedFiles, target.place.path);
+        target.replaces = recorded || earlierEntry;
+        if (!absent) {
+            const HANDLE folder = held.Find(target.place.folder);
+            if (!CheckExisting(folder, target.place.name, target.replaces, target.place.path, problem)) return false;
+            if (target.newCopy &&
+                !CheckExisting(folder, target.place.name + std::string(install::uninstall_layout::kNewCopySuffix),
+                               target.replaces, install::uninstall_layout::NewCopyPath(target.place.path), problem)) {
+                return false;
+            }
+        }
         targets_.push_back(std::move(target));
     }
     return true;
@@ -66,12 +97,14 @@ framework::FileHandle PayloadFiles::Open(std::size_t index, const install::HeldF
     // A file that was not there when checked must still be new: one that appeared
     // since is another program's.
     install::RelativeOpen file = install::OpenFileForWriting(
-        held.Find(target.place.folder), framework::WideText(target.place.name), target.replaces);
+        held.Find(target.place.folder), WrittenName(target.place, target.newCopy), target.replaces);
     if (file.handle) return std::move(file.handle);
+    const std::string written =
+        target.newCopy ? install::uninstall_layout::NewCopyPath(target.place.path) : target.place.path;
     if (file.link) {
         Stop(problem, PayloadFault::Link, target.place.path);
     } else if (file.error == ERROR_FILE_EXISTS) {
-        Stop(problem, PayloadFault::Foreign, target.place.path);
+        Stop(problem, PayloadFault::Foreign, written);
     } else {
         Stop(problem, PayloadFault::Failed, target.place.path, file.error);
     }
@@ -81,9 +114,20 @@ framework::FileHandle PayloadFiles::Open(std::size_t index, const install::HeldF
 bool PayloadFiles::Remove(std::size_t index, const install::HeldFolders& held) const {
     const Target& target = targets_[index];
     const install::RelativeOpen file =
-        install::OpenRelative(held.Find(target.place.folder), framework::WideText(target.place.name), false,
+        install::OpenRelative(held.Find(target.place.folder), WrittenName(target.place, target.newCopy), false,
                               install::Disposition::Open, DELETE, kShareAll);
     return file.handle && install::RemoveOnClose(file.handle);
+}
+
+DWORD PayloadFiles::Commit(std::size_t index, const install::HeldFolders& held) const {
+    const Target& target = targets_[index];
+    if (!target.newCopy || !target.commits) return NO_ERROR;
+    const HANDLE folder = held.Find(target.place.folder);
+    const install::RelativeOpen copy =
+        install::OpenRelative(folder, WrittenName(target.place, true), false, install::Disposition::Open, DELETE,
+                              kShareAll);
+    if (!copy.handle) return copy.link ? ERROR_CANT_ACCESS_FILE : copy.error;
+    return install::RenameBelow(copy.handle, folder, framework::WideText(target.place.name));
 }
 
 }  // namespace app

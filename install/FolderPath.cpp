@@ -46,6 +46,7 @@ bool CreateFolderPath(std::string_view path, std::vector<std::string>& createdFo
         switch (makeFolder(running)) {
             case FolderCreation::Created: createdFolders.push_back(running); break;
             case FolderCreation::AlreadyExists: break;
+            case FolderCreation::Missing:
             case FolderCreation::Failed: return false;
         }
         if (position >= path.size()) return true;

@@ -8,7 +8,8 @@
 
 namespace install {
 
-enum class FolderCreation { Created, AlreadyExists, Failed };
+// Missing: the folder is not there, and the call was not to make it.
+enum class FolderCreation { Created, AlreadyExists, Missing, Failed };
 
 // Makes one folder (the path ends in "\") and says what happened.
 using MakeFolder = std::function<FolderCreation(const std::string& path)>;

@@ -76,6 +76,7 @@ FolderCreation HeldFolders::Hold(const std::string& path, bool mayCreate) {
                               FILE_SHARE_READ, atRoot ? rootSecurity.Get() : nullptr);
         if (opened.link) return refuse();
     }
+    if (!opened.handle && opened.error == ERROR_FILE_NOT_FOUND && !mayCreate) return FolderCreation::Missing;
     if (!opened.handle) {
         // A file of that name (or a link to one) is no folder.
         if (opened.error == ERROR_DIRECTORY || opened.error == ERROR_ALREADY_EXISTS) {
@@ -106,7 +107,7 @@ bool HeldFolders::HoldExisting(const std::string& path) {
     const std::vector<std::string> steps = PathSteps(path, path.substr(0, 3));
     if (!IsDriveRoot(path.substr(0, 3)) || !HoldDriveRoot(path.substr(0, 3))) return false;
     for (const std::string& step : steps) {
-        if (Hold(step, false) == FolderCreation::Failed) return false;
+        if (Hold(step, false) != FolderCreation::AlreadyExists) return false;
     }
     return true;
 }
@@ -126,9 +127,26 @@ void HeldFolders::Release() {
     refusedOpen_.clear();
 }
 
-bool CreateFolderPath(std::string_view path, std::vector<std::string>& createdFolders, HeldFolders& held) {
-    return CreateFolderPath(path, createdFolders, GetLogicalDrives(),
-                            [&held](const std::string& folder) { return held.Hold(folder, true); });
+bool HoldFolderPath(std::string_view path, std::vector<std::string>& missingFolders, HeldFolders& held) {
+    return CreateFolderPath(path, missingFolders, GetLogicalDrives(), [&](const std::string& folder) {
+        // Below a missing folder every folder is missing as well.
+        if (!missingFolders.empty()) return FolderCreation::Created;
+        const FolderCreation found = held.Hold(folder, false);
+        return found == FolderCreation::Missing ? FolderCreation::Created : found;
+    });
+}
+
+bool MakeFolders(const std::vector<std::string>& missingFolders, HeldFolders& held,
+                 std::vector<std::string>& createdFolders, std::string& failed) {
+    for (const std::string& folder : missingFolders) {
+        const FolderCreation made = held.Hold(folder, true);
+        if (made == FolderCreation::Created) createdFolders.push_back(folder);
+        if (made == FolderCreation::Failed || made == FolderCreation::Missing) {
+            failed = folder;
+            return false;
+        }
+    }
+    return true;
 }
 
 }  // namespace install

@@ -32,8 +32,9 @@ public:
     HeldFolders& operator=(const HeldFolders&) = delete;
 
     // Holds the folder path ("C:\A\B\" or "C:\A\B"), whose parent is a drive root or
-    // held already; makes it when it is missing and mayCreate is true. Failed when
-    // it is a link (see RefusedLink), a file, or cannot be opened or made.
+    // held already; makes it when it is missing and mayCreate is true (Missing when
+    // it is missing and not to be made). Failed when it is a link (see
+    // RefusedLink), a file, or cannot be opened or made.
     FolderCreation Hold(const std::string& path, bool mayCreate);
     // Holds every folder of an existing path from its drive's root; false as above.
     bool HoldExisting(const std::string& path);
@@ -70,8 +71,16 @@ private:
     std::string refusedOpen_;
 };
 
-// CreateFolderPath (FolderPath.h) with the system's drives, each folder held in
-// held: a link along the path refuses it (held.RefusedLink() names the part).
-bool CreateFolderPath(std::string_view path, std::vector<std::string>& createdFolders, HeldFolders& held);
+// CreateFolderPath's checks (FolderPath.h) with the system's drives, making
+// nothing: each folder of the path that exists is held in held, and those missing
+// are listed in missingFolders, outermost first, for the caller to make once it has
+// noted them. A link along the path refuses it (held.RefusedLink() names the part).
+bool HoldFolderPath(std::string_view path, std::vector<std::string>& missingFolders, HeldFolders& held);
+
+// Makes each missing folder in order below its held parent and holds it; appends
+// those made to createdFolders. False at the first that can be neither made nor
+// held (RefusedLink and RefusedOpenFolder tell a refusal); failed names it.
+bool MakeFolders(const std::vector<std::string>& missingFolders, HeldFolders& held,
+                 std::vector<std::string>& createdFolders, std::string& failed);
 
 }  // namespace install

@@ -73,6 +73,10 @@ public:
     // convert, the result is false and text holds the reason.
     bool ReadRegistryText(int root, std::string_view valuePath, std::string& text) const;
 
+    // Waits until every value written under root and keyPath is on disk (RegFlushKey):
+    // what a later step relies on survives a power loss that comes after.
+    bool FlushRegistryKey(int root, std::string_view keyPath) const;
+
     // Removes one value; true when it is gone (also when it was never there).
     bool DeleteRegistryValue(int root, std::string_view valuePath) const;
     // Removes a key with all its values and subkeys; true when it is gone (also when

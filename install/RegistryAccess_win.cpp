@@ -137,6 +137,11 @@ bool RegistryAccess::ReadRegistryText(int root, std::string_view valuePath, std:
     return QueriedValueToText(buffer, size, type, text);
 }
 
+bool RegistryAccess::FlushRegistryKey(int root, std::string_view keyPath) const {
+    const HKEY key = KeyForWriting(root, std::string(keyPath));
+    return key && RegFlushKey(key) == ERROR_SUCCESS;
+}
+
 bool RegistryAccess::DeleteRegistryValue(int root, std::string_view valuePath) const {
     std::string keyPath, valueName;
     SplitValuePath(valuePath, keyPath, valueName);

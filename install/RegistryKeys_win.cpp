@@ -154,4 +154,18 @@ bool DeleteRegistryTree(int root, std::string_view keyPath, RegistryView view, s
     return deleted == ERROR_SUCCESS || deleted == ERROR_FILE_NOT_FOUND;
 }
 
+bool DeleteRegistryTreeAndEmptyParents(int root, std::string_view keyPath, std::string_view stop, RegistryView view,
+                                       std::string* link) {
+    if (!DeleteRegistryTree(root, keyPath, view, link)) return false;
+    std::string key(keyPath);
+    while (true) {
+        const auto slash = key.rfind('\\');
+        if (slash == std::string::npos) return true;
+        key.resize(slash);
+        if (key.size() <= stop.size()) return true;
+        const KeyRemoval removal = DeleteRegistryKeyIfEmpty(root, key, view);
+        if (removal == KeyRemoval::NotEmpty || removal == KeyRemoval::Failed) return true;
+    }
+}
+
 }  // namespace install

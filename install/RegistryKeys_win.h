@@ -49,4 +49,9 @@ KeyRemoval DeleteRegistryKeyIfEmpty(int root, std::string_view keyPath, Registry
 bool DeleteRegistryTree(int root, std::string_view keyPath, RegistryView view = RegistryView::Own,
                         std::string* link = nullptr);
 
+// DeleteRegistryTree, and then each key above keyPath, up to (not including) the
+// key stop, that it left empty: the keys that only existed to hold it.
+bool DeleteRegistryTreeAndEmptyParents(int root, std::string_view keyPath, std::string_view stop,
+                                       RegistryView view = RegistryView::Own, std::string* link = nullptr);
+
 }  // namespace install

@@ -2,6 +2,9 @@
 
 #include <winternl.h>
 
+#include <cstring>
+#include <vector>
+
 namespace install {
 
 namespace {
@@ -186,6 +189,29 @@ HandleKind KindOf(HANDLE handle) {
     if (tag.FileAttributes & FILE_ATTRIBUTE_REPARSE_POINT) return HandleKind::Link;
     if (tag.FileAttributes & FILE_ATTRIBUTE_DIRECTORY) return HandleKind::Folder;
     return standard.NumberOfLinks == 1 ? HandleKind::File : HandleKind::Unknown;
+}
+
+DWORD RenameBelow(HANDLE file, HANDLE parent, std::wstring_view name) {
+    // NtSetInformationFile takes the name as given, relative to the root folder;
+    // SetFileInformationByHandle may make a full path of it first (Wine does).
+    using SetInformationFunction = NTSTATUS(NTAPI*)(HANDLE, PIO_STATUS_BLOCK, PVOID, ULONG, FILE_INFORMATION_CLASS);
+    const auto setInformation = NtdllFunction<SetInformationFunction>("NtSetInformationFile");
+    const auto statusToError = NtdllFunction<StatusToErrorFunction>("RtlNtStatusToDosError");
+    if (!setInformation || !statusToError) return ERROR_PROC_NOT_FOUND;
+    const std::size_t nameBytes = name.size() * sizeof(wchar_t);
+    std::vector<std::uint8_t> buffer(sizeof(FILE_RENAME_INFO) + nameBytes);
+    auto* rename = reinterpret_cast<FILE_RENAME_INFO*>(buffer.data());
+    rename->ReplaceIfExists = TRUE;
+    rename->RootDirectory = parent;
+    rename->FileNameLength = static_cast<DWORD>(nameBytes);
+    std::memcpy(rename->FileName, name.data(), nameBytes);
+    constexpr auto kFileRenameInformation = static_cast<FILE_INFORMATION_CLASS>(10);
+    IO_STATUS_BLOCK status{};
+    const NTSTATUS code =
+        setInformation(file, &status, rename, static_cast<ULONG>(buffer.size()), kFileRenameInformation);
+    if (code >= 0) return NO_ERROR;
+    const DWORD error = statusToError(code);
+    return error == NO_ERROR ? ERROR_GEN_FAILURE : error;
 }
 
 bool RemoveOnClose(HANDLE handle) {

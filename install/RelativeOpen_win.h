@@ -53,6 +53,11 @@ enum class HandleKind { Folder, File, Link, Unknown };
 // Unknown also when the file has more than one name (a hard link elsewhere).
 HandleKind KindOf(HANDLE handle);
 
+// Renames the open file (opened with DELETE access) to name below the folder
+// parent holds, replacing a file of that name: the name is looked up below the
+// held folder, never by a full path. NO_ERROR or the reason (a file in use, for one).
+DWORD RenameBelow(HANDLE file, HANDLE parent, std::wstring_view name);
+
 // Marks the object for removal when its last handle closes (a folder only when
 // empty); needs DELETE access.
 bool RemoveOnClose(HANDLE handle);

@@ -69,6 +69,10 @@ std::string UninstallerShortcutName(std::string_view record) {
     return std::string(kUninstallerShortcutPrefix) + std::string(record);
 }
 
+std::string NewCopyPath(std::string_view file) { return std::string(file) + std::string(kNewCopySuffix); }
+
+bool IsNotedFolder(std::string_view noted) { return !noted.empty() && noted.back() == '\\'; }
+
 std::optional<int> ParseCount(std::string_view text) {
     if (text.empty() || text.size() > 5) return std::nullopt;
     int count = 0;

@@ -31,6 +31,24 @@
 // Windows writes the copy and the entry in the 32-bit view (WOW6432Node); the
 // uninstaller, shared by products of both architectures, looks in both views.
 //
+// The trusted copy also keeps the journal of the run that writes it, so that a
+// run ended at any instant (killed, a power loss) leaves nothing the record does
+// not cover:
+//   "Run"          "incomplete" from before a run makes anything until its record
+//                  is final, then "complete"; missing: a run that kept no journal,
+//                  taken as complete
+//   "Noted0"...    every path a run is about to make (each file the record lists,
+//                  each folder it will create, ending in "\") and every path the
+//                  record listed when the run began, noted and flushed to disk
+//                  before anything is made; read up to the first index missing.
+//                  A later run adds to them; a run that completes removes them.
+// Each listed file is written first as its new copy beside it (NewCopyPath) and
+// then renamed over it, so a file is always whole: the old one or the new one. A
+// run that did not complete may have left a new copy: it is the record's own.
+// While "Run" is "incomplete", the record's files are its "File" values and the
+// noted files with their new copies, its folders its "Folder" values and the noted
+// folders: the uninstaller removes all of them, setup takes them as its own.
+//
 // The uninstall entry, root HKEY_LOCAL_MACHINE,
 // key "SOFTWARE\Microsoft\Windows\CurrentVersion\Uninstall\<record>":
 //   "DisplayName"      REG_SZ  the group name + " (Remove Only)"
@@ -70,6 +88,13 @@ inline constexpr std::string_view kTotalFiles = "TotalFiles";
 inline constexpr std::string_view kDesktopShortcutPrefix = "DF";
 inline constexpr std::string_view kTotalDesktopShortcuts = "TotalDF";
 inline constexpr std::string_view kStartMenuGroup = "SGroup";
+
+// The trusted copy's journal.
+inline constexpr std::string_view kRunState = "Run";
+inline constexpr std::string_view kRunIncomplete = "incomplete";
+inline constexpr std::string_view kRunComplete = "complete";
+inline constexpr std::string_view kNotedPrefix = "Noted";
+inline constexpr std::string_view kNewCopySuffix = ".tknew";
 
 // The entry's values.
 inline constexpr std::string_view kDisplayName = "DisplayName";
@@ -115,6 +140,14 @@ std::string UninstallerShortcutName(std::string_view record);
 
 // No log lists more values of one kind than this; a larger count is not believed.
 inline constexpr int kMaxLoggedValues = 10000;
+// The journal notes the files and folders of the record as it was and of the run:
+// at most this many "Noted" values are read.
+inline constexpr int kMaxNotedValues = 4 * kMaxLoggedValues;
+
+// Where a listed file's new copy is written before it is renamed over the file.
+std::string NewCopyPath(std::string_view file);
+// A noted folder ends in "\"; a noted file does not.
+bool IsNotedFolder(std::string_view noted);
 // A "Total" count as the log stores it: decimal digits only, 0 to kMaxLoggedValues.
 std::optional<int> ParseCount(std::string_view text);
 

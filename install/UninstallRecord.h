@@ -49,6 +49,38 @@ public:
     // those that earlier runs of this record created. Read before Begin.
     std::vector<std::string> TrustedFolders() const;
 
+    // Every file the record covers: TrustedFiles, and while a run of it is
+    // incomplete also the files the journal noted and their new copies. Setup
+    // replaces or removes them as its own; none of them is another program's.
+    std::vector<std::string> RecordedFiles() const;
+    // Every folder the record covers, each ending in "\": TrustedFolders, and while
+    // a run of it is incomplete also the folders the journal noted.
+    std::vector<std::string> RecordedFolders() const;
+    // True when a run of this record began and did not complete (UninstallLayout.h).
+    bool Incomplete() const;
+    // True when the record has a trusted copy (an earlier run, complete or not).
+    bool Exists() const;
+
+    // The journal: marks the run incomplete, notes each path (files, and folders
+    // ending in "\") not noted yet, and waits until all of it is on disk. False
+    // when any of it could not be stored: the run must then make nothing.
+    bool Note(const std::vector<std::string>& paths);
+    // Before the shortcuts are made: the trusted copy's "DF" values list the
+    // desktop shortcuts this run may make and those it listed already, and
+    // "SGroup" names the program group, on disk before the first is made.
+    bool NoteShortcuts(const std::vector<std::string>& desktopShortcuts, std::string_view groupName);
+    // Marks the run complete, once the record lists what is installed, and drops
+    // the noted paths.
+    bool Complete();
+    // Undoes the record of a first installation that failed before anything of it
+    // stayed: the trusted copy goes, and the entry when this run wrote it, with
+    // the keys above them that are left empty.
+    void Forget(bool entryWritten);
+
+    // The version an earlier installation of this record put in its entry
+    // ("DisplayVersion"); empty when the record has no trusted copy or none is named.
+    std::string InstalledVersion() const;
+
     // The folder an earlier installation of this record put the product into, as
     // its uninstall entry says ("InstallLocation"); empty when the record has no
     // trusted copy (the entry may then be another product's) or the entry names none.
@@ -67,6 +99,8 @@ public:
     bool FinishShortcuts(std::string_view groupName);
     // The entry in the system's list of installed programs.
     bool WriteUninstallEntry(const UninstallEntry& entry);
+    // True when the system's list of installed programs has an entry of this record's name.
+    bool HasUninstallEntry() const;
 
     // Every value written from now on is logged (see RegistryAccess::LogWritesTo).
     void LogWritesTo(framework::RunLog* log) noexcept { registry_.LogWritesTo(log); }
@@ -80,8 +114,13 @@ public:
 private:
     bool WriteLogText(std::string_view valueName, std::string_view text);
     bool WriteLogNumber(std::string_view valueName, std::int32_t number);
-    // The "Folder" values of the trusted copy's last run that are still folders.
+    // The folders the record covers that are still folders.
     std::vector<std::string> EarlierFoldersStillThere() const;
+    // The journal's noted paths, up to the first index missing.
+    std::vector<std::string> Noted() const;
+    // The trusted copy's values prefix + "0", "1", ... up to the first one missing
+    // and at most most of them.
+    std::vector<std::string> TrustedValuesUpToGap(std::string_view prefix, int most) const;
 
     RegistryAccess registry_;
     std::string record_;
@@ -91,6 +130,8 @@ private:
     std::string entryKey_;
     int fileCounter_ = 0;
     int shortcutCounter_ = 0;
+    std::vector<std::string> noted_;  // the journal's paths as read or written, in order
+    bool notedRead_ = false;
 };
 #endif
 

@@ -3,7 +3,11 @@
 #include <windows.h>
 
 #include "framework/WideText_win.h"
+#include <algorithm>
+#include <set>
+
 #include "install/InstallDate.h"
+#include "install/LinkFreePath.h"
 #include "install/RegistryKeys_win.h"
 #include "install/UninstallLayout.h"
 
@@ -52,7 +56,7 @@ std::vector<std::string> UninstallRecord::TrustedFolders() const {
 
 std::vector<std::string> UninstallRecord::EarlierFoldersStillThere() const {
     std::vector<std::string> folders;
-    for (std::string& folder : TrustedFolders()) {
+    for (std::string& folder : RecordedFolders()) {
         const DWORD attributes = GetFileAttributesW(framework::WideText(folder).c_str());
         if (attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY) &&
             !(attributes & FILE_ATTRIBUTE_REPARSE_POINT)) {
@@ -62,19 +66,137 @@ std::vector<std::string> UninstallRecord::EarlierFoldersStillThere() const {
     return folders;
 }
 
+std::vector<std::string> UninstallRecord::TrustedValuesUpToGap(std::string_view prefix, int most) const {
+    std::vector<std::string> values;
+    if (!usable_) return values;
+    std::string text;
+    while (static_cast<int>(values.size()) < most &&
+           ReadRegistryValueText(
+               layout::kTrustedRoot,
+               layout::ValuePath(trustedKey_, layout::IndexedName(prefix, static_cast<int>(values.size()))), text)) {
+        values.push_back(std::move(text));
+        text.clear();
+    }
+    return values;
+}
+
 std::vector<std::string> UninstallRecord::TrustedFiles() const {
-    std::vector<std::string> files;
-    if (!usable_) return files;
-    std::string file;
-    while (static_cast<int>(files.size()) < layout::kMaxLoggedValues &&
-           ReadRegistryValueText(layout::kTrustedRoot,
-                                 layout::ValuePath(trustedKey_, layout::IndexedName(layout::kFilePrefix,
-                                                                                    static_cast<int>(files.size()))),
-                                 file)) {
-        files.push_back(std::move(file));
-        file.clear();
+    return TrustedValuesUpToGap(layout::kFilePrefix, layout::kMaxLoggedValues);
+}
+
+std::vector<std::string> UninstallRecord::Noted() const {
+    return TrustedValuesUpToGap(layout::kNotedPrefix, layout::kMaxNotedValues);
+}
+
+bool UninstallRecord::Incomplete() const {
+    std::string state;
+    return usable_ &&
+           ReadRegistryValueText(layout::kTrustedRoot, layout::ValuePath(trustedKey_, layout::kRunState), state) &&
+           state == layout::kRunIncomplete;
+}
+
+bool UninstallRecord::Exists() const { return usable_ && RegistryKeyExists(layout::kTrustedRoot, trustedKey_); }
+
+std::vector<std::string> UninstallRecord::RecordedFiles() const {
+    std::vector<std::string> files = TrustedFiles();
+    if (!Incomplete()) return files;
+    for (const std::string& noted : Noted()) {
+        if (layout::IsNotedFolder(noted)) continue;
+        files.push_back(noted);
+        files.push_back(layout::NewCopyPath(noted));
     }
     return files;
+}
+
+std::vector<std::string> UninstallRecord::RecordedFolders() const {
+    std::vector<std::string> folders = TrustedFolders();
+    if (!Incomplete()) return folders;
+    for (std::string& noted : Noted()) {
+        if (layout::IsNotedFolder(noted)) folders.push_back(std::move(noted));
+    }
+    return folders;
+}
+
+bool UninstallRecord::Note(const std::vector<std::string>& paths) {
+    if (!usable_) return false;
+    if (!notedRead_) {
+        // A run killed before it completed left its notes: they stay, and this run adds to them.
+        noted_ = Noted();
+        notedRead_ = true;
+    }
+    bool stored = registry_.WriteRegistryText(layout::kTrustedRoot, layout::ValuePath(trustedKey_, layout::kRunState),
+                                              layout::kRunIncomplete);
+    std::set<std::string> known;
+    for (const std::string& path : noted_) known.insert(FolderKey(path) + (layout::IsNotedFolder(path) ? "\\" : ""));
+    for (const std::string& path : paths) {
+        if (!known.insert(FolderKey(path) + (layout::IsNotedFolder(path) ? "\\" : "")).second) continue;
+        const auto name = layout::IndexedName(layout::kNotedPrefix, static_cast<int>(noted_.size()));
+        stored = stored && registry_.WriteRegistryText(layout::kTrustedRoot, layout::ValuePath(trustedKey_, name), path);
+        noted_.push_back(path);
+    }
+    return registry_.FlushRegistryKey(layout::kTrustedRoot, trustedKey_) && stored;
+}
+
+bool UninstallRecord::NoteShortcuts(const std::vector<std::string>& desktopShortcuts, std::string_view groupName) {
+    if (!usable_) return false;
+    const auto value = [this](std::string_view name) { return layout::ValuePath(trustedKey_, name); };
+    std::vector<std::string> names;
+    std::string text;
+    const int listed = ReadRegistryValueText(layout::kTrustedRoot, value(layout::kTotalDesktopShortcuts), text)
+                           ? layout::ParseCount(text).value_or(0)
+                           : 0;
+    for (int index = 0; index < listed; ++index) {
+        if (ReadRegistryValueText(layout::kTrustedRoot, value(layout::IndexedName(layout::kDesktopShortcutPrefix, index)),
+                                  text)) {
+            names.push_back(text);
+        }
+    }
+    for (const std::string& name : desktopShortcuts) {
+        if (std::find(names.begin(), names.end(), name) == names.end()) names.push_back(name);
+    }
+    bool stored = true;
+    for (std::size_t index = 0; index < names.size(); ++index) {
+        stored &= registry_.WriteRegistryText(
+            layout::kTrustedRoot, value(layout::IndexedName(layout::kDesktopShortcutPrefix, static_cast<int>(index))),
+            names[index]);
+    }
+    stored &= registry_.WriteRegistryText(layout::kTrustedRoot, value(layout::kTotalDesktopShortcuts),
+                                          std::to_string(names.size()));
+    stored &= registry_.WriteRegistryText(layout::kTrustedRoot, value(layout::kStartMenuGroup), groupName);
+    return registry_.FlushRegistryKey(layout::kTrustedRoot, trustedKey_) && stored;
+}
+
+bool UninstallRecord::Complete() {
+    if (!usable_) return false;
+    bool stored = registry_.WriteRegistryText(layout::kTrustedRoot, layout::ValuePath(trustedKey_, layout::kRunState),
+                                              layout::kRunComplete);
+    stored = registry_.FlushRegistryKey(layout::kTrustedRoot, trustedKey_) && stored;
+    // Dropped from the end: a run ended meanwhile still finds the notes from index 0 on.
+    const std::vector<std::string> noted = notedRead_ ? noted_ : Noted();
+    for (int index = static_cast<int>(noted.size()) - 1; stored && index >= 0; --index) {
+        stored = registry_.DeleteRegistryValue(
+            layout::kTrustedRoot, layout::ValuePath(trustedKey_, layout::IndexedName(layout::kNotedPrefix, index)));
+    }
+    noted_.clear();
+    return stored;
+}
+
+void UninstallRecord::Forget(bool entryWritten) {
+    if (!usable_) return;
+    constexpr std::string_view kSoftware = "SOFTWARE";
+    DeleteRegistryTreeAndEmptyParents(layout::kTrustedRoot, trustedKey_, kSoftware);
+    if (entryWritten) DeleteRegistryTreeAndEmptyParents(layout::kEntryRoot, entryKey_, layout::kSystemUninstallKey);
+    noted_.clear();
+    notedRead_ = false;
+}
+
+std::string UninstallRecord::InstalledVersion() const {
+    std::string version;
+    if (!Exists() ||
+        !ReadRegistryValueText(layout::kEntryRoot, layout::ValuePath(entryKey_, layout::kDisplayVersion), version)) {
+        return {};
+    }
+    return version;
 }
 
 std::string UninstallRecord::InstalledFolder() const {
@@ -130,6 +252,8 @@ bool UninstallRecord::FinishShortcuts(std::string_view groupName) {
     stored &= WriteLogText(layout::kStartMenuGroup, groupName);
     return stored;
 }
+
+bool UninstallRecord::HasUninstallEntry() const { return usable_ && RegistryKeyExists(layout::kEntryRoot, entryKey_); }
 
 bool UninstallRecord::WriteUninstallEntry(const UninstallEntry& entry) {
     if (!usable_) return false;

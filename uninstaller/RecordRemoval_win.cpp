@@ -18,23 +18,14 @@ std::string_view ParentOf(std::string_view key) { return key.substr(0, key.rfind
 
 // Removes key with everything in it, then each parent up to (not including) stop
 // while it is left empty.
-void RemoveKeyAndEmptyParents(int root, install::RegistryView view, std::string key, std::string_view stop,
+void RemoveKeyAndEmptyParents(int root, install::RegistryView view, const std::string& key, std::string_view stop,
                               std::string_view what, std::vector<std::string>& failures) {
     std::string link;
-    if (!install::DeleteRegistryTree(root, key, view, &link)) {
+    if (!install::DeleteRegistryTreeAndEmptyParents(root, key, stop, view, &link)) {
         std::string failure = std::string(what) + " (" + RootName(root) + key + ") could not be removed";
         // A registry link is left in place rather than followed to what it names.
         if (!link.empty()) failure += ": " + RootName(root) + link + " is a registry link";
         failures.push_back(failure + ".");
-        return;
-    }
-    while (true) {
-        const auto slash = key.rfind('\\');
-        if (slash == std::string::npos) return;
-        key.resize(slash);
-        if (key.size() <= stop.size()) return;
-        const auto removal = install::DeleteRegistryKeyIfEmpty(root, key, view);
-        if (removal == install::KeyRemoval::NotEmpty || removal == install::KeyRemoval::Failed) return;
     }
 }
 

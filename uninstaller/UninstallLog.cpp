@@ -1,5 +1,6 @@
 #include "uninstaller/UninstallLog.h"
 
+#include "install/LinkFreePath.h"
 #include "install/UninstallLayout.h"
 
 namespace uninstaller {
@@ -58,6 +59,29 @@ std::vector<LoggedValue> ReadIndexed(const LogValues& values, const IndexedKind&
     return found;
 }
 
+bool Lists(const std::vector<LoggedValue>& values, std::string_view path) {
+    for (const auto& value : values) {
+        if (install::SamePathText(value.value, path)) return true;
+    }
+    return false;
+}
+
+// Adds what the journal of an unfinished run noted and the log does not list yet.
+void AddNoted(const LogValues& values, UninstallLog& log) {
+    for (int index = 0; index < layout::kMaxNotedValues; ++index) {
+        auto name = layout::IndexedName(layout::kNotedPrefix, index);
+        auto noted = values.Read(name);
+        if (!noted) break;
+        if (layout::IsNotedFolder(*noted)) {
+            if (!Lists(log.folders, *noted)) log.folders.push_back({std::move(name), std::move(*noted)});
+            continue;
+        }
+        std::string newCopy = layout::NewCopyPath(*noted);
+        if (!Lists(log.files, *noted)) log.files.push_back({name, std::move(*noted)});
+        if (!Lists(log.files, newCopy)) log.files.push_back({std::move(name), std::move(newCopy)});
+    }
+}
+
 }  // namespace
 
 UninstallLog ReadUninstallLog(const LogValues& values) {
@@ -73,6 +97,16 @@ UninstallLog ReadUninstallLog(const LogValues& values) {
     log.desktopShortcuts = ReadIndexed(
         values, {layout::kDesktopShortcutPrefix, layout::kTotalDesktopShortcuts, "desktop shortcuts"},
         log.undetermined);
+    const auto runState = values.Read(layout::kRunState);
+    log.unfinishedRun = runState && *runState == layout::kRunIncomplete;
+    if (log.unfinishedRun) {
+        // Counts an unfinished run had not written yet are no gap in what is known:
+        // its journal noted everything it made.
+        log.undetermined.clear();
+        log.undetermined.push_back(
+            "The last installation of this product did not finish; everything it noted is removed as well.");
+        AddNoted(values, log);
+    }
     log.startMenuGroup = values.Read(layout::kStartMenuGroup);
     if (!log.startMenuGroup) {
         log.undetermined.push_back("The Start-menu program group is not recorded; its shortcuts were not looked for.");

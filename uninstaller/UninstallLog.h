@@ -3,7 +3,8 @@
 // "Total" counts cover are current (a later installation leaves an earlier one's
 // higher indexes behind). A log whose installation stopped early lacks its later
 // counts; then the values are taken from index 0 up to the first one missing, and
-// the log says what it could not determine.
+// the log says what it could not determine. A record whose last run did not
+// complete also lists what that run's journal noted.
 #include <optional>
 #include <string>
 #include <string_view>
@@ -38,6 +39,9 @@ struct UninstallLog {
     std::optional<std::string> startMenuGroup;  // "SGroup"
     // What could not be determined, one sentence each, for the closing report.
     std::vector<std::string> undetermined;
+    // The last run of the record did not complete: the files and folders its
+    // journal noted (and the files' new copies) are listed with the others.
+    bool unfinishedRun = false;
 };
 
 // Reads every current value of the log.

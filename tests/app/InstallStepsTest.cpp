@@ -96,6 +96,14 @@ TEST(InstallSteps, PayloadFilesInSubfolders) {
     EXPECT_FALSE(app::ListsPath(trusted, "C:\\D\\lib\\x.py2"));
 }
 
+TEST(InstallSteps, VersionChangesAreComparedPartByPartAsNumbers) {
+    EXPECT_EQ(app::VersionChangeText("1.9.0.0", "1.10.0.0"), "upgrade: 1.9.0.0 to 1.10.0.0");
+    EXPECT_EQ(app::VersionChangeText("2.0", "1.0.0.7"), "downgrade: 2.0 to 1.0.0.7");
+    EXPECT_EQ(app::VersionChangeText("2.0", "2.0.0.0"), "repair: 2.0.0.0");
+    EXPECT_EQ(app::VersionChangeText("1.0-beta", "1.0-rc"), "upgrade: 1.0-beta to 1.0-rc");
+    EXPECT_EQ(app::VersionChangeText("", "1.0"), "");
+}
+
 TEST(InstallSteps, MessagesReadAsTheUserSeesThem) {
     EXPECT_EQ(app::PathRejectedMessage(),
               "Path invalid.\nYou must enter the full path, e.g.\n \"c:\\Program Files\\Tolvik\\FolderName\"");

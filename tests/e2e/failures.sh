@@ -2,7 +2,8 @@
 # What the user is told when an installation cannot go on, and that the window is
 # usable again afterwards: bad paths, a file where a folder should be, a drive too
 # small (its folders are removed again), a payload file of an earlier installation
-# held open by another program; then another SETUP succeeds, its log still lists
+# held open by another program (replaced at the next start of Windows); then
+# another SETUP succeeds, its log still lists
 # the folders the first run created, and the registered uninstall command leaves
 # none of them.
 source "$(dirname "$0")/e2e-lib.sh"
@@ -54,8 +55,9 @@ log='HKCU\Software\Tolvik\Pellumar\Uninstall'
 check "a file in the way starts no log" test -z "$(reg_value "$log" up || true)"
 
 # A first installation, then another program holds the installed program open
-# without sharing. A second run may replace the files this record installed, but
-# not this one: the sharing-violation text, and the window is idle again.
+# without sharing. A second run writes the new file beside it and, as the held
+# file cannot be replaced now, has it replaced when Windows next starts: it says so
+# and ends; Wine's restart (wineboot -r) then puts the new file in place.
 destination="$PROGRAM_FILES\\Tolvik\\Pellumar"
 set_path "$destination"
 click_button $SETUP_BUTTON
@@ -65,16 +67,23 @@ holder=$!
 for i in $(seq 1 100); do grep -q held "$E2E_WORK/held" 2>/dev/null && break; sleep 0.1; done
 start_setup
 click_button $SETUP_BUTTON
-check "a held file gives the sharing-violation text" equal "$(run_box_text)" \
-  "File could not be opened..."$'\n'"A sharing violation occurred while accessing $destination\\Pellumar.exe."
+check "a held file is replaced when Windows next starts, and setup says so" equal "$(run_box_text)" \
+  "Programs that were running held some of the product's files. Setup replaces them when Windows next starts; restart Windows before you use the product."
 close_run_box
+check "... and ends" setup_ended 30
+new_copy="$(unix_path "$destination\\Pellumar.exe.tknew")"
+check "... its new copy waits beside it" test -f "$new_copy"
 kill "$holder" 2>/dev/null || true
 wait "$holder" 2>/dev/null || true
+"$WINE64" wineboot -r >/dev/null 2>&1
+check "... and is put in place by the restart" test ! -e "$new_copy"
+check "... whole" cmp -s "$BUILD_DIR/demo/Pellumar.exe" "$(unix_path "$destination\\Pellumar.exe")"
 
-# The window is idle again: another SETUP over the existing folders succeeds, and
-# its log (and the trusted copy) still lists the folders the first run created.
-# On a loaded machine the holder's end, or the failed run's thread, may lag
-# behind the box: a box of such an attempt is named, closed, and SETUP pressed again.
+# Another SETUP over the existing folders succeeds, and its log (and the trusted
+# copy) still lists the folders the first run created.
+# On a loaded machine the holder's end may lag behind: a box of such an attempt
+# is named, closed, and SETUP pressed again.
+start_setup
 second_try() {
   local attempt
   for attempt in 1 2 3; do

@@ -87,6 +87,7 @@ ln "$up/sub/deeper/new.txt" "$(c 'C:\elsewhere\new.txt')"
 check "1.0 installs over 2.0" equal "$(run_code "$(setup v1 down)")" 0
 check "... the file with a second name stays, and its folders" \
   equal "$(on_disk)" "$(lines a.txt lib lib/x lib/x/gone.txt old.txt sub sub/deeper sub/deeper/new.txt)"
+check "... the log says it is a downgrade" log_says 'version: downgrade: 2.0.0.0 to 1.0.0.0' "$(c 'C:\v1-down.log')"
 check "... the log says why" log_says \
   'kept: C:\Up\sub\deeper\new.txt was not removed: it has a second name elsewhere (a hard link)' \
   "$(c 'C:\v1-down.log')"

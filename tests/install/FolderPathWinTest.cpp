@@ -1,4 +1,4 @@
-// CreateFolderPath and GetFreeDiskSpace on the real C: drive of a Wine prefix.
+// HoldFolderPath, MakeFolders and GetFreeDiskSpace on the real C: drive of a Wine prefix.
 #include <windows.h>
 
 #include <aclapi.h>
@@ -34,7 +34,10 @@ protected:
     // Each call holds its folders only while it runs, so that TearDown can remove them.
     bool Create(const std::string& path) {
         HeldFolders held;
-        return CreateFolderPath(path, created, held);
+        std::vector<std::string> missing;
+        std::string failed;
+        created.clear();
+        return HoldFolderPath(path, missing, held) && MakeFolders(missing, held, created, failed);
     }
     std::vector<std::string> created;
 };
@@ -93,7 +96,10 @@ TEST_F(FolderPathTest, DoubledBackslashAndDriveRoot) {
 TEST_F(FolderPathTest, HeldFoldersStayAndAFolderAtTheRootIsReadOnlyForUsers) {
     {
         HeldFolders held;
-        ASSERT_TRUE(CreateFolderPath("C:\\TolvikFolderTest\\A", created, held));
+        std::vector<std::string> missing;
+        std::string failed;
+        ASSERT_TRUE(HoldFolderPath("C:\\TolvikFolderTest\\A", missing, held));
+        ASSERT_TRUE(MakeFolders(missing, held, created, failed));
         // Held without sharing delete: neither removed nor renamed meanwhile.
         EXPECT_FALSE(RemoveDirectoryA("C:\\TolvikFolderTest\\A"));
         EXPECT_FALSE(MoveFileA("C:\\TolvikFolderTest\\A", "C:\\TolvikFolderTest\\Moved"));

@@ -56,9 +56,10 @@ int Free(const std::string& path, const char* kilobytesText) {
 }
 
 int Folders(const std::string& path) {
-    std::vector<std::string> created;
+    std::vector<std::string> missing, created;
+    std::string failed;
     install::HeldFolders held;
-    const bool ok = install::CreateFolderPath(path, created, held);
+    const bool ok = install::HoldFolderPath(path, missing, held) && install::MakeFolders(missing, held, created, failed);
     std::printf("%s\n", ok ? "accepted" : "refused");
     for (const std::string& folder : created) std::printf("created %s\n", folder.c_str());
     return 0;

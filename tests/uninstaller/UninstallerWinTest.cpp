@@ -83,9 +83,11 @@ protected:
     FakeProduct Install(const std::string& record, const std::string& destination, bool withEntry = true,
                         const std::string& group = {}) {
         FakeProduct product{record, group.empty() ? "Tolvik " + record + " 1.0" : group, destination, {}, {}, {}};
-        std::vector<std::string> created;
+        std::vector<std::string> missing, created;
+        std::string failed;
         install::HeldFolders held;
-        EXPECT_TRUE(install::CreateFolderPath(destination, created, held));
+        EXPECT_TRUE(install::HoldFolderPath(destination, missing, held) &&
+                    install::MakeFolders(missing, held, created, failed));
         held.Release();
         install::UninstallRecord log(record);
         log.Begin(product.group, created);
