@@ -37,7 +37,7 @@ promise() { sed -n "s/^$1=//p" "$promised"; }
 check "the installer manifest's switches" equal "$(promise Switches)" \
   '{"InstallLocation": "/D=<INSTALLPATH>", "Log": "/LOG=\"<LOGPATH>\"", "Silent": "/S", "SilentWithProgress": "/PASSIVE"}'
 check "the installer manifest's return codes" equal "$(promise Codes)" \
-  "[(1602, 'cancelledByUser'), (1618, 'installInProgress')]"
+  "[(1602, 'cancelledByUser'), (1618, 'installInProgress'), (3010, 'rebootRequiredToFinish')]"
 check "the architecture" equal "$(promise Architecture)" "$KIT_ARCH"
 
 visible_windows() { probe visible | tr -d '\r' | sort; }

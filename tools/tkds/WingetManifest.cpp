@@ -147,6 +147,7 @@ std::vector<WingetFile> WingetManifests(const WingetPackage& p) {
     installer += "ExpectedReturnCodes:\n";
     installer += "- InstallerReturnCode: 1602\n  ReturnResponse: cancelledByUser\n";
     installer += "- InstallerReturnCode: 1618\n  ReturnResponse: installInProgress\n";
+    installer += "- InstallerReturnCode: 3010\n  ReturnResponse: rebootRequiredToFinish\n";
     installer += Field("", "ProductCode", p.productCode);
     installer += "AppsAndFeaturesEntries:\n";
     installer += Field("- ", "DisplayName", p.displayName);
