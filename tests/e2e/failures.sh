@@ -5,7 +5,7 @@
 # held open by another program (replaced at the next start of Windows); then
 # another SETUP succeeds, its log still lists
 # the folders the first run created, and the registered uninstall command leaves
-# none of them.
+# none of them, even one that a refused attempt made and could not remove.
 source "$(dirname "$0")/e2e-lib.sh"
 e2e_start
 
@@ -128,3 +128,19 @@ check "a swapped folder is refused" grep -q -x \
   <(run_box_text)
 close_run_box || true  # without the refusal setup ends and no box comes
 check "nothing was written through the link" test -z "$(ls -A "$decoy")"
+
+# SETUP again in the same window, once the link is gone: the product installs, and
+# its record lists C:\Swap, which the refused attempt made and could not remove
+# while the link and the moved folder were in it; the uninstall then leaves
+# nothing of it.
+check "the refused attempt's C:\\Swap stays while the link is in it" test -d "$(unix_path 'C:\Swap')"
+rm -f "$swapped"
+rm -rf "$swapped.made"
+if kill -0 "$SETUP_PID" 2>/dev/null; then
+  click_button $SETUP_BUTTON
+  check "SETUP again after the refusal installs" setup_ended 60
+  check "... the record lists the folder the refused attempt made" \
+    grep -q -x -F 'C:\Swap\' <(for i in 0 1 2; do reg_value 'HKLM\SOFTWARE\Tolvik\Pellumar\Uninstall' "Folder$i" || true; done)
+  uninstall_record Pellumar >/dev/null
+  check "... and the uninstall leaves nothing of it" test ! -e "$(unix_path 'C:\Swap')"
+fi
