@@ -3,7 +3,7 @@
 #include <algorithm>
 #include <utility>
 
-#include "install/LinkFreePath.h"
+#include "install/PathText.h"
 
 namespace app {
 

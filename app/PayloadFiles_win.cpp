@@ -4,6 +4,7 @@
 
 #include "framework/WideText_win.h"
 #include "install/LinkFreePath.h"
+#include "install/PathText.h"
 #include "install/RelativeOpen_win.h"
 #include "install/UninstallLayout.h"
 

@@ -1,18 +1,10 @@
 #include "install/LinkFreePath.h"
 
+#include "install/PathText.h"
+
 namespace install {
 
 namespace {
-
-char FoldCase(char c) noexcept { return (c >= 'a' && c <= 'z') ? static_cast<char>(c - 'a' + 'A') : c; }
-
-bool SameFolded(std::string_view a, std::string_view b) noexcept {
-    if (a.size() != b.size()) return false;
-    for (std::size_t i = 0; i < a.size(); ++i) {
-        if (FoldCase(a[i]) != FoldCase(b[i])) return false;
-    }
-    return true;
-}
 
 std::string_view WithoutTrailingSeparator(std::string_view path) noexcept {
     while (path.size() > 1 && path.back() == '\\') path.remove_suffix(1);
@@ -25,7 +17,7 @@ std::vector<std::string> PathSteps(std::string_view path, std::string_view base)
     std::vector<std::string> steps;
     base = WithoutTrailingSeparator(base);
     path = WithoutTrailingSeparator(path);
-    if (base.empty() || path.size() <= base.size() || !SameFolded(path.substr(0, base.size()), base)) return steps;
+    if (base.empty() || path.size() <= base.size() || !SamePathText(path.substr(0, base.size()), base)) return steps;
     // "C:\" holds its own separator; below any other base the next one must be "\".
     std::size_t position = base.size();
     if (base.back() != '\\') {
@@ -44,10 +36,8 @@ std::vector<std::string> PathSteps(std::string_view path, std::string_view base)
 
 bool SameFinalPath(std::string_view finalPath, std::string_view expected) {
     if (finalPath.substr(0, 4) == "\\\\?\\") finalPath.remove_prefix(4);
-    return SameFolded(WithoutTrailingSeparator(finalPath), WithoutTrailingSeparator(expected));
+    return SamePathText(WithoutTrailingSeparator(finalPath), WithoutTrailingSeparator(expected));
 }
-
-bool SamePathText(std::string_view a, std::string_view b) { return SameFolded(a, b); }
 
 std::string FolderKey(std::string_view path) {
     std::string key;
@@ -55,10 +45,10 @@ std::string FolderKey(std::string_view path) {
     for (char c : path) {
         if (c == '/') c = '\\';
         if (c == '\\' && !key.empty() && key.back() == '\\') continue;
-        key += FoldCase(c);
+        key += c;
     }
     if (key.empty() || key.back() != '\\') key += '\\';
-    return key;
+    return FoldedPath(key);
 }
 
 bool SplitLastPart(std::string_view path, std::string& parent, std::string& name) {

@@ -15,14 +15,13 @@ std::vector<std::string> PathSteps(std::string_view path, std::string_view base)
 
 // True when the path the system reports for an open handle ("\\?\C:\A\B", as
 // GetFinalPathNameByHandle gives it) names expected ("C:\a\b"): the "\\?\" prefix
-// and a trailing "\" are left out, ASCII letter case is ignored.
+// and a trailing "\" are left out, letter case is ignored as the file system
+// ignores it (install/PathText.h).
 bool SameFinalPath(std::string_view finalPath, std::string_view expected);
 
-// True when a and b spell the same path, ASCII letter case ignored.
-bool SamePathText(std::string_view a, std::string_view b);
-
 // One spelling for every spelling of a folder path, to find a held folder again:
-// ASCII letters upper-cased, "/" and a doubled "\" made one "\", one trailing "\"
+// letter case folded as the file system folds it (FoldedPath), "/" and a doubled
+// "\" made one "\", one trailing "\"
 // ("c:\a\\B" and "C:\A/b\" both give "C:\A\B\").
 std::string FolderKey(std::string_view path);
 

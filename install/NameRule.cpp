@@ -1,5 +1,7 @@
 #include "install/NameRule.h"
 
+#include "framework/Utf8Units.h"
+
 namespace install {
 
 namespace {
@@ -56,7 +58,7 @@ NameFault CheckPart(std::string_view part) {
     }
     if (EndsWithDotOrBlank(part)) return NameFault::TrailingDotOrBlank;
     if (!DeviceNamed(part).empty()) return NameFault::DeviceName;
-    if (part.size() > kMaxNamePart) return NameFault::TooLong;
+    if (framework::Utf16Length(part) > kMaxNamePart) return NameFault::TooLong;
     return NameFault::None;
 }
 

@@ -10,7 +10,7 @@
 
 namespace install {
 
-// The longest part (file or folder name) a Windows file system keeps.
+// The longest part (file or folder name) a Windows file system keeps, in UTF-16 units.
 inline constexpr std::size_t kMaxNamePart = 255;
 
 enum class NameFault {
@@ -20,7 +20,7 @@ enum class NameFault {
     DeviceName,          // CON, PRN, AUX, NUL, COM1-9, LPT1-9 (any case, any extension)
     TrailingDotOrBlank,  // Windows drops these, so the name written is not the name logged
     ForbiddenCharacter,  // < > : " | ? * or a control character
-    TooLong,             // a part of more than kMaxNamePart characters
+    TooLong,             // a part of more than kMaxNamePart UTF-16 units
     NotOneName,          // holds "\" or "/" where a single name is wanted
 };
 

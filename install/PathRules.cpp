@@ -1,12 +1,12 @@
-#include "uninstaller/PathRules.h"
+#include "install/PathRules.h"
 
+#include "framework/Utf8Units.h"
 #include "install/NameRule.h"
+#include "install/PathText.h"
 
-namespace uninstaller {
+namespace install {
 
 namespace {
-
-char FoldCase(char c) noexcept { return (c >= 'a' && c <= 'z') ? static_cast<char>(c - 'a' + 'A') : c; }
 
 bool IsDriveLetter(char c) noexcept { return (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z'); }
 
@@ -25,21 +25,14 @@ bool IsRewrittenPart(std::string_view part) noexcept {
     return !part.empty() && (part.back() == '.' || part.back() == ' ');
 }
 
-bool StartsWithFolded(std::string_view text, std::string_view prefix) noexcept {
-    if (prefix.size() > text.size()) return false;
-    for (std::size_t i = 0; i < prefix.size(); ++i) {
-        if (FoldCase(text[i]) != FoldCase(prefix[i])) return false;
-    }
-    return true;
-}
-
 }  // namespace
 
 std::optional<std::string> NormalizeLocalPath(std::string_view path) {
     if (path.size() < 3 || !IsDriveLetter(path[0]) || path[1] != ':' || (path[2] != '\\' && path[2] != '/')) {
         return std::nullopt;
     }
-    std::string normalized{FoldCase(path[0]), ':', '\\'};
+    const char drive = (path[0] >= 'a' && path[0] <= 'z') ? static_cast<char>(path[0] - 'a' + 'A') : path[0];
+    std::string normalized{drive, ':', '\\'};
     std::size_t position = 3;
     while (position <= path.size()) {
         std::size_t end = position;
@@ -52,26 +45,35 @@ std::optional<std::string> NormalizeLocalPath(std::string_view path) {
             }
             if (normalized.size() > 3) normalized += '\\';
             normalized += part;
-            if (normalized.size() > kMaxPathLength) return std::nullopt;
         }
         position = end + 1;
     }
+    if (framework::Utf16Length(normalized) > kMaxPathLength) return std::nullopt;
     return normalized;
 }
 
-bool SamePath(std::string_view a, std::string_view b) { return a.size() == b.size() && StartsWithFolded(a, b); }
+namespace {
 
-bool IsInside(std::string_view path, std::string_view folder) {
-    if (path.size() <= folder.size() || !StartsWithFolded(path, folder)) return false;
+// Folding keeps every "\" where it is: the folded texts are compared part for part.
+bool IsFoldedInside(const std::string& path, const std::string& folder) {
+    if (folder.empty() || path.size() <= folder.size() || path.compare(0, folder.size(), folder) != 0) return false;
     // "C:\" already ends with its separator; any other folder needs one next.
     return folder.back() == '\\' || path[folder.size()] == '\\';
 }
 
-bool IsSameOrInside(std::string_view path, std::string_view folder) {
-    return SamePath(path, folder) || IsInside(path, folder);
+}  // namespace
+
+bool IsInside(std::string_view path, std::string_view folder) {
+    return IsFoldedInside(FoldedPath(path), FoldedPath(folder));
 }
 
-bool IsPlainName(std::string_view name) { return install::CheckName(name) == install::NameFault::None; }
+bool IsSameOrInside(std::string_view path, std::string_view folder) {
+    const std::string foldedPath = FoldedPath(path);
+    const std::string foldedFolder = FoldedPath(folder);
+    return foldedPath == foldedFolder || IsFoldedInside(foldedPath, foldedFolder);
+}
+
+bool IsPlainName(std::string_view name) { return CheckName(name) == NameFault::None; }
 
 PathRules::PathRules(const ProtectedFolders& folders) : windows_(NormalizeLocalPath(folders.windowsFolder)) {
     for (const auto& folder : folders.systemFolders) {
@@ -109,9 +111,9 @@ Verdict PathRules::CheckFile(std::string_view value) const {
     }
     if (!windows_ || IsInside(*normalized, *windows_)) return {{}, Refusal::SystemFolder};
     for (const auto& kept : protected_) {
-        if (SamePath(*normalized, kept)) return {{}, Refusal::SystemFolder};
+        if (SamePathText(*normalized, kept)) return {{}, Refusal::SystemFolder};
     }
     return {std::move(*normalized), Refusal::None};
 }
 
-}  // namespace uninstaller
+}  // namespace install

@@ -1,5 +1,6 @@
 #pragma once
-// Which paths from an uninstall log may be deleted. The uninstaller reads only the
+// Which paths from an uninstall log may be deleted, and the one spelling that the
+// setup program and the uninstaller compare them in. The uninstaller reads only the
 // log's trusted copy, which only an administrator can write; these rules keep even
 // a damaged copy away from drive roots, the Windows folder and the system's shell
 // folders.
@@ -8,9 +9,10 @@
 #include <string_view>
 #include <vector>
 
-namespace uninstaller {
+namespace install {
 
-// The longest path accepted, without its terminating zero (the system's 260-byte buffers).
+// The longest path accepted, in UTF-16 units without the terminating zero (the
+// system's MAX_PATH buffers of 260).
 inline constexpr std::size_t kMaxPathLength = 259;
 
 // A local absolute path in one spelling: "C:\A\B". The drive letter is upper-cased,
@@ -21,8 +23,8 @@ inline constexpr std::size_t kMaxPathLength = 259;
 // name "a").
 std::optional<std::string> NormalizeLocalPath(std::string_view path);
 
-// Comparisons of normalized paths; letter case is ignored for ASCII letters.
-bool SamePath(std::string_view a, std::string_view b);
+// Comparisons of normalized paths, letter case ignored as the file system ignores
+// it (install/PathText.h, whose SamePathText compares two paths).
 // True when path lies below folder (not the folder itself).
 bool IsInside(std::string_view path, std::string_view folder);
 bool IsSameOrInside(std::string_view path, std::string_view folder);
@@ -82,4 +84,4 @@ private:
     std::vector<std::string> protected_;
 };
 
-}  // namespace uninstaller
+}  // namespace install

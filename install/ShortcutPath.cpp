@@ -1,5 +1,7 @@
 #include "install/ShortcutPath.h"
 
+#include "framework/Utf8Units.h"
+
 namespace install {
 
 bool HasShortcutExtension(std::string_view path) {
@@ -23,7 +25,7 @@ bool AppendShortcutFile(std::string& folder, std::string_view shortcutName) {
     AppendSeparator(path);
     path += shortcutName;
     if (!HasShortcutExtension(path)) path += ".lnk";
-    if (path.size() > kMaxShortcutPath) return false;
+    if (framework::Utf16Length(path) > kMaxShortcutPath) return false;
     folder = std::move(path);
     return true;
 }

@@ -20,8 +20,8 @@ std::string LostShortcutText(const LostShortcut& shortcut);
 // The lost shortcuts, one a line.
 std::string LostShortcutLines(const std::vector<LostShortcut>& lost);
 
-// The longest path a shortcut operation accepts, in characters, without the
-// terminating zero (the system's 260-byte path buffers).
+// The longest path a shortcut operation accepts, in UTF-16 units without the
+// terminating zero (the system's MAX_PATH buffers of 260).
 inline constexpr std::size_t kMaxShortcutPath = 259;
 
 // True when path ends with ".lnk" in any letter case ("Readme.LNK"); "Name 1.0" does not.

@@ -4,6 +4,7 @@
 #include <set>
 
 #include "install/NameRule.h"
+#include "install/PathText.h"
 
 namespace install::uninstall_layout {
 
@@ -23,15 +24,14 @@ std::string RecordLogKey(std::string_view maker, std::string_view record) {
 
 }  // namespace
 
-std::string LogKey(std::string_view record) { return RecordLogKey(kMakerKey, record); }
-
-std::string TrustedLogKey(std::string_view record) { return RecordLogKey(kTrustedMakerKey, record); }
-
-std::string EntryKey(std::string_view record) {
-    std::string key(kSystemUninstallKey);
-    key += '\\';
-    key += record;
-    return key;
+std::optional<RecordKeys> KeysOfRecord(std::string_view record) {
+    if (!IsValidRecordName(record)) return std::nullopt;
+    RecordKeys keys;
+    keys.name = std::string(record);
+    keys.logKey = RecordLogKey(kMakerKey, record);
+    keys.trustedKey = RecordLogKey(kTrustedMakerKey, record);
+    keys.entryKey = std::string(kSystemUninstallKey) + '\\' + std::string(record);
+    return keys;
 }
 
 std::string ValuePath(std::string_view key, std::string_view valueName) {
@@ -86,11 +86,6 @@ std::optional<int> ParseCount(std::string_view text) {
 
 namespace {
 
-std::string Folded(std::string text) {
-    for (char& c : text) c = (c >= 'a' && c <= 'z') ? static_cast<char>(c - 'a' + 'A') : c;
-    return text;
-}
-
 std::size_t Depth(const std::string& folder) {
     return static_cast<std::size_t>(std::count(folder.begin(), folder.end(), '\\'));
 }
@@ -102,7 +97,7 @@ std::vector<std::string> FoldersToLog(const std::vector<std::string>& createdThi
     std::vector<std::string> folders;
     std::set<std::string> listed;
     const auto add = [&](const std::string& folder) {
-        if (listed.insert(Folded(folder)).second) folders.push_back(folder);
+        if (listed.insert(FoldedPath(folder)).second) folders.push_back(folder);
     };
     std::for_each(createdThisRun.rbegin(), createdThisRun.rend(), add);
     std::for_each(earlierStillThere.begin(), earlierStillThere.end(), add);

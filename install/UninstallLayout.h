@@ -119,12 +119,16 @@ inline constexpr std::string_view kUninstallerShortcutPrefix = "Uninstall ";
 // values into the parents themselves.
 bool IsValidRecordName(std::string_view record);
 
-// "Software\Tolvik\<record>\Uninstall".
-std::string LogKey(std::string_view record);
-// "SOFTWARE\Tolvik\<record>\Uninstall", under kTrustedRoot.
-std::string TrustedLogKey(std::string_view record);
-// "SOFTWARE\Microsoft\Windows\CurrentVersion\Uninstall\<record>".
-std::string EntryKey(std::string_view record);
+// The record's keys, made once from its name: everything that writes, reads or
+// removes the record takes them from here.
+struct RecordKeys {
+    std::string name;        // the record name, as the entry's command line gives it
+    std::string logKey;      // "Software\Tolvik\<record>\Uninstall", under kLogRoot
+    std::string trustedKey;  // "SOFTWARE\Tolvik\<record>\Uninstall", under kTrustedRoot
+    std::string entryKey;    // "SOFTWARE\Microsoft\Windows\CurrentVersion\Uninstall\<record>", under kEntryRoot
+};
+// Nothing for a name that IsValidRecordName refuses.
+std::optional<RecordKeys> KeysOfRecord(std::string_view record);
 // key + "\" + valueName: the value path RegistryAccess takes.
 std::string ValuePath(std::string_view key, std::string_view valueName);
 // prefix + index in decimal: "Folder0", "File12", "DF3".

@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "install/RegistryAccess.h"
+#include "install/UninstallLayout.h"
 
 namespace install {
 
@@ -26,9 +27,9 @@ struct UninstallEntry {
 #ifdef _WIN32
 class UninstallRecord {
 public:
-    // registryRecord names the record's keys; one that IsValidRecordName refuses
-    // makes every call write nothing and return false.
-    explicit UninstallRecord(std::string registryRecord);
+    // registryRecord names the record's keys (uninstall_layout::KeysOfRecord); a
+    // name that has none makes every call write nothing and return false.
+    explicit UninstallRecord(std::string_view registryRecord);
     virtual ~UninstallRecord();
 
     // The log's first values: "Project", "IDate", "up", one "Folder" value per
@@ -105,9 +106,9 @@ public:
     // Every value written from now on is logged (see RegistryAccess::LogWritesTo).
     void LogWritesTo(framework::RunLog* log) noexcept { registry_.LogWritesTo(log); }
 
-    const std::string& LogKey() const noexcept { return logKey_; }
-    const std::string& TrustedLogKey() const noexcept { return trustedKey_; }
-    const std::string& EntryKey() const noexcept { return entryKey_; }
+    const std::string& LogKey() const noexcept { return keys_.logKey; }
+    const std::string& TrustedLogKey() const noexcept { return keys_.trustedKey; }
+    const std::string& EntryKey() const noexcept { return keys_.entryKey; }
     int FileCount() const noexcept { return fileCounter_; }
     int DesktopShortcutCount() const noexcept { return shortcutCounter_; }
 
@@ -123,11 +124,8 @@ private:
     std::vector<std::string> TrustedValuesUpToGap(std::string_view prefix, int most) const;
 
     RegistryAccess registry_;
-    std::string record_;
-    bool usable_;
-    std::string logKey_;
-    std::string trustedKey_;
-    std::string entryKey_;
+    uninstall_layout::RecordKeys keys_;  // all empty when not usable_
+    bool usable_ = false;
     int fileCounter_ = 0;
     int shortcutCounter_ = 0;
     std::vector<std::string> noted_;  // the journal's paths as read or written, in order

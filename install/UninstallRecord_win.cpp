@@ -15,20 +15,20 @@ namespace install {
 
 namespace layout = uninstall_layout;
 
-UninstallRecord::UninstallRecord(std::string registryRecord)
-    : record_(std::move(registryRecord)),
-      usable_(layout::IsValidRecordName(record_)),
-      logKey_(layout::LogKey(record_)),
-      trustedKey_(layout::TrustedLogKey(record_)),
-      entryKey_(layout::EntryKey(record_)) {}
+UninstallRecord::UninstallRecord(std::string_view registryRecord) {
+    if (auto keys = layout::KeysOfRecord(registryRecord)) {
+        keys_ = std::move(*keys);
+        usable_ = true;
+    }
+}
 
 UninstallRecord::~UninstallRecord() = default;
 
 // Every value goes to the log and, the same, to its trusted copy.
 bool UninstallRecord::WriteLogText(std::string_view valueName, std::string_view text) {
     if (!usable_) return false;
-    const bool logged = registry_.WriteRegistryText(layout::kLogRoot, layout::ValuePath(logKey_, valueName), text);
-    return registry_.WriteRegistryText(layout::kTrustedRoot, layout::ValuePath(trustedKey_, valueName), text) &&
+    const bool logged = registry_.WriteRegistryText(layout::kLogRoot, layout::ValuePath(keys_.logKey, valueName), text);
+    return registry_.WriteRegistryText(layout::kTrustedRoot, layout::ValuePath(keys_.trustedKey, valueName), text) &&
            logged;
 }
 
@@ -39,7 +39,7 @@ bool UninstallRecord::WriteLogNumber(std::string_view valueName, std::int32_t nu
 std::vector<std::string> UninstallRecord::TrustedFolders() const {
     std::vector<std::string> folders;
     std::string text;
-    if (!usable_ || !ReadRegistryValueText(layout::kTrustedRoot, layout::ValuePath(trustedKey_, layout::kTotalFolders),
+    if (!usable_ || !ReadRegistryValueText(layout::kTrustedRoot, layout::ValuePath(keys_.trustedKey, layout::kTotalFolders),
                                            text)) {
         return folders;
     }
@@ -47,7 +47,7 @@ std::vector<std::string> UninstallRecord::TrustedFolders() const {
     for (int index = 0; index < total; ++index) {
         std::string folder;
         const auto name = layout::IndexedName(layout::kFolderPrefix, index);
-        if (ReadRegistryValueText(layout::kTrustedRoot, layout::ValuePath(trustedKey_, name), folder)) {
+        if (ReadRegistryValueText(layout::kTrustedRoot, layout::ValuePath(keys_.trustedKey, name), folder)) {
             folders.push_back(std::move(folder));
         }
     }
@@ -73,7 +73,7 @@ std::vector<std::string> UninstallRecord::TrustedValuesUpToGap(std::string_view 
     while (static_cast<int>(values.size()) < most &&
            ReadRegistryValueText(
                layout::kTrustedRoot,
-               layout::ValuePath(trustedKey_, layout::IndexedName(prefix, static_cast<int>(values.size()))), text)) {
+               layout::ValuePath(keys_.trustedKey, layout::IndexedName(prefix, static_cast<int>(values.size()))), text)) {
         values.push_back(std::move(text));
         text.clear();
     }
@@ -91,11 +91,11 @@ std::vector<std::string> UninstallRecord::Noted() const {
 bool UninstallRecord::Incomplete() const {
     std::string state;
     return usable_ &&
-           ReadRegistryValueText(layout::kTrustedRoot, layout::ValuePath(trustedKey_, layout::kRunState), state) &&
+           ReadRegistryValueText(layout::kTrustedRoot, layout::ValuePath(keys_.trustedKey, layout::kRunState), state) &&
            state == layout::kRunIncomplete;
 }
 
-bool UninstallRecord::Exists() const { return usable_ && RegistryKeyExists(layout::kTrustedRoot, trustedKey_); }
+bool UninstallRecord::Exists() const { return usable_ && RegistryKeyExists(layout::kTrustedRoot, keys_.trustedKey); }
 
 std::vector<std::string> UninstallRecord::RecordedFiles() const {
     std::vector<std::string> files = TrustedFiles();
@@ -124,22 +124,22 @@ bool UninstallRecord::Note(const std::vector<std::string>& paths) {
         noted_ = Noted();
         notedRead_ = true;
     }
-    bool stored = registry_.WriteRegistryText(layout::kTrustedRoot, layout::ValuePath(trustedKey_, layout::kRunState),
+    bool stored = registry_.WriteRegistryText(layout::kTrustedRoot, layout::ValuePath(keys_.trustedKey, layout::kRunState),
                                               layout::kRunIncomplete);
     std::set<std::string> known;
     for (const std::string& path : noted_) known.insert(FolderKey(path) + (layout::IsNotedFolder(path) ? "\\" : ""));
     for (const std::string& path : paths) {
         if (!known.insert(FolderKey(path) + (layout::IsNotedFolder(path) ? "\\" : "")).second) continue;
         const auto name = layout::IndexedName(layout::kNotedPrefix, static_cast<int>(noted_.size()));
-        stored = stored && registry_.WriteRegistryText(layout::kTrustedRoot, layout::ValuePath(trustedKey_, name), path);
+        stored = stored && registry_.WriteRegistryText(layout::kTrustedRoot, layout::ValuePath(keys_.trustedKey, name), path);
         noted_.push_back(path);
     }
-    return registry_.FlushRegistryKey(layout::kTrustedRoot, trustedKey_) && stored;
+    return registry_.FlushRegistryKey(layout::kTrustedRoot, keys_.trustedKey) && stored;
 }
 
 bool UninstallRecord::NoteShortcuts(const std::vector<std::string>& desktopShortcuts, std::string_view groupName) {
     if (!usable_) return false;
-    const auto value = [this](std::string_view name) { return layout::ValuePath(trustedKey_, name); };
+    const auto value = [this](std::string_view name) { return layout::ValuePath(keys_.trustedKey, name); };
     std::vector<std::string> names;
     std::string text;
     const int listed = ReadRegistryValueText(layout::kTrustedRoot, value(layout::kTotalDesktopShortcuts), text)
@@ -163,19 +163,19 @@ bool UninstallRecord::NoteShortcuts(const std::vector<std::string>& desktopShort
     stored &= registry_.WriteRegistryText(layout::kTrustedRoot, value(layout::kTotalDesktopShortcuts),
                                           std::to_string(names.size()));
     stored &= registry_.WriteRegistryText(layout::kTrustedRoot, value(layout::kStartMenuGroup), groupName);
-    return registry_.FlushRegistryKey(layout::kTrustedRoot, trustedKey_) && stored;
+    return registry_.FlushRegistryKey(layout::kTrustedRoot, keys_.trustedKey) && stored;
 }
 
 bool UninstallRecord::Complete() {
     if (!usable_) return false;
-    bool stored = registry_.WriteRegistryText(layout::kTrustedRoot, layout::ValuePath(trustedKey_, layout::kRunState),
+    bool stored = registry_.WriteRegistryText(layout::kTrustedRoot, layout::ValuePath(keys_.trustedKey, layout::kRunState),
                                               layout::kRunComplete);
-    stored = registry_.FlushRegistryKey(layout::kTrustedRoot, trustedKey_) && stored;
+    stored = registry_.FlushRegistryKey(layout::kTrustedRoot, keys_.trustedKey) && stored;
     // Dropped from the end: a run ended meanwhile still finds the notes from index 0 on.
     const std::vector<std::string> noted = notedRead_ ? noted_ : Noted();
     for (int index = static_cast<int>(noted.size()) - 1; stored && index >= 0; --index) {
         stored = registry_.DeleteRegistryValue(
-            layout::kTrustedRoot, layout::ValuePath(trustedKey_, layout::IndexedName(layout::kNotedPrefix, index)));
+            layout::kTrustedRoot, layout::ValuePath(keys_.trustedKey, layout::IndexedName(layout::kNotedPrefix, index)));
     }
     noted_.clear();
     return stored;
@@ -184,8 +184,8 @@ bool UninstallRecord::Complete() {
 void UninstallRecord::Forget(bool entryWritten) {
     if (!usable_) return;
     constexpr std::string_view kSoftware = "SOFTWARE";
-    DeleteRegistryTreeAndEmptyParents(layout::kTrustedRoot, trustedKey_, kSoftware);
-    if (entryWritten) DeleteRegistryTreeAndEmptyParents(layout::kEntryRoot, entryKey_, layout::kSystemUninstallKey);
+    DeleteRegistryTreeAndEmptyParents(layout::kTrustedRoot, keys_.trustedKey, kSoftware);
+    if (entryWritten) DeleteRegistryTreeAndEmptyParents(layout::kEntryRoot, keys_.entryKey, layout::kSystemUninstallKey);
     noted_.clear();
     notedRead_ = false;
 }
@@ -193,7 +193,7 @@ void UninstallRecord::Forget(bool entryWritten) {
 std::string UninstallRecord::InstalledVersion() const {
     std::string version;
     if (!Exists() ||
-        !ReadRegistryValueText(layout::kEntryRoot, layout::ValuePath(entryKey_, layout::kDisplayVersion), version)) {
+        !ReadRegistryValueText(layout::kEntryRoot, layout::ValuePath(keys_.entryKey, layout::kDisplayVersion), version)) {
         return {};
     }
     return version;
@@ -201,8 +201,8 @@ std::string UninstallRecord::InstalledVersion() const {
 
 std::string UninstallRecord::InstalledFolder() const {
     std::string folder;
-    if (!usable_ || !RegistryKeyExists(layout::kTrustedRoot, trustedKey_) ||
-        !ReadRegistryValueText(layout::kEntryRoot, layout::ValuePath(entryKey_, layout::kInstallLocation), folder)) {
+    if (!usable_ || !RegistryKeyExists(layout::kTrustedRoot, keys_.trustedKey) ||
+        !ReadRegistryValueText(layout::kEntryRoot, layout::ValuePath(keys_.entryKey, layout::kInstallLocation), folder)) {
         return {};
     }
     return folder;
@@ -236,7 +236,7 @@ bool UninstallRecord::FinishFiles() {
     // TrustedFiles reads up to the first index missing: so far the removal goes.
     std::string file;
     for (int index = fileCounter_; stored && index < layout::kMaxLoggedValues; ++index) {
-        const std::string path = layout::ValuePath(trustedKey_, layout::IndexedName(layout::kFilePrefix, index));
+        const std::string path = layout::ValuePath(keys_.trustedKey, layout::IndexedName(layout::kFilePrefix, index));
         if (!ReadRegistryValueText(layout::kTrustedRoot, path, file)) break;
         stored = registry_.DeleteRegistryValue(layout::kTrustedRoot, path);
     }
@@ -253,18 +253,18 @@ bool UninstallRecord::FinishShortcuts(std::string_view groupName) {
     return stored;
 }
 
-bool UninstallRecord::HasUninstallEntry() const { return usable_ && RegistryKeyExists(layout::kEntryRoot, entryKey_); }
+bool UninstallRecord::HasUninstallEntry() const { return usable_ && RegistryKeyExists(layout::kEntryRoot, keys_.entryKey); }
 
 bool UninstallRecord::WriteUninstallEntry(const UninstallEntry& entry) {
     if (!usable_) return false;
-    const auto path = [this](std::string_view valueName) { return layout::ValuePath(entryKey_, valueName); };
+    const auto path = [this](std::string_view valueName) { return layout::ValuePath(keys_.entryKey, valueName); };
     const int root = layout::kEntryRoot;
     bool stored = registry_.WriteRegistryText(root, path(layout::kDisplayName),
                                               entry.groupName + std::string(layout::kRemoveOnlySuffix));
     stored &= registry_.WriteRegistryText(root, path(layout::kUninstallString),
-                                          layout::UninstallCommand(entry.uninstallerPath, record_));
+                                          layout::UninstallCommand(entry.uninstallerPath, keys_.name));
     stored &= registry_.WriteRegistryText(root, path(layout::kQuietUninstallString),
-                                          layout::QuietUninstallCommand(entry.uninstallerPath, record_));
+                                          layout::QuietUninstallCommand(entry.uninstallerPath, keys_.name));
     stored &= registry_.WriteRegistryText(root, path(layout::kDisplayIcon),
                                           entry.displayIcon.empty() ? entry.uninstallerPath : entry.displayIcon);
     if (!entry.installLocation.empty()) {

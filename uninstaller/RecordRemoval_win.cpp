@@ -1,5 +1,6 @@
 #include "uninstaller/RecordRemoval_win.h"
 
+#include "install/PathText.h"
 #include "install/RegistryKeys_win.h"
 #include "install/UninstallLayout.h"
 #include "uninstaller/CommandLine.h"
@@ -29,15 +30,9 @@ void RemoveKeyAndEmptyParents(int root, install::RegistryView view, const std::s
     }
 }
 
-bool FoldedContains(std::string_view text, std::string_view part) {
-    const auto fold = [](char c) { return (c >= 'a' && c <= 'z') ? static_cast<char>(c - 'a' + 'A') : c; };
-    if (part.size() > text.size()) return false;
-    for (std::size_t start = 0; start + part.size() <= text.size(); ++start) {
-        std::size_t i = 0;
-        while (i < part.size() && fold(text[start + i]) == fold(part[i])) ++i;
-        if (i == part.size()) return true;
-    }
-    return false;
+// True when the command names the file, letter case ignored as in its path.
+bool FoldedContains(std::string_view command, std::string_view fileName) {
+    return install::FoldedPath(command).find(install::FoldedPath(fileName)) != std::string::npos;
 }
 
 // Looks through the entries below key, and the entries of nested record names
@@ -61,32 +56,27 @@ bool EntriesBelowStart(const std::string& key, std::string_view programFileName,
 
 }  // namespace
 
-std::vector<std::string> RemoveUninstallRecord(std::string_view record, install::RegistryView view) {
+std::vector<std::string> RemoveUninstallRecord(const layout::RecordKeys& record, install::RegistryView view) {
     std::vector<std::string> failures;
-    if (!layout::IsValidRecordName(record)) return failures;
     // HKEY_CURRENT_USER\Software has one view for programs of both architectures.
-    RemoveKeyAndEmptyParents(layout::kLogRoot, install::RegistryView::Own, layout::LogKey(record),
-                             ParentOf(layout::kMakerKey), "The uninstall log", failures);
-    const std::string trusted = layout::TrustedLogKey(record);
-    if (install::RegistryKeyExists(layout::kTrustedRoot, trusted, view)) {
-        RemoveKeyAndEmptyParents(layout::kTrustedRoot, view, trusted, ParentOf(layout::kTrustedMakerKey),
+    RemoveKeyAndEmptyParents(layout::kLogRoot, install::RegistryView::Own, record.logKey, ParentOf(layout::kMakerKey),
+                             "The uninstall log", failures);
+    if (install::RegistryKeyExists(layout::kTrustedRoot, record.trustedKey, view)) {
+        RemoveKeyAndEmptyParents(layout::kTrustedRoot, view, record.trustedKey, ParentOf(layout::kTrustedMakerKey),
                                  "The administrator's copy of the uninstall log", failures);
     }
-    const std::string entry = layout::EntryKey(record);
     if (EntryStartsUninstallerFor(record, view)) {
-        RemoveKeyAndEmptyParents(layout::kEntryRoot, view, entry, layout::kSystemUninstallKey,
+        RemoveKeyAndEmptyParents(layout::kEntryRoot, view, record.entryKey, layout::kSystemUninstallKey,
                                  "The entry in the list of installed programs", failures);
     }
     return failures;
 }
 
-bool EntryStartsUninstallerFor(std::string_view record, install::RegistryView view) {
+bool EntryStartsUninstallerFor(const layout::RecordKeys& record, install::RegistryView view) {
     std::string command;
-    return layout::IsValidRecordName(record) &&
-           install::ReadRegistryValueText(layout::kEntryRoot,
-                                          layout::ValuePath(layout::EntryKey(record), layout::kUninstallString),
+    return install::ReadRegistryValueText(layout::kEntryRoot, layout::ValuePath(record.entryKey, layout::kUninstallString),
                                           command, view) &&
-           FoldedContains(command, layout::kUninstallerFileName) && RecordFromCommandLine(command) == record;
+           FoldedContains(command, layout::kUninstallerFileName) && RecordFromCommandLine(command) == record.name;
 }
 
 bool UninstallEntriesStart(std::string_view programFileName) {

@@ -7,20 +7,22 @@
 #include <vector>
 
 #include "install/RegistryKeys_win.h"
+#include "install/UninstallLayout.h"
 
 namespace uninstaller {
 
-// Removes the log, and the trusted copy and uninstall entry that registry view
-// holds, of a valid record name, and every parent key the record name made that is
+// Removes the record's log, and the trusted copy and uninstall entry that registry
+// view holds, and every parent key the record name made that is
 // left empty ("Software\Tolvik\<record>", "Software\Tolvik", the parts of a nested
 // name under the system's uninstall key). The entry goes only when it starts this
 // uninstaller for this record: another product's entry of the same name stays.
 // Returns one sentence for each key that could not be removed. Nothing under
 // HKEY_CURRENT_USER is removed through a registry link: a link stays, and is named.
-std::vector<std::string> RemoveUninstallRecord(std::string_view record, install::RegistryView view);
+std::vector<std::string> RemoveUninstallRecord(const install::uninstall_layout::RecordKeys& record,
+                                               install::RegistryView view);
 
 // True when the record's uninstall entry in view starts TKUNTOOL.EXE with this record.
-bool EntryStartsUninstallerFor(std::string_view record, install::RegistryView view);
+bool EntryStartsUninstallerFor(const install::uninstall_layout::RecordKeys& record, install::RegistryView view);
 
 // True when some product's uninstall entry, in either registry view, still starts a
 // program with this file name ("TKUNTOOL.EXE"): the uninstaller is shared by every

@@ -6,10 +6,20 @@
 #include <string>
 #include <vector>
 
-#include "uninstaller/PathRules.h"
+#include "install/PathRules.h"
 #include "uninstaller/UninstallLog.h"
 
 namespace uninstaller {
+
+// The path rules setup and the uninstaller share.
+using install::IsInside;
+using install::IsPlainName;
+using install::IsSameOrInside;
+using install::NormalizeLocalPath;
+using install::PathRules;
+using install::ProtectedFolders;
+using install::Refusal;
+using install::Verdict;
 
 struct RefusedValue {
     std::string name;   // the value's name ("File3", "InstallLocation")

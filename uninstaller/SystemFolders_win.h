@@ -3,7 +3,7 @@
 // its shortcuts and which folders no uninstall log may name.
 #include <string>
 
-#include "uninstaller/PathRules.h"
+#include "install/PathRules.h"
 
 namespace uninstaller {
 
@@ -16,7 +16,7 @@ struct SystemFolders {
     std::string commonProgramsFolder;
     std::string desktopFolder;
     std::string programsFolder;
-    ProtectedFolders protectedFolders;
+    install::ProtectedFolders protectedFolders;
 };
 
 // Asks the system. A folder that cannot be looked up stays empty.

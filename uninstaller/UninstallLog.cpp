@@ -1,6 +1,6 @@
 #include "uninstaller/UninstallLog.h"
 
-#include "install/LinkFreePath.h"
+#include "install/PathText.h"
 #include "install/UninstallLayout.h"
 
 namespace uninstaller {

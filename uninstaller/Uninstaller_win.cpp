@@ -6,7 +6,7 @@
 #include "framework/UserMessages.h"
 #include "framework/WideText_win.h"
 #include "install/FileRemoval_win.h"
-#include "install/LinkFreePath.h"
+#include "install/PathText.h"
 #include "install/RegistryKeys_win.h"
 #include "install/ShortcutPath.h"
 #include "install/UninstallLayout.h"
@@ -76,7 +76,7 @@ std::vector<std::string> CommonAndOwn(const std::string& common, const std::stri
     if (!common.empty()) folders.push_back(common);
     const auto commonPath = NormalizeLocalPath(common);
     const auto ownPath = NormalizeLocalPath(own);
-    if (!own.empty() && !(commonPath && ownPath && SamePath(*commonPath, *ownPath))) folders.push_back(own);
+    if (!own.empty() && !(commonPath && ownPath && install::SamePathText(*commonPath, *ownPath))) folders.push_back(own);
     return folders;
 }
 
@@ -87,7 +87,7 @@ void ExpandAllShortNames(std::vector<LoggedValue>& values) {
 // One uninstall after the user said Yes: collects what stays and why.
 class RemovalRun {
 public:
-    RemovalRun(std::string_view record, const RemovalPlan& plan, const PathRules& rules,
+    RemovalRun(const layout::RecordKeys& record, const RemovalPlan& plan, const PathRules& rules,
                const UninstallSettings& settings)
         : record_(record), plan_(plan), rules_(rules), settings_(settings) {}
 
@@ -117,7 +117,7 @@ private:
     bool BelongsToProduct(const ShortcutLink& link) const;
     void RemoveGroupIn(const std::string& programsFolder);
 
-    std::string record_;
+    const layout::RecordKeys& record_;
     const RemovalPlan& plan_;
     const PathRules& rules_;
     const UninstallSettings& settings_;
@@ -193,12 +193,12 @@ bool RemovalRun::BelongsToProduct(const ShortcutLink& link) const {
     const auto target = NormalizeLocalPath(ExpandShortNames(link.target));
     if (!target) return false;
     for (const auto& file : plan_.files) {
-        if (SamePath(*target, file)) return true;
+        if (install::SamePathText(*target, file)) return true;
     }
     // The uninstaller's own shortcut: the shared uninstaller, started for this record.
     const auto uninstaller = NormalizeLocalPath(settings_.installedUninstaller);
-    return uninstaller && SamePath(*target, *uninstaller) &&
-           RecordFromCommandLine("program " + link.arguments) == record_;
+    return uninstaller && install::SamePathText(*target, *uninstaller) &&
+           RecordFromCommandLine("program " + link.arguments) == record_.name;
 }
 
 void RemovalRun::RemoveStartMenuGroup() {
@@ -280,7 +280,7 @@ UninstallSettings SettingsForThisProgram() {
         const auto running = NormalizeLocalPath(ExpandShortNames(framework::Utf8Text(std::wstring_view(self, length))));
         const auto installed = NormalizeLocalPath(settings.installedUninstaller);
         // Only the installed copy removes itself; a copy started elsewhere stays.
-        if (running && installed && SamePath(*running, *installed)) settings.removableUninstaller = *running;
+        if (running && installed && install::SamePathText(*running, *installed)) settings.removableUninstaller = *running;
     }
     return settings;
 }
@@ -290,12 +290,11 @@ namespace {
 // What the user may remove by hand when nothing is removed from disk: the
 // installation folder that the system's entry names, or else the folders and
 // shortcuts that the unconfirmed log lists.
-std::vector<std::string> LeftForTheUser(std::string_view record, const UninstallLog& unconfirmed,
+std::vector<std::string> LeftForTheUser(const layout::RecordKeys& record, const UninstallLog& unconfirmed,
                                         install::RegistryView entryView) {
     std::vector<std::string> lines;
     std::string location;
-    if (install::ReadRegistryValueText(layout::kEntryRoot,
-                                       layout::ValuePath(layout::EntryKey(record), layout::kInstallLocation),
+    if (install::ReadRegistryValueText(layout::kEntryRoot, layout::ValuePath(record.entryKey, layout::kInstallLocation),
                                        location, entryView) &&
         !location.empty()) {
         lines.push_back("the folder " + location);
@@ -318,13 +317,14 @@ void RemoveSelfWhenUnused(const UninstallSettings& settings, std::vector<std::st
 
 // A log without a trusted copy: made before setup kept one, or planted. Nothing
 // it lists is removed from disk; the user may remove its registry information.
-UninstallResult ForgetUnconfirmedRecord(std::string_view record, Prompt& prompt, const UninstallSettings& settings) {
+UninstallResult ForgetUnconfirmedRecord(const layout::RecordKeys& record, Prompt& prompt,
+                                        const UninstallSettings& settings) {
     const UninstallLog unconfirmed =
-        ReadUninstallLog(RegistryLogValues(layout::kLogRoot, layout::LogKey(record), install::RegistryView::Own));
-    const std::string product = unconfirmed.project.value_or(std::string(record));
+        ReadUninstallLog(RegistryLogValues(layout::kLogRoot, record.logKey, install::RegistryView::Own));
+    const std::string product = unconfirmed.project.value_or(record.name);
     if (!prompt.Confirm(UnconfirmedRecordQuestion(product))) return UninstallResult::Cancelled;
     const install::RegistryView entryView =
-        ViewHolding(layout::kEntryRoot, layout::EntryKey(record)).value_or(install::RegistryView::Own);
+        ViewHolding(layout::kEntryRoot, record.entryKey).value_or(install::RegistryView::Own);
     const std::vector<std::string> byHand = LeftForTheUser(record, unconfirmed, entryView);
     std::vector<std::string> failures = RemoveUninstallRecord(record, entryView);
     RemoveSelfWhenUnused(settings, failures);
@@ -339,21 +339,20 @@ UninstallResult Uninstall(std::string_view record, Prompt& prompt, const Uninsta
         prompt.Report(MissingRecordNameText(), true);
         return UninstallResult::NoRecord;
     }
-    const bool valid = layout::IsValidRecordName(record);
-    const std::string trustedKey = layout::TrustedLogKey(record);
+    const std::optional<layout::RecordKeys> keys = layout::KeysOfRecord(record);
     // A 32-bit and a 64-bit setup keep their trusted copies in different views;
     // the record is acted on in the view that holds its copy.
     const std::optional<install::RegistryView> view =
-        valid ? ViewHolding(layout::kTrustedRoot, trustedKey) : std::nullopt;
-    if (valid && !view && install::RegistryKeyExists(layout::kLogRoot, layout::LogKey(record))) {
-        return ForgetUnconfirmedRecord(record, prompt, settings);
+        keys ? ViewHolding(layout::kTrustedRoot, keys->trustedKey) : std::nullopt;
+    if (keys && !view && install::RegistryKeyExists(layout::kLogRoot, keys->logKey)) {
+        return ForgetUnconfirmedRecord(*keys, prompt, settings);
     }
     if (!view) {
         prompt.Report(UnknownRecordText(record), true);
         return UninstallResult::NoRecord;
     }
 
-    UninstallLog log = ReadUninstallLog(RegistryLogValues(layout::kTrustedRoot, trustedKey, *view));
+    UninstallLog log = ReadUninstallLog(RegistryLogValues(layout::kTrustedRoot, keys->trustedKey, *view));
     ExpandAllShortNames(log.folders);
     ExpandAllShortNames(log.files);
 
@@ -363,7 +362,7 @@ UninstallResult Uninstall(std::string_view record, Prompt& prompt, const Uninsta
     if (!prompt.Confirm(ConfirmationText(product))) return UninstallResult::Cancelled;
 
     framework::ComScope com;  // for reading the program group's shortcuts
-    RemovalRun run(record, plan, rules, settings);
+    RemovalRun run(*keys, plan, rules, settings);
     for (const auto& line : log.undetermined) run.AddUndetermined(line);
     run.RemoveDesktopShortcuts();
     run.RemoveStartMenuGroup();
@@ -377,7 +376,7 @@ UninstallResult Uninstall(std::string_view record, Prompt& prompt, const Uninsta
     // holds the file is closed.
     outcome.recordKept = run.HasFailures();
     if (!outcome.recordKept) {
-        std::vector<std::string> failures = RemoveUninstallRecord(record, *view);
+        std::vector<std::string> failures = RemoveUninstallRecord(*keys, *view);
         RemoveSelfWhenUnused(settings, failures);
         for (auto& line : failures) run.AddFailure(std::move(line));
     }

@@ -3,6 +3,7 @@
 #include <set>
 
 #include "install/LinkFreePath.h"
+#include "install/PathText.h"
 #include "install/UninstallLayout.h"
 #include "tests/fuzz/FuzzChecks.h"
 #include "uninstaller/RemovalPlan.h"
@@ -12,7 +13,7 @@ namespace fuzz {
 namespace {
 
 namespace layout = install::uninstall_layout;
-using uninstaller::PathRules;
+using install::PathRules;
 
 // The log's values from the input's lines: "name=value", cut at the first "=".
 class TableValues : public uninstaller::LogValues {
@@ -47,7 +48,7 @@ private:
 };
 
 const PathRules& Rules() {
-    static const PathRules rules(uninstaller::ProtectedFolders{
+    static const PathRules rules(install::ProtectedFolders{
         "C:\\windows",
         {"C:\\Program Files", "C:\\ProgramData", "C:\\users\\me\\Desktop", "C:\\users\\me\\Start Menu\\Programs"}});
     return rules;
@@ -57,18 +58,18 @@ std::size_t Depth(const std::string& path) { return static_cast<std::size_t>(std
 
 // A planned path: in its one spelling, no drive root, not the Windows folder's.
 std::string CheckPlannedPath(const std::string& path, bool folder) {
-    const auto again = uninstaller::NormalizeLocalPath(path);
+    const auto again = install::NormalizeLocalPath(path);
     if (!again || *again != path) return "a planned path is not in its normalized spelling: " + path;
     if (path.size() <= 3) return "a drive root is planned: " + path;
-    if (uninstaller::IsSameOrInside(path, "C:\\windows")) return "the Windows folder is planned: " + path;
-    if (folder && (Rules().IsProtected(path) || uninstaller::IsSameOrInside("C:\\windows", path))) {
+    if (install::IsSameOrInside(path, "C:\\windows")) return "the Windows folder is planned: " + path;
+    if (folder && (Rules().IsProtected(path) || install::IsSameOrInside("C:\\windows", path))) {
         return "a protected folder or one above it is planned: " + path;
     }
     // Removal walks the path from its drive root down to itself.
     const auto steps = install::PathSteps(path, path.substr(0, 3));
     if (steps.empty() || steps.back() != path) return "the path's steps do not end at it: " + path;
     for (const auto& step : steps) {
-        if (!uninstaller::IsInside(path, step) && step != path) return "a step lies off the path: " + step;
+        if (!install::IsInside(path, step) && step != path) return "a step lies off the path: " + step;
     }
     return {};
 }
@@ -112,18 +113,15 @@ UninstallLogOutcome CheckUninstallLog(const std::uint8_t* bytes, std::size_t len
         outcome.broken = "folders are not deepest first";
     }
     for (const auto& name : plan.desktopShortcuts) {
-        if (!uninstaller::IsPlainName(name)) outcome.broken = "a shortcut name that is not plain: " + name;
+        if (!install::IsPlainName(name)) outcome.broken = "a shortcut name that is not plain: " + name;
     }
-    if (plan.startMenuGroup && !uninstaller::IsPlainName(*plan.startMenuGroup)) outcome.broken = "a bad group name";
+    if (plan.startMenuGroup && !install::IsPlainName(*plan.startMenuGroup)) outcome.broken = "a bad group name";
 
     // The next run's folders: the planned ones carried forward, each once, deepest first.
     std::vector<std::string> earlier;
     for (const auto& folder : plan.folders) earlier.push_back(folder + "\\");
     const auto carried = layout::FoldersToLog({}, earlier);
-    const auto folded = [](std::string folder) {
-        for (char& c : folder) c = (c >= 'a' && c <= 'z') ? static_cast<char>(c - 'a' + 'A') : c;
-        return folder;
-    };
+    const auto folded = [](const std::string& folder) { return install::FoldedPath(folder); };
     std::set<std::string> carriedFolded;
     for (const auto& folder : carried) {
         if (!carriedFolded.insert(folded(folder)).second) outcome.broken = "a folder is carried twice";

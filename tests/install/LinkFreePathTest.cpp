@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include "install/LinkFreePath.h"
+#include "install/PathText.h"
 
 namespace install {
 namespace {

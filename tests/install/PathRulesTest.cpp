@@ -1,8 +1,13 @@
 #include <gtest/gtest.h>
 
-#include "uninstaller/PathRules.h"
+#include "framework/Utf8Units.h"
+#include "install/LinkFreePath.h"
+#include "install/NameRule.h"
+#include "install/PathRules.h"
+#include "install/PathText.h"
+#include "install/ShortcutPath.h"
 
-namespace uninstaller {
+namespace install {
 namespace {
 
 TEST(NormalizeLocalPath, AcceptsLocalPathsInOneSpelling) {
@@ -57,6 +62,34 @@ TEST(NormalizeLocalPath, LimitsTheLengthToTheSystemPathBuffer) {
     EXPECT_TRUE(NormalizeLocalPath("C:\\\\" + std::string(kMaxPathLength - 3, 'a')).has_value());
 }
 
+// The system counts UTF-16 units, not UTF-8 bytes: "ü" is one unit and two bytes,
+// a character beyond the Basic Multilingual Plane two units and four bytes. The
+// same count limits names and shortcut paths.
+TEST(PathLength, CountsUtf16UnitsAsTheSystemDoes) {
+    std::string umlauts;
+    for (int i = 0; i < 200; ++i) umlauts += "\xc3\xbc";  // 400 bytes
+    EXPECT_EQ(framework::Utf16Length(umlauts), 200u);
+    EXPECT_EQ(framework::Utf16Length("C:\\\xe6\x97\xa5\xf0\x9f\x98\x80"), 6u);  // "C:\日😀"
+    EXPECT_EQ(framework::Utf16Length("\xff\xc3"), 2u);  // what is not UTF-8 counts as U+FFFD
+
+    EXPECT_TRUE(NormalizeLocalPath("C:\\" + umlauts).has_value());
+    std::string longest = "C:\\";
+    while (framework::Utf16Length(longest) < kMaxPathLength) longest += "\xc3\xbc";
+    EXPECT_TRUE(NormalizeLocalPath(longest).has_value());
+    EXPECT_FALSE(NormalizeLocalPath(longest + "\xc3\xbc").has_value());
+
+    std::string name;
+    for (std::size_t i = 0; i < kMaxNamePart; ++i) name += "\xce\xa9";  // 510 bytes of "Ω"
+    EXPECT_EQ(CheckName(name), NameFault::None);
+    EXPECT_EQ(CheckName(name + "\xce\xa9"), NameFault::TooLong);
+
+    std::string folder = "C:\\" + umlauts;  // 203 units; with a separator and ".lnk", 208
+    EXPECT_TRUE(AppendShortcutFile(folder, std::string(51, 'n')));
+    EXPECT_EQ(framework::Utf16Length(folder), kMaxShortcutPath);
+    folder = "C:\\" + umlauts;
+    EXPECT_FALSE(AppendShortcutFile(folder, std::string(52, 'n')));
+}
+
 TEST(PathComparison, IgnoresCaseAndNeedsAWholePartAtTheBoundary) {
     const struct {
         const char* path;
@@ -77,8 +110,38 @@ TEST(PathComparison, IgnoresCaseAndNeedsAWholePartAtTheBoundary) {
         EXPECT_EQ(IsInside(c.path, c.folder), c.inside) << c.path << " in " << c.folder;
         EXPECT_EQ(IsSameOrInside(c.path, c.folder), c.sameOrInside) << c.path << " in " << c.folder;
     }
-    EXPECT_TRUE(SamePath("C:\\Program Files", "c:\\PROGRAM FILES"));
-    EXPECT_FALSE(SamePath("C:\\Program Files", "C:\\Program File"));
+    EXPECT_TRUE(SamePathText("C:\\Program Files", "c:\\PROGRAM FILES"));
+    EXPECT_FALSE(SamePathText("C:\\Program Files", "C:\\Program File"));
+}
+
+// Letter case is ignored in every script, as the file system ignores it; what has
+// no case, and bytes that are not UTF-8, must match exactly.
+TEST(PathComparison, IgnoresCaseBeyondAscii) {
+    const struct {
+        const char* a;
+        const char* b;
+        bool same;
+    } cases[] = {
+        {"C:\\Programme\\\xc3\x9c" "ber", "c:\\programme\\\xc3\xbc" "ber", true},  // Über, über
+        {"C:\\\xce\xa9mega", "c:\\\xcf\x89mega", true},                           // Ωmega, ωmega
+        {"C:\\\xd0\x9c\xd0\xbe\xd1\x81\xd0\xba\xd0\xb2\xd0\xb0",
+         "c:\\\xd0\xbc\xd0\xbe\xd1\x81\xd0\xba\xd0\xb2\xd0\xb0", true},          // Москва, москва
+        {"C:\\\xe6\x97\xa5\xe6\x9c\xac", "c:\\\xe6\x97\xa5\xe6\x9c\xac", true},     // 日本 has no case
+        {"C:\\\xc3\xbc", "C:\\u", false},
+        {"C:\\\xc3\xbc", "C:\\\xc3\xbd", false},                                   // ü, ý
+        {"C:\\\xff", "C:\\\xff", true},
+        {"C:\\\xff", "C:\\\xfe", false},
+    };
+    for (const auto& c : cases) EXPECT_EQ(SamePathText(c.a, c.b), c.same) << c.a << " / " << c.b;
+
+    EXPECT_EQ(FoldedPath("c:\\\xc3\xbc\xce\xb1\xd0\xb6"), "C:\\\xc3\x9c\xce\x91\xd0\x96");  // üαж
+    EXPECT_TRUE(IsInside("c:\\programme\\\xc3\xbc" "ber\\a.exe", "C:\\Programme\\\xc3\x9c" "ber"));
+    EXPECT_TRUE(IsSameOrInside("C:\\\xd0\x9c\xd0\xbe", "c:\\\xd0\xbc\xd0\xbe"));
+    EXPECT_FALSE(IsInside("C:\\\xc3\x9c" "ber2\\a", "C:\\\xc3\xbc" "ber"));
+
+    // Every path helper folds the same way: the held folders' keys, the journal's.
+    EXPECT_EQ(FolderKey("c:\\\xc3\xbc" "ber/\xcf\x89"), FolderKey("C:\\\xc3\x9c" "BER\\\xce\xa9\\"));
+    EXPECT_TRUE(SameFinalPath("\\\\?\\C:\\\xc3\x9c" "ber\\", "c:\\\xc3\xbc" "ber"));
 }
 
 // The setup program's own rule for group and shortcut names (install::CheckName):
@@ -195,4 +258,4 @@ TEST_F(PathRulesTest, ProtectedFoldersAndEverythingAboveThem) {
 }
 
 }  // namespace
-}  // namespace uninstaller
+}  // namespace install

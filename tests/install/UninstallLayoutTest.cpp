@@ -44,10 +44,16 @@ TEST(InstallDate, DatesThatDoNotExist) {
 }
 
 TEST(UninstallLayout, KeysAndNames) {
-    EXPECT_EQ(layout::LogKey("Pellumar"), "Software\\Tolvik\\Pellumar\\Uninstall");
-    EXPECT_EQ(layout::EntryKey("Pellumar"), "SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\Pellumar");
-    EXPECT_EQ(layout::LogKey("A\\B"), "Software\\Tolvik\\A\\B\\Uninstall");
-    EXPECT_EQ(layout::ValuePath(layout::LogKey("P"), layout::kUp), "Software\\Tolvik\\P\\Uninstall\\up");
+    const auto keys = layout::KeysOfRecord("Pellumar");
+    ASSERT_TRUE(keys.has_value());
+    EXPECT_EQ(keys->name, "Pellumar");
+    EXPECT_EQ(keys->logKey, "Software\\Tolvik\\Pellumar\\Uninstall");
+    // The trusted copy has the log's layout, under the machine.
+    EXPECT_EQ(keys->trustedKey, "SOFTWARE\\Tolvik\\Pellumar\\Uninstall");
+    EXPECT_EQ(layout::kTrustedRoot, LocalMachine);
+    EXPECT_EQ(keys->entryKey, "SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\Pellumar");
+    EXPECT_EQ(layout::KeysOfRecord("A\\B")->logKey, "Software\\Tolvik\\A\\B\\Uninstall");
+    EXPECT_EQ(layout::ValuePath(keys->logKey, layout::kUp), "Software\\Tolvik\\Pellumar\\Uninstall\\up");
     EXPECT_EQ(layout::IndexedName(layout::kFolderPrefix, 0), "Folder0");
     EXPECT_EQ(layout::IndexedName(layout::kFilePrefix, 12), "File12");
     EXPECT_EQ(layout::IndexedName(layout::kDesktopShortcutPrefix, 3), "DF3");
@@ -76,7 +82,10 @@ TEST(UninstallLayout, RecordNames) {
         // The same rule as every other name from the install document.
         {"NUL", false},     {"Tolvik\\COM1", false},    {"Tolvik.\\P", false}, {"A\\..\\B", false},
     };
-    for (const Case& c : cases) EXPECT_EQ(layout::IsValidRecordName(c.name), c.valid) << c.name;
+    for (const Case& c : cases) {
+        EXPECT_EQ(layout::IsValidRecordName(c.name), c.valid) << c.name;
+        EXPECT_EQ(layout::KeysOfRecord(c.name).has_value(), c.valid) << c.name;
+    }
 }
 
 TEST(UninstallLayout, ARetryStillListsTheFoldersAnEarlierRunCreated) {
@@ -89,11 +98,6 @@ TEST(UninstallLayout, ARetryStillListsTheFoldersAnEarlierRunCreated) {
     // A folder listed by both, in another letter case, is listed once; this run's come first at equal depth.
     EXPECT_EQ(layout::FoldersToLog({"C:\\Apps\\", "C:\\Apps\\B\\"}, {"c:\\apps\\b\\", "C:\\Old\\"}),
               (std::vector<std::string>{"C:\\Apps\\B\\", "C:\\Apps\\", "C:\\Old\\"}));
-}
-
-TEST(UninstallLayout, TheTrustedCopyHasTheLogsLayoutUnderTheMachine) {
-    EXPECT_EQ(layout::TrustedLogKey("Pellumar"), "SOFTWARE\\Tolvik\\Pellumar\\Uninstall");
-    EXPECT_EQ(layout::kTrustedRoot, LocalMachine);
 }
 
 }  // namespace

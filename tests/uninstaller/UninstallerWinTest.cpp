@@ -28,6 +28,9 @@ namespace {
 
 namespace layout = install::uninstall_layout;
 
+// The keys of a record name the tests know to be valid.
+layout::RecordKeys Keys(std::string_view record) { return layout::KeysOfRecord(record).value(); }
+
 class ScriptedPrompt : public Prompt {
 public:
     explicit ScriptedPrompt(bool answer) : answer_(answer) {}
@@ -135,9 +138,9 @@ protected:
         EXPECT_FALSE(Exists(product.destination)) << product.destination;
         EXPECT_FALSE(Exists(product.desktopShortcut));
         EXPECT_FALSE(Exists(product.groupFolder));
-        EXPECT_FALSE(install::RegistryKeyExists(layout::kLogRoot, layout::LogKey(product.record)));
-        EXPECT_FALSE(install::RegistryKeyExists(layout::kEntryRoot, layout::EntryKey(product.record)));
-        EXPECT_FALSE(install::RegistryKeyExists(layout::kTrustedRoot, layout::TrustedLogKey(product.record)));
+        EXPECT_FALSE(install::RegistryKeyExists(layout::kLogRoot, Keys(product.record).logKey));
+        EXPECT_FALSE(install::RegistryKeyExists(layout::kEntryRoot, Keys(product.record).entryKey));
+        EXPECT_FALSE(install::RegistryKeyExists(layout::kTrustedRoot, Keys(product.record).trustedKey));
     }
 
     UninstallSettings settings;
@@ -170,7 +173,7 @@ TEST_F(UninstallerTest, AnsweringNoChangesNothing) {
     EXPECT_TRUE(prompt.reports.empty());
     for (const auto& file : product.files) EXPECT_TRUE(Exists(file));
     EXPECT_TRUE(Exists(product.desktopShortcut));
-    EXPECT_TRUE(install::RegistryKeyExists(layout::kLogRoot, layout::LogKey("Kept")));
+    EXPECT_TRUE(install::RegistryKeyExists(layout::kLogRoot, Keys("Kept").logKey));
 
     ScriptedPrompt yes(true);  // its entry would keep the shared uninstaller for the other tests
     EXPECT_EQ(Uninstall("Kept", yes, settings), UninstallResult::Removed);
@@ -197,7 +200,7 @@ TEST_F(UninstallerTest, AUserFileKeepsItsFolder) {
     for (const auto& file : product.files) EXPECT_FALSE(Exists(file));
     ASSERT_EQ(prompt.reports.size(), 1u);
     EXPECT_TRUE(HasLine(prompt.reports[0], "\n- " + KeptFolderText(product.destination))) << prompt.reports[0];
-    EXPECT_FALSE(install::RegistryKeyExists(layout::kLogRoot, layout::LogKey("UserFile")));
+    EXPECT_FALSE(install::RegistryKeyExists(layout::kLogRoot, Keys("UserFile").logKey));
 }
 
 // The session manager's list of what to rename or delete at the next start, the
@@ -230,8 +233,8 @@ TEST_F(UninstallerTest, AFileInUseAndItsFoldersGoAtTheNextStart) {
     EXPECT_FALSE(HasLine(prompt.reports[0], "The uninstall information was kept"));
     EXPECT_TRUE(Exists(product.files[0]));
     EXPECT_FALSE(Exists(product.files[1]));
-    EXPECT_FALSE(install::RegistryKeyExists(layout::kTrustedRoot, layout::TrustedLogKey("InUse")));
-    EXPECT_FALSE(install::RegistryKeyExists(layout::kEntryRoot, layout::EntryKey("InUse")));
+    EXPECT_FALSE(install::RegistryKeyExists(layout::kTrustedRoot, Keys("InUse").trustedKey));
+    EXPECT_FALSE(install::RegistryKeyExists(layout::kEntryRoot, Keys("InUse").entryKey));
 
     // Deleted in this order at the next start: the file, then its folders, deepest first.
     const std::vector<std::string> pending = PendingRestartOperations();
@@ -265,7 +268,7 @@ TEST_F(UninstallerTest, APartialLogRemovesWhatItListsAndSaysWhatItLacks) {
     const std::string& report = prompt.reports[0];
     EXPECT_TRUE(HasLine(report, "The number of files is not recorded (\"TotalFiles\"); the 1 listed")) << report;
     EXPECT_TRUE(HasLine(report, KeptFolderText("C:\\TolvikTest\\Partial\\App"))) << report;
-    EXPECT_FALSE(install::RegistryKeyExists(layout::kLogRoot, layout::LogKey("Partial")));
+    EXPECT_FALSE(install::RegistryKeyExists(layout::kLogRoot, Keys("Partial").logKey));
 }
 
 TEST_F(UninstallerTest, HostileValuesAreRefusedAndNothingOutsideIsTouched) {
@@ -274,7 +277,7 @@ TEST_F(UninstallerTest, HostileValuesAreRefusedAndNothingOutsideIsTouched) {
     MakeFile("C:\\TolvikTest\\outside.txt", "not ours");
     install::RegistryAccess registry;
     // Values a damaged trusted copy might hold: refused all the same.
-    const std::string key = layout::TrustedLogKey("Hostile");
+    const std::string key = Keys("Hostile").trustedKey;
     const struct {
         const char* name;
         std::string value;
@@ -291,7 +294,7 @@ TEST_F(UninstallerTest, HostileValuesAreRefusedAndNothingOutsideIsTouched) {
     registry.WriteRegistryNumber(layout::kTrustedRoot, layout::ValuePath(key, "TotalFolders"), 3);
     registry.WriteRegistryNumber(layout::kTrustedRoot, layout::ValuePath(key, "TotalDF"), 2);
     // The log under HKEY_CURRENT_USER is not acted on at all.
-    const std::string userLog = layout::LogKey("Hostile");
+    const std::string userLog = Keys("Hostile").logKey;
     registry.WriteRegistryText(layout::kLogRoot, layout::ValuePath(userLog, "File0"), "C:\\TolvikTest\\outside.txt");
 
     ScriptedPrompt prompt(true);
@@ -325,8 +328,8 @@ TEST_F(UninstallerTest, ALogWithoutItsTrustedCopyRemovesNothingFromDisk) {
                                                         "the desktop shortcut \"Tolvik Legacy 1.0\"",
                                                         "the program group \"Tolvik Legacy 1.0\" in the Start menu"},
                                                        {}));
-    EXPECT_FALSE(install::RegistryKeyExists(layout::kLogRoot, layout::LogKey("Legacy")));
-    EXPECT_FALSE(install::RegistryKeyExists(layout::kEntryRoot, layout::EntryKey("Legacy")));
+    EXPECT_FALSE(install::RegistryKeyExists(layout::kLogRoot, Keys("Legacy").logKey));
+    EXPECT_FALSE(install::RegistryKeyExists(layout::kEntryRoot, Keys("Legacy").entryKey));
     // What the user removes by hand.
     for (const auto& file : product.files) DeleteFileA(file.c_str());
     DeleteFileA(product.desktopShortcut.c_str());
@@ -339,15 +342,15 @@ TEST_F(UninstallerTest, ALogWithoutItsTrustedCopyRemovesNothingFromDisk) {
 
 TEST_F(UninstallerTest, AnotherProductsEntryOfTheSameNameStays) {
     install::RegistryAccess registry;
-    const std::string entry = layout::EntryKey("Vendor App");
+    const std::string entry = Keys("Vendor App").entryKey;
     ASSERT_TRUE(registry.WriteRegistryText(layout::kEntryRoot, layout::ValuePath(entry, "UninstallString"),
                                            "C:\\Program Files\\Vendor\\uninst.exe /S"));
-    ASSERT_TRUE(registry.WriteRegistryText(layout::kLogRoot, layout::ValuePath(layout::LogKey("Vendor App"), "Project"),
+    ASSERT_TRUE(registry.WriteRegistryText(layout::kLogRoot, layout::ValuePath(Keys("Vendor App").logKey, "Project"),
                                            "Vendor App"));
     ScriptedPrompt prompt(true);
     EXPECT_EQ(Uninstall("Vendor App", prompt, settings), UninstallResult::RecordOnly);
     EXPECT_TRUE(install::RegistryKeyExists(layout::kEntryRoot, entry));
-    EXPECT_FALSE(install::RegistryKeyExists(layout::kLogRoot, layout::LogKey("Vendor App")));
+    EXPECT_FALSE(install::RegistryKeyExists(layout::kLogRoot, Keys("Vendor App").logKey));
     EXPECT_TRUE(registry.DeleteRegistryKey(layout::kEntryRoot, entry));
 }
 
@@ -361,8 +364,8 @@ TEST_F(UninstallerTest, AFileSetupWroteIntoProgramFilesIsRemoved) {
     const std::string plugin = programFiles + "\\TolvikTestPlugin.dll";
     MakeFile(plugin);
     install::RegistryAccess registry;
-    for (const std::string& key : {layout::LogKey("Plugin"), layout::TrustedLogKey("Plugin")}) {
-        const int root = key == layout::LogKey("Plugin") ? layout::kLogRoot : layout::kTrustedRoot;
+    for (const std::string& key : {Keys("Plugin").logKey, Keys("Plugin").trustedKey}) {
+        const int root = key == Keys("Plugin").logKey ? layout::kLogRoot : layout::kTrustedRoot;
         registry.WriteRegistryText(root, layout::ValuePath(key, "File2"), plugin);
         registry.WriteRegistryNumber(root, layout::ValuePath(key, "TotalFiles"), 3);
     }
@@ -378,7 +381,7 @@ TEST_F(UninstallerTest, ANestedRecordNameTakesItsEmptyParentKeysAlong) {
     ScriptedPrompt prompt(true);
     EXPECT_EQ(Uninstall("Suite\\Part", prompt, settings), UninstallResult::Removed);
     EXPECT_FALSE(install::RegistryKeyExists(layout::kLogRoot, "Software\\Tolvik\\Suite"));
-    EXPECT_FALSE(install::RegistryKeyExists(layout::kEntryRoot, layout::EntryKey("Suite")));
+    EXPECT_FALSE(install::RegistryKeyExists(layout::kEntryRoot, Keys("Suite").entryKey));
     EXPECT_TRUE(install::RegistryKeyExists(layout::kEntryRoot, std::string(layout::kSystemUninstallKey)));
 }
 
@@ -452,10 +455,10 @@ TEST_F(UninstallerTest, RegistryLinksInTheUsersKeysAreNotFollowed) {
     EXPECT_TRUE(victimIntact());
     EXPECT_TRUE(HasLine(runLog, "HKCU\\Software\\Tolvik\\Planted is a registry link; "
                                 "HKCU\\Software\\Tolvik\\Planted\\Uninstall was not written"));
-    EXPECT_TRUE(install::ReadRegistryValueText(layout::kTrustedRoot, layout::TrustedLogKey("Planted") + "\\IDate", text));
+    EXPECT_TRUE(install::ReadRegistryValueText(layout::kTrustedRoot, Keys("Planted").trustedKey + "\\IDate", text));
     // The uninstaller: the trusted copy goes, the link is named and stays, and
     // then what it leads to is no log at all.
-    EXPECT_EQ(RemoveUninstallRecord("Planted", install::RegistryView::Own),
+    EXPECT_EQ(RemoveUninstallRecord(Keys("Planted"), install::RegistryView::Own),
               std::vector<std::string>{"The uninstall log (HKEY_CURRENT_USER\\Software\\Tolvik\\Planted\\Uninstall) "
                                        "could not be removed: HKEY_CURRENT_USER\\Software\\Tolvik\\Planted is a "
                                        "registry link."});
@@ -470,7 +473,7 @@ TEST_F(UninstallerTest, RegistryLinksInTheUsersKeysAreNotFollowed) {
     ASSERT_TRUE(makeLink("Software\\Tolvik\\Linked\\Uninstall\\Trap"));
     EXPECT_EQ(install::DeleteRegistryKeyIfEmpty(layout::kLogRoot, "Software\\Tolvik\\Linked\\Uninstall\\Trap"),
               install::KeyRemoval::Failed);
-    EXPECT_EQ(RemoveUninstallRecord("Linked", install::RegistryView::Own),
+    EXPECT_EQ(RemoveUninstallRecord(Keys("Linked"), install::RegistryView::Own),
               std::vector<std::string>{"The uninstall log (HKEY_CURRENT_USER\\Software\\Tolvik\\Linked\\Uninstall) "
                                        "could not be removed: HKEY_CURRENT_USER\\Software\\Tolvik\\Linked\\Uninstall"
                                        "\\Trap is a registry link."});

@@ -3,24 +3,12 @@
 #include <cstdint>
 #include <regex>
 
+#include "framework/Utf8Units.h"
 #include "tools/tkds/VersionResource.h"
 
 namespace tkds {
 
 namespace {
-
-void AppendUtf8(std::string& out, std::uint32_t codePoint) {
-    if (codePoint < 0x80) {
-        out += static_cast<char>(codePoint);
-    } else if (codePoint < 0x800) {
-        out += static_cast<char>(0xC0 | (codePoint >> 6));
-        out += static_cast<char>(0x80 | (codePoint & 0x3F));
-    } else {
-        out += static_cast<char>(0xE0 | (codePoint >> 12));
-        out += static_cast<char>(0x80 | ((codePoint >> 6) & 0x3F));
-        out += static_cast<char>(0x80 | (codePoint & 0x3F));
-    }
-}
 
 // Code points of UTF-8 text (the schemas' lengths count these); the text is
 // known to be UTF-8 (checked where it was read).
@@ -85,7 +73,7 @@ std::string YamlQuoted(std::string_view text) {
 
 std::string AnsiToUtf8(std::string_view text) {
     std::string utf8;
-    for (char16_t unit : AnsiToUtf16(text)) AppendUtf8(utf8, unit);
+    for (char16_t unit : AnsiToUtf16(text)) framework::AppendUtf8(utf8, unit);
     return utf8;
 }
 
