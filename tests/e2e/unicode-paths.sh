@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # A user whose name the ANSI code page cannot hold (Wine names the profile after
 # USER) enters a destination that it cannot hold either: setup installs there, the
-# uninstall log holds the paths as they are, the shortcuts point at the files, and
+# uninstall log holds the paths as they are, the shortcuts point at the files, setup
+# again with the destination in other letter case installs over the product, and
 # the uninstaller removes everything again.
 source "$(dirname "$0")/e2e-lib.sh"
 export USER='Jiří李雷'
@@ -67,6 +68,21 @@ target_is() {  # target_is LNK PATH-BELOW-DEST
 check "program shortcut: target" target_is "$program_lnk" Pellumar.exe
 check "program shortcut: working folder" equal "$(lnk_field "$program_lnk" 'Working directory')" "$dest\\"
 check "license shortcut: target" target_is "$group/License & Reg.Information.lnk" License.txt
+
+# Setup again, quietly, given the destination in other letter case: the file system
+# takes "überprüfung" for "Überprüfung", so the files there are the record's own and
+# are replaced, not refused as another program's.
+lower_dest='c:\programme\überprüfung\日本語'
+reinstall_log=$(unix_path 'C:\reinstall.log')
+reinstall() {  # the Unicode command line comes from UTF-8 arguments
+  local code=0
+  LC_CTYPE=C.UTF-8 "$WINE64" "$SETUP_EXE" /S "/LOG=C:\reinstall.log" "/D=$lower_dest" >/dev/null 2>&1 || code=$?
+  [ "$code" -eq 0 ] || { echo "  exit code $code"; tr -d '\r' <"$reinstall_log" | sed 's/^/  | /'; return 1; }
+}
+check "setup given the destination in lower case installs over the product" reinstall
+check "... and finds no file of another program" test -z "$(grep -i 'another program' "$reinstall_log" || true)"
+check "... the product's file is there, whole" cmp -s "$E2E_WORK/prg" "$(unix_path "$dest\\Pellumar.exe")"
+check "... and no new copy is left beside it" test ! -e "$(unix_path "$dest\\Pellumar.exe.tknew")"
 
 report=$(uninstall_record Pellumar)
 check "the uninstaller reports no problem" test -z "$(grep -i -e 'not removed' -e 'could not' -e 'kept' <<<"$report" || true)"

@@ -1,6 +1,5 @@
 #include "tools/tkds/WingetManifest.h"
 
-#include <cstdint>
 #include <regex>
 
 #include "framework/Utf8Units.h"
