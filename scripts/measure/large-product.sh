@@ -15,15 +15,20 @@
 # the whole run, peak_anon the largest anonymous part seen (heap blocks; the
 # mapped container pages are not anonymous), all in bytes, from /proc as Linux
 # sees the Windows process. Every installed file is compared with its source. With
-# NSIS_COMPARE=1 (the 64-bit run, where makensis and its amd64 stubs are at hand),
-# the product is removed with its quiet uninstall command and installed again with
-# /S, timed from the process's start to its end (silent_ms: no window, whose hiding
-# costs a Wine without a window manager about 2 s); the same files in an NSIS
+# NSIS_COMPARE=1 or UPGRADE=1, the product is removed with its quiet uninstall
+# command and installed again with /S, timed from the process's start to its end
+# (silent_ms: no window, whose hiding costs a Wine without a window manager about
+# 2 s), its peak resident set silent_hwm. With NSIS_COMPARE=1 (the 64-bit run,
+# where makensis and its amd64 stubs are at hand) the same files in an NSIS
 # installer (File /r; zlib, or /SOLID lzma when COMPRESS is lzma) installed with /S
 # give nsis_install_ms, and the line also carries nsis_setup, nsis_make_ms and
-# nsis_peak_hwm.
+# nsis_peak_hwm. With UPGRADE=1 the same setup.exe runs with /S a second time,
+# right after the first, over what it installed (each file written as a new copy
+# beside the old one, renamed over it once all are written, the record rewritten):
+# upgrade_ms and upgrade_hwm, measured as the first; it must end with 0 and leave
+# the destination holding exactly the payload, no new copy ("*.tknew") left.
 #
-# Usage: [NSIS_COMPARE=1] [TREE=DIR] large-product.sh NAME MEGABYTES TKDS STUB_DIR [COMPRESS]
+# Usage: [NSIS_COMPARE=1] [UPGRADE=1] [TREE=DIR] large-product.sh NAME MEGABYTES TKDS STUB_DIR [COMPRESS]
 set -euo pipefail
 name=$1
 megabytes=$2
@@ -71,7 +76,7 @@ pid=$!
 timeout "$(wine_polls 300)" xdotool search --sync --onlyvisible --name '^Tolvik Setup$' >/dev/null
 window_ms=$((($(date +%s%N) - started) / 1000000))
 sleep 2
-field() { awk -v f="$1:" '$1 == f { print $2 * 1024 }' "/proc/$pid/status" 2>/dev/null; }
+field() { awk -v f="$1:" '$1 == f { print $2 * 1024 }' "/proc/${2:-$pid}/status" 2>/dev/null; }
 start_hwm=$(field VmHWM)
 xdotool mousemove $((100 + 114 + 22)) $((100 + 146 + 16)) sleep 0.2 click 1
 clicked=$(date +%s%N)
@@ -91,16 +96,63 @@ wait "$pid" 2>/dev/null || true
 install_ms=$((($(date +%s%N) - clicked) / 1000000))
 destination=$(wine_unix_path "$PROGRAM_FILES\\Tolvik\\Large")
 diff -r -q "$product" "$destination" >&2 || { echo "$name: the product was not installed whole" >&2; exit 1; }
-nsis_figures=""
-if [ "${NSIS_COMPARE:-0}" = 1 ]; then
-  quiet=$("$WINE64" reg query 'HKLM\SOFTWARE\Microsoft\Windows\CurrentVersion\Uninstall\LargeProduct' \
-    /v QuietUninstallString $REG_VIEW | tr -d '\r' | awk 'BEGIN { FS = "    " } $2 == "QuietUninstallString" { print $4 }')
-  "$WINE64" cmd /c "$quiet"
-  [ ! -e "$destination" ] || { echo "$name: the quiet uninstall left $destination" >&2; exit 1; }
+# silent_run WHAT ARGS...: runs setup.exe with ARGS to its end, which must be 0, and
+# checks that the destination then holds exactly the payload. Sets run_ms (from
+# the process's start to its end, as wait sees it) and run_hwm (VmHWM, read every
+# 0.1 s by a second process while the run goes on: an ended process has no
+# /proc/PID/status).
+silent_run() {
+  local what=$1 started watcher code=0
+  shift
   started=$(date +%s%N)
-  "$WINE64" "$work/setup.exe" /S
-  silent_ms=$((($(date +%s%N) - started) / 1000000))
-  diff -r -q "$product" "$destination" >&2 || { echo "$name: /S did not install the product whole" >&2; exit 1; }
+  "$WINE64" "$work/setup.exe" "$@" {session}>&- &
+  local run_pid=$!
+  : >"$work/hwm.txt"
+  (
+    while hwm=$(field VmHWM "$run_pid") && [ -n "$hwm" ]; do
+      echo "$hwm" >"$work/hwm.txt"
+      sleep 0.1
+    done
+  ) &
+  watcher=$!
+  wait "$run_pid" || code=$?
+  run_ms=$((($(date +%s%N) - started) / 1000000))
+  wait "$watcher" || true
+  run_hwm=$(cat "$work/hwm.txt")
+  [ "$code" = 0 ] || { echo "$name: $what ended with $code" >&2; exit 1; }
+  diff -r -q "$product" "$destination" >&2 || { echo "$name: $what did not leave the product whole" >&2; exit 1; }
+  local left
+  left=$(find "$destination" -name '*.tknew')
+  [ -z "$left" ] || { echo "$name: $what left new copies: $left" >&2; exit 1; }
+  [ -n "$run_hwm" ] || { echo "$name: no peak resident set of $what" >&2; exit 1; }
+}
+nsis_figures=""
+upgrade_figures=""
+if [ "${NSIS_COMPARE:-0}" = 1 ] || [ "${UPGRADE:-0}" = 1 ]; then
+  # Wine's session (its server, services and desktop) ends a few seconds after its
+  # last program and starts again, over a second, with the next one: a program
+  # that reads its input until it is closed keeps it up for both /S runs, so that
+  # they start alike, as on Windows, whatever the checks between them take. The
+  # programs started meanwhile do not inherit its input's other end, so that
+  # closing it ends the session before the NSIS installer runs, as before.
+  exec {session}> >(exec "$WINE64" cmd >/dev/null 2>&1)
+  quiet=$("$WINE64" reg query 'HKLM\SOFTWARE\Microsoft\Windows\CurrentVersion\Uninstall\LargeProduct' \
+    /v QuietUninstallString $REG_VIEW {session}>&- | tr -d '\r' |
+    awk 'BEGIN { FS = "    " } $2 == "QuietUninstallString" { print $4 }')
+  "$WINE64" cmd /c "$quiet" {session}>&-
+  [ ! -e "$destination" ] || { echo "$name: the quiet uninstall left $destination" >&2; exit 1; }
+  silent_run "/S" /S
+  silent_ms=$run_ms
+  upgrade_figures=" silent_ms=$silent_ms silent_hwm=$run_hwm"
+fi
+if [ "${UPGRADE:-0}" = 1 ]; then
+  # The same setup.exe again, at once: /S without /D= installs over the installed
+  # product, in the folder its record names.
+  silent_run "the upgrade with /S" /S
+  upgrade_figures+=" upgrade_ms=$run_ms upgrade_hwm=$run_hwm"
+fi
+if [ -n "${session:-}" ]; then exec {session}>&-; fi
+if [ "${NSIS_COMPARE:-0}" = 1 ]; then
   solid=""
   [ "$compress" = lzma ] && solid=-DSOLID_LZMA
   started=$(date +%s%N)
@@ -120,9 +172,9 @@ if [ "${NSIS_COMPARE:-0}" = 1 ]; then
   nsis_ms=$((($(date +%s%N) - started) / 1000000))
   nsis_tree=$(wine_unix_path "$PROGRAM_FILES\\Tolvik\\Pellumar\\tree")
   diff -r -q "$product" "$nsis_tree" >&2 || { echo "$name: NSIS did not install the product whole" >&2; exit 1; }
-  nsis_figures=" silent_ms=$silent_ms nsis_setup=$(stat -c %s "$work/nsis.exe") nsis_install_ms=$nsis_ms"
+  nsis_figures=" nsis_setup=$(stat -c %s "$work/nsis.exe") nsis_install_ms=$nsis_ms"
   nsis_figures+=" nsis_make_ms=$nsis_make_ms nsis_peak_hwm=$nsis_peak"
 fi
 make_ms=$(awk -v s="$make_seconds" 'BEGIN { printf "%d", s * 1000 }')
 echo "$name payload=$payload setup=$(stat -c %s "$work/setup.exe") make_ms=$make_ms make_peak=$((make_kilobytes * 1024))" \
-  "window_ms=$window_ms start_hwm=$start_hwm peak_hwm=$peak_hwm peak_anon=$peak_anon install_ms=$install_ms$nsis_figures"
+  "window_ms=$window_ms start_hwm=$start_hwm peak_hwm=$peak_hwm peak_anon=$peak_anon install_ms=$install_ms$upgrade_figures$nsis_figures"
