@@ -96,7 +96,6 @@ shown_ended() {
   return 1
 }
 # log_says TEXT FILE: the log holds the text; else it is shown.
-log_says() { grep -q -F "$1" "$2" || { echo "  not in the log: $1"; sed 's/^/  | /' "$2"; return 1; }; }
 box_text() { probe texts "$1" | tr -d '\r' | sed '1d' | grep -v -x -e 'OK' -e ''; }
 close_box() { probe press "$1" 2 >/dev/null 2>&1 || probe press "$1" 1 >/dev/null; }
 

@@ -124,6 +124,15 @@ reg_value() {  # reg_value KEY VALUE [VIEW]
 
 # The Unix path of a Windows path on drive C:.
 unix_path() { wine_unix_path "$1"; }
+c() { unix_path "$1"; }
+
+# run_code COMMAND-LINE [SECONDS]: runs it to its end (at most SECONDS, 120 by
+# default, scaled as the probe's waits) and prints its whole exit code, which a
+# Linux shell would see only modulo 256.
+run_code() { timeout "$(wine_polls "${2:-120}")" "$WINE64" "$PROBE_EXE" run "$1" | tr -d '\r\n'; }
+
+# log_says TEXT FILE: the log holds the text; else the log is shown.
+log_says() { grep -q -F "$1" "$2" || { echo "  not in the log: $1"; sed 's/^/  | /' "$2"; return 1; }; }
 
 # The node's decoded bytes from the setup's own container.
 extract_node() { "$TKDS" extract "$CONTAINER" "$1" -o "$2"; }

@@ -14,11 +14,7 @@ source "$(dirname "$0")/e2e-lib.sh"
 e2e_start
 
 setup="\"Z:${SETUP_EXE//\//\\}\""
-# run_code COMMAND-LINE: runs it to its end and prints its whole exit code.
-run_code() { timeout "$(wine_polls 120)" "$WINE64" "$PROBE_EXE" run "$1" | tr -d '\r\n'; }
 fingerprint() { (cd "$1" && find . -printf '%y %p\n' | sort && find . -type f -exec md5sum {} + | sort); }
-c() { unix_path "$1"; }
-log_says() { grep -q -F "$1" "$2" || { echo "  not in the log: $1"; sed 's/^/  | /' "$2"; return 1; }; }
 
 victim=$(c 'C:\victim')
 mkdir -p "$victim" "$(c 'C:\Logs')"

@@ -14,10 +14,6 @@ source "$(dirname "$0")/e2e-lib.sh"
 STUBS=$5
 e2e_start
 
-c() { unix_path "$1"; }
-# run_code COMMAND-LINE: runs it to its end and prints its whole exit code.
-run_code() { timeout "$(wine_polls 120)" "$WINE64" "$PROBE_EXE" run "$1" | tr -d '\r\n'; }
-log_says() { grep -q -F "$1" "$2" || { echo "  not in the log: $1"; sed 's/^/  | /' "$2"; return 1; }; }
 on_disk() { (cd "$(c 'C:\Held')" && find . -mindepth 1 -printf '%P\n' | LC_ALL=C sort); }
 
 entry='HKLM\SOFTWARE\Microsoft\Windows\CurrentVersion\Uninstall\Pellumar'

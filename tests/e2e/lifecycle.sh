@@ -10,9 +10,6 @@ source "$(dirname "$0")/e2e-lib.sh"
 STUBS=$5
 e2e_start
 
-c() { unix_path "$1"; }
-# run_code COMMAND-LINE: runs it to its end and prints its whole exit code.
-run_code() { timeout "$(wine_polls 180)" "$WINE64" "$PROBE_EXE" run "$1" | tr -d '\r\n'; }
 
 # A product of 40 small files and one of 48 MB (random, so that writing it takes a
 # while), compressed with zlib so that tkds makes it in seconds.
@@ -92,7 +89,7 @@ check "... and leaves nothing" nothing_left 'C:\Life'
 
 # Killed with its files half written: run again, it completes.
 kill_when half "$(c 'C:\Life\App\lib\deep')/*.tknew" "${setup_exe[@]}" '/D=C:\Life\App'
-check "killed with its files half written: setup run again ends with 0" equal "$(run_code "$(setup_cmd 'C:\Life\App')")" 0
+check "killed with its files half written: setup run again ends with 0" equal "$(run_code "$(setup_cmd 'C:\Life\App')" 180)" 0
 check "... the product is whole" whole_in 'C:\Life\App'
 check "... the run is complete, its notes gone" \
   equal "$(reg_value "$trusted" Run) $(reg_value "$trusted" Noted0 || echo none)" "complete none"
@@ -101,13 +98,13 @@ check "... and leaves nothing" nothing_left 'C:\Life'
 
 # Killed as it starts, before the entry can be there: run again, then removed.
 kill_when exists "$(c 'C:\windows')/Tolvik.Setup.*.lock" "${setup_exe[@]}" '/D=C:\Life\App'
-check "killed as it starts: setup run again ends with 0" equal "$(run_code "$(setup_cmd 'C:\Life\App')")" 0
+check "killed as it starts: setup run again ends with 0" equal "$(run_code "$(setup_cmd 'C:\Life\App')" 180)" 0
 check "... the product is whole" whole_in 'C:\Life\App'
 check "... the quiet uninstall ends with 0" equal "$(quiet_uninstall)" 0
 check "... and leaves nothing" nothing_left 'C:\Life'
 
 # An uninstall killed halfway: the uninstall again ends the job.
-check "installed once more" equal "$(run_code "$(setup_cmd 'C:\Life\App')")" 0
+check "installed once more" equal "$(run_code "$(setup_cmd 'C:\Life\App')" 180)" 0
 quiet=$(reg_value "$entry" QuietUninstallString)
 uninstaller=$(c "${quiet%% *}")
 kill_when gone "$(c 'C:\Life\App\big.bin')" "$WINE64" "$uninstaller" Life /S
@@ -116,8 +113,8 @@ check "... run again, it ends with 0" equal "$(run_code "$quiet")" 0
 check "... and leaves nothing" nothing_left 'C:\Life'
 
 # Installed again into another folder: the product moves there.
-check "installed into C:\\First" equal "$(run_code "$(setup_cmd 'C:\First\App')")" 0
-check "installed again into C:\\Second ends with 0" equal "$(run_code "$(setup_cmd 'C:\Second\App')")" 0
+check "installed into C:\\First" equal "$(run_code "$(setup_cmd 'C:\First\App')" 180)" 0
+check "installed again into C:\\Second ends with 0" equal "$(run_code "$(setup_cmd 'C:\Second\App')" 180)" 0
 check "... the product is whole there" whole_in 'C:\Second\App'
 check "... nothing is left in the first folder" test ! -e "$(c 'C:\First')"
 check "... the entry names the new folder" equal "$(reg_value "$entry" InstallLocation)" 'C:\Second\App'

@@ -10,7 +10,6 @@ source "$(dirname "$0")/e2e-lib.sh"
 e2e_start
 
 setup="\"Z:${SETUP_EXE//\//\\}\""
-run_code() { timeout "$(wine_polls 120)" "$WINE64" "$PROBE_EXE" run "$1" | tr -d '\r\n'; }
 victim='HKLM\SOFTWARE\TolvikVictim'
 "$WINE64" reg add "$victim\\Pellumar\\Uninstall" /v Project /d Victim /f /reg:64 >/dev/null
 "${WINE64%/*}/wineserver" -w
