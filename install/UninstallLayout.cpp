@@ -12,25 +12,33 @@ bool IsValidRecordName(std::string_view record) { return CheckRelativePath(recor
 
 namespace {
 
-// maker + "\\" + record + "\\Uninstall".
-std::string RecordLogKey(std::string_view maker, std::string_view record) {
+// maker + "\\" + record + "\\" + subkey.
+std::string RecordLogKey(std::string_view maker, std::string_view record, std::string_view subkey = kLogSubkey) {
     std::string key(maker);
     key += '\\';
     key += record;
     key += '\\';
-    key += kLogSubkey;
+    key += subkey;
     return key;
 }
 
 }  // namespace
 
-std::optional<RecordKeys> KeysOfRecord(std::string_view record) {
+std::optional<RecordKeys> KeysOfRecord(std::string_view record, InstallScope scope) {
     if (!IsValidRecordName(record)) return std::nullopt;
     RecordKeys keys;
     keys.name = std::string(record);
-    keys.logKey = RecordLogKey(kMakerKey, record);
-    keys.trustedKey = RecordLogKey(kTrustedMakerKey, record);
+    keys.scope = scope;
     keys.entryKey = std::string(kSystemUninstallKey) + '\\' + std::string(record);
+    if (scope == InstallScope::User) {
+        keys.logRoot = keys.trustedRoot = keys.entryRoot = CurrentUser;
+        keys.logKey = keys.trustedKey = RecordLogKey(kMakerKey, record, kUserRecordSubkey);
+        keys.trustedMakerKey = std::string(kMakerKey);
+    } else {
+        keys.logKey = RecordLogKey(kMakerKey, record);
+        keys.trustedKey = RecordLogKey(kTrustedMakerKey, record);
+        keys.trustedMakerKey = std::string(kTrustedMakerKey);
+    }
     return keys;
 }
 
@@ -45,13 +53,13 @@ std::string IndexedName(std::string_view prefix, int index) {
     return std::string(prefix) + std::to_string(index);
 }
 
-std::string QuietUninstallCommand(std::string_view uninstallerPath, std::string_view record) {
+std::string QuietUninstallCommand(std::string_view uninstallerPath, std::string_view record, InstallScope scope) {
     const bool looksLikeSwitch = !record.empty() && (record.front() == '/' || record.find(" /") != std::string_view::npos);
-    if (!looksLikeSwitch) return UninstallCommand(uninstallerPath, record) + " /S";
-    return UninstallCommand(uninstallerPath, "\"" + std::string(record) + "\"") + " /S";
+    if (!looksLikeSwitch) return UninstallCommand(uninstallerPath, record, scope) + " /S";
+    return UninstallCommand(uninstallerPath, "\"" + std::string(record) + "\"", scope) + " /S";
 }
 
-std::string UninstallCommand(std::string_view uninstallerPath, std::string_view record) {
+std::string UninstallCommand(std::string_view uninstallerPath, std::string_view record, InstallScope scope) {
     std::string command;
     if (uninstallerPath.find(' ') != std::string_view::npos) {
         command = '"';
@@ -62,6 +70,7 @@ std::string UninstallCommand(std::string_view uninstallerPath, std::string_view 
     }
     command += ' ';
     command += record;
+    if (scope == InstallScope::User) command += " /CURRENTUSER";
     return command;
 }
 

@@ -59,11 +59,20 @@
 //   "EstimatedSize"    REG_DWORD  kilobytes installed
 //   "NoModify", "NoRepair"  REG_DWORD 1: the entry offers removal only
 // A record name holding "\" makes nested keys under both parents.
+//
+// A product installed for the current user only keeps one copy of the record,
+// under HKEY_CURRENT_USER "Software\Tolvik\<record>\CurrentUser", with the same
+// values and journal: the user can write it, and only the user's own, unelevated
+// programs act on it. Its entry is under HKEY_CURRENT_USER
+// "Software\Microsoft\Windows\CurrentVersion\Uninstall\<record>", and its
+// uninstaller is in the product's folder. The machine's record of the same name
+// and the user's are separate: neither's setup or uninstaller touches the other.
 #include <optional>
 #include <string>
 #include <string_view>
 #include <vector>
 
+#include "install/InstallScope.h"
 #include "install/RegistryAccess.h"
 
 namespace install::uninstall_layout {
@@ -75,6 +84,7 @@ inline constexpr int kTrustedRoot = LocalMachine;
 inline constexpr std::string_view kMakerKey = "Software\\Tolvik";
 inline constexpr std::string_view kTrustedMakerKey = "SOFTWARE\\Tolvik";
 inline constexpr std::string_view kLogSubkey = "Uninstall";
+inline constexpr std::string_view kUserRecordSubkey = "CurrentUser";
 inline constexpr std::string_view kSystemUninstallKey = "SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Uninstall";
 
 // The log's values.
@@ -121,24 +131,35 @@ bool IsValidRecordName(std::string_view record);
 
 // The record's keys, made once from its name: everything that writes, reads or
 // removes the record takes them from here.
+// For the current user, the log and the trusted copy are one key under HKEY_CURRENT_USER.
 struct RecordKeys {
     std::string name;        // the record name, as the entry's command line gives it
-    std::string logKey;      // "Software\Tolvik\<record>\Uninstall", under kLogRoot
-    std::string trustedKey;  // "SOFTWARE\Tolvik\<record>\Uninstall", under kTrustedRoot
-    std::string entryKey;    // "SOFTWARE\Microsoft\Windows\CurrentVersion\Uninstall\<record>", under kEntryRoot
+    InstallScope scope = InstallScope::Machine;
+    int logRoot = kLogRoot;
+    std::string logKey;      // "Software\Tolvik\<record>\Uninstall"
+    int trustedRoot = kTrustedRoot;
+    std::string trustedKey;  // "SOFTWARE\Tolvik\<record>\Uninstall"
+    int entryRoot = kEntryRoot;
+    std::string entryKey;    // "SOFTWARE\Microsoft\Windows\CurrentVersion\Uninstall\<record>"
+    // The key that "SOFTWARE\Tolvik" or "Software\Tolvik" stands for below the
+    // trusted root: where removing the emptied parents of the trusted copy stops.
+    std::string trustedMakerKey;
 };
 // Nothing for a name that IsValidRecordName refuses.
-std::optional<RecordKeys> KeysOfRecord(std::string_view record);
+std::optional<RecordKeys> KeysOfRecord(std::string_view record, InstallScope scope = InstallScope::Machine);
 // key + "\" + valueName: the value path RegistryAccess takes.
 std::string ValuePath(std::string_view key, std::string_view valueName);
 // prefix + index in decimal: "Folder0", "File12", "DF3".
 std::string IndexedName(std::string_view prefix, int index);
 // "UninstallString": the uninstaller's path, a blank and the record name. A path
 // holding a blank is put in double quotes so that the system starts the right file.
-std::string UninstallCommand(std::string_view uninstallerPath, std::string_view record);
+// A record of the current user's is followed by " /CURRENTUSER".
+std::string UninstallCommand(std::string_view uninstallerPath, std::string_view record,
+                             InstallScope scope = InstallScope::Machine);
 // "QuietUninstallString": the uninstall command and " /S". A record holding a word
 // that starts with "/" is put in double quotes, so that it is not taken for a switch.
-std::string QuietUninstallCommand(std::string_view uninstallerPath, std::string_view record);
+std::string QuietUninstallCommand(std::string_view uninstallerPath, std::string_view record,
+                                  InstallScope scope = InstallScope::Machine);
 // "Uninstall <record>".
 std::string UninstallerShortcutName(std::string_view record);
 

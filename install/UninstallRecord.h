@@ -29,7 +29,9 @@ class UninstallRecord {
 public:
     // registryRecord names the record's keys (uninstall_layout::KeysOfRecord); a
     // name that has none makes every call write nothing and return false.
-    explicit UninstallRecord(std::string_view registryRecord);
+    // scope says whose record it is: the machine's (HKEY_LOCAL_MACHINE) or the
+    // current user's (HKEY_CURRENT_USER), see UninstallLayout.h.
+    explicit UninstallRecord(std::string_view registryRecord, InstallScope scope = InstallScope::Machine);
     virtual ~UninstallRecord();
 
     // The log's first values: "Project", "IDate", "up", one "Folder" value per
@@ -106,6 +108,7 @@ public:
     // Every value written from now on is logged (see RegistryAccess::LogWritesTo).
     void LogWritesTo(framework::RunLog* log) noexcept { registry_.LogWritesTo(log); }
 
+    const uninstall_layout::RecordKeys& Keys() const noexcept { return keys_; }
     const std::string& LogKey() const noexcept { return keys_.logKey; }
     const std::string& TrustedLogKey() const noexcept { return keys_.trustedKey; }
     const std::string& EntryKey() const noexcept { return keys_.entryKey; }

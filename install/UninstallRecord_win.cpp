@@ -15,8 +15,8 @@ namespace install {
 
 namespace layout = uninstall_layout;
 
-UninstallRecord::UninstallRecord(std::string_view registryRecord) {
-    if (auto keys = layout::KeysOfRecord(registryRecord)) {
+UninstallRecord::UninstallRecord(std::string_view registryRecord, InstallScope scope) {
+    if (auto keys = layout::KeysOfRecord(registryRecord, scope)) {
         keys_ = std::move(*keys);
         usable_ = true;
     }
@@ -24,11 +24,14 @@ UninstallRecord::UninstallRecord(std::string_view registryRecord) {
 
 UninstallRecord::~UninstallRecord() = default;
 
-// Every value goes to the log and, the same, to its trusted copy.
+// Every value goes to the log and, the same, to its trusted copy (for the current
+// user, one key is both).
 bool UninstallRecord::WriteLogText(std::string_view valueName, std::string_view text) {
     if (!usable_) return false;
-    const bool logged = registry_.WriteRegistryText(layout::kLogRoot, layout::ValuePath(keys_.logKey, valueName), text);
-    return registry_.WriteRegistryText(layout::kTrustedRoot, layout::ValuePath(keys_.trustedKey, valueName), text) &&
+    const bool separateLog = keys_.logRoot != keys_.trustedRoot || keys_.logKey != keys_.trustedKey;
+    const bool logged =
+        !separateLog || registry_.WriteRegistryText(keys_.logRoot, layout::ValuePath(keys_.logKey, valueName), text);
+    return registry_.WriteRegistryText(keys_.trustedRoot, layout::ValuePath(keys_.trustedKey, valueName), text) &&
            logged;
 }
 
@@ -39,7 +42,7 @@ bool UninstallRecord::WriteLogNumber(std::string_view valueName, std::int32_t nu
 std::vector<std::string> UninstallRecord::TrustedFolders() const {
     std::vector<std::string> folders;
     std::string text;
-    if (!usable_ || !ReadRegistryValueText(layout::kTrustedRoot, layout::ValuePath(keys_.trustedKey, layout::kTotalFolders),
+    if (!usable_ || !ReadRegistryValueText(keys_.trustedRoot, layout::ValuePath(keys_.trustedKey, layout::kTotalFolders),
                                            text)) {
         return folders;
     }
@@ -47,7 +50,7 @@ std::vector<std::string> UninstallRecord::TrustedFolders() const {
     for (int index = 0; index < total; ++index) {
         std::string folder;
         const auto name = layout::IndexedName(layout::kFolderPrefix, index);
-        if (ReadRegistryValueText(layout::kTrustedRoot, layout::ValuePath(keys_.trustedKey, name), folder)) {
+        if (ReadRegistryValueText(keys_.trustedRoot, layout::ValuePath(keys_.trustedKey, name), folder)) {
             folders.push_back(std::move(folder));
         }
     }
@@ -72,7 +75,7 @@ std::vector<std::string> UninstallRecord::TrustedValuesUpToGap(std::string_view 
     std::string text;
     while (static_cast<int>(values.size()) < most &&
            ReadRegistryValueText(
-               layout::kTrustedRoot,
+               keys_.trustedRoot,
                layout::ValuePath(keys_.trustedKey, layout::IndexedName(prefix, static_cast<int>(values.size()))), text)) {
         values.push_back(std::move(text));
         text.clear();
@@ -91,11 +94,11 @@ std::vector<std::string> UninstallRecord::Noted() const {
 bool UninstallRecord::Incomplete() const {
     std::string state;
     return usable_ &&
-           ReadRegistryValueText(layout::kTrustedRoot, layout::ValuePath(keys_.trustedKey, layout::kRunState), state) &&
+           ReadRegistryValueText(keys_.trustedRoot, layout::ValuePath(keys_.trustedKey, layout::kRunState), state) &&
            state == layout::kRunIncomplete;
 }
 
-bool UninstallRecord::Exists() const { return usable_ && RegistryKeyExists(layout::kTrustedRoot, keys_.trustedKey); }
+bool UninstallRecord::Exists() const { return usable_ && RegistryKeyExists(keys_.trustedRoot, keys_.trustedKey); }
 
 std::vector<std::string> UninstallRecord::RecordedFiles() const {
     std::vector<std::string> files = TrustedFiles();
@@ -124,17 +127,17 @@ bool UninstallRecord::Note(const std::vector<std::string>& paths) {
         noted_ = Noted();
         notedRead_ = true;
     }
-    bool stored = registry_.WriteRegistryText(layout::kTrustedRoot, layout::ValuePath(keys_.trustedKey, layout::kRunState),
+    bool stored = registry_.WriteRegistryText(keys_.trustedRoot, layout::ValuePath(keys_.trustedKey, layout::kRunState),
                                               layout::kRunIncomplete);
     std::set<std::string> known;
     for (const std::string& path : noted_) known.insert(FolderKey(path) + (layout::IsNotedFolder(path) ? "\\" : ""));
     for (const std::string& path : paths) {
         if (!known.insert(FolderKey(path) + (layout::IsNotedFolder(path) ? "\\" : "")).second) continue;
         const auto name = layout::IndexedName(layout::kNotedPrefix, static_cast<int>(noted_.size()));
-        stored = stored && registry_.WriteRegistryText(layout::kTrustedRoot, layout::ValuePath(keys_.trustedKey, name), path);
+        stored = stored && registry_.WriteRegistryText(keys_.trustedRoot, layout::ValuePath(keys_.trustedKey, name), path);
         noted_.push_back(path);
     }
-    return registry_.FlushRegistryKey(layout::kTrustedRoot, keys_.trustedKey) && stored;
+    return registry_.FlushRegistryKey(keys_.trustedRoot, keys_.trustedKey) && stored;
 }
 
 bool UninstallRecord::NoteShortcuts(const std::vector<std::string>& desktopShortcuts, std::string_view groupName) {
@@ -142,11 +145,11 @@ bool UninstallRecord::NoteShortcuts(const std::vector<std::string>& desktopShort
     const auto value = [this](std::string_view name) { return layout::ValuePath(keys_.trustedKey, name); };
     std::vector<std::string> names;
     std::string text;
-    const int listed = ReadRegistryValueText(layout::kTrustedRoot, value(layout::kTotalDesktopShortcuts), text)
+    const int listed = ReadRegistryValueText(keys_.trustedRoot, value(layout::kTotalDesktopShortcuts), text)
                            ? layout::ParseCount(text).value_or(0)
                            : 0;
     for (int index = 0; index < listed; ++index) {
-        if (ReadRegistryValueText(layout::kTrustedRoot, value(layout::IndexedName(layout::kDesktopShortcutPrefix, index)),
+        if (ReadRegistryValueText(keys_.trustedRoot, value(layout::IndexedName(layout::kDesktopShortcutPrefix, index)),
                                   text)) {
             names.push_back(text);
         }
@@ -157,25 +160,25 @@ bool UninstallRecord::NoteShortcuts(const std::vector<std::string>& desktopShort
     bool stored = true;
     for (std::size_t index = 0; index < names.size(); ++index) {
         stored &= registry_.WriteRegistryText(
-            layout::kTrustedRoot, value(layout::IndexedName(layout::kDesktopShortcutPrefix, static_cast<int>(index))),
+            keys_.trustedRoot, value(layout::IndexedName(layout::kDesktopShortcutPrefix, static_cast<int>(index))),
             names[index]);
     }
-    stored &= registry_.WriteRegistryText(layout::kTrustedRoot, value(layout::kTotalDesktopShortcuts),
+    stored &= registry_.WriteRegistryText(keys_.trustedRoot, value(layout::kTotalDesktopShortcuts),
                                           std::to_string(names.size()));
-    stored &= registry_.WriteRegistryText(layout::kTrustedRoot, value(layout::kStartMenuGroup), groupName);
-    return registry_.FlushRegistryKey(layout::kTrustedRoot, keys_.trustedKey) && stored;
+    stored &= registry_.WriteRegistryText(keys_.trustedRoot, value(layout::kStartMenuGroup), groupName);
+    return registry_.FlushRegistryKey(keys_.trustedRoot, keys_.trustedKey) && stored;
 }
 
 bool UninstallRecord::Complete() {
     if (!usable_) return false;
-    bool stored = registry_.WriteRegistryText(layout::kTrustedRoot, layout::ValuePath(keys_.trustedKey, layout::kRunState),
+    bool stored = registry_.WriteRegistryText(keys_.trustedRoot, layout::ValuePath(keys_.trustedKey, layout::kRunState),
                                               layout::kRunComplete);
-    stored = registry_.FlushRegistryKey(layout::kTrustedRoot, keys_.trustedKey) && stored;
+    stored = registry_.FlushRegistryKey(keys_.trustedRoot, keys_.trustedKey) && stored;
     // Dropped from the end: a run ended meanwhile still finds the notes from index 0 on.
     const std::vector<std::string> noted = notedRead_ ? noted_ : Noted();
     for (int index = static_cast<int>(noted.size()) - 1; stored && index >= 0; --index) {
         stored = registry_.DeleteRegistryValue(
-            layout::kTrustedRoot, layout::ValuePath(keys_.trustedKey, layout::IndexedName(layout::kNotedPrefix, index)));
+            keys_.trustedRoot, layout::ValuePath(keys_.trustedKey, layout::IndexedName(layout::kNotedPrefix, index)));
     }
     noted_.clear();
     return stored;
@@ -184,8 +187,8 @@ bool UninstallRecord::Complete() {
 void UninstallRecord::Forget(bool entryWritten) {
     if (!usable_) return;
     constexpr std::string_view kSoftware = "SOFTWARE";
-    DeleteRegistryTreeAndEmptyParents(layout::kTrustedRoot, keys_.trustedKey, kSoftware);
-    if (entryWritten) DeleteRegistryTreeAndEmptyParents(layout::kEntryRoot, keys_.entryKey, layout::kSystemUninstallKey);
+    DeleteRegistryTreeAndEmptyParents(keys_.trustedRoot, keys_.trustedKey, kSoftware);
+    if (entryWritten) DeleteRegistryTreeAndEmptyParents(keys_.entryRoot, keys_.entryKey, layout::kSystemUninstallKey);
     noted_.clear();
     notedRead_ = false;
 }
@@ -193,7 +196,7 @@ void UninstallRecord::Forget(bool entryWritten) {
 std::string UninstallRecord::InstalledVersion() const {
     std::string version;
     if (!Exists() ||
-        !ReadRegistryValueText(layout::kEntryRoot, layout::ValuePath(keys_.entryKey, layout::kDisplayVersion), version)) {
+        !ReadRegistryValueText(keys_.entryRoot, layout::ValuePath(keys_.entryKey, layout::kDisplayVersion), version)) {
         return {};
     }
     return version;
@@ -201,8 +204,8 @@ std::string UninstallRecord::InstalledVersion() const {
 
 std::string UninstallRecord::InstalledFolder() const {
     std::string folder;
-    if (!usable_ || !RegistryKeyExists(layout::kTrustedRoot, keys_.trustedKey) ||
-        !ReadRegistryValueText(layout::kEntryRoot, layout::ValuePath(keys_.entryKey, layout::kInstallLocation), folder)) {
+    if (!usable_ || !RegistryKeyExists(keys_.trustedRoot, keys_.trustedKey) ||
+        !ReadRegistryValueText(keys_.entryRoot, layout::ValuePath(keys_.entryKey, layout::kInstallLocation), folder)) {
         return {};
     }
     return folder;
@@ -237,8 +240,8 @@ bool UninstallRecord::FinishFiles() {
     std::string file;
     for (int index = fileCounter_; stored && index < layout::kMaxLoggedValues; ++index) {
         const std::string path = layout::ValuePath(keys_.trustedKey, layout::IndexedName(layout::kFilePrefix, index));
-        if (!ReadRegistryValueText(layout::kTrustedRoot, path, file)) break;
-        stored = registry_.DeleteRegistryValue(layout::kTrustedRoot, path);
+        if (!ReadRegistryValueText(keys_.trustedRoot, path, file)) break;
+        stored = registry_.DeleteRegistryValue(keys_.trustedRoot, path);
     }
     return stored;
 }
@@ -253,18 +256,18 @@ bool UninstallRecord::FinishShortcuts(std::string_view groupName) {
     return stored;
 }
 
-bool UninstallRecord::HasUninstallEntry() const { return usable_ && RegistryKeyExists(layout::kEntryRoot, keys_.entryKey); }
+bool UninstallRecord::HasUninstallEntry() const { return usable_ && RegistryKeyExists(keys_.entryRoot, keys_.entryKey); }
 
 bool UninstallRecord::WriteUninstallEntry(const UninstallEntry& entry) {
     if (!usable_) return false;
     const auto path = [this](std::string_view valueName) { return layout::ValuePath(keys_.entryKey, valueName); };
-    const int root = layout::kEntryRoot;
+    const int root = keys_.entryRoot;
     bool stored = registry_.WriteRegistryText(root, path(layout::kDisplayName),
                                               entry.groupName + std::string(layout::kRemoveOnlySuffix));
     stored &= registry_.WriteRegistryText(root, path(layout::kUninstallString),
-                                          layout::UninstallCommand(entry.uninstallerPath, keys_.name));
+                                          layout::UninstallCommand(entry.uninstallerPath, keys_.name, keys_.scope));
     stored &= registry_.WriteRegistryText(root, path(layout::kQuietUninstallString),
-                                          layout::QuietUninstallCommand(entry.uninstallerPath, keys_.name));
+                                          layout::QuietUninstallCommand(entry.uninstallerPath, keys_.name, keys_.scope));
     stored &= registry_.WriteRegistryText(root, path(layout::kDisplayIcon),
                                           entry.displayIcon.empty() ? entry.uninstallerPath : entry.displayIcon);
     if (!entry.installLocation.empty()) {
