@@ -25,6 +25,9 @@ inline constexpr std::string_view kReplacedAtRestart =
     "starts; restart Windows before you use the product.";
 inline constexpr std::string_view kFilesInUseCancelled =
     "Setup installed nothing: running programs hold files of the product.";
+inline constexpr std::string_view kWindowsFolderForOneUser =
+    "This product puts files into the Windows folder, which only an administrator can change: it cannot be "
+    "installed for one user. Nothing was installed.";
 inline constexpr std::string_view kRecordNotWritten =
     "Setup could not write the uninstall record of this product, so it installed nothing.";
 

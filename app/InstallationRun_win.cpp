@@ -2,6 +2,7 @@
 
 #include <windows.h>
 
+#include <algorithm>
 #include <optional>
 
 #include "app/InstallSteps.h"
@@ -136,10 +137,11 @@ void InstallationRun::RemoveCreatedFolders() {
 }
 
 void InstallationRun::Undo(install::UninstallRecord& record, const Undoing& undoing) {
-    RemoveCreatedFolders();
+    // The uninstaller first: for one user it lies in a folder this run may have made.
     if (undoing.uninstallerMade && !undoing.earlierRecord) {
         install::RemoveFile(undoing.uninstallerPath, install::DriveRootOf(undoing.uninstallerPath));
     }
+    RemoveCreatedFolders();
     // While a folder of an attempt stays, so does the record that lists it.
     if (!window_.CreatedFolders().empty()) return;
     if (undoing.earlierRecord) {
@@ -175,6 +177,13 @@ void InstallationRun::Run() {
 
     if (document.IsDamaged()) {
         Fail(DamagedSetupMessage(document.DamageReason()));
+        return;
+    }
+    const bool forOneUser = window_.Scope() == install::InstallScope::User;
+    if (forOneUser && std::any_of(document.entries.begin(), document.entries.end(), [](const auto& entry) {
+            return entry.folderKind == install::FolderKind::WindowsFolder;
+        })) {
+        Fail(kWindowsFolderForOneUser);
         return;
     }
 
@@ -213,8 +222,8 @@ void InstallationRun::Run() {
     BaseFolders folders;
     folders.destination = destination;
     folders.windowsFolder = WindowsFolder();
-    folders.programFiles = install::ProgramFilesFolder();
-    install::UninstallRecord record(document.registryRecord);
+    folders.programFiles = forOneUser ? install::UserProgramFilesFolder() : install::ProgramFilesFolder();
+    install::UninstallRecord record(document.registryRecord, window_.Scope());
     record.LogWritesTo(&Log());
     Undoing undoing;
     undoing.earlierRecord = record.Exists();
@@ -249,6 +258,11 @@ void InstallationRun::Run() {
     }
     for (const std::string& folder : missingFolders) noted.push_back(folder);
     for (const std::string& folder : window_.CreatedFolders()) noted.push_back(folder);
+    // For one user the uninstaller goes into the product's folder, which the user
+    // can write, instead of the Windows folder, shared by every product.
+    const std::string uninstallerBase = WithTrailingBackslash(forOneUser ? destination : folders.windowsFolder);
+    undoing.uninstallerPath = uninstallerBase + std::string(install::uninstall_layout::kUninstallerFileName);
+    if (forOneUser) noted.push_back(undoing.uninstallerPath);
     if (!record.Note(noted)) {
         Undo(record, undoing);
         Fail(kRecordNotWritten);
@@ -256,13 +270,13 @@ void InstallationRun::Run() {
     }
 
     // The uninstaller and its entry come before the first file, so that the
-    // product can be removed however the run ends.
-    const std::string windowsBase = WithTrailingBackslash(folders.windowsFolder);
-    undoing.uninstallerPath = windowsBase + std::string(install::uninstall_layout::kUninstallerFileName);
-    if (const std::string failure = WriteUninstaller(undoing); !failure.empty()) {
-        Undo(record, undoing);
-        Fail(failure);
-        return;
+    // product can be removed however the run ends; for one user, once its folder is made.
+    if (!forOneUser) {
+        if (const std::string failure = WriteUninstaller(undoing); !failure.empty()) {
+            Undo(record, undoing);
+            Fail(failure);
+            return;
+        }
     }
     install::UninstallEntry entry;
     entry.groupName = document.groupName;
@@ -290,6 +304,13 @@ void InstallationRun::Run() {
             Fail(FileErrorMessage(framework::DescribeFileError(framework::FileErrorKind::BadPath, failedFolder)));
         }
         return;
+    }
+    if (forOneUser) {
+        if (const std::string failure = WriteUninstaller(undoing); !failure.empty()) {
+            Undo(record, undoing);
+            Fail(failure);
+            return;
+        }
     }
     ShowPaced(CompleteText(5), kStepWait);
 
@@ -330,6 +351,7 @@ void InstallationRun::Run() {
     // the log is begun: it lists only what is still there.
     std::vector<std::string> installed;
     for (std::size_t index = 0; index < document.entries.size(); ++index) installed.push_back(payload.PathOf(index));
+    if (forOneUser) installed.push_back(undoing.uninstallerPath);
     const std::vector<std::string> keptFiles = RemoveStaleFiles(StaleFiles(recordedFiles, installed), Log());
     RemoveEmptyEarlierFolders(record.RecordedFolders(), destination, held_, Log());
     for (const std::string& folder : createdFolders) Log().FolderCreated(folder);
@@ -366,7 +388,8 @@ void InstallationRun::Run() {
     ShowPaced(kSettingUninstall, kStepWait);
     shortcuts.CreateStartMenuShortcut(undoing.uninstallerPath, document.groupName,
                                       install::uninstall_layout::UninstallerShortcutName(document.registryRecord),
-                                      windowsBase, document.registryRecord, std::nullopt, 0);
+                                      uninstallerBase,
+                                      document.registryRecord + (forOneUser ? " /CURRENTUSER" : ""), std::nullopt, 0);
     record.WriteUninstallEntry(entry);
     record.Complete();
 
@@ -425,9 +448,13 @@ std::string InstallationRun::WriteUninstaller(Undoing& undoing) {
     storage::HeapBlock uninstaller;
     std::uint32_t uninstallerSize = 0;
     if (!window_.Container().GetBinary("Uninstall", uninstaller, uninstallerSize, "")) return std::string(kSourceCorrupt);
-    // A newer uninstaller that another product installed stays: it serves every record.
+    // A newer uninstaller that another product installed in the Windows folder
+    // stays: it serves every record. One user's is the product's own.
     const std::span<const std::uint8_t> bytes{uninstaller.get(), uninstallerSize};
-    if (install::InstalledProgramIsNewer(undoing.uninstallerPath, bytes)) return {};
+    if (window_.Scope() == install::InstallScope::Machine &&
+        install::InstalledProgramIsNewer(undoing.uninstallerPath, bytes)) {
+        return {};
+    }
     const bool there = GetFileAttributesW(framework::WideText(undoing.uninstallerPath).c_str()) != INVALID_FILE_ATTRIBUTES;
     std::string failure = WriteFile(undoing.uninstallerPath, bytes);
     undoing.uninstallerMade = !there && failure.empty();

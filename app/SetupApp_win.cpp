@@ -2,10 +2,13 @@
 
 #include <windows.h>
 
+#include "app/ScopeDecision.h"
 #include "app/SetupCommandLine.h"
 #include "app/SetupDialog_win.h"
 #include "app/SetupInstanceLock_win.h"
 #include "app/SetupReport.h"
+#include "framework/CommandLineText.h"
+#include "framework/Elevation_win.h"
 #include "framework/RunLogFile_win.h"
 #include "framework/UserMessages.h"
 #include "framework/WideText_win.h"
@@ -17,15 +20,51 @@ namespace app {
 
 namespace {
 
-// The record this setup installs, read before the window exists. A container or
-// document that cannot be read is reported by the window, once, as before: the
-// boxes of this early read are not shown.
-std::string ReadRecordQuietly() {
+struct ThisSetup {
+    std::string record;
+    std::optional<install::ProductScope> scope = install::ProductScope::Machine;
+};
+
+// The record this setup installs and whom it installs for, read before the window
+// exists. A container or document that cannot be read is reported by the window,
+// once, as before: the boxes of this early read are not shown.
+ThisSetup ReadThisSetupQuietly() {
     framework::SetMessageSink([](std::string_view, framework::MessageIcon) {});
     storage::Storage storage;
-    std::string record = storage.Open(IDR_SETUP_STORAGE) ? RecordOfThisSetup(storage) : std::string();
+    ThisSetup setup;
+    if (storage.Open(IDR_SETUP_STORAGE)) {
+        setup.record = RecordOfThisSetup(storage);
+        setup.scope = ProductScopeOfThisSetup(storage);
+    }
     framework::SetMessageSink({});
-    return record;
+    return setup;
+}
+
+// Says why setup ends at once: on standard error, and in a box when it may show one.
+void Tell(const std::string& text, const SetupReport& report) {
+    framework::WriteToStandardError(text);
+    if (report.ShowsBoxes()) framework::ShowMessage(text, framework::MessageIcon::Stop);
+}
+
+// This setup again, elevated through the system's prompt, for all users; its exit
+// code, or 1602 when the prompt was refused.
+int InstallForAllUsersElevated(const SetupReport& report) {
+    // First, so that a raw /D= last keeps the rest of the line.
+    const std::string line = framework::Utf8Text(GetCommandLineW());
+    const std::vector<framework::CommandArgument> given = framework::SplitCommandLine(line);
+    const std::string_view rest = given.empty() ? std::string_view() : std::string_view(line).substr(given.front().start);
+    const std::wstring arguments = L"/ALLUSERS " + framework::WideText(rest);
+    unsigned long error = 0;
+    if (const std::optional<unsigned long> exitCode = framework::RunElevatedAndWait(arguments, nullptr, error)) {
+        return static_cast<int>(*exitCode);
+    }
+    if (error == ERROR_CANCELLED) {
+        Tell(ElevationRefusedText(), report);
+        return kExitCancelled;
+    }
+    Tell("Setup could not start itself with administrator rights (system error " + std::to_string(error) + ").",
+         report);
+    return kExitFailed;
 }
 
 // The report of a setup that may show nothing, for a fatal condition: it ends
@@ -65,13 +104,33 @@ bool SetupApp::InitInstance() {
         framework::SetFatalSink(EndQuietly, kExitFailed);
     }
 
+    // Whom this run installs for is settled before anything else: a run that
+    // starts again elevated, or may not run, has written nothing.
+    const ThisSetup setup = ReadThisSetupQuietly();
+    if (!setup.scope) {
+        Tell("This setup program is damaged: its container names no scope setup knows.", report);
+        SetExitCode(kExitFailed);
+        return false;
+    }
+    const ScopeDecision decision = DecideScope(*setup.scope, options.scope, framework::IsElevatedProcess(),
+                                               options.mode == SetupMode::Interactive);
+    if (decision.action == ScopeDecision::Action::Refuse) {
+        Tell(decision.message, report);
+        SetExitCode(decision.exitCode);
+        return false;
+    }
+    if (decision.action == ScopeDecision::Action::Elevate) {
+        SetExitCode(InstallForAllUsersElevated(report));
+        return false;
+    }
+
     // Nothing is written, the log included, before the record's lock is held: the
     // setup that holds it may be writing to the same log file.
     SetupInstanceLock lock;
-    const std::string record = ReadRecordQuietly();
+    const std::string& record = setup.record;
     if (!record.empty()) {
         unsigned long error = 0;
-        const SetupInstanceLock::Taking taking = lock.Take(record, error);
+        const SetupInstanceLock::Taking taking = lock.Take(record, decision.scope, error);
         if (taking != SetupInstanceLock::Taking::Held) {
             // Not holding the lock is never taken for nobody holding it. A second
             // setup of a running one ends at once without a box; one that could
@@ -105,6 +164,7 @@ bool SetupApp::InitInstance() {
     }
 
     SetupDialog dialog(options, report);  // becomes the main window when its window is created
+    dialog.UseScope(decision.scope, decision.action == ScopeDecision::Action::ChooseInWindow);
     const INT_PTR result = dialog.DoModal();
     if (dialog.CreateError() != NO_ERROR) {
         // No window, so nothing else says why: a run without a desktop, for one.

@@ -6,6 +6,7 @@
 #include "app/InstallationRun_win.h"
 #include "app/LicenseDialog_win.h"
 #include "framework/UserMessages.h"
+#include "install/ProgramFiles_win.h"
 #include "install/UninstallRecord.h"
 #include "resources/resource_ids.h"
 
@@ -63,8 +64,8 @@ BOOL SetupDialog::OnInitDialog() {
     document.Load(storage, counter);
     // A destination from the command line is shown as if typed: the run checks it
     // the same way. Without one, a product already installed is offered where it is.
-    std::string installed = install::UninstallRecord(document.registryRecord).InstalledFolder();
-    if (installed.empty()) installed = document.defaultDestination;
+    std::string installed = install::UninstallRecord(document.registryRecord, scope).InstalledFolder();
+    if (installed.empty()) installed = DefaultDestination();
     if (options.destination || !installed.empty()) {
         destinationPath = options.destination.value_or(installed);
         UpdateData(false);
@@ -74,6 +75,15 @@ BOOL SetupDialog::OnInitDialog() {
     unattendedStartPosted = PostMessageA(Handle(), kStartUnattendedMessage, 0, 0) != FALSE;
     // A window that never shows takes no focus (nor the activation that comes with it).
     return options.mode == SetupMode::Passive;
+}
+
+std::string SetupDialog::DefaultDestination() const {
+    if (scope == install::InstallScope::Machine) return document.defaultDestination;
+    // Never Program Files for one user: with no folder of the user's known, the field stays empty.
+    const std::string userPrograms = install::UserProgramFilesFolder();
+    if (userPrograms.empty()) return {};
+    return install::InstallDocument::DefaultDestinationFor(document.installPathType, userPrograms,
+                                                           document.defaultFolder);
 }
 
 // The client area is exactly 450 x 207 pixels at (100, 100), whatever the dialog

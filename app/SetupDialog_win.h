@@ -20,6 +20,7 @@
 #include "imaging/DibImage.h"
 #include "imaging/MaskedButton_win.h"
 #include "install/InstallDocument.h"
+#include "install/InstallScope.h"
 #include "install/NumberDisplay.h"
 #include "storage/Storage.h"
 
@@ -61,6 +62,13 @@ public:
     const std::string& DestinationPath() const noexcept { return destinationPath; }
     // What the command line asks of the run (mode, destination, log file).
     const SetupOptions& Options() const noexcept { return options; }
+    // Whom the run installs for; set before the window is created. offerChoice:
+    // the product offers both and the window lets the user choose.
+    void UseScope(install::InstallScope chosen, bool offerChoice) noexcept {
+        scope = chosen;
+        offersScopeChoice = offerChoice;
+    }
+    install::InstallScope Scope() const noexcept { return scope; }
     // The log, and where a message goes when no box may show.
     SetupReport& Report() noexcept { return report; }
     // Shows text in the ticker, standing still at its left edge, and logs it as a stage.
@@ -92,6 +100,9 @@ private:
         imaging::BitmapFont& painter_;
     };
 
+    // The destination offered for the scope: the document's default folder below
+    // Program Files, or below the user's programs folder.
+    std::string DefaultDestination() const;
     void PlaceWindow();
     void ShapeWindow();
     void LoadWindowSkin();
@@ -135,6 +146,8 @@ private:
     std::string destinationPath;
     HICON appIcon = nullptr;
     SetupOptions options;
+    install::InstallScope scope = install::InstallScope::Machine;
+    bool offersScopeChoice = false;
     SetupReport& report;
     framework::BrushHandle editBrush;  // one brush for the window's whole life
     // A call another thread hands the window: the message that asks the window to

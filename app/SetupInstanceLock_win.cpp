@@ -25,7 +25,28 @@ std::string SystemWindowsFolder() {
 
 }  // namespace
 
-SetupInstanceLock::Taking SetupInstanceLock::Take(std::string_view record, unsigned long& error) {
+SetupInstanceLock::Taking SetupInstanceLock::Take(std::string_view record, install::InstallScope scope,
+                                                  unsigned long& error) {
+    return scope == install::InstallScope::User ? TakeUserLock(record, error) : TakeMachineLock(record, error);
+}
+
+SetupInstanceLock::Taking SetupInstanceLock::TakeUserLock(std::string_view record, unsigned long& error) {
+    const std::wstring name = L"Local\\" + framework::WideText(SetupLockFileName(record));
+    lock_.Attach(CreateMutexW(nullptr, FALSE, name.c_str()));
+    if (!lock_) {
+        error = GetLastError();
+        return Taking::Failed;
+    }
+    // Abandoned: the setup that held it was killed; this one goes on.
+    const DWORD waited = WaitForSingleObject(lock_, 0);
+    if (waited == WAIT_OBJECT_0 || waited == WAIT_ABANDONED) return Taking::Held;
+    lock_.Reset();
+    if (waited == WAIT_TIMEOUT) return Taking::HeldElsewhere;
+    error = GetLastError();
+    return Taking::Failed;
+}
+
+SetupInstanceLock::Taking SetupInstanceLock::TakeMachineLock(std::string_view record, unsigned long& error) {
     const std::string windows = SystemWindowsFolder();
     install::HeldFolders held(install::HeldFolders::Refuse::LinksOnly);
     if (windows.empty() || !held.HoldExisting(windows)) {
@@ -50,7 +71,7 @@ SetupInstanceLock::Taking SetupInstanceLock::Take(std::string_view record, unsig
                 error = ERROR_ACCESS_DENIED;
                 return Taking::Failed;
             }
-            file_ = std::move(lock.handle);
+            lock_ = std::move(lock.handle);
             return Taking::Held;
         }
         error = lock.error;
@@ -67,6 +88,12 @@ std::string RecordOfThisSetup(storage::Storage& storage) {
     install::InstallDocument document;
     document.Parse(text);
     return document.IsDamaged() ? std::string() : document.registryRecord;
+}
+
+std::optional<install::ProductScope> ProductScopeOfThisSetup(storage::Storage& storage) {
+    std::string text;
+    if (!storage.GetString(std::string(install::kScopeNode), text, "")) return install::ProductScope::Machine;
+    return install::ParseProductScope(text);
 }
 
 }  // namespace app

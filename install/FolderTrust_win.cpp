@@ -24,14 +24,11 @@ private:
     alignas(DWORD) BYTE buffer_[SECURITY_MAX_SID_SIZE] = {};
 };
 
-// The running account's SID, when the account is a member of Administrators
-// (it runs elevated); else empty.
-class ElevatedAccount {
+// The running account's SID. Elevated, the account is an administrator; without
+// elevation (an installation for the current user) what it may change is its own.
+class RunningAccount {
 public:
-    ElevatedAccount() {
-        LocalSid administrators(5, {SECURITY_BUILTIN_DOMAIN_RID, DOMAIN_ALIAS_RID_ADMINS});
-        BOOL member = FALSE;
-        if (!CheckTokenMembership(nullptr, administrators.Get(), &member) || !member) return;
+    RunningAccount() {
         HANDLE token = nullptr;
         if (!OpenProcessToken(GetCurrentProcess(), TOKEN_QUERY, &token)) return;
         DWORD size = 0;
@@ -59,7 +56,7 @@ private:
     LocalSid system_{5, {SECURITY_LOCAL_SYSTEM_RID}};
     LocalSid administrators_{5, {SECURITY_BUILTIN_DOMAIN_RID, DOMAIN_ALIAS_RID_ADMINS}};
     LocalSid trustedInstaller_{5, {80, 956008885, 3418522649, 1831038044, 1853292631, 2271478464}};
-    ElevatedAccount account_;
+    RunningAccount account_;
 };
 
 ACCESS_MASK RightsOfChange(FolderChange change) noexcept {

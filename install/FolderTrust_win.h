@@ -6,7 +6,9 @@
 // to every file written into it.
 //
 // Administrators are the Administrators group, the system, TrustedInstaller and
-// the account running this elevated program (a member of Administrators).
+// the account running this program: elevated, an administrator; not elevated (an
+// installation for the current user), the user, whose own folders are as much the
+// user's as the files setup writes into them.
 #include <windows.h>
 
 namespace install {

@@ -3,6 +3,7 @@
 #include <objidl.h>
 #include <shlobj.h>
 
+#include "framework/Elevation_win.h"
 #include "framework/Handles_win.h"
 #include "framework/RunLog.h"
 #include "framework/WideText_win.h"
@@ -17,7 +18,7 @@ constexpr ACCESS_MASK kFolderAccess = FILE_LIST_DIRECTORY | FILE_TRAVERSE | FILE
 
 bool SpecialFolder(int userCsidl, int commonCsidl, std::string& path) {
     wchar_t wide[MAX_PATH] = {};
-    const int csidl = IsElevatedProcess() ? commonCsidl : userCsidl;
+    const int csidl = framework::IsElevatedProcess() ? commonCsidl : userCsidl;
     if (FAILED(SHGetFolderPathW(nullptr, csidl, nullptr, SHGFP_TYPE_CURRENT, wide)) || wide[0] == L'\0') return false;
     path = framework::Utf8Text(wide);
     return true;
@@ -39,16 +40,6 @@ std::wstring ShortcutFileName(std::string_view shortcutName) {
 }
 
 }  // namespace
-
-bool IsElevatedProcess() {
-    HANDLE token = nullptr;
-    if (!OpenProcessToken(GetCurrentProcess(), TOKEN_QUERY, &token)) return false;
-    const framework::FileHandle owner(token);
-    TOKEN_ELEVATION elevation{};
-    DWORD size = 0;
-    return GetTokenInformation(token, TokenElevation, &elevation, sizeof elevation, &size) &&
-           elevation.TokenIsElevated != 0;
-}
 
 ShortcutMaker::~ShortcutMaker() = default;
 

@@ -77,7 +77,4 @@ private:
     std::vector<LostShortcut> lost_;
 };
 
-// True when this process runs with an elevated token.
-bool IsElevatedProcess();
-
 }  // namespace install

@@ -1,0 +1,87 @@
+#!/usr/bin/env bash
+# Products installed for one user. Started without administrator rights (a child
+# of the probe with the limited token), a "user" product installed with /S lands
+# only in the user's programs folder, Start menu and HKEY_CURRENT_USER, with its
+# uninstaller in its own folder, and its quiet uninstall leaves nothing. Run
+# elevated, or with /ALLUSERS, it installs nothing. A "both" product is installed
+# once for the user and once, elevating itself, for all users: each copy is
+# removed on its own, the other one staying whole.
+#
+# Arguments: the e2e scripts' four, then the stub folder (with x86/ and x64/).
+source "$(dirname "$0")/e2e-lib.sh"
+STUBS=$5
+e2e_start
+
+for scope in user both; do
+  check "tkds make --scope $scope" "$TKDS" make "$STUBS/../sample/container.manifest" -o "$E2E_WORK/$scope.exe" \
+    --arch "$KIT_ARCH" --stubs "$STUBS" --scope $scope --product-version 1.2.0.0 --company Tolvik
+done
+setup_of() { echo "\"Z:${E2E_WORK//\//\\}\\$1.exe\""; }
+limited_code() { timeout "$(wine_polls 120)" "$WINE64" "$PROBE_EXE" run-limited "$1" | tr -d '\r\n'; }
+
+profile=$(c 'C:\users')/$USER
+[ -d "$profile" ] || profile=$(find "$(c 'C:\users')" -mindepth 1 -maxdepth 1 -type d ! -name Public | head -n 1)
+programs="$profile/AppData/Local/Programs/Tolvik/Pellumar"
+user_entry='HKCU\Software\Microsoft\Windows\CurrentVersion\Uninstall\Pellumar'
+user_record='HKCU\Software\Tolvik\Pellumar\CurrentUser'
+machine_entry='HKLM\SOFTWARE\Microsoft\Windows\CurrentVersion\Uninstall\Pellumar'
+machine_record='HKLM\SOFTWARE\Tolvik\Pellumar\Uninstall'
+# Nothing of the machine's copy: no record, no entry, no shared uninstaller, no folder.
+no_machine_copy() {
+  local left=0
+  reg_value "$machine_record" Project >/dev/null && { echo "  left: the machine record"; left=1; }
+  reg_value "$machine_entry" DisplayName >/dev/null && { echo "  left: the machine entry"; left=1; }
+  [ -e "$(c 'C:\windows')/TKUNTOOL.EXE" ] && { echo "  left: C:\\windows\\TKUNTOOL.EXE"; left=1; }
+  [ -e "$(c 'C:\Program Files')/Tolvik" ] && { echo "  left: C:\\Program Files\\Tolvik"; left=1; }
+  return $left
+}
+no_user_copy() {
+  local left=0
+  reg_value "$user_record" Project >/dev/null && { echo "  left: the user's record"; left=1; }
+  reg_value "$user_entry" DisplayName >/dev/null && { echo "  left: the user's entry"; left=1; }
+  [ -e "$programs" ] && { echo "  left: $programs"; ls -la "$programs"; left=1; }
+  find "$profile" -iname '*Pellumar*' | grep -q . && { find "$profile" -iname '*Pellumar*' | sed 's/^/  left: /'; left=1; }
+  return $left
+}
+nothing_of_either() { no_machine_copy && no_user_copy; }
+ends_with() { [[ "$1" == *"$2" ]] || { echo "  [$1] does not end with [$2]"; return 1; }; }
+user_copy_whole() {
+  [ -f "$programs/Pellumar.exe" ] && [ -f "$programs/TKUNTOOL.EXE" ] &&
+    [ -n "$(find "$profile" -path '*Start Menu/Programs/Tolvik Pellumar 1.0/*.lnk' | head -n 1)" ]
+}
+
+# A product for the user, silently, without administrator rights.
+check "a user product: /S unelevated ends with 0" equal "$(limited_code "$(setup_of user) /S")" 0
+check "... its files, uninstaller and shortcuts are the user's" user_copy_whole
+check "... its entry under HKEY_CURRENT_USER says what winget reads" equal \
+  "$(for v in DisplayVersion Publisher EstimatedSize; do reg_value "$user_entry" $v >/dev/null && printf '%s ' $v; done)" \
+  "DisplayVersion Publisher EstimatedSize "
+check "... the entry names its folder" equal "$(reg_value "$user_entry" InstallLocation)" \
+  "$(reg_value "$user_record" File0 | sed 's/\\[^\\]*$//')"
+check "... the quiet uninstall names the user's uninstaller" \
+  ends_with "$(reg_value "$user_entry" QuietUninstallString)" '\Pellumar\TKUNTOOL.EXE Pellumar /CURRENTUSER /S'
+check "... nothing for the machine" no_machine_copy
+check "... its quiet uninstall, unelevated, ends with 0" \
+  equal "$(limited_code "$(reg_value "$user_entry" QuietUninstallString)")" 0
+check "... and leaves nothing" no_user_copy
+
+check "a user product run elevated ends with 1603" equal "$(run_code "$(setup_of user) /S")" 1603
+check "a user product with /ALLUSERS ends with 87" equal "$(limited_code "$(setup_of user) /S /ALLUSERS")" 87
+check "a machine product with /CURRENTUSER ends with 87" equal "$(run_code "\"Z:${SETUP_EXE//\//\\}\" /S /CURRENTUSER")" 87
+check "/CURRENTUSER and /ALLUSERS together end with 87" equal "$(limited_code "$(setup_of both) /S /CURRENTUSER /ALLUSERS")" 87
+check "... none of them wrote anything" nothing_of_either
+
+# A product for either: once for the user, once for all users (elevating itself).
+check "a both product: /S unelevated installs for the user" equal "$(limited_code "$(setup_of both) /S")" 0
+check "... whole for the user" user_copy_whole
+check "... nothing for the machine yet" no_machine_copy
+check "a both product: /S /ALLUSERS unelevated elevates itself and ends with 0" \
+  equal "$(limited_code "$(setup_of both) /S /ALLUSERS")" 0
+check "... the machine's copy is in Program Files" test -f "$(c 'C:\Program Files')/Tolvik/Pellumar/Pellumar.exe"
+check "... the user's copy is still whole" user_copy_whole
+check "the machine's quiet uninstall ends with 0" equal "$(run_code "$(reg_value "$machine_entry" QuietUninstallString)")" 0
+check "... the machine's copy is gone" no_machine_copy
+check "... the user's copy is still whole" user_copy_whole
+check "the user's quiet uninstall ends with 0" \
+  equal "$(limited_code "$(reg_value "$user_entry" QuietUninstallString)")" 0
+check "... nothing is left of either" nothing_of_either
