@@ -4,10 +4,11 @@
 Usage: check_winget.py SCHEMA_DIR MANIFEST_DIR PACKAGE_ID SETUP_EXE
 
 Each of the three files must be YAML that validates against the published
-schema of its type, all three must name the same package and version, and the
-installer's hash must be the setup file's. Prints the uninstall entry the
-installer manifest promises, one "name=value" line each, for the caller to
-compare with what setup registers.
+schema of its type, all three must name the same package and version, and
+every installer's hash must be the setup file's. Prints the uninstall entry
+the installer manifest promises, one "name=value" line each, for the caller to
+compare with what setup registers, and each installer's scope, elevation and
+custom switch.
 """
 import hashlib
 import json
@@ -43,7 +44,7 @@ def main():
 
     installer = manifests["installer"]
     digest = hashlib.sha256(open(setup_exe, "rb").read()).hexdigest().upper()
-    if installer["Installers"][0]["InstallerSha256"].upper() != digest:
+    if any(i["InstallerSha256"].upper() != digest for i in installer["Installers"]):
         sys.exit(f"InstallerSha256 is not the hash of {setup_exe} ({digest})")
     entry = installer["AppsAndFeaturesEntries"][0]
     for name in ("DisplayName", "Publisher", "DisplayVersion"):
@@ -51,6 +52,9 @@ def main():
     print(f"ProductCode={installer['ProductCode']}")
     print(f"Architecture={installer['Installers'][0]['Architecture']}")
     print(f"Switches={json.dumps(installer['InstallerSwitches'], sort_keys=True)}")
+    print("Installers=" + "; ".join(
+        " ".join([i["Scope"], i["ElevationRequirement"]] + list(i.get("InstallerSwitches", {}).values()))
+        for i in installer["Installers"]))
     print(f"Codes={sorted((c['InstallerReturnCode'], c['ReturnResponse']) for c in installer['ExpectedReturnCodes'])}")
     print(f"PackageName={manifests['defaultLocale']['PackageName']}")
 

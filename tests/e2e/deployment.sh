@@ -39,6 +39,17 @@ check "the installer manifest's switches" equal "$(promise Switches)" \
 check "the installer manifest's return codes" equal "$(promise Codes)" \
   "[(1602, 'cancelledByUser'), (1618, 'installInProgress'), (3010, 'rebootRequiredToFinish')]"
 check "the architecture" equal "$(promise Architecture)" "$KIT_ARCH"
+check "one installer, for the machine, run elevated" equal "$(promise Installers)" "machine elevationRequired"
+# Products for the user, and for either: one installer a scope, each validated.
+for scope in user both; do
+  wine_step "tkds make --scope $scope with --winget-manifests" "$TKDS" make "$STUBS/../sample/container.manifest" \
+    -o "$E2E_WORK/$scope-setup.exe" --arch "$KIT_ARCH" --stubs "$STUBS" --scope $scope --company Tolvik --license Proprietary \
+    --winget-manifests "$E2E_WORK/$scope" --package-id Tolvik.Pellumar --installer-url https://example.com/$scope.exe
+done
+installers() { python3 "$E2E_DIR/check_winget.py" "$E2E_DIR/winget-1.10.0" "$E2E_WORK/$1" Tolvik.Pellumar "$E2E_WORK/$1-setup.exe" | sed -n 's/^Installers=//p'; }
+check "a user product: one installer, for the user, never elevated" equal "$(installers user)" "user elevationProhibited"
+check "a product for either: two installers, each with its switch" equal "$(installers both)" \
+  "user elevatesSelf /CURRENTUSER; machine elevatesSelf /ALLUSERS"
 
 visible_windows() { probe visible | tr -d '\r' | sort; }
 # The X windows that are mapped (every shown Wine window is one), as X itself tells.

@@ -20,6 +20,21 @@ pe_machine() { od -An -tx2 -j $(($(od -An -tu4 -j60 -N4 "$1") + 4)) -N2 "$1" | t
 check "x86 by default" test "$(pe_machine acme-setup.exe)" = 014c
 check "and x64 on request" "$tkds" make acme/container.manifest --arch x64 -o acme-setup64.exe
 check "an x64 program" test "$(pe_machine acme-setup64.exe)" = 8664
+# A product for the user: its container says so, and its setup asks for no
+# elevation, in the stub's own manifest; a machine product's stays as it was.
+check "tkds make --scope user" "$tkds" make acme/container.manifest --scope user -o acme-user.exe
+check "tkds list: scope user" grep -qx "scope: user" <("$tkds" list acme-user.exe)
+check "tkds list: scope machine without the node" grep -qx "scope: machine" <("$tkds" list acme-setup.exe)
+check "the node Scope holds user" test "$("$tkds" extract acme-user.exe Scope)" = user
+manifest_of() { wrestool -x --raw --type=24 --name=1 "$1"; }
+check "wrestool: the user product's manifest asks for asInvoker" grep -q 'level="asInvoker"' <(manifest_of acme-user.exe)
+check "and is the stub's in all else" cmp -s <(manifest_of acme-user.exe | sed 's/"asInvoker"/"requireAdministrator"/') \
+  <(manifest_of "$work/root/usr/share/tolvik-setup/stubs/x86/setup-stub.exe")
+check "the machine product's asks for requireAdministrator" grep -q 'level="requireAdministrator"' <(manifest_of acme-setup.exe)
+printf '\nw1,helper.dll,wn,f,f,Helper\n' >>acme/content/Data.idoc
+"$tkds" make acme/container.manifest --scope both -o acme-both.exe 2>both.txt
+check "a product for either with a file for the Windows folder: refused, naming it" grep -q "puts helper.dll into the Windows folder" both.txt
+check "tkds make --scope Machine: a usage error" test "$("$tkds" make acme/container.manifest --scope Machine -o x.exe 2>/dev/null; echo $?)" = 2
 # Without the package's kit beside it, the same tkds has no stubs: the ones it
 # used were those.
 mv root/usr/share/tolvik-setup root/kit-elsewhere

@@ -95,6 +95,13 @@ cp /usr/share/nsis/Stubs/zlib-x86-unicode nsis-stubs/x86/setup-stub.exe
 expect_exit 1 "$tkds" make make.manifest --stubs nsis-stubs --icon one-image.ico -o icon.exe
 expect_err "icon one-image.ico: images 1 and 2 overlap in the icon file"
 [ ! -e icon.exe ] || fail "a setup made with the overlapping icon"
+# A setup for the user asks for asInvoker in the stub's manifest, which this stub
+# lacks; and the node that says whom a product is for is make's alone.
+expect_exit 1 "$tkds" make make.manifest --stubs nsis-stubs --scope user -o user.exe
+expect_err "stub nsis-stubs/x86/setup-stub.exe cannot start without elevation: it has no application manifest"
+printf 'Scope String id=3 value=user\n' | cat make.manifest - >own-scope.manifest
+expect_exit 1 "$tkds" make own-scope.manifest --stubs nsis-stubs -o own-scope.exe
+expect_err "own-scope.manifest:3: 'Scope' is the node tkds make writes for --scope"
 # A stub whose 20,000 resources sit under one 128 KB name, which each resource
 # held a copy of (5 GB): the name is shared, and the setup is made.
 expect_exit 0 "$tkds" make make.manifest --stubs names-stubs -o names.exe

@@ -4,6 +4,7 @@
 #include <optional>
 #include <unordered_map>
 
+#include "install/InstallScope.h"
 #include "storage/ContainerFormat.h"
 #include "storage/Sha256.h"
 #include "tools/tkds/CommandSupport.h"
@@ -83,8 +84,24 @@ void PrintRow(const Row& row, const std::string& label, int labelWidth) {
                 typeText.c_str(), Flags(r).c_str(), r.storedSize, SizeText(row.decodedSize).c_str());
 }
 
+// Whom the product installs for: the name the root node kScopeNode holds, machine
+// for a container without it.
+std::string ScopeText(const LoadedContainer& container, NodeDecoder& decoder) {
+    const Entry* entry = container.Index().Find(install::kScopeNode);
+    if (!entry) return std::string(install::ProductScopeName(install::ProductScope::Machine));
+    std::uint32_t size = 0;
+    storage::HeapBlock data;
+    if (TypeName(entry->record) == storage::NodeTypeName(storage::NodeType::String)) {
+        data = decoder.Decode(*entry, size);
+    }
+    const std::string_view text(reinterpret_cast<const char*>(data.get()), data ? size : 0);
+    if (install::ParseProductScope(text)) return std::string(text);
+    return "unknown (the node " + std::string(install::kScopeNode) + " is not a String naming machine, user or both)";
+}
+
 // The reachable nodes as an indented tree (children in chain order), then the rest.
-void PrintTree(const std::string& file, const LoadedContainer& container, const std::vector<Row>& rows) {
+void PrintTree(const std::string& file, const LoadedContainer& container, const std::vector<Row>& rows,
+               NodeDecoder& decoder) {
     const storage::ContainerIndex& index = container.Index();
     std::unordered_map<std::string, std::vector<const Row*>> children;  // parent path -> rows
     std::vector<const Row*> unreachable;
@@ -142,6 +159,7 @@ void PrintTree(const std::string& file, const LoadedContainer& container, const 
                     static_cast<unsigned long long>(stream.decodedSize), stream.crc32,
                     storage::HexDigest(stream.sha256).c_str());
     }
+    std::printf("scope: %s\n", ScopeText(container, decoder).c_str());
     std::printf("%-*s %10s %10s  %-8s %-5s %10s %10s\n", width, "NAME", "ID", "PARENT", "TYPE", "FLAGS", "STORED",
                 "DECODED");
     for (const auto& [label, row] : lines) PrintRow(*row, label, width);
@@ -177,7 +195,7 @@ int RunList(const Args& args) {
     if (parsed.Has("--json")) {
         PrintJson(rows);
     } else {
-        PrintTree(parsed.positional[0], container, rows);
+        PrintTree(parsed.positional[0], container, rows, decoder);
     }
     // The listing shows what the records say; a stream that is not the one they
     // describe makes the file unusable, which the exit status tells.

@@ -1,6 +1,6 @@
-// tkds make MANIFEST -o OUTPUT.exe [--arch x86|x64] [-D NAME=VALUE]... [--icon FILE.ico]
-//           [--product-version A.B.C.D] [--company TEXT] [--copyright TEXT] [--stubs DIR]
-//           [signing options] [winget options]
+// tkds make MANIFEST -o OUTPUT.exe [--arch x86|x64] [--scope machine|user|both] [-D NAME=VALUE]...
+//           [--icon FILE.ico] [--product-version A.B.C.D] [--company TEXT] [--copyright TEXT]
+//           [--stubs DIR] [signing options] [winget options]
 //
 // A finished setup program from a vendor's folder: the container that "build"
 // makes, written into a copy of the prebuilt stub as resource "STORAGE" 129, with
@@ -10,7 +10,8 @@
 // Nodes marked compress=lzma go into the payload stream, which is appended after
 // the image once the resources are laid out; a signature covers it too.
 // With --winget-manifests DIR, the Windows Package Manager's three manifests for
-// the written file go into DIR too.
+// the written file go into DIR too. A product that installs for the user (--scope
+// user or both) says so in its container and starts without administrator rights.
 #include <fcntl.h>
 #include <unistd.h>
 
@@ -23,6 +24,7 @@
 #include <utility>
 
 #include "install/InstallDocument.h"
+#include "install/InstallScope.h"
 #include "install/UninstallLayout.h"
 #include "install/VersionInfo.h"
 #include "storage/ContainerFormat.h"
@@ -30,6 +32,7 @@
 #include "tools/resedit/PeHeaders.h"
 #include "tools/resedit/PeResources.h"
 #include "tools/tkds/CommandSupport.h"
+#include "tools/tkds/ExecutionLevel.h"
 #include "tools/tkds/FileIo.h"
 #include "tools/tkds/IconFile.h"
 #include "tools/tkds/KitFolder.h"
@@ -71,6 +74,7 @@ struct MakeRequest {
     std::string manifest;
     fs::path output;
     const Architecture* arch = &kArchitectures[0];  // x86, the release architecture
+    install::ProductScope scope = install::ProductScope::Machine;
     Defines defines;
     std::string icon;
     VersionNumber version{1, 0, 0, 0};
@@ -133,10 +137,11 @@ bool ReadRequest(const Args& args, MakeRequest& request, int& exitCode) {
         return false;
     };
     if (!ParseArgs(args,
-                   {{"-o", true}, {"--output", true}, {"--arch", true}, {"-D", true}, {"--icon", true},
-                    {"--product-version", true}, {"--company", true}, {"--copyright", true}, {"--stubs", true},
-                    {"--winget-manifests", true}, {"--package-id", true}, {"--installer-url", true},
-                    {"--locale", true}, {"--license", true}, {"--short-description", true},
+                   {{"-o", true}, {"--output", true}, {"--arch", true}, {"--scope", true}, {"-D", true},
+                    {"--icon", true}, {"--product-version", true}, {"--company", true}, {"--copyright", true},
+                    {"--stubs", true}, {"--winget-manifests", true}, {"--package-id", true},
+                    {"--installer-url", true}, {"--locale", true}, {"--license", true},
+                    {"--short-description", true},
 #ifdef TKDS_HAVE_SIGNING
                     {kSignPkcs12, true}, {kSignKey, true}, {kSignCert, true}, {kSignPasswordFile, true},
                     {kSignPasswordEnv, true}, {kSignTimestamp, true},
@@ -158,6 +163,12 @@ bool ReadRequest(const Args& args, MakeRequest& request, int& exitCode) {
             if (known.name == arch) request.arch = &known;
         }
         if (!request.arch) return usage("--arch is x86 or x64, not '" + arch + "'");
+    }
+    if (parsed.Has("--scope")) {
+        const std::string scope = parsed.Value("--scope");
+        const std::optional<install::ProductScope> parsedScope = install::ParseProductScope(scope);
+        if (!parsedScope) return usage("--scope is machine, user or both, not '" + scope + "'");
+        request.scope = *parsedScope;
     }
     if (!AddDefines(parsed.options["-D"], request.defines, error)) return usage(error);
     request.icon = parsed.Value("--icon");
@@ -203,6 +214,21 @@ bool ReadDocument(const std::string& manifest, const std::optional<std::string>&
     document.Parse(*text);
     if (document.IsDamaged()) {
         PrintError(manifest + ": " + document.DamageReason());
+        return false;
+    }
+    return true;
+}
+
+// A product for the user installs nothing into the Windows folder, which only
+// administrators may write.
+bool CheckUserFolders(const std::string& manifest, install::ProductScope scope,
+                      const install::InstallDocument& document) {
+    if (scope == install::ProductScope::Machine) return true;
+    for (const install::PayloadEntry& entry : document.entries) {
+        if (entry.folderKind != install::FolderKind::WindowsFolder) continue;
+        PrintError(manifest + ": install document line " + std::to_string(entry.line) + " puts " + entry.fileName +
+                   " into the Windows folder, which a user cannot write (--scope " +
+                   std::string(install::ProductScopeName(scope)) + ")");
         return false;
     }
     return true;
@@ -464,6 +490,7 @@ int WriteWingetManifests(MakeRequest& request, const install::InstallDocument& d
     if (package.shortDescription.empty()) package.shortDescription = AnsiToUtf8(document.productName);
     package.copyright = request.copyrightText;
     package.architecture = std::string(request.arch->name);
+    package.scope = request.scope;
     package.installerSha256 = storage::HexDigest(hasher.Finish());
     package.productCode = document.registryRecord;
     package.displayName = AnsiToUtf8(document.groupName + std::string(install::uninstall_layout::kRemoveOnlySuffix));
@@ -561,13 +588,20 @@ int RunMake(const Args& args) {
     }
     std::optional<std::string> documentText;
     StreamPlan stream;
-    if (!BuildManifestContainer(request.manifest, request.defines, container, documentText, stream)) {
+    if (!BuildManifestContainer(request.manifest, request.defines, container, documentText, stream, request.scope)) {
         return kExitFailure;
     }
     install::InstallDocument document;
-    if (!ReadDocument(request.manifest, documentText, document)) return kExitFailure;
+    if (!ReadDocument(request.manifest, documentText, document) ||
+        !CheckUserFolders(request.manifest, request.scope, document)) {
+        return kExitFailure;
+    }
 
     pe.RemoveResource(ResourceKey::Named(kStorageResourceType), ResourceKey::Number(kStorageResourceId));
+    if (request.scope != install::ProductScope::Machine && !RequestAsInvoker(pe, error)) {
+        PrintError("stub " + stub.string() + " cannot start without elevation: " + error);
+        return kExitFailure;
+    }
     if (!icon.empty()) ReplaceIcon(pe, icon);
     ReplaceVersion(pe, SetupVersionInfo(request, document));
     int made = kExitFailure;
@@ -589,8 +623,9 @@ int RunMake(const Args& args) {
 
 const Command kMakeCommand = {
     "make",
-    "MANIFEST -o OUTPUT.exe [--arch x86|x64] [-D NAME=VALUE]... [--icon FILE.ico]\n"
-    "           [--product-version A.B.C.D] [--company TEXT] [--copyright TEXT] [--stubs DIR]\n"
+    "MANIFEST -o OUTPUT.exe [--arch x86|x64] [--scope machine|user|both] [-D NAME=VALUE]...\n"
+    "           [--icon FILE.ico] [--product-version A.B.C.D] [--company TEXT] [--copyright TEXT]\n"
+    "           [--stubs DIR]\n"
     "           [--winget-manifests DIR --package-id Publisher.Product --installer-url URL --license TEXT\n"
     "            [--short-description TEXT] [--locale en-US]]"
 #ifdef TKDS_HAVE_SIGNING

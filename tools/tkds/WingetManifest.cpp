@@ -41,6 +41,27 @@ std::string Footer(std::string_view type) {
     return "ManifestType: " + std::string(type) + "\nManifestVersion: " + std::string(kWingetManifestVersion) + "\n";
 }
 
+// One entry of Installers: the same file for one scope. A machine product's setup
+// asks for administrator rights as it starts, a user product's runs without them;
+// one that offers both elevates itself for the machine and takes the scope from
+// its command line: the entry's Custom switch, which winget adds to the switches
+// given at the root (an entry takes each switch it does not give from there).
+std::string InstallerEntry(const WingetPackage& p, install::InstallScope scope) {
+    const bool forUser = scope == install::InstallScope::User;
+    std::string entry = "- Architecture: " + p.architecture + "\n";
+    entry += std::string("  Scope: ") + (forUser ? "user" : "machine") + "\n";
+    entry += Field("  ", "InstallerUrl", p.installerUrl);
+    entry += Field("  ", "InstallerSha256", p.installerSha256);
+    std::string_view elevation = forUser ? "elevationProhibited" : "elevationRequired";
+    if (p.scope == install::ProductScope::Both) {
+        entry += "  InstallerSwitches:\n";
+        entry += Field("    ", "Custom", forUser ? "/CURRENTUSER" : "/ALLUSERS");
+        elevation = "elevatesSelf";
+    }
+    entry += "  ElevationRequirement: " + std::string(elevation) + "\n";
+    return entry;
+}
+
 }  // namespace
 
 std::string YamlQuoted(std::string_view text) {
@@ -124,7 +145,6 @@ std::vector<WingetFile> WingetManifests(const WingetPackage& p) {
 
     std::string installer = Header("installer") + identity;
     installer += "InstallerType: exe\n";
-    installer += "Scope: machine\n";
     installer += "InstallModes:\n- interactive\n- silent\n- silentWithProgress\n";
     installer += "InstallerSwitches:\n";
     installer += Field("  ", "Silent", "/S");
@@ -141,11 +161,10 @@ std::vector<WingetFile> WingetManifests(const WingetPackage& p) {
     installer += Field("  ", "Publisher", p.publisher);
     installer += Field("  ", "DisplayVersion", p.displayVersion);
     installer += Field("  ", "ProductCode", p.productCode);
-    installer += "ElevationRequirement: elevatesSelf\n";
     installer += "Installers:\n";
-    installer += "- Architecture: " + p.architecture + "\n";
-    installer += Field("  ", "InstallerUrl", p.installerUrl);
-    installer += Field("  ", "InstallerSha256", p.installerSha256);
+    for (install::InstallScope scope : {install::InstallScope::User, install::InstallScope::Machine}) {
+        if (install::Offers(p.scope, scope)) installer += InstallerEntry(p, scope);
+    }
     installer += Footer("installer");
     files.push_back({p.packageId + ".installer.yaml", installer});
 

@@ -1,12 +1,14 @@
 #pragma once
 // The Windows Package Manager's three multi-file manifests (schema 1.10.0) for a
 // setup program that tkds make wrote: the version file, the installer file (hash,
-// architecture, switches, exit codes, the uninstall entry setup registers) and the
-// default-locale file. Every text is written as a double-quoted YAML scalar, so
+// architecture, switches, exit codes, the uninstall entry setup registers, one
+// installer per scope the product offers) and the default-locale file. Every text is written as a double-quoted YAML scalar, so
 // no text can change the document's structure.
 #include <string>
 #include <string_view>
 #include <vector>
+
+#include "install/InstallScope.h"
 
 namespace tkds {
 
@@ -22,6 +24,7 @@ struct WingetPackage {
     std::string shortDescription;  // UTF-8
     std::string copyright;         // UTF-8; empty: left out
     std::string architecture;      // x86 or x64
+    install::ProductScope scope = install::ProductScope::Machine;
     std::string installerUrl;
     std::string installerSha256;   // 64 hex digits
     std::string productCode;       // the record: the uninstall entry's key name
