@@ -1,6 +1,7 @@
 #include "app/SetupCommandLine.h"
 
 #include <cstdint>
+#include <vector>
 
 #include "framework/CommandLineText.h"
 
@@ -8,27 +9,23 @@ namespace app {
 
 namespace {
 
-using framework::CommandSwitch;
+using framework::CommandArgument;
 
-// Any word "/S" on the line, whatever else is wrong with it.
-bool HasSilentWord(std::string_view arguments) {
-    while (true) {
-        arguments = framework::TrimBlanks(arguments);
-        if (arguments.empty()) return false;
-        std::size_t end = 0;
-        while (end < arguments.size() && !framework::IsCommandLineBlank(arguments[end])) ++end;
-        const std::string_view word = arguments.substr(0, end);
-        if (word.size() == 2 && framework::StartsWithNoCase(word, "/S")) return true;
-        arguments.remove_prefix(end);
+// "/S" anywhere on the line, whatever else is wrong with it: a word between
+// blanks that reads "/S" once its quotes are dropped, also where a quote left
+// open made it part of another argument. A run that no one watches then shows
+// no box for its bad line.
+bool HasSilentWord(std::string_view commandLine) {
+    std::string word;
+    for (std::size_t i = 0; i <= commandLine.size(); ++i) {
+        if (i == commandLine.size() || commandLine[i] == ' ' || commandLine[i] == '\t') {
+            if (word.size() == 2 && framework::StartsWithNoCase(word, "/S")) return true;
+            word.clear();
+        } else if (commandLine[i] != '"') {
+            word += commandLine[i];
+        }
     }
-}
-
-// The word at the start of arguments, for a message about it.
-std::string FirstWord(std::string_view arguments) {
-    arguments = framework::TrimBlanks(arguments);
-    std::size_t end = 0;
-    while (end < arguments.size() && !framework::IsCommandLineBlank(arguments[end])) ++end;
-    return std::string(arguments.substr(0, end));
+    return false;
 }
 
 bool SetMode(SetupOptions& options, SetupMode mode, std::string& error) {
@@ -37,6 +34,15 @@ bool SetMode(SetupOptions& options, SetupMode mode, std::string& error) {
         return false;
     }
     options.mode = mode;
+    return true;
+}
+
+bool SetScope(SetupOptions& options, install::InstallScope scope, std::string& error) {
+    if (options.scope) {
+        error = *options.scope == scope ? "a switch is given twice." : "/CURRENTUSER and /ALLUSERS exclude each other.";
+        return false;
+    }
+    options.scope = scope;
     return true;
 }
 
@@ -63,62 +69,67 @@ bool SetPath(std::optional<std::string>& field, std::string_view name, const std
     return true;
 }
 
+// Takes one switch into parsed; false, with the error set, when the argument is none setup knows.
+bool TakeSwitch(const CommandArgument& argument, ParsedCommandLine& parsed) {
+    SetupOptions& options = parsed.options;
+    std::string& error = parsed.error;
+    const std::optional<framework::CommandSwitch> read = framework::ReadSwitch(argument);
+    if (!read) {
+        error = "\"" + std::string(argument.written) + "\" is not a switch setup knows.";
+        return false;
+    }
+    const std::string& name = read->name;
+    const bool flag = !read->value;
+    if (name == "S" && flag) return SetMode(options, SetupMode::Silent, error);
+    if (name == "PASSIVE" && flag) return SetMode(options, SetupMode::Passive, error);
+    if (name == "CURRENTUSER" && flag) return SetScope(options, install::InstallScope::User, error);
+    if (name == "ALLUSERS" && flag) return SetScope(options, install::InstallScope::Machine, error);
+    if (name == "CLOSEAPPLICATIONS" && flag) return SetFlag(options.closeApplications, error);
+    if (name == "NORESTART" && flag) return SetFlag(options.noRestart, error);
+    if (name == "DIR") return SetPath(options.destination, "/DIR", read->value, error);
+    if (name == "D" && !flag) return SetPath(options.destination, "/D", read->value, error);
+    if (name == "LOG") return SetPath(options.logFile, "/LOG", read->value, error);
+    if (name == "?" && flag) {
+        parsed.showUsage = true;
+        return true;
+    }
+    error = "/" + name + (flag ? "" : "=") + " is not a switch setup knows.";
+    return false;
+}
+
 }  // namespace
 
 ParsedCommandLine ParseSetupCommandLine(std::string_view commandLine) {
     ParsedCommandLine parsed;
     parsed.options.commandLine = std::string(commandLine);
-    std::string_view rest = framework::ArgumentsOf(commandLine);
-    parsed.quietRefusal = HasSilentWord(rest);
-    std::string& error = parsed.error;
-    SetupOptions& options = parsed.options;
-    while (error.empty()) {
-        rest = framework::TrimBlanks(rest);
-        if (rest.empty()) break;
-        if (framework::StartsWithNoCase(rest, "/D=")) {
-            // NSIS's rule: the destination is the rest of the line, unquoted.
-            const std::string_view path = rest.substr(3);
-            rest = {};
+    const std::vector<CommandArgument> arguments = framework::SplitCommandLine(commandLine);
+    parsed.quietRefusal = HasSilentWord(commandLine);
+    for (const CommandArgument& argument : arguments) {
+        if (framework::StartsWithNoCase(argument.written, "/D=")) {
+            // NSIS's rule: written unquoted, the destination is the rest of the line.
+            const std::string_view path = framework::TrimBlanks(commandLine.substr(argument.start + 3));
             if (path.find('"') != std::string_view::npos) {
-                error = "/D= takes the folder unquoted, as the last argument (or use /DIR=\"...\").";
+                parsed.error = "/D= takes the folder unquoted, as the last argument (or use /DIR=\"...\").";
             } else {
-                SetPath(options.destination, "/D", std::string(path), error);
+                SetPath(parsed.options.destination, "/D", std::string(path), parsed.error);
             }
             break;
         }
-        CommandSwitch read;
-        if (!framework::ReadSwitch(rest, read)) {
-            error = "\"" + FirstWord(rest) + "\" is not a switch setup knows.";
-            break;
-        }
-        if (read.name == "S" && !read.value) {
-            SetMode(options, SetupMode::Silent, error);
-        } else if (read.name == "PASSIVE" && !read.value) {
-            SetMode(options, SetupMode::Passive, error);
-        } else if (read.name == "?" && !read.value) {
-            parsed.showUsage = true;
-        } else if (read.name == "DIR") {
-            SetPath(options.destination, "/DIR", read.value, error);
-        } else if (read.name == "LOG") {
-            SetPath(options.logFile, "/LOG", read.value, error);
-        } else if (read.name == "CLOSEAPPLICATIONS" && !read.value) {
-            SetFlag(options.closeApplications, error);
-        } else if (read.name == "NORESTART" && !read.value) {
-            SetFlag(options.noRestart, error);
-        } else {
-            error = "/" + read.name + (read.value ? "=" : "") + " is not a switch setup knows.";
-        }
+        if (!TakeSwitch(argument, parsed)) break;
     }
-    if (!error.empty()) parsed.showUsage = false;
+    if (!parsed.error.empty()) parsed.showUsage = false;
     return parsed;
 }
 
 std::string SetupUsageText() {
-    return "Usage: setup.exe [/S | /PASSIVE] [/CLOSEAPPLICATIONS] [/NORESTART]\n"
+    return "Usage: setup.exe [/S | /PASSIVE] [/CURRENTUSER | /ALLUSERS]\n"
+           "                 [/CLOSEAPPLICATIONS] [/NORESTART]\n"
            "                 [/DIR=\"folder\"] [/LOG=\"file\"] [/D=folder]\n"
            "\n"
            "/S  -  install silently: no window and no message\n"
            "/PASSIVE  -  show the progress only; no input, no message\n"
+           "/CURRENTUSER  -  install for the current user only (no administrator rights)\n"
+           "/ALLUSERS  -  install for all users (administrator rights)\n"
            "/CLOSEAPPLICATIONS  -  close the programs that use the product's files, and start them again after\n"
            "/NORESTART  -  never restart the computer (setup never does; 3010 says a restart is needed)\n"
            "/DIR=\"folder\"  -  install into this folder\n"

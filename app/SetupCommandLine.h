@@ -2,19 +2,27 @@
 // setup.exe's command line, for deployment tools that start it without a person:
 //   /S             silent: no window, no message box
 //   /PASSIVE       the window shows the run's progress, starts by itself, takes no input
-//   /D=PATH        the destination; last, unquoted, the rest of the line (blanks allowed)
-//   /DIR=PATH      the destination, or /DIR="PATH"
-//   /LOG=FILE      a plain UTF-8 log of the run, or /LOG="FILE"
+//   /CURRENTUSER   install for the current user only (no administrator rights)
+//   /ALLUSERS      install for all users (administrator rights)
+//   /D=PATH        the destination; last, unquoted, the rest of the line (blanks
+//                  allowed); or quoted whole, as any switch
+//   /DIR=PATH      the destination
+//   /LOG=FILE      a plain UTF-8 log of the run
 //   /CLOSEAPPLICATIONS  unattended: programs that hold the product's files are
 //                  closed (Restart Manager) and started again after the run
 //   /NORESTART     accepted for deployment tools: setup never restarts Windows itself
 //   /?             the usage, in a message box
-// Switches are case-insensitive. With no arguments setup behaves as it always has.
-// Exit codes as MSI defines them, so that deployment tools read them unconfigured.
+// The line is split into arguments as the system splits it (CommandLineToArgvW);
+// a switch may be quoted whole ("/DIR=C:\A B") or have its value quoted
+// (/DIR="C:\A B"). Switches are case-insensitive. With no arguments setup behaves
+// as it always has. Exit codes as MSI defines them, so that deployment tools
+// read them unconfigured.
 #include <cstddef>
 #include <optional>
 #include <string>
 #include <string_view>
+
+#include "install/InstallScope.h"
 
 namespace app {
 
@@ -32,6 +40,9 @@ struct SetupOptions {
     SetupMode mode = SetupMode::Interactive;
     std::optional<std::string> destination;  // /D= or /DIR=: put into the path field, checked as typed
     std::optional<std::string> logFile;      // /LOG=
+    // /CURRENTUSER (User) or /ALLUSERS (Machine); nothing when neither is given.
+    // Whether the product offers the scope asked for is not the command line's to say.
+    std::optional<install::InstallScope> scope;
     // /CLOSEAPPLICATIONS: a run that may ask no one (/S, /PASSIVE) closes the programs
     // that hold files it replaces, and starts them again at its end.
     bool closeApplications = false;

@@ -1,22 +1,27 @@
 #include "uninstaller/CommandLine.h"
 
+#include <vector>
+
 #include "framework/CommandLineText.h"
 
 namespace uninstaller {
 
 namespace {
 
+using framework::CommandArgument;
 using framework::TrimBlanks;
 
-// Reads switches up to the end; false when one is unknown, repeated or malformed.
-bool ReadSwitches(std::string_view rest, UninstallCommandLine& result) {
-    while (!(rest = TrimBlanks(rest)).empty()) {
-        framework::CommandSwitch read;
-        if (!framework::ReadSwitch(rest, read)) return false;
-        if (read.name == "S" && !read.value && !result.silent) {
+// Reads the switches; false when one is unknown, repeated or malformed.
+bool ReadSwitches(const std::vector<CommandArgument>& arguments, std::size_t first, UninstallCommandLine& result) {
+    for (std::size_t i = first; i < arguments.size(); ++i) {
+        const std::optional<framework::CommandSwitch> read = framework::ReadSwitch(arguments[i]);
+        if (!read) return false;
+        if (read->name == "S" && !read->value && !result.silent) {
             result.silent = true;
-        } else if (read.name == "LOG" && read.value && !read.value->empty() && !result.logFile) {
-            result.logFile = *read.value;
+        } else if (read->name == "CURRENTUSER" && !read->value && !result.currentUser) {
+            result.currentUser = true;
+        } else if (read->name == "LOG" && read->value && !read->value->empty() && !result.logFile) {
+            result.logFile = *read->value;
         } else {
             return false;
         }
@@ -24,19 +29,15 @@ bool ReadSwitches(std::string_view rest, UninstallCommandLine& result) {
     return true;
 }
 
-// Where the switches begin: a "/" at the start or after a blank; outside the
-// quotes when the record is quoted.
-std::size_t SwitchesStart(std::string_view arguments) {
-    std::size_t from = 0;
-    if (!arguments.empty() && arguments.front() == '"') {
-        const auto close = arguments.find('"', 1);
-        if (close == std::string_view::npos) return std::string_view::npos;
-        from = close + 1;
+// The first argument that starts with "/", but for a first one written in
+// quotes: that one names the record.
+std::size_t SwitchesStart(const std::vector<CommandArgument>& arguments) {
+    for (std::size_t i = 0; i < arguments.size(); ++i) {
+        const CommandArgument& argument = arguments[i];
+        const bool quotedRecord = i == 0 && argument.written.front() == '"';
+        if (!quotedRecord && !argument.text.empty() && argument.text.front() == '/') return i;
     }
-    for (std::size_t i = from; i < arguments.size(); ++i) {
-        if (arguments[i] == '/' && (i == 0 || framework::IsCommandLineBlank(arguments[i - 1]))) return i;
-    }
-    return std::string_view::npos;
+    return arguments.size();
 }
 
 std::string Unquoted(std::string_view record) {
@@ -50,14 +51,20 @@ std::string Unquoted(std::string_view record) {
 }  // namespace
 
 UninstallCommandLine ParseUninstallCommandLine(std::string_view commandLine) {
-    const std::string_view arguments = framework::ArgumentsOf(commandLine);
+    // Blanks before the program's name are skipped (the system would take them
+    // for an empty name, and the name for the record).
+    const std::string_view line = TrimBlanks(commandLine);
+    const std::vector<CommandArgument> arguments = framework::SplitCommandLine(line);
     UninstallCommandLine result;
     const std::size_t start = SwitchesStart(arguments);
-    if (start != std::string_view::npos && ReadSwitches(arguments.substr(start), result)) {
-        result.record = Unquoted(arguments.substr(0, start));
+    if (start < arguments.size() && ReadSwitches(arguments, start, result)) {
+        const std::size_t from = arguments.front().start;
+        result.record = Unquoted(line.substr(from, arguments[start].start - from));
         return result;
     }
-    return UninstallCommandLine{Unquoted(arguments), false, std::nullopt};
+    UninstallCommandLine whole;
+    whole.record = Unquoted(framework::ArgumentsOf(line));
+    return whole;
 }
 
 std::string RecordFromCommandLine(std::string_view commandLine) {

@@ -2,6 +2,7 @@
 
 #include "app/SetupCommandLine.h"
 #include "app/SetupReport.h"
+#include "framework/CommandLineText.h"
 #include "framework/RunLog.h"
 
 namespace app {
@@ -31,6 +32,12 @@ TEST(SetupCommandLine, GoodLines) {
         {"setup.exe\t/LOG=C:\\a.txt\t/S", S, nullptr, "C:\\a.txt", false},
         {"setup.exe /?", I, nullptr, nullptr, true},
         {"setup.exe /S /D=C:\\X /S", S, "C:\\X /S", nullptr, false},  // /D= takes the rest of the line
+        // Quoted whole or in its value, as CommandLineToArgvW splits the line.
+        {"setup.exe /S \"/DIR=C:\\Argv Form\"", S, "C:\\Argv Form", nullptr, false},
+        {"setup.exe \"/log=C:\\logs\\setup log.txt\" \"/S\"", S, nullptr, "C:\\logs\\setup log.txt", false},
+        {"setup.exe \"/D=C:\\Quoted D\" /passive", P, "C:\\Quoted D", nullptr, false},
+        {"setup.exe /DIR=\"C:\\Trailing\\\\\"", I, "C:\\Trailing\\", nullptr, false},
+        {"\"C:\\dl\\setup.exe\"/S", S, nullptr, nullptr, false},
     };
     for (const auto& c : cases) {
         const ParsedCommandLine parsed = ParseSetupCommandLine(c.line);
@@ -68,6 +75,11 @@ TEST(SetupCommandLine, BadLinesAreRefusedQuietlyOnlyWithS) {
         {"setup.exe /? /X", "/X is not a switch setup knows.", false},
         {"setup.exe /NORESTART /norestart", "a switch is given twice.", false},
         {"setup.exe /CLOSEAPPLICATIONS=1 /S", "/CLOSEAPPLICATIONS= is not a switch setup knows.", true},
+        {"setup.exe /CURRENTUSER /ALLUSERS", "/CURRENTUSER and /ALLUSERS exclude each other.", false},
+        {"setup.exe /allusers /AllUsers", "a switch is given twice.", false},
+        {"setup.exe /S \"/DIR=C:\\X", "\"\"/DIR=C:\\X\" is not a switch setup knows.", true},
+        {"setup.exe \"/DIR=C:\\X\\\" /S", "\"\"/DIR=C:\\X\\\" /S\" is not a switch setup knows.", true},
+        {"setup.exe /D\"IR=C:\\X\"", "\"/D\"IR=C:\\X\"\" is not a switch setup knows.", false},
     };
     for (const auto& c : cases) {
         const ParsedCommandLine parsed = ParseSetupCommandLine(c.line);
@@ -77,13 +89,39 @@ TEST(SetupCommandLine, BadLinesAreRefusedQuietlyOnlyWithS) {
     }
 }
 
-TEST(SetupCommandLine, RestartSwitchesAreFlags) {
+TEST(SetupCommandLine, FlagsAndScope) {
     const ParsedCommandLine both = ParseSetupCommandLine("setup.exe /s /CloseApplications /NORESTART /D=C:\\X");
     EXPECT_EQ(both.error, "");
     EXPECT_TRUE(both.options.closeApplications && both.options.noRestart);
     EXPECT_EQ(both.options.destination.value_or(""), "C:\\X");
     const ParsedCommandLine neither = ParseSetupCommandLine("setup.exe /S");
     EXPECT_FALSE(neither.options.closeApplications || neither.options.noRestart);
+    EXPECT_FALSE(neither.options.scope);
+    EXPECT_EQ(ParseSetupCommandLine("setup.exe /s /CurrentUser").options.scope, install::InstallScope::User);
+    EXPECT_EQ(ParseSetupCommandLine("setup.exe \"/ALLUSERS\"").options.scope, install::InstallScope::Machine);
+}
+
+// Lines whose splitting Windows' own CommandLineToArgvW shows; "|" between the arguments.
+TEST(SplitCommandLine, AsTheSystemSplitsIt) {
+    const struct {
+        const char* line;
+        const char* arguments;
+    } cases[] = {
+        {"exe a\\b \"c d\"e\tf  ", "a\\b|c de|f"},
+        {"exe \\\"one \\\\\"two\" \\\\\\\"three \\\\\\\\\"four\" end", "\"one|\\two|\\\"three|\\\\four|end"},
+        {"exe two\"\"quotes three\"\"\"quotes four\"\"\"\" quotes\" x", "twoquotes|three\"quotes|four\" quotes|x"},
+        {"exe \"two\"\"quotes next \"the crazy \\\\\"\"\"\\\\\" quotes", "two\"quotes|next|the crazy \\\"\\|quotes"},
+        {"exe arg1 \"unclosed", "arg1|unclosed"},
+        {"\"exe\"arg\" one\" argtwo", "arg one|argtwo"},
+        {" \"arg\"one argtwo", "argone|argtwo"},
+        {"\"spaced exe\\\"arg1 \"\"", "arg1|"},
+    };
+    for (const auto& c : cases) {
+        const auto arguments = framework::SplitCommandLine(c.line);
+        std::string joined;
+        for (std::size_t i = 0; i < arguments.size(); ++i) joined += (i ? "|" : "") + arguments[i].text;
+        EXPECT_EQ(joined, c.arguments) << c.line;
+    }
 }
 
 TEST(SetupCommandLine, OutcomesAndLockNames) {

@@ -49,13 +49,23 @@ TEST(ParseUninstallCommandLine, SwitchesAfterTheRecord) {
         {"TKUNTOOL.EXE Pellumar /LOG=", "Pellumar /LOG=", false, nullptr},
         {"TKUNTOOL.EXE Pellumar/S", "Pellumar/S", false, nullptr},
         {"TKUNTOOL.EXE /S", "", true, nullptr},
+        // Arguments split as the system splits them: switches quoted whole, a quoted record.
+        {"TKUNTOOL.EXE Pellumar \"/LOG=C:\\my logs\\u.txt\" \"/S\"", "Pellumar", true, "C:\\my logs\\u.txt"},
+        {"TKUNTOOL.EXE \"/Pellumar\" /S", "/Pellumar", true, nullptr},
+        {"TKUNTOOL.EXE A \"B /C\" /S", "A \"B /C\"", true, nullptr},
+        {"TKUNTOOL.EXE Pellumar /LOG=\"C:\\a\"b", "Pellumar /LOG=\"C:\\a\"b", false, nullptr},
+        {"TKUNTOOL.EXE Pellumar /CURRENTUSER /CurrentUser", "Pellumar /CURRENTUSER /CurrentUser", false, nullptr},
     };
     for (const auto& c : cases) {
         const UninstallCommandLine parsed = ParseUninstallCommandLine(c.commandLine);
         EXPECT_EQ(parsed.record, c.record) << c.commandLine;
         EXPECT_EQ(parsed.silent, c.silent) << c.commandLine;
         EXPECT_EQ(parsed.logFile.value_or("<none>"), c.log ? c.log : "<none>") << c.commandLine;
+        EXPECT_FALSE(parsed.currentUser) << c.commandLine;
     }
+    const UninstallCommandLine perUser = ParseUninstallCommandLine("TKUNTOOL.EXE My Product /CURRENTUSER /S");
+    EXPECT_EQ(perUser.record, "My Product");
+    EXPECT_TRUE(perUser.currentUser && perUser.silent);
 }
 
 }  // namespace
