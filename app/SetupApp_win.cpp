@@ -46,16 +46,29 @@ void Tell(const std::string& text, const SetupReport& report) {
     if (report.ShowsBoxes()) framework::ShowMessage(text, framework::MessageIcon::Stop);
 }
 
-// This setup again, elevated through the system's prompt, for all users; its exit
-// code, or 1602 when the prompt was refused.
-int InstallForAllUsersElevated(const SetupReport& report) {
-    // First, so that a raw /D= last keeps the rest of the line.
+// This setup again, elevated through the system's prompt, for all users (its
+// line says so already, or is given /ALLUSERS); its exit code, or 1602 when the
+// prompt was refused.
+int InstallForAllUsersElevated(const SetupOptions& options, const SetupReport& report) {
+    // Set for the setup started here: one that finds it set was started so and
+    // still has no administrator rights (the system gave none), and must not start
+    // yet another.
+    constexpr wchar_t kStartedForAllUsers[] = L"TOLVIK_SETUP_STARTED_FOR_ALL_USERS";
+    if (GetEnvironmentVariableW(kStartedForAllUsers, nullptr, 0) != 0) {
+        Tell("Setup started itself again to install for all users, but the system gave it no administrator "
+             "rights. Nothing was installed.",
+             report);
+        return kExitFailed;
+    }
     const std::string line = framework::Utf8Text(GetCommandLineW());
-    const std::vector<framework::CommandArgument> given = framework::SplitCommandLine(line);
-    const std::string_view rest = given.empty() ? std::string_view() : std::string_view(line).substr(given.front().start);
-    const std::wstring arguments = L"/ALLUSERS " + framework::WideText(rest);
+    // First, so that a raw /D= last keeps the rest of the line.
+    const std::wstring arguments =
+        (options.scope ? L"" : L"/ALLUSERS ") + framework::WideText(framework::ArgumentsOf(line));
     unsigned long error = 0;
-    if (const std::optional<unsigned long> exitCode = framework::RunElevatedAndWait(arguments, nullptr, error)) {
+    SetEnvironmentVariableW(kStartedForAllUsers, L"1");
+    const std::optional<unsigned long> elevatedExitCode = framework::RunElevatedAndWait(arguments, nullptr, error);
+    SetEnvironmentVariableW(kStartedForAllUsers, nullptr);
+    if (const std::optional<unsigned long> exitCode = elevatedExitCode) {
         return static_cast<int>(*exitCode);
     }
     if (error == ERROR_CANCELLED) {
@@ -120,7 +133,7 @@ bool SetupApp::InitInstance() {
         return false;
     }
     if (decision.action == ScopeDecision::Action::Elevate) {
-        SetExitCode(InstallForAllUsersElevated(report));
+        SetExitCode(InstallForAllUsersElevated(options, report));
         return false;
     }
 
@@ -173,7 +186,8 @@ bool SetupApp::InitInstance() {
         if (report.ShowsBoxes()) framework::ShowMessage(text, framework::MessageIcon::Stop);
     }
     framework::SetMainWindow(nullptr);
-    SetExitCode(report.Finish(OutcomeOfWindow(result)));
+    // Installed elevated in this setup's place: the elevated setup's exit code, its end logged by the window.
+    SetExitCode(result == kEndElevatedSetup ? dialog.ElevatedExitCode() : report.Finish(OutcomeOfWindow(result)));
     framework::SetMessageSink({});
     framework::SetFatalSink(nullptr, 0);
     quietReport = nullptr;
