@@ -56,17 +56,23 @@ bool BackgroundSet::PaintBackground(HDC dc, int width, int height, bool withExtr
 }
 
 void BackgroundSet::RepaintOverlay(int controlId) {
-    const Overlay* overlay = FindOverlay(controlId);
-    if (!overlay || !owner_) return;
+    if (const Overlay* overlay = FindOverlay(controlId)) RepaintArea(overlay->rect, false);
+}
+
+void BackgroundSet::RepaintArea(const Rect& wanted, bool withExtras) {
+    if (!owner_) return;
     framework::WindowDc dc(owner_);
     if (!dc || !HasBuffers()) return;
-    const Rect area = Intersect(overlay->rect, BufferRect());
+    const Rect area = Intersect(wanted, BufferRect());
     if (area.IsEmpty()) return;
     framework::MemoryDc memory(CreateCompatibleDC(dc));
     if (!memory) return;
     framework::ScopedSelect select(memory, static_cast<HBITMAP>(ComposeHandle()));
     GdiFlush();
     ComposeArea(area, [this](int id) { return IsControlVisible(id); });
+    if (withExtras) {
+        PaintExtras(memory, ComposeView().bits, BufferWidth(), BufferHeight(), BufferWidth(), BufferHeight());
+    }
     BitBlt(dc, area.left, area.top, area.Width(), area.Height(), memory, area.left, area.top, SRCCOPY);
 }
 

@@ -46,6 +46,9 @@ public:
     // Recomposes one overlay's rectangle and blits it to the owner's client area;
     // does nothing for a control without an overlay.
     void RepaintOverlay(int controlId);
+    // Recomposes area (clipped to the buffers), withExtras with PaintExtras, and
+    // blits only that area to the owner's client area.
+    void RepaintArea(const Rect& area, bool withExtras);
 
     // The overlay blend into a 24-bit bottom-up buffer whose rows are exactly
     // bufferWidth x 3 bytes (bufferWidth a multiple of 4). See PixelOps.h.

@@ -99,9 +99,18 @@ void BitmapFont::DrawNumber(HDC dc, int n) {
     unitsImage_->Draw(target.Get(), kUnitLeft, kUnitTop, cell.srcX, 0, cell.width, unitsImage_->GetHeight());
 }
 
+void BitmapFont::SetReadout(const Readout& place, std::string_view text) {
+    readout_ = place;
+    readoutText_ = TickerCharacters(text);
+    RepaintArea(ReadoutRect(readout_), true);
+}
+
 void BitmapFont::PaintExtras(HDC memoryDc, std::uint8_t*, int, int, int, int) {
     DrawNumber(memoryDc, number_);
     DrawTicker(memoryDc, tickerOffset_);
+    if (readout_.cells <= 0) return;
+    GdiFlush();  // GDI must be done with the section before its bytes are written
+    DrawReadoutInto(ComposeView(), fontImage_, readout_, readoutText_);
 }
 
 }  // namespace imaging

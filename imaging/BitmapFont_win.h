@@ -1,9 +1,10 @@
 #pragma once
-// BitmapFont: the main window's painter (a BackgroundSet) with its two bitmap-font
-// displays, the scrolling one-line ticker at (6, 8), 295 x 13, and the four-digit
-// counter at y 114 (BitmapText.h gives the glyph tables and the arithmetic). A
-// full paint redraws both into the composed picture (PaintExtras); the window's
-// timer and the installation run redraw them directly between paints.
+// BitmapFont: the main window's painter (a BackgroundSet) with its bitmap-font
+// displays, the scrolling one-line ticker at (6, 8), 295 x 13, the four-digit
+// counter at y 114 and, where the window asks for one, a readout (BitmapText.h
+// gives the glyph tables and the arithmetic). A full paint redraws them into the
+// composed picture (PaintExtras); the window's timer and the installation run
+// redraw the ticker and the counter directly between paints.
 //
 // Use (the main window, after SetOwner and before CreateBuffers):
 //   painter.SetImages(&fontImage, &digitsImage);
@@ -12,6 +13,7 @@
 //   painter.DrawNumber(nullptr, kilobytes);  painter.GetNumber();
 #include <windows.h>
 
+#include <string>
 #include <string_view>
 
 #include "framework/Handles_win.h"
@@ -44,13 +46,17 @@ public:
     // (CounterFaceFor); values it cannot show are stored but draw nothing.
     void DrawNumber(HDC dc, int n);
 
+    // Places the readout and shows text in it (uppercased as the ticker's), drawn
+    // at once over the plain background and the overlays, and by every full paint.
+    void SetReadout(const Readout& place, std::string_view text);
+
     int GetNumber() const noexcept { return number_; }
     int GetTickerOffset() const noexcept { return tickerOffset_; }
     int GetTickerWidth() const noexcept { return tickerLayout_.width; }
     int GetTickerPeriod() const noexcept { return tickerLayout_.period; }
 
 protected:
-    // The counter, then the ticker, into the composed picture.
+    // The counter, the ticker and the readout into the composed picture.
     void PaintExtras(HDC memoryDc, std::uint8_t* composeBits, int width, int height, int bufferWidth,
                      int bufferHeight) override;
 
@@ -62,6 +68,8 @@ private:
     DibImage* digitsImage_ = nullptr;
     DibImage* unitsImage_ = nullptr;
     int number_ = 0;
+    Readout readout_{};
+    std::string readoutText_;
 };
 
 }  // namespace imaging

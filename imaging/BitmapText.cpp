@@ -127,4 +127,44 @@ void DrawCounterInto(const PixelView& target, DibImage* digits, DibImage* units,
     units->DrawToView(target, kUnitLeft, kUnitTop, cell.srcX, 0, cell.width, units->GetHeight());
 }
 
+Rect ReadoutRect(const Readout& readout) noexcept {
+    return Rect{readout.left - 1, readout.top - 1, readout.left + readout.cells * kGlyphWidth + 1,
+                readout.top + kGlyphHeight + 1};
+}
+
+namespace {
+
+// Multiplies the colour of the target's pixel at (x, y) by numerator / 4, each
+// channel at most 255; nothing outside the target.
+void ShadePixel(const PixelView& target, int x, int y, int numerator) {
+    if (x < 0 || y < 0 || x >= target.width || y >= target.height) return;
+    std::uint8_t* pixel = target.WindowRow(y) + static_cast<std::ptrdiff_t>(x) * target.bytesPerPixel;
+    for (int channel = 0; channel < 3; ++channel) {
+        pixel[channel] = static_cast<std::uint8_t>(std::min(pixel[channel] * numerator / 4, 255));
+    }
+}
+
+}  // namespace
+
+void DrawReadoutInto(const PixelView& target, DibImage* font, const Readout& readout, std::string_view characters) {
+    if (readout.cells <= 0 || !font || !font->IsValid()) return;
+    const int width = readout.cells * kGlyphWidth;
+    for (int cell = 0; cell < readout.cells; ++cell) {
+        CopyRect(target, readout.left + cell * kGlyphWidth, readout.top, font->View(), GlyphColumn(' '), 0,
+                 kGlyphWidth, kGlyphHeight);
+    }
+    const std::string_view shown = characters.substr(0, static_cast<std::size_t>(readout.cells));
+    const int textLeft = readout.left + (width - static_cast<int>(shown.size()) * kGlyphWidth) / 2;
+    for (std::size_t i = 0; i < shown.size(); ++i) {
+        CopyRect(target, textLeft + static_cast<int>(i) * kGlyphWidth, readout.top, font->View(),
+                 GlyphColumn(static_cast<unsigned char>(shown[i])), 0, kGlyphWidth, kGlyphHeight);
+    }
+    // Half as bright above and to the left, seven quarters below and to the right.
+    const Rect frame = ReadoutRect(readout);
+    for (int x = frame.left; x < frame.right; ++x) ShadePixel(target, x, frame.top, 2);
+    for (int y = frame.top + 1; y < frame.bottom; ++y) ShadePixel(target, frame.left, y, 2);
+    for (int x = frame.left + 1; x < frame.right; ++x) ShadePixel(target, x, frame.bottom - 1, 7);
+    for (int y = frame.top + 1; y < frame.bottom - 1; ++y) ShadePixel(target, frame.right - 1, y, 7);
+}
+
 }  // namespace imaging

@@ -11,6 +11,8 @@
 // "Digits": 11 cells of 13 x 19 pixels; cell 0 an unlit digit, cell d + 1 digit d.
 // "Units" (optional): two cells of equal width side by side, the counter's unit
 // "KB" then "MB", drawn at (220, 118) over the background's own unit label.
+// A readout is a short fixed line of "Font" cells at a place of the window's
+// choosing, in a frame that shades whatever background lies under it.
 #include <array>
 #include <cstddef>
 #include <string>
@@ -90,6 +92,18 @@ struct UnitCell {
 };
 UnitCell UnitCellOf(CounterUnit unit, int pictureWidth) noexcept;
 
+// A readout: `cells` font cells side by side, the first at (left, top), showing
+// a text centred in them (cut to the cells), framed by one pixel all round that
+// darkens the picture under it above and to the left and lightens it below and
+// to the right, so that it looks sunk into any plate. No cells: no readout.
+struct Readout {
+    int left = 0;
+    int top = 0;
+    int cells = 0;
+};
+// The whole readout, frame included.
+Rect ReadoutRect(const Readout& readout) noexcept;
+
 // Software twins of BitmapFont's drawing. `target` is a 24-bit window picture.
 // The text rendered into a new 24-bit strip of layout.width x 13; the strip is
 // empty when the text is empty or there is no font.
@@ -100,5 +114,8 @@ void DrawTickerInto(const PixelView& target, const PixelView& clean, const Pixel
 // The counter cells at y 114 and, with a unit picture, the unit at (220, 118);
 // nothing when CounterFaceFor shows nothing or without digits.
 void DrawCounterInto(const PixelView& target, DibImage* digits, DibImage* units, int n);
+// The readout with the characters (TickerCharacters), over what the target holds;
+// nothing without cells or without a font. The GDI painter draws it this way too.
+void DrawReadoutInto(const PixelView& target, DibImage* font, const Readout& readout, std::string_view characters);
 
 }  // namespace imaging

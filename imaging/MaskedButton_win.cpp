@@ -67,6 +67,10 @@ bool MaskedButton::IsCursorOver() const noexcept {
     return Handle() && GetCursorPos(&cursor) && WindowFromPoint(cursor) == Handle();
 }
 
+ButtonState MaskedButton::RestingState() const noexcept {
+    return IsCursorOver() || (showsFocus_ && focused_) ? ButtonState::Hover : ButtonState::Normal;
+}
+
 void MaskedButton::ChangeState(ButtonState state) {
     state_ = state;
     UpdateStateImage(true);
@@ -88,6 +92,8 @@ LRESULT MaskedButton::WindowProc(UINT message, WPARAM wParam, LPARAM lParam) {
             if (reinterpret_cast<HWND>(lParam) != Handle()) OnPressLost();
             break;
         case WM_CANCELMODE: OnPressLost(); break;
+        case WM_SETFOCUS: OnFocusChanged(true); break;
+        case WM_KILLFOCUS: OnFocusChanged(false); break;
         default: break;
     }
     // The standard button keeps its capture, click and BN_CLICKED behaviour.
@@ -109,7 +115,7 @@ void MaskedButton::OnMouseMove() {
 void MaskedButton::OnTimer(UINT_PTR id) {
     // While the cursor stays over the button the timer keeps running.
     if (id != kHoverTimer || IsCursorOver()) return;
-    ChangeState(ButtonState::Normal);
+    ChangeState(RestingState());
     KillTimer(Handle(), kHoverTimer);
 }
 
@@ -120,12 +126,21 @@ void MaskedButton::OnLeftButtonDown() {
 
 void MaskedButton::OnLeftButtonUp() {
     pressed_ = false;
-    ChangeState(IsCursorOver() ? ButtonState::Hover : ButtonState::Normal);
+    ChangeState(RestingState());
 }
 
 void MaskedButton::OnPressLost() {
     // A normal release has cleared pressed already; its own capture release changes nothing.
     if (pressed_) OnLeftButtonUp();
+}
+
+void MaskedButton::OnFocusChanged(bool focused) {
+    focused_ = focused;
+    if (!showsFocus_ || pressed_) return;
+    ChangeState(RestingState());
+    // Hover under the cursor ends by the timer, as after a mouse move.
+    KillTimer(Handle(), kHoverTimer);
+    if (state_ == ButtonState::Hover) SetTimer(Handle(), kHoverTimer, kHoverTimerPeriod, nullptr);
 }
 
 }  // namespace imaging

@@ -14,6 +14,9 @@
 //   any     -- left button up, or the capture lost while pressed (WM_CAPTURECHANGED,
 //              WM_CANCELMODE) --> Hover if the cursor is over it, else Normal
 //   any     -- timer 1 finds the cursor elsewhere --> Normal, timer stopped
+// A button that shows its focus (ShowFocus) rests in Hover instead of Normal
+// while it has the keyboard focus, from a click or given by its window; getting
+// or losing the focus while not pressed moves it to its rest.
 //
 // Use (the main window, once the painter's buffers exist):
 //   button.Attach(GetDlgItem(window, id));          // framework::SubclassedWindow
@@ -65,6 +68,9 @@ public:
     // BackgroundSet shows it at once.
     void UpdateStateImage(bool repaint);
 
+    // From now on the keyboard focus shows as the hover picture (see above).
+    void ShowFocus() noexcept { showsFocus_ = true; }
+
     // The window under the cursor is this button.
     bool IsCursorOver() const noexcept;
 
@@ -85,10 +91,15 @@ private:
     void OnLeftButtonDown();
     void OnLeftButtonUp();
     void OnPressLost();
+    void OnFocusChanged(bool focused);
+    // Hover while the cursor is over the button or it shows its focus, else Normal.
+    ButtonState RestingState() const noexcept;
     void ChangeState(ButtonState state);
 
     storage::HeapBlock stateImage_;
     bool pressed_ = false;
+    bool showsFocus_ = false;
+    bool focused_ = false;
     ButtonState state_ = ButtonState::Normal;
     ButtonSkin skin_;
     BackgroundSet* background_ = nullptr;

@@ -4,6 +4,8 @@
 // the order in which the window skins them (which is also their drawing order).
 #include <array>
 
+#include "imaging/BitmapText.h"
+
 namespace imaging {
 
 inline constexpr int kMainClientWidth = 450;
@@ -23,5 +25,12 @@ inline constexpr std::array<ButtonPlacement, 4> kMainButtons = {{
     {1001, 174, 146},  // License
     {1000, 114, 146},  // SETUP
 }};
+
+// A product for the current user or all users lets the user choose in the window:
+// a fifth button of the same kind right of Browse toggles the choice, and a
+// readout under it, over the plate between Browse's caption and the body's edge,
+// above the vents, names it. Other products' windows have neither.
+inline constexpr ButtonPlacement kScopeToggle = {1009, 316, 61};
+inline constexpr Readout kScopeReadout = {290, 94, 8};
 
 }  // namespace imaging

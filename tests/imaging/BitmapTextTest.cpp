@@ -1,5 +1,7 @@
-// The ticker and counter arithmetic and their software drawing.
+// The ticker, counter and readout arithmetic and their software drawing.
 #include <gtest/gtest.h>
+
+#include <utility>
 
 #include "SkinFixtures.h"
 #include "imaging/BitmapText.h"
@@ -219,6 +221,39 @@ TEST_F(SkinImages, MegabytesWithTheirUnitCellOverTheLabel) {
 
     DrawCounterInto(target.View(), &digits, &units, 42);  // kilobytes: the KB cell
     EXPECT_EQ(At(target.View(), kUnitLeft, kUnitTop), (Bgr{30, 40, 90}));
+}
+
+TEST_F(SkinImages, ReadoutCentresItsTextInItsCellsAndShadesTheFrameAroundThem) {
+    PixelBuffer target(452, 207);
+    FillSolid(target.View(), MakeColor(200, 100, 40), 0);
+    const Readout readout{290, 94, 8};
+    EXPECT_EQ(ReadoutRect(readout), (Rect{289, 93, 387, 108}));
+    DrawReadoutInto(target.View(), &font, readout, TickerCharacters("Just me"));
+    // Seven characters in eight cells: six pixels of blank cell on either side.
+    EXPECT_EQ(At(target.View(), 290, 94), test::FontPixel(0, 0, 0));
+    EXPECT_EQ(At(target.View(), 295, 106), test::FontPixel(0, 5, 12));
+    EXPECT_EQ(At(target.View(), 296, 94), test::FontPixel(10, 0, 0));   // J
+    EXPECT_EQ(At(target.View(), 379, 106), test::FontPixel(5, 11, 12));  // E
+    EXPECT_EQ(At(target.View(), 385, 106), test::FontPixel(0, 11, 12));
+    // Half as bright above and left (both corners on those sides), seven quarters
+    // below and right, each channel at most 255; nothing beyond the frame.
+    const Bgr shade{20, 50, 100}, light{70, 175, 255}, plate{40, 100, 200};
+    for (const auto& [x, y] : {std::pair{289, 93}, {386, 93}, {289, 107}, {300, 93}, {289, 100}})
+        EXPECT_EQ(At(target.View(), x, y), shade) << x << "," << y;
+    for (const auto& [x, y] : {std::pair{290, 107}, {386, 107}, {386, 94}, {330, 107}})
+        EXPECT_EQ(At(target.View(), x, y), light) << x << "," << y;
+    for (const auto& [x, y] : {std::pair{288, 93}, {289, 92}, {387, 107}, {386, 108}})
+        EXPECT_EQ(At(target.View(), x, y), plate) << x << "," << y;
+
+    // A longer text is cut to the cells; without cells or font nothing is drawn.
+    DrawReadoutInto(target.View(), &font, Readout{10, 150, 2}, "ABC");
+    EXPECT_EQ(At(target.View(), 10, 150), test::FontPixel(1, 0, 0));
+    EXPECT_EQ(At(target.View(), 33, 162), test::FontPixel(2, 11, 12));
+    EXPECT_EQ(At(target.View(), 34, 155), light);
+    DrawReadoutInto(target.View(), &font, Readout{10, 30, 0}, "ABC");
+    DrawReadoutInto(target.View(), nullptr, Readout{10, 60, 2}, "ABC");
+    EXPECT_EQ(At(target.View(), 9, 29), plate);
+    EXPECT_EQ(At(target.View(), 10, 60), plate);
 }
 
 }  // namespace

@@ -161,6 +161,34 @@ TEST_F(MaskedButtonTest, MouseMoveOnlyActsFromNormal) {
     EXPECT_EQ(button.GetState(), ButtonState::Hover);
 }
 
+TEST_F(MaskedButtonTest, OnlyAButtonThatShowsItsFocusLightsWhileItHasIt) {
+    Skin();
+    CursorAway();
+    SetFocus(button.Handle());
+    EXPECT_EQ(button.GetState(), ButtonState::Normal) << "the window's buttons show no focus";
+    SetFocus(window.Handle());
+
+    button.ShowFocus();
+    SetFocus(button.Handle());
+    EXPECT_EQ(button.GetState(), ButtonState::Hover);
+    EXPECT_TRUE(ShowsCell(1));
+    test::PumpMessages(200);  // the hover timer finds the cursor elsewhere
+    EXPECT_EQ(button.GetState(), ButtonState::Hover);
+    Press();
+    Release(false);
+    EXPECT_EQ(button.GetState(), ButtonState::Hover) << "released elsewhere, it still has the focus";
+    SetFocus(window.Handle());
+    EXPECT_EQ(button.GetState(), ButtonState::Normal);
+    // Losing the focus under the cursor leaves Hover to the timer, as a mouse move does.
+    SetFocus(button.Handle());
+    CursorOver();
+    SetFocus(window.Handle());
+    EXPECT_EQ(button.GetState(), ButtonState::Hover);
+    CursorAway();
+    test::PumpMessages(200);
+    EXPECT_EQ(button.GetState(), ButtonState::Normal);
+}
+
 TEST_F(MaskedButtonTest, DoubleClickIsASecondPressThatSendsNoSecondClick) {
     Skin();
     CursorOver();
