@@ -18,6 +18,8 @@
 //   probe visible                       print "handle title" of each visible top-level window
 //   probe run COMMAND-LINE              start the command line, wait for it, print its exit code (all
 //                                       32 bits: Wine's own exit status keeps only the low 8)
+//   probe run-limited COMMAND-LINE      the same with the limited token linked to the probe's elevated
+//                                       one, as UAC gives an administrator's programs: not elevated
 //   probe backdrop SECONDS              a screen-sized magenta window, to show what lies beneath others
 //   probe hold FILE SECONDS             open FILE for writing without sharing, print "held", keep it open;
 //                                       a folder of FILE that does not exist yet is waited for
@@ -159,6 +161,51 @@ int PostJunk(HWND window, double seconds) {
     return unanswered == 0 && rounds > 0 ? 0 : 1;
 }
 
+// Waits for the started process and prints its exit code.
+int PrintExitCode(PROCESS_INFORMATION& process) {
+    WaitForSingleObject(process.hProcess, INFINITE);
+    DWORD code = 0;
+    GetExitCodeProcess(process.hProcess, &code);
+    CloseHandle(process.hThread);
+    CloseHandle(process.hProcess);
+    std::printf("%lu\n", code);
+    return 0;
+}
+
+// The command line (the probe's second argument, from the Unicode command line)
+// started with the limited token that the system links to this process's
+// elevated one, made a primary token (Wine gives every process such a pair).
+int RunLimited() {
+    int count = 0;
+    LPWSTR* wide = CommandLineToArgvW(GetCommandLineW(), &count);
+    std::wstring commandLine = wide && count >= 3 ? wide[2] : L"";
+    LocalFree(wide);
+    HANDLE token = nullptr, limited = nullptr;
+    TOKEN_LINKED_TOKEN linked{};
+    DWORD size = 0;
+    if (!OpenProcessToken(GetCurrentProcess(), TOKEN_QUERY, &token) ||
+        !GetTokenInformation(token, TokenLinkedToken, &linked, sizeof linked, &size) ||
+        !DuplicateTokenEx(linked.LinkedToken, TOKEN_ALL_ACCESS, nullptr, SecurityImpersonation, TokenPrimary,
+                          &limited)) {
+        std::fprintf(stderr, "probe: no limited token (error %lu)\n", GetLastError());
+        return 1;
+    }
+    CloseHandle(linked.LinkedToken);
+    CloseHandle(token);
+    STARTUPINFOW startup{};
+    startup.cb = sizeof startup;
+    PROCESS_INFORMATION process{};
+    const BOOL started = CreateProcessAsUserW(limited, nullptr, commandLine.data(), nullptr, nullptr, FALSE, 0,
+                                              nullptr, nullptr, &startup, &process);
+    const DWORD error = GetLastError();
+    CloseHandle(limited);
+    if (!started) {
+        std::fprintf(stderr, "probe: cannot start the command line limited (error %lu)\n", error);
+        return 1;
+    }
+    return PrintExitCode(process);
+}
+
 int Usage() {
     std::fprintf(stderr, "usage: probe wait|gone|texts|set-text|get-text|press|rect|frame TITLE ... | probe backdrop|hold ...\n");
     return 2;
@@ -181,14 +228,9 @@ int main(int argc, char** argv) {
             std::fprintf(stderr, "probe: cannot start %s (error %lu)\n", argv[2], GetLastError());
             return 1;
         }
-        WaitForSingleObject(process.hProcess, INFINITE);
-        DWORD code = 0;
-        GetExitCodeProcess(process.hProcess, &code);
-        CloseHandle(process.hThread);
-        CloseHandle(process.hProcess);
-        std::printf("%lu\n", code);
-        return 0;
+        return PrintExitCode(process);
     }
+    if (argc == 3 && std::string(argv[1]) == "run-limited") return RunLimited();
     if (argc == 2 && std::string(argv[1]) == "visible") {
         EnumWindows(PrintVisibleHandle, 0);
         return 0;
