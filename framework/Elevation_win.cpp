@@ -8,6 +8,14 @@
 
 namespace framework {
 
+namespace {
+
+// Set in the environment the program started elevated inherits, where the system
+// passes it on (a system that elevates through its prompt gives a fresh one).
+constexpr wchar_t kStartedElevated[] = L"TOLVIK_STARTED_ELEVATED";
+
+}  // namespace
+
 bool IsElevatedProcess() {
     HANDLE token = nullptr;
     if (!OpenProcessToken(GetCurrentProcess(), TOKEN_QUERY, &token)) return false;
@@ -46,8 +54,12 @@ std::optional<unsigned long> RunElevatedAndWait(std::wstring_view arguments, HWN
     execute.lpFile = self.c_str();
     execute.lpParameters = parameters.c_str();
     execute.nShow = SW_SHOWNORMAL;
-    if (!ShellExecuteExW(&execute)) {
-        error = GetLastError();
+    SetEnvironmentVariableW(kStartedElevated, L"1");
+    const BOOL started = ShellExecuteExW(&execute);
+    const DWORD startError = GetLastError();
+    SetEnvironmentVariableW(kStartedElevated, nullptr);
+    if (!started) {
+        error = startError;
         return std::nullopt;
     }
     if (!execute.hProcess) {
@@ -61,6 +73,10 @@ std::optional<unsigned long> RunElevatedAndWait(std::wstring_view arguments, HWN
         return std::nullopt;
     }
     return exitCode;
+}
+
+bool ElevationWasDenied() {
+    return GetEnvironmentVariableW(kStartedElevated, nullptr, 0) != 0 && !IsElevatedProcess();
 }
 
 }  // namespace framework

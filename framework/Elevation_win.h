@@ -18,4 +18,9 @@ bool IsElevatedProcess();
 // is the window the prompt belongs to (may be null).
 std::optional<unsigned long> RunElevatedAndWait(std::wstring_view arguments, HWND owner, unsigned long& error);
 
+// True when this process was started by RunElevatedAndWait and is not elevated:
+// the system started it without administrator rights (one without the prompt
+// does, Wine among them), and asking again would start yet another.
+bool ElevationWasDenied();
+
 }  // namespace framework
