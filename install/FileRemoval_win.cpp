@@ -2,6 +2,8 @@
 
 #include <windows.h>
 
+#include <string>
+
 #include "framework/FileErrorText.h"
 #include "framework/WideText_win.h"
 #include "install/LinkFreePath.h"
@@ -187,6 +189,33 @@ bool RemoveRunningProgram(const std::string& path, std::uint32_t& error) {
     // With no new name the file itself is deleted when Windows next starts.
     error = DeleteAtRestart(path);
     return error == 0;
+}
+
+Removal ParkAndRemove(const std::string& path, const std::string& base, const std::string& parkingFolder) {
+    LastComponent last;
+    last.access = DELETE | FILE_READ_ATTRIBUTES;
+    last.share = FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE;
+    last.folder = false;
+    const HeldPath held = HoldPathBelow(base, path, last);
+    if (held.state == PathHold::Missing) return {RemovalState::Absent};
+    if (held.state == PathHold::Link) return {RemovalState::Refused, 0, held.where};
+    if (held.state != PathHold::Held) return {RemovalState::Failed, held.error};
+    const HANDLE own = held.handles.back();
+    if (KindOf(own) != HandleKind::File) return {RemovalState::Refused, 0, path, true};
+
+    const HeldPath parking =
+        HoldPathBelow(DriveRootOf(parkingFolder), parkingFolder, {FILE_TRAVERSE | FILE_READ_ATTRIBUTES});
+    if (parking.state == PathHold::Link) return {RemovalState::Refused, 0, parking.where};
+    if (parking.state != PathHold::Held) return {RemovalState::Failed, parking.error};
+    // A name no file has: an earlier run's parked file is never replaced.
+    const std::wstring prefix = L"TKU" + std::to_wstring(GetCurrentProcessId()) + L"-";
+    DWORD error = ERROR_ALREADY_EXISTS;
+    for (int attempt = 0; attempt < 100 && error == ERROR_ALREADY_EXISTS; ++attempt) {
+        error = RenameBelow(own, parking.handles.back(), prefix + std::to_wstring(attempt) + L".tmp", false);
+    }
+    if (error != NO_ERROR) return {RemovalState::Failed, error};
+    MarkForDeletion(own);  // refused while the program runs
+    return {RemovalState::Removed};
 }
 
 }  // namespace install

@@ -71,4 +71,15 @@ std::string DescribeFailure(const Removal& removal, const std::string& path);
 // when neither can be arranged.
 bool RemoveRunningProgram(const std::string& path, std::uint32_t& error);
 
+// Takes a file out of its folder, the running program's own file too, without
+// administrator rights: it is renamed into parkingFolder (on the same volume)
+// under a new name, "TKU<process id>-<n>.tmp", and deleted there. A running
+// program's file can be renamed but not deleted: it then stays in parkingFolder
+// under that name (Removed all the same: path is free). Every component of path
+// below base and of parkingFolder below its drive's root is opened without
+// following links, and the file is renamed and deleted through its own handle.
+// Failed, the file where it was, when it cannot be renamed (parkingFolder on
+// another volume, for one).
+Removal ParkAndRemove(const std::string& path, const std::string& base, const std::string& parkingFolder);
+
 }  // namespace install

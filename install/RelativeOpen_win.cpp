@@ -191,7 +191,7 @@ HandleKind KindOf(HANDLE handle) {
     return standard.NumberOfLinks == 1 ? HandleKind::File : HandleKind::Unknown;
 }
 
-DWORD RenameBelow(HANDLE file, HANDLE parent, std::wstring_view name) {
+DWORD RenameBelow(HANDLE file, HANDLE parent, std::wstring_view name, bool replace) {
     // NtSetInformationFile takes the name as given, relative to the root folder;
     // SetFileInformationByHandle may make a full path of it first (Wine does).
     using SetInformationFunction = NTSTATUS(NTAPI*)(HANDLE, PIO_STATUS_BLOCK, PVOID, ULONG, FILE_INFORMATION_CLASS);
@@ -201,7 +201,7 @@ DWORD RenameBelow(HANDLE file, HANDLE parent, std::wstring_view name) {
     const std::size_t nameBytes = name.size() * sizeof(wchar_t);
     std::vector<std::uint8_t> buffer(sizeof(FILE_RENAME_INFO) + nameBytes);
     auto* rename = reinterpret_cast<FILE_RENAME_INFO*>(buffer.data());
-    rename->ReplaceIfExists = TRUE;
+    rename->ReplaceIfExists = replace ? TRUE : FALSE;
     rename->RootDirectory = parent;
     rename->FileNameLength = static_cast<DWORD>(nameBytes);
     std::memcpy(rename->FileName, name.data(), nameBytes);

@@ -54,9 +54,10 @@ enum class HandleKind { Folder, File, Link, Unknown };
 HandleKind KindOf(HANDLE handle);
 
 // Renames the open file (opened with DELETE access) to name below the folder
-// parent holds, replacing a file of that name: the name is looked up below the
-// held folder, never by a full path. NO_ERROR or the reason (a file in use, for one).
-DWORD RenameBelow(HANDLE file, HANDLE parent, std::wstring_view name);
+// parent holds, replacing a file of that name unless replace is false (then
+// ERROR_ALREADY_EXISTS): the name is looked up below the held folder, never by a
+// full path. NO_ERROR or the reason (a file in use, for one).
+DWORD RenameBelow(HANDLE file, HANDLE parent, std::wstring_view name, bool replace = true);
 
 // Marks the object for removal when its last handle closes (a folder only when
 // empty); needs DELETE access.
