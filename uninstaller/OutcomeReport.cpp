@@ -90,6 +90,32 @@ std::string UnknownRecordText(std::string_view record) {
     return "No uninstall information was found for " + Quoted(record) + ", so nothing was removed.";
 }
 
+std::string ElevatedUserRecordText(std::string_view record) {
+    return Quoted(record) +
+           " was installed for one user. Its uninstaller removes it without administrator rights: start it as "
+           "that user, not as administrator. Nothing was removed.";
+}
+
+std::string AdministratorRightsNeededText(std::string_view record) {
+    return Quoted(record) +
+           " was installed for all users: removing it needs administrator rights. Nothing was removed.";
+}
+
+std::string ElevationFailedText(std::string_view record, unsigned long error) {
+    return "The uninstaller could not start itself with administrator rights to remove " + Quoted(record) +
+           " (error " + std::to_string(error) + "). Nothing was removed.";
+}
+
+std::string ElevationDeniedText(std::string_view record) {
+    return "The uninstaller started itself again with administrator rights to remove " + Quoted(record) +
+           ", but the system gave it none. Nothing was removed.";
+}
+
+std::string UninstallerStaysText(std::string_view failure) {
+    return std::string(failure) +
+           " It is this uninstaller, which could not move out of the product's folder: the folder stays with it.";
+}
+
 std::string DescribeRefusal(const RefusedValue& refused) {
     return "Refused " + refused.name + " = " + Quoted(refused.value) + ": " + RefusalReason(refused.refusal) + ".";
 }

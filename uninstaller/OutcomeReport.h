@@ -34,6 +34,18 @@ std::string UnconfirmedRecordText(std::string_view product, const std::vector<st
 std::string MissingRecordNameText();
 std::string UnknownRecordText(std::string_view record);
 
+// A current user's record, and the uninstaller runs as administrator: nothing is done.
+std::string ElevatedUserRecordText(std::string_view record);
+// A machine's record, and the system's elevation prompt was refused.
+std::string AdministratorRightsNeededText(std::string_view record);
+// A machine's record, and the program could not start itself elevated (error: the system's code).
+std::string ElevationFailedText(std::string_view record, unsigned long error);
+// A machine's record, and the program started again to be elevated was started without the rights.
+std::string ElevationDeniedText(std::string_view record);
+// failure: why the uninstaller of a current user's product, which runs from the
+// product's folder, could not move out of it.
+std::string UninstallerStaysText(std::string_view failure);
+
 // "File3 = "C:\x": it lies outside the installation's folders."
 std::string DescribeRefusal(const RefusedValue& refused);
 // A created folder that still holds something the installation did not put there.

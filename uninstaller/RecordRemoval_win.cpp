@@ -59,14 +59,15 @@ bool EntriesBelowStart(const std::string& key, std::string_view programFileName,
 std::vector<std::string> RemoveUninstallRecord(const layout::RecordKeys& record, install::RegistryView view) {
     std::vector<std::string> failures;
     // HKEY_CURRENT_USER\Software has one view for programs of both architectures.
-    RemoveKeyAndEmptyParents(layout::kLogRoot, install::RegistryView::Own, record.logKey, ParentOf(layout::kMakerKey),
+    // A current user's log is its trusted copy: once it is gone, no copy is left.
+    RemoveKeyAndEmptyParents(record.logRoot, install::RegistryView::Own, record.logKey, ParentOf(layout::kMakerKey),
                              "The uninstall log", failures);
-    if (install::RegistryKeyExists(layout::kTrustedRoot, record.trustedKey, view)) {
-        RemoveKeyAndEmptyParents(layout::kTrustedRoot, view, record.trustedKey, ParentOf(layout::kTrustedMakerKey),
+    if (install::RegistryKeyExists(record.trustedRoot, record.trustedKey, view)) {
+        RemoveKeyAndEmptyParents(record.trustedRoot, view, record.trustedKey, ParentOf(record.trustedMakerKey),
                                  "The administrator's copy of the uninstall log", failures);
     }
     if (EntryStartsUninstallerFor(record, view)) {
-        RemoveKeyAndEmptyParents(layout::kEntryRoot, view, record.entryKey, layout::kSystemUninstallKey,
+        RemoveKeyAndEmptyParents(record.entryRoot, view, record.entryKey, layout::kSystemUninstallKey,
                                  "The entry in the list of installed programs", failures);
     }
     return failures;
@@ -74,9 +75,13 @@ std::vector<std::string> RemoveUninstallRecord(const layout::RecordKeys& record,
 
 bool EntryStartsUninstallerFor(const layout::RecordKeys& record, install::RegistryView view) {
     std::string command;
-    return install::ReadRegistryValueText(layout::kEntryRoot, layout::ValuePath(record.entryKey, layout::kUninstallString),
-                                          command, view) &&
-           FoldedContains(command, layout::kUninstallerFileName) && RecordFromCommandLine(command) == record.name;
+    if (!install::ReadRegistryValueText(record.entryRoot, layout::ValuePath(record.entryKey, layout::kUninstallString),
+                                        command, view) ||
+        !FoldedContains(command, layout::kUninstallerFileName)) {
+        return false;
+    }
+    const UninstallCommandLine started = ParseUninstallCommandLine(command);
+    return started.record == record.name && started.currentUser == (record.scope == install::InstallScope::User);
 }
 
 bool UninstallEntriesStart(std::string_view programFileName) {

@@ -1,7 +1,10 @@
 #pragma once
 // Removing the registry side of an installation: the uninstall log under
 // HKEY_CURRENT_USER, its trusted copy and the uninstall entry under
-// HKEY_LOCAL_MACHINE, and the keys above them that only existed for this product.
+// HKEY_LOCAL_MACHINE (a current user's record: its one key and its entry, both
+// under HKEY_CURRENT_USER), and the keys above them that only existed for this
+// product. The machine's record and a current user's record of the same name
+// are separate keys: removing one leaves the other whole.
 #include <string>
 #include <string_view>
 #include <vector>
@@ -21,7 +24,8 @@ namespace uninstaller {
 std::vector<std::string> RemoveUninstallRecord(const install::uninstall_layout::RecordKeys& record,
                                                install::RegistryView view);
 
-// True when the record's uninstall entry in view starts TKUNTOOL.EXE with this record.
+// True when the record's uninstall entry in view starts TKUNTOOL.EXE with this
+// record, and with /CURRENTUSER exactly when the record is a current user's.
 bool EntryStartsUninstallerFor(const install::uninstall_layout::RecordKeys& record, install::RegistryView view);
 
 // True when some product's uninstall entry, in either registry view, still starts a

@@ -72,7 +72,8 @@ SystemFolders LookUpSystemFolders() {
     wchar_t temp[MAX_PATH];
     const DWORD tempLength = GetTempPathW(MAX_PATH, temp);
     if (tempLength > 0 && tempLength < MAX_PATH) {
-        kept.push_back(ExpandShortNames(framework::Utf8Text(std::wstring_view(temp, tempLength))));
+        folders.temporaryFolder = ExpandShortNames(framework::Utf8Text(std::wstring_view(temp, tempLength)));
+        kept.push_back(folders.temporaryFolder);
     }
     return folders;
 }

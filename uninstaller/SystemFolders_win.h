@@ -11,11 +11,15 @@ struct SystemFolders {
     std::string windowsFolder;         // GetSystemWindowsDirectory
     // Where "DF" shortcuts and the "SGroup" program group are: the all-users
     // desktop and Start-menu Programs folder, where an elevated installation puts
-    // them, and the user's own, where older installations did.
+    // them, and the user's own, where older installations did and a current
+    // user's installation does.
     std::string commonDesktopFolder;
     std::string commonProgramsFolder;
     std::string desktopFolder;
     std::string programsFolder;
+    // The user's temporary folder (GetTempPath): where a current user's uninstaller
+    // parks its own file to leave the product's folder.
+    std::string temporaryFolder;
     install::ProtectedFolders protectedFolders;
 };
 

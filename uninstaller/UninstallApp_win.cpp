@@ -1,9 +1,14 @@
 // TKUNTOOL.EXE: started as "<Windows folder>\TKUNTOOL.EXE <record>" by the system's
 // list of installed programs or by the program group's "Uninstall <record>" shortcut,
-// and as "... <record> /S" by the entry's quiet command (deployment tools).
+// and as "... <record> /S" by the entry's quiet command (deployment tools); a
+// current user's product starts its own copy, "<folder>\TKUNTOOL.EXE <record>
+// /CURRENTUSER". Started without administrator rights for a machine's record, it
+// starts itself again elevated and ends as that run does.
 // Exit codes as MSI's: 0 removed, 3010 removed but for files in use that go when
-// Windows restarts, 1602 the user said No, 1603 something stays, 87 a /LOG= path
-// that is refused (a link on it, or a folder users may write).
+// Windows restarts, 1602 the user said No or refused the elevation prompt, 1603
+// something stays or nothing was done (no such record, or a current user's record
+// started elevated), 87 a /LOG= path that is refused (a link on it, or a folder
+// users may write).
 #include <windows.h>
 
 #include "framework/Application_win.h"
@@ -12,6 +17,7 @@
 #include "framework/WideText_win.h"
 #include "install/LogFile_win.h"
 #include "uninstaller/CommandLine.h"
+#include "uninstaller/Elevation_win.h"
 #include "uninstaller/Uninstaller_win.h"
 
 namespace uninstaller {
@@ -35,6 +41,7 @@ int ExitCodeFor(UninstallResult result) {
         case UninstallResult::RemovedExcept:
         case UninstallResult::NoRecord:
         case UninstallResult::RecordOnly:
+        case UninstallResult::Refused:
             break;
     }
     return kExitFailed;
@@ -52,6 +59,8 @@ const char* OutcomeName(UninstallResult result) {
             return "removed except what is listed";
         case UninstallResult::NoRecord:
             return "no such installation";
+        case UninstallResult::Refused:
+            return "refused: a current user's installation is not removed with administrator rights";
         case UninstallResult::RecordOnly:
             break;
     }
@@ -88,6 +97,21 @@ class UninstallApp : public framework::Application {
 public:
     bool InitInstance() override {
         const UninstallCommandLine command = ParseUninstallCommandLine(framework::Utf8Text(GetCommandLineW()));
+        // Before the log is opened: the elevated run opens it.
+        unsigned long elevatedExitCode = 0;
+        switch (RunElevatedWhenNeeded(command, elevatedExitCode)) {
+            case ElevatedRun::NotNeeded:
+                break;
+            case ElevatedRun::Ended:
+                SetExitCode(static_cast<int>(elevatedExitCode));
+                return false;
+            case ElevatedRun::Refused:
+                SetExitCode(kExitCancelled);
+                return false;
+            case ElevatedRun::Failed:
+                SetExitCode(kExitFailed);
+                return false;
+        }
         framework::RunLogFile logFile;
         framework::RunLog log;
         if (command.logFile) {
@@ -104,10 +128,18 @@ public:
             log = logFile.MakeLog();
             log.CommandLine(framework::Utf8Text(GetCommandLineW()));
         }
+        // A shortcut may start the program in the product's folder, which cannot be
+        // removed while it is this process's current folder.
+        wchar_t system[MAX_PATH];
+        const UINT length = GetSystemDirectoryW(system, MAX_PATH);
+        if (length > 0 && length < MAX_PATH) SetCurrentDirectoryW(system);
         QuietPrompt quiet(log);
         LoggedBoxPrompt boxes(log);
         Prompt& prompt = command.silent ? static_cast<Prompt&>(quiet) : static_cast<Prompt&>(boxes);
-        const UninstallResult result = Uninstall(command.record, prompt, SettingsForThisProgram());
+        const install::InstallScope scope =
+            command.currentUser ? install::InstallScope::User : install::InstallScope::Machine;
+        const UninstallResult result =
+            Uninstall(command.record, prompt, SettingsForThisProgram(scope, command.record), scope);
         SetExitCode(ExitCodeFor(result));
         log.Outcome(OutcomeName(result), ExitCodeFor(result));
         return false;  // no message loop: the program ends with its last box

@@ -2,6 +2,7 @@
 
 #include <windows.h>
 
+#include "framework/Elevation_win.h"
 #include "framework/Handles_win.h"
 #include "framework/UserMessages.h"
 #include "framework/WideText_win.h"
@@ -21,9 +22,11 @@ namespace uninstaller {
 namespace layout = install::uninstall_layout;
 using install::DescribeFailure;
 using install::DriveRootOf;
+using install::InstallScope;
 using install::Removal;
 using install::RemovalState;
 using install::RemoveEmptyFolder;
+using install::RemoveFile;
 using install::RemoveFileOrAtRestart;
 using install::RemoveFileWhen;
 using install::RemoveFolderOrAtRestart;
@@ -80,6 +83,13 @@ std::vector<std::string> CommonAndOwn(const std::string& common, const std::stri
     return folders;
 }
 
+// True when the current user has a copy of the product of their own: a current
+// user's record of this name. Read only to leave the user's folders alone.
+bool UserHasOwnCopy(std::string_view record) {
+    const auto keys = layout::KeysOfRecord(record, InstallScope::User);
+    return keys && install::RegistryKeyExists(keys->trustedRoot, keys->trustedKey);
+}
+
 void ExpandAllShortNames(std::vector<LoggedValue>& values) {
     for (auto& value : values) value.value = ExpandShortNames(value.value);
 }
@@ -89,11 +99,15 @@ class RemovalRun {
 public:
     RemovalRun(const layout::RecordKeys& record, const RemovalPlan& plan, const PathRules& rules,
                const UninstallSettings& settings)
-        : record_(record), plan_(plan), rules_(rules), settings_(settings) {}
+        : record_(record), plan_(plan), rules_(rules), settings_(settings),
+          userCopy_(record.scope == InstallScope::Machine && UserHasOwnCopy(record.name)) {}
 
     void RemoveDesktopShortcuts();
     void RemoveStartMenuGroup();
     void RemoveFiles();
+    // The running uninstaller of a current user's record leaves the product's
+    // folder, once every file of the record is gone.
+    void ParkOwnUninstaller();
     void RemoveFolders();
 
     // A file or shortcut that is still there: running again may remove it.
@@ -116,6 +130,9 @@ private:
     Removal RemoveProductShortcut(const std::string& path, const std::string& base);
     bool BelongsToProduct(const ShortcutLink& link) const;
     void RemoveGroupIn(const std::string& programsFolder);
+    // Where the record's shortcuts may be, of the all-users folder and the user's own.
+    std::vector<std::string> ShortcutFolders(const std::string& common, const std::string& own) const;
+    bool ForCurrentUser() const noexcept { return record_.scope == InstallScope::User; }
 
     const layout::RecordKeys& record_;
     const RemovalPlan& plan_;
@@ -125,6 +142,7 @@ private:
     std::vector<std::string> kept_;
     std::vector<std::string> undetermined_;
     std::vector<std::string> atRestart_;
+    bool userCopy_;  // a machine's record, and the current user has a copy of the product too
 };
 
 void RemovalRun::Note(const Removal& removal, const std::string& path) {
@@ -150,10 +168,20 @@ void RemovalRun::NoteFolder(const Removal& removal, const std::string& path) {
     if (removal.state == RemovalState::Refused) kept_.push_back(DescribeFailure(removal, path));
 }
 
+// A current user's record has its shortcuts in the user's own folders; a machine's
+// in the all-users ones, and in the user's own where older installations made them,
+// unless the user's own copy of the product has its shortcuts there.
+std::vector<std::string> RemovalRun::ShortcutFolders(const std::string& common, const std::string& own) const {
+    if (!ForCurrentUser() && !userCopy_) return CommonAndOwn(common, own);
+    const std::string& folder = ForCurrentUser() ? own : common;
+    if (folder.empty()) return {};
+    return {folder};
+}
+
 void RemovalRun::RemoveDesktopShortcuts() {
     if (plan_.desktopShortcuts.empty()) return;
     const std::vector<std::string> desktops =
-        CommonAndOwn(settings_.folders.commonDesktopFolder, settings_.folders.desktopFolder);
+        ShortcutFolders(settings_.folders.commonDesktopFolder, settings_.folders.desktopFolder);
     if (desktops.empty()) {
         undetermined_.push_back("The desktop folder could not be found; the desktop shortcuts were left.");
         return;
@@ -204,7 +232,7 @@ bool RemovalRun::BelongsToProduct(const ShortcutLink& link) const {
 void RemovalRun::RemoveStartMenuGroup() {
     if (!plan_.startMenuGroup) return;
     const std::vector<std::string> programs =
-        CommonAndOwn(settings_.folders.commonProgramsFolder, settings_.folders.programsFolder);
+        ShortcutFolders(settings_.folders.commonProgramsFolder, settings_.folders.programsFolder);
     if (programs.empty()) {
         undetermined_.push_back("The Start-menu Programs folder could not be found; the program group was left.");
         return;
@@ -241,17 +269,37 @@ void RemovalRun::RemoveGroupIn(const std::string& programsFolder) {
 
 // A file in use is deleted when Windows next starts, and so is each folder that
 // then holds nothing else (the folders come deepest first, after all the files).
+// Not for a current user's record: only an administrator may schedule that, and
+// the file stays. The running uninstaller, when the record lists it, goes last.
 void RemovalRun::RemoveFiles() {
+    const auto running = NormalizeLocalPath(settings_.removableUninstaller);
     for (const auto& file : plan_.files) {
-        const Removal removal = RemoveFileOrAtRestart(file, DriveRootOf(file));
+        if (running && install::SamePathText(file, *running)) continue;
+        const Removal removal = ForCurrentUser() ? RemoveFile(file, DriveRootOf(file))
+                                                 : RemoveFileOrAtRestart(file, DriveRootOf(file));
         if (removal.state == RemovalState::AtRestart) atRestart_.push_back(file);
         Note(removal, file);
     }
 }
 
+// Renamed into the user's temporary folder, since it runs: the product's folder
+// can then go. A rename that fails keeps the folder, and the record for another run.
+void RemovalRun::ParkOwnUninstaller() {
+    const std::string& self = settings_.removableUninstaller;
+    if (!ForCurrentUser() || self.empty() || HasFailures()) return;
+    if (settings_.folders.temporaryFolder.empty()) {
+        failures_.push_back(UninstallerStaysText(self + " could not be moved: the temporary folder is unknown."));
+        return;
+    }
+    const Removal removal = install::ParkAndRemove(self, DriveRootOf(self), settings_.folders.temporaryFolder);
+    if (removal.state == RemovalState::Failed) failures_.push_back(UninstallerStaysText(DescribeFailure(removal, self)));
+    if (removal.state == RemovalState::Refused) kept_.push_back(UninstallerStaysText(DescribeFailure(removal, self)));
+}
+
 void RemovalRun::RemoveFolders() {
     for (const auto& folder : plan_.folders) {
-        const Removal removal = RemoveFolderOrAtRestart(folder, DriveRootOf(folder), atRestart_);
+        const Removal removal = ForCurrentUser() ? RemoveEmptyFolder(folder, DriveRootOf(folder))
+                                                 : RemoveFolderOrAtRestart(folder, DriveRootOf(folder), atRestart_);
         if (removal.state == RemovalState::AtRestart) atRestart_.push_back(folder);
         NoteFolder(removal, folder);
     }
@@ -264,13 +312,27 @@ std::vector<std::string> RemovalRun::NotRemoved() const {
     return lines;
 }
 
+// The folder the uninstaller is installed in: the Windows folder, or for a current
+// user's record the folder its entry names. Empty when unknown.
+std::string UninstallerFolder(const SystemFolders& folders, InstallScope scope, std::string_view record) {
+    if (scope == InstallScope::Machine) return folders.windowsFolder;
+    const auto keys = layout::KeysOfRecord(record, scope);
+    std::string location;
+    if (!keys || !install::ReadRegistryValueText(keys->entryRoot, layout::ValuePath(keys->entryKey, layout::kInstallLocation),
+                                                 location)) {
+        return {};
+    }
+    return ExpandShortNames(location);
+}
+
 }  // namespace
 
-UninstallSettings SettingsForThisProgram() {
+UninstallSettings SettingsForThisProgram(InstallScope scope, std::string_view record) {
     UninstallSettings settings;
     settings.folders = LookUpSystemFolders();
-    if (!settings.folders.windowsFolder.empty()) {
-        settings.installedUninstaller = settings.folders.windowsFolder;
+    settings.elevated = framework::IsElevatedProcess();
+    if (std::string folder = UninstallerFolder(settings.folders, scope, record); !folder.empty()) {
+        settings.installedUninstaller = std::move(folder);
         install::AppendSeparator(settings.installedUninstaller);
         settings.installedUninstaller += layout::kUninstallerFileName;
     }
@@ -294,7 +356,7 @@ std::vector<std::string> LeftForTheUser(const layout::RecordKeys& record, const 
                                         install::RegistryView entryView) {
     std::vector<std::string> lines;
     std::string location;
-    if (install::ReadRegistryValueText(layout::kEntryRoot, layout::ValuePath(record.entryKey, layout::kInstallLocation),
+    if (install::ReadRegistryValueText(record.entryRoot, layout::ValuePath(record.entryKey, layout::kInstallLocation),
                                        location, entryView) &&
         !location.empty()) {
         lines.push_back("the folder " + location);
@@ -320,11 +382,11 @@ void RemoveSelfWhenUnused(const UninstallSettings& settings, std::vector<std::st
 UninstallResult ForgetUnconfirmedRecord(const layout::RecordKeys& record, Prompt& prompt,
                                         const UninstallSettings& settings) {
     const UninstallLog unconfirmed =
-        ReadUninstallLog(RegistryLogValues(layout::kLogRoot, record.logKey, install::RegistryView::Own));
+        ReadUninstallLog(RegistryLogValues(record.logRoot, record.logKey, install::RegistryView::Own));
     const std::string product = unconfirmed.project.value_or(record.name);
     if (!prompt.Confirm(UnconfirmedRecordQuestion(product))) return UninstallResult::Cancelled;
     const install::RegistryView entryView =
-        ViewHolding(layout::kEntryRoot, record.entryKey).value_or(install::RegistryView::Own);
+        ViewHolding(record.entryRoot, record.entryKey).value_or(install::RegistryView::Own);
     const std::vector<std::string> byHand = LeftForTheUser(record, unconfirmed, entryView);
     std::vector<std::string> failures = RemoveUninstallRecord(record, entryView);
     RemoveSelfWhenUnused(settings, failures);
@@ -334,17 +396,23 @@ UninstallResult ForgetUnconfirmedRecord(const layout::RecordKeys& record, Prompt
 
 }  // namespace
 
-UninstallResult Uninstall(std::string_view record, Prompt& prompt, const UninstallSettings& settings) {
+UninstallResult Uninstall(std::string_view record, Prompt& prompt, const UninstallSettings& settings,
+                          InstallScope scope) {
     if (record.empty()) {
         prompt.Report(MissingRecordNameText(), true);
         return UninstallResult::NoRecord;
     }
-    const std::optional<layout::RecordKeys> keys = layout::KeysOfRecord(record);
+    // A current user's record is vouched for by that user alone, who can write it.
+    if (scope == InstallScope::User && settings.elevated) {
+        prompt.Report(ElevatedUserRecordText(record), true);
+        return UninstallResult::Refused;
+    }
+    const std::optional<layout::RecordKeys> keys = layout::KeysOfRecord(record, scope);
     // A 32-bit and a 64-bit setup keep their trusted copies in different views;
     // the record is acted on in the view that holds its copy.
     const std::optional<install::RegistryView> view =
-        keys ? ViewHolding(layout::kTrustedRoot, keys->trustedKey) : std::nullopt;
-    if (keys && !view && install::RegistryKeyExists(layout::kLogRoot, keys->logKey)) {
+        keys ? ViewHolding(keys->trustedRoot, keys->trustedKey) : std::nullopt;
+    if (keys && !view && install::RegistryKeyExists(keys->logRoot, keys->logKey)) {
         return ForgetUnconfirmedRecord(*keys, prompt, settings);
     }
     if (!view) {
@@ -352,7 +420,7 @@ UninstallResult Uninstall(std::string_view record, Prompt& prompt, const Uninsta
         return UninstallResult::NoRecord;
     }
 
-    UninstallLog log = ReadUninstallLog(RegistryLogValues(layout::kTrustedRoot, keys->trustedKey, *view));
+    UninstallLog log = ReadUninstallLog(RegistryLogValues(keys->trustedRoot, keys->trustedKey, *view));
     ExpandAllShortNames(log.folders);
     ExpandAllShortNames(log.files);
 
@@ -367,6 +435,7 @@ UninstallResult Uninstall(std::string_view record, Prompt& prompt, const Uninsta
     run.RemoveDesktopShortcuts();
     run.RemoveStartMenuGroup();
     run.RemoveFiles();
+    run.ParkOwnUninstaller();
     run.RemoveFolders();
 
     Outcome outcome;
@@ -377,7 +446,7 @@ UninstallResult Uninstall(std::string_view record, Prompt& prompt, const Uninsta
     outcome.recordKept = run.HasFailures();
     if (!outcome.recordKept) {
         std::vector<std::string> failures = RemoveUninstallRecord(*keys, *view);
-        RemoveSelfWhenUnused(settings, failures);
+        if (scope == InstallScope::Machine) RemoveSelfWhenUnused(settings, failures);
         for (auto& line : failures) run.AddFailure(std::move(line));
     }
     outcome.notRemoved = run.NotRemoved();

@@ -6,6 +6,8 @@
 
 #include <gtest/gtest.h>
 
+#include <cstdint>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -29,7 +31,9 @@ namespace {
 namespace layout = install::uninstall_layout;
 
 // The keys of a record name the tests know to be valid.
-layout::RecordKeys Keys(std::string_view record) { return layout::KeysOfRecord(record).value(); }
+layout::RecordKeys Keys(std::string_view record, install::InstallScope scope = install::InstallScope::Machine) {
+    return layout::KeysOfRecord(record, scope).value();
+}
 
 class ScriptedPrompt : public Prompt {
 public:
@@ -374,6 +378,126 @@ TEST_F(UninstallerTest, AFileSetupWroteIntoProgramFilesIsRemoved) {
     EXPECT_FALSE(Exists(plugin));
     EXPECT_TRUE(Exists(programFiles));
     ExpectGone(product);
+}
+
+// A product installed for the current user only, as its setup does it: the
+// record and entry under HKEY_CURRENT_USER, the shortcuts in the user's own
+// folders, the uninstaller's own copy (a stand-in file) in the product's folder.
+FakeProduct InstallForUser(const std::string& record, const std::string& destination, const SystemFolders& folders) {
+    FakeProduct product{record, "Tolvik " + record + " 1.0", destination, {}, {}, {}};
+    std::vector<std::string> missing, created;
+    std::string failed;
+    install::HeldFolders held;
+    EXPECT_TRUE(install::HoldFolderPath(destination, missing, held) &&
+                install::MakeFolders(missing, held, created, failed));
+    held.Release();
+    install::UninstallRecord log(record, install::InstallScope::User);
+    log.Begin(product.group, created);
+    for (const char* name : {"\\Program.exe", "\\TKUNTOOL.EXE"}) {
+        product.files.push_back(destination + name);
+        MakeFile(product.files.back());
+        log.AddFile(product.files.back());
+    }
+    log.FinishFiles();
+    const auto shortcut = [&](const std::string& path, const std::string& target, std::optional<std::string> arguments) {
+        std::vector<std::uint8_t> bytes;
+        EXPECT_EQ(install::ShortcutMaker().CreateShellLink(target, "", arguments, destination + "\\", std::nullopt, 0,
+                                                           bytes),
+                  S_OK);
+        MakeFile(path, std::string(bytes.begin(), bytes.end()));
+    };
+    product.desktopShortcut = folders.desktopFolder + "\\" + product.group + ".lnk";
+    shortcut(product.desktopShortcut, product.files[0], std::nullopt);
+    log.AddDesktopShortcut(product.group);
+    product.groupFolder = folders.programsFolder + "\\" + product.group;
+    CreateDirectoryA(product.groupFolder.c_str(), nullptr);
+    shortcut(product.groupFolder + "\\" + product.group + ".lnk", product.files[0], std::nullopt);
+    shortcut(product.groupFolder + "\\Uninstall " + record + ".lnk", product.files[1], record + " /CURRENTUSER");
+    log.FinishShortcuts(product.group);
+    install::UninstallEntry entry;
+    entry.groupName = product.group;
+    entry.uninstallerPath = product.files[1];
+    entry.installLocation = destination;
+    log.WriteUninstallEntry(entry);
+    return product;
+}
+
+bool Whole(const FakeProduct& product) {
+    for (const auto& file : product.files) {
+        if (!Exists(file)) return false;
+    }
+    return Exists(product.desktopShortcut) && Exists(product.groupFolder + "\\" + product.group + ".lnk");
+}
+
+// A machine's and a current user's record of one name: each uninstall acts on
+// its own record alone, and an elevated one on no current user's record at all.
+TEST_F(UninstallerTest, TheMachinesAndTheUsersRecordOfOneNameAreRemovedApart) {
+    const auto machine = Keys("Twin");
+    const auto user = Keys("Twin", install::InstallScope::User);
+    const FakeProduct machineCopy = Install("Twin", "C:\\TolvikTest\\TwinMachine");
+    FakeProduct userCopy = InstallForUser("Twin", "C:\\TolvikTest\\TwinUser", settings.folders);
+    const auto machineWhole = [&] {
+        return Whole(machineCopy) && install::RegistryKeyExists(machine.trustedRoot, machine.trustedKey) &&
+               install::RegistryKeyExists(machine.entryRoot, machine.entryKey) &&
+               install::RegistryKeyExists(machine.logRoot, machine.logKey);
+    };
+    const auto userWhole = [&] {
+        return Whole(userCopy) && install::RegistryKeyExists(user.trustedRoot, user.trustedKey) &&
+               install::RegistryKeyExists(user.entryRoot, user.entryKey);
+    };
+    ASSERT_TRUE(machineWhole() && userWhole());
+    // The copy it would remove is the running one; the test program is not it.
+    UninstallSettings forUser = SettingsForThisProgram(install::InstallScope::User, "Twin");
+    EXPECT_EQ(forUser.installedUninstaller, userCopy.files[1]);
+    EXPECT_TRUE(forUser.removableUninstaller.empty());
+    forUser.removableUninstaller = userCopy.files[1];
+
+    ScriptedPrompt elevated(true);
+    EXPECT_EQ(Uninstall("Twin", elevated, forUser, install::InstallScope::User), UninstallResult::Refused);
+    EXPECT_EQ(elevated.reports, std::vector<std::string>{ElevatedUserRecordText("Twin")});
+    EXPECT_TRUE(elevated.questions.empty());
+    EXPECT_TRUE(userWhole());
+
+    // Removed as the user, without a word about the all-users shortcuts of the same name.
+    forUser.elevated = false;
+    ScriptedPrompt first(true);
+    EXPECT_EQ(Uninstall("Twin", first, forUser, install::InstallScope::User), UninstallResult::Removed)
+        << first.reports[0];
+    EXPECT_FALSE(Exists(userCopy.destination));
+    EXPECT_FALSE(Exists(userCopy.desktopShortcut));
+    EXPECT_FALSE(Exists(userCopy.groupFolder));
+    EXPECT_FALSE(install::RegistryKeyExists(user.trustedRoot, user.trustedKey));
+    EXPECT_FALSE(install::RegistryKeyExists(user.entryRoot, user.entryKey));
+    EXPECT_TRUE(machineWhole());
+    // Its uninstaller was parked in the temporary folder and deleted there.
+    WIN32_FIND_DATAA found;
+    const std::string parked = settings.folders.temporaryFolder + "\\TKU" + std::to_string(GetCurrentProcessId()) + "-*";
+    EXPECT_EQ(FindFirstFileA(parked.c_str(), &found), INVALID_HANDLE_VALUE);
+
+    // The machine's uninstall leaves the user's copy whole, without a word about
+    // its shortcuts of the same names in the user's folders.
+    userCopy = InstallForUser("Twin", "C:\\TolvikTest\\TwinUser", settings.folders);
+    ScriptedPrompt second(true);
+    EXPECT_EQ(Uninstall("Twin", second, settings), UninstallResult::Removed) << second.reports[0];
+    ExpectGone(machineCopy);
+    EXPECT_TRUE(userWhole());
+
+    // A file in use keeps the user's record, and nothing waits for the next start of Windows.
+    framework::FileHandle inUse(
+        CreateFileA(userCopy.files[0].c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING, 0, nullptr));
+    ScriptedPrompt third(true);
+    EXPECT_EQ(Uninstall("Twin", third, forUser, install::InstallScope::User), UninstallResult::RemovedExcept);
+    EXPECT_TRUE(HasLine(third.reports[0], "The uninstall information was kept")) << third.reports[0];
+    EXPECT_TRUE(Exists(userCopy.files[1]));
+    EXPECT_TRUE(install::RegistryKeyExists(user.entryRoot, user.entryKey));
+    for (const auto& pending : PendingRestartOperations()) EXPECT_EQ(pending.find("TwinUser"), std::string::npos);
+    inUse.Reset();
+    ScriptedPrompt last(true);
+    EXPECT_EQ(Uninstall("Twin", last, forUser, install::InstallScope::User), UninstallResult::Removed)
+        << last.reports[0];
+    EXPECT_FALSE(Exists(userCopy.destination));
+    EXPECT_FALSE(install::RegistryKeyExists(install::CurrentUser, "Software\\Tolvik\\Twin"));
+    EXPECT_TRUE(install::RegistryKeyExists(install::CurrentUser, "Software"));
 }
 
 TEST_F(UninstallerTest, ANestedRecordNameTakesItsEmptyParentKeysAlong) {

@@ -26,7 +26,8 @@ source "$here/../wine/wine-env.sh"
 UNINSTALLER="$build/uninstaller/TKUNTOOL.EXE"
 MAKE_SHORTCUT="$build/tests/uninstaller/uninstall_make_shortcut.exe"
 BOX_TEXT="$build/tests/uninstaller/uninstall_box_text.exe"
-for program in "$UNINSTALLER" "$MAKE_SHORTCUT" "$BOX_TEXT"; do
+PROBE="$build/tests/e2e/probe.exe"
+for program in "$UNINSTALLER" "$MAKE_SHORTCUT" "$BOX_TEXT" "$PROBE"; do
   [ -f "$program" ] || { echo "missing $program" >&2; exit 1; }
 done
 command -v xdotool >/dev/null || { echo "xdotool is needed" >&2; exit 1; }
@@ -222,7 +223,7 @@ uninstall_string() {  # [ENTRY-KEY VIEW]
   w reg query "${1:-$ENTRY_KEY}" /v UninstallString "${2:-$REG_VIEW}" | sed -n 's/^ *UninstallString *REG_SZ *//p'
 }
 
-# The file version of a program, "1.1.0.0", as pefile reads it.
+# The file version of a program, "1.2.0.0", as pefile reads it.
 file_version() {
   /usr/bin/python3 - "$1" <<'PY'
 import sys, pefile
@@ -305,7 +306,7 @@ case_complete() {
   install_product
   local installed
   installed=$(file_version "$(wine_unix_path 'C:\windows\TKUNTOOL.EXE')")
-  [ "$installed" = 1.1.0.0 ] && pass "TKUNTOOL.EXE is this kit's (1.1.0.0)" ||
+  [ "$installed" = 1.2.0.0 ] && pass "TKUNTOOL.EXE is this kit's (1.2.0.0)" ||
     fail "the installed TKUNTOOL.EXE has version $installed"
   # The entry lies where the setup's registry view put it: for a 32-bit setup
   # under WOW6432Node, where 64-bit programs (Programs and Features) look.
@@ -615,6 +616,87 @@ case_side_by_side() {  # first|second: which product is installed first
   expect_product_gone "$snap.0" "$snap.1" "Tolvik|Pellumar|Quill|Orrin"
 }
 
+# A product installed for the current user alone, written as its setup writes it:
+# the record and the entry under HKEY_CURRENT_USER, the shortcuts in the user's
+# own folders, TKUNTOOL.EXE in the product's folder. Its quiet uninstall started
+# elevated refuses and changes nothing; started as the user (the probe's limited
+# token) it removes the product, the folder with the running TKUNTOOL.EXE in it
+# too, which it moves to the user's temporary folder (where it stays). Then a machine's product removed from a limited process: the uninstaller
+# starts itself again through the elevation prompt, which Wine answers with a
+# process as limited as the first, and that one removes nothing and says so.
+case_current_user() {
+  local local_data destination record entry quiet code made snap="$WINE_ENV_DIR/snap"
+  local_data=$(w cmd /c 'echo %LOCALAPPDATA%')
+  destination="$local_data\\Programs\\Tolvik\\Pellumar"
+  record="HKCU\\Software\\Tolvik\\$RECORD\\CurrentUser"
+  entry="HKCU\\Software\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\$RECORD"
+  mkdir -p "$(wine_unix_path "$destination")"
+  printf 'MZ program' >"$(wine_unix_path "$destination\\Pellumar.exe")"
+  cp "$UNINSTALLER" "$(wine_unix_path "$destination\\TKUNTOOL.EXE")"
+  local name value
+  while IFS='|' read -r name value; do reg_set "$record" "$name" "$value"; done <<VALUES
+Project|$GROUP
+IDate|Monday, December 07, 2026
+up|1
+Folder0|$destination\\
+Folder1|$local_data\\Programs\\Tolvik\\
+TotalFolders|2
+File0|$destination\\Pellumar.exe
+File1|$destination\\TKUNTOOL.EXE
+TotalFiles|2
+DF0|$GROUP
+TotalDF|1
+SGroup|$GROUP
+VALUES
+  # Made by the installation's shortcut code in an unelevated process: into the user's folders.
+  for made in desktop group; do
+    code=$(w "$PROBE" run-limited "\"Z:${MAKE_SHORTCUT//\//\\}\" $made \"$GROUP\" \"$GROUP\" \"$destination\\Pellumar.exe\" \"$destination\"")
+    [ "$code" = 0 ] || fail "the user's $made shortcut: $code"
+  done
+  reg_set "$entry" DisplayName "$GROUP (Remove Only)"
+  reg_set "$entry" UninstallString "$destination\\TKUNTOOL.EXE $RECORD /CURRENTUSER"
+  reg_set "$entry" QuietUninstallString "$destination\\TKUNTOOL.EXE $RECORD /CURRENTUSER /S"
+  reg_set "$entry" InstallLocation "$destination"
+  quiet=$(w reg query "$entry" /v QuietUninstallString | sed -n 's/^ *QuietUninstallString *REG_SZ *//p')
+  snapshot "$snap.0"
+  [ "$(grep -c "/$GROUP.lnk\$" "$snap.0")" = 2 ] && ! grep -e Public -e ProgramData "$snap.0" | grep -q "$GROUP" &&
+    pass "the user's shortcuts are in the user's folders" || fail "the user's shortcuts are not where the user's go"
+
+  code=$(w "$PROBE" run "$quiet")
+  [ "$code" = 1603 ] && pass "started elevated, the user's uninstall refuses (1603)" ||
+    fail "started elevated, the user's uninstall ended with $code"
+  snapshot "$snap.1"
+  expect_no_changes "$snap.0" "$snap.1" "the elevated uninstall of the user's product"
+
+  code=$(w "$PROBE" run-limited "$quiet")
+  [ "$code" = 0 ] && pass "the user's uninstall, unelevated, ends with 0" || fail "the user's uninstall ended with $code"
+  snapshot "$snap.2"
+  [ ! -e "$(wine_unix_path "$destination")" ] && pass "the product's folder is gone, its TKUNTOOL.EXE too" ||
+    fail "left in the product's folder: $(ls -A "$(wine_unix_path "$destination")")"
+  # The running program cannot be deleted: it stays in the user's temporary folder.
+  local parked
+  parked=$(added_lines "$snap.1" "$snap.2" | grep -E '^C f [0-9]+ \./users/[^/]+/Temp/TKU[0-9]+-0\.tmp$' || true)
+  [ "${parked#C f }" != "$parked" ] && [ "$(cut -d' ' -f3 <<<"$parked")" = "$(stat -c %s "$UNINSTALLER")" ] &&
+    pass "TKUNTOOL.EXE is parked in the user's temporary folder: ${parked##* }" ||
+    fail "TKUNTOOL.EXE is not parked in the user's temporary folder: $parked"
+  grep -vxF "$parked" "$snap.2" >"$snap.2.rest"
+  cp "$snap.2.pending" "$snap.2.rest.pending"
+  expect_product_gone "$snap.1" "$snap.2.rest"
+
+  local SETUP_EXE=
+  install_product
+  snapshot "$snap.3"
+  "$WINE64" "$PROBE" run-limited "$(uninstall_string)" >"$WINE_ENV_DIR/code" 2>/dev/null &
+  UNINSTALL_PID=$!
+  answer_box Return && expect_box "The uninstaller started itself again with administrator rights to remove \"$RECORD\"" \
+    "the uninstaller started again for the machine's record says it was given no rights"
+  finish_uninstall
+  code=$(tr -d '\r\n' <"$WINE_ENV_DIR/code")
+  [ "$code" = 1603 ] && pass "... and the first ends with its exit code (1603)" || fail "the first ended with $code"
+  snapshot "$snap.4"
+  expect_no_changes "$snap.3" "$snap.4" "the machine's uninstall without administrator rights"
+}
+
 trap wine_env_stop EXIT
 run_in_fresh_prefix "complete installation" case_complete
 run_in_fresh_prefix "user file in the install folder" case_user_file
@@ -623,6 +705,8 @@ run_in_fresh_prefix "hostile log values and a planted record" case_hostile
 run_in_fresh_prefix "install folder swapped for a link" case_link
 run_in_fresh_prefix "a record in the other registry view" case_other_view
 run_in_fresh_prefix "shortcuts of all users and of the user, checked before removal" case_shortcuts
+run_in_fresh_prefix "a product for the current user, and a machine's removed from an unelevated process" \
+  case_current_user
 if [ -n "$SETUP_EXE" ] && [ -n "$TKDS" ] && [ -n "$STUBS" ]; then
   side_by_side_first() { case_side_by_side first; }
   side_by_side_second() { case_side_by_side second; }
