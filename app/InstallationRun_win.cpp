@@ -9,6 +9,7 @@
 #include "app/PayloadFiles_win.h"
 #include "app/FilesInUsePrompt_win.h"
 #include "app/PayloadPass_win.h"
+#include "app/RunBox_win.h"
 #include "app/SetupDialog_win.h"
 #include "framework/FileErrorText.h"
 #include "framework/Handles_win.h"
@@ -48,10 +49,6 @@ std::string WindowsFolder() {
     wchar_t folder[MAX_PATH] = {};
     UINT length = GetSystemWindowsDirectoryW(folder, MAX_PATH);
     return framework::Utf8Text(std::wstring_view(folder, length < MAX_PATH ? length : 0));
-}
-
-void ShowRunBox(HWND owner, std::string_view text, UINT icon) {
-    MessageBoxW(owner, framework::WideText(text).c_str(), framework::WideText(kRunTitle).c_str(), MB_OK | icon);
 }
 
 // Removes the files an earlier run of the record installed and this run does not

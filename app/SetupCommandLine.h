@@ -77,12 +77,15 @@ std::string WindowNotCreatedText(unsigned long error);
 // kEndInstalled after a complete run, kEndInstalledRestartNeeded after a complete
 // run that left a file in use to be replaced when Windows next starts (exit code
 // 3010), IDCANCEL (2) when the user closed the window, kEndFailed when a run that
-// may show no box (/S, /PASSIVE) stopped.
+// may show no box (/S, /PASSIVE) stopped, kEndElevatedSetup when the setup
+// started again with administrator rights installed in its place (setup then
+// ends with that setup's exit code, which the window keeps).
 enum class SetupOutcome { Installed, InstalledRestartNeeded, Cancelled, Failed };
 inline constexpr long long kEndInstalled = 0;
 inline constexpr long long kEndCancelled = 2;                // IDCANCEL
 inline constexpr long long kEndFailed = 3;                   // IDABORT
 inline constexpr long long kEndInstalledRestartNeeded = 10;  // no dialog result of the system's
+inline constexpr long long kEndElevatedSetup = 11;           // nor this
 SetupOutcome OutcomeOfWindow(long long modalResult);
 int ExitCodeFor(SetupOutcome outcome);
 

@@ -2,6 +2,7 @@
 
 #include <array>
 
+#include "app/ElevatedRun_win.h"
 #include "app/FolderBrowser_win.h"
 #include "app/InstallationRun_win.h"
 #include "app/LicenseDialog_win.h"
@@ -59,15 +60,15 @@ BOOL SetupDialog::OnInitDialog() {
     LoadWindowSkin();
     SkinButtons();
     MoveWindow(Item(IDC_PATH_EDIT), 38, 69, 196, 20, TRUE);
+    if (offersScopeChoice) scopeChoice.Create(Handle(), Item(IDC_PATH_EDIT), painter, storage, scope);
 
     CounterDisplay counter(painter);
     document.Load(storage, counter);
     // A destination from the command line is shown as if typed: the run checks it
-    // the same way. Without one, a product already installed is offered where it is.
-    std::string installed = install::UninstallRecord(document.registryRecord, scope).InstalledFolder();
-    if (installed.empty()) installed = DefaultDestination();
-    if (options.destination || !installed.empty()) {
-        destinationPath = options.destination.value_or(installed);
+    // the same way.
+    const std::string offered = OfferedDestination();
+    if (options.destination || !offered.empty()) {
+        destinationPath = options.destination.value_or(offered);
         UpdateData(false);
     }
     ShowIdleStatus();
@@ -84,6 +85,21 @@ std::string SetupDialog::DefaultDestination() const {
     if (userPrograms.empty()) return {};
     return install::InstallDocument::DefaultDestinationFor(document.installPathType, userPrograms,
                                                            document.defaultFolder);
+}
+
+std::string SetupDialog::OfferedDestination() const {
+    const std::string installed = install::UninstallRecord(document.registryRecord, scope).InstalledFolder();
+    return installed.empty() ? DefaultDestination() : installed;
+}
+
+void SetupDialog::ToggleScope() {
+    UpdateData(true);
+    const bool offered = destinationPath == OfferedDestination();
+    scope = scope == install::InstallScope::User ? install::InstallScope::Machine : install::InstallScope::User;
+    scopeChoice.Show(scope);
+    if (!offered) return;
+    destinationPath = OfferedDestination();
+    UpdateData(false);
 }
 
 // The client area is exactly 450 x 207 pixels at (100, 100), whatever the dialog
@@ -222,7 +238,12 @@ bool SetupDialog::OnCommand(int id, int notifyCode, HWND control) {
     // Cancel, Esc and closing the window all wait for its end (and are dropped).
     if (RunOwnsWindow()) return true;
     // The buttons are owner-drawn, so the second click of a double click sends
-    // BN_DBLCLK: only BN_CLICKED runs a command (Enter and Esc send it too).
+    // BN_DBLCLK: only BN_CLICKED runs a command (Enter and Esc send it too), but
+    // for the scope toggle, which every click turns, as a check box.
+    if (id == IDC_SCOPE_BUTTON && (notifyCode == BN_CLICKED || notifyCode == BN_DBLCLK)) {
+        if (scopeChoice.Exists()) ToggleScope();
+        return true;
+    }
     if (notifyCode != BN_CLICKED) return false;
     switch (id) {
         case IDC_SETUP_BUTTON:
@@ -245,7 +266,15 @@ void SetupDialog::OnOK() { RunInstallation(); }
 void SetupDialog::RunInstallation() {
     endAfterRun.reset();
     // Without a thread the run works as it always could, on this one.
-    if (!runThread.Start(RunThread, this)) InstallationRun(*this).Run();
+    if (!runThread.Start(RunThread, this)) Run();
+}
+
+void SetupDialog::Run() {
+    if (scopeChoice.Exists() && scope == install::InstallScope::Machine) {
+        ElevatedRun(*this).Run();
+    } else {
+        InstallationRun(*this).Run();
+    }
 }
 
 void SetupDialog::StartUnattended() {
@@ -258,7 +287,7 @@ void SetupDialog::StartUnattended() {
 
 unsigned __stdcall SetupDialog::RunThread(void* window) {
     auto* self = static_cast<SetupDialog*>(window);
-    InstallationRun(*self).Run();
+    self->Run();
     PostMessageA(self->Handle(), kRunEndedMessage, 0, 0);
     return 0;
 }
@@ -310,10 +339,11 @@ bool SetupDialog::IsInputHeldOff(const MSG& message) {
 }
 
 bool SetupDialog::PreTranslateMessage(MSG& message) {
-    if (IsInputHeldOff(message)) return true;
-    // Keys reach only the path field; Esc and Enter still close or install.
+    if (IsInputHeldOff(message) || scopeChoice.TakeTab(message)) return true;
+    // Keys reach only the path field; Esc and Enter still close or install, and
+    // Space presses the scope choice's toggle.
     if ((message.message == WM_KEYDOWN || message.message == WM_KEYUP) && message.hwnd != Item(IDC_PATH_EDIT) &&
-        message.wParam != VK_ESCAPE && message.wParam != VK_RETURN) {
+        message.wParam != VK_ESCAPE && message.wParam != VK_RETURN && !scopeChoice.TakesSpace(message)) {
         return true;
     }
     return false;

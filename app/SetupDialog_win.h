@@ -3,7 +3,7 @@
 // outline and painted entirely from the container's skin. It owns everything one
 // run of the setup needs: the container reader, the skin pictures, the painter,
 // the four skinned buttons, the path field, the install document and the
-// destination path.
+// destination path; and, for a product that offers both scopes, the choice.
 #include <windows.h>
 
 #include <optional>
@@ -11,6 +11,7 @@
 #include <type_traits>
 #include <vector>
 
+#include "app/ScopeChoice_win.h"
 #include "app/SetupCommandLine.h"
 #include "app/SetupReport.h"
 #include "framework/Dialog_win.h"
@@ -63,7 +64,8 @@ public:
     // What the command line asks of the run (mode, destination, log file).
     const SetupOptions& Options() const noexcept { return options; }
     // Whom the run installs for; set before the window is created. offerChoice:
-    // the product offers both and the window lets the user choose.
+    // the product offers both and the window lets the user choose (ScopeChoice_win.h);
+    // SETUP for all users then starts this setup again elevated (ElevatedRun_win.h).
     void UseScope(install::InstallScope chosen, bool offerChoice) noexcept {
         scope = chosen;
         offersScopeChoice = offerChoice;
@@ -80,6 +82,13 @@ public:
     // Called by a failed run on the window's thread as its last use of the window:
     // input from then on waits for the thread's return instead of being dropped.
     void ReleaseWindowFromRun() noexcept { runReleasedWindow = true; }
+    // The elevated setup installed in this one's place: the window ends with
+    // kEndElevatedSetup, and setup with exitCode.
+    void EndWithElevatedSetup(int exitCode) noexcept {
+        elevatedExitCode = exitCode;
+        EndDialog(kEndElevatedSetup);
+    }
+    int ElevatedExitCode() const noexcept { return elevatedExitCode; }
 
 protected:
     BOOL OnInitDialog() override;
@@ -103,6 +112,12 @@ private:
     // The destination offered for the scope: the document's default folder below
     // Program Files, or below the user's programs folder.
     std::string DefaultDestination() const;
+    // What the path field offers for the scope: where the scope's copy of the
+    // product is installed, else DefaultDestination.
+    std::string OfferedDestination() const;
+    // The other scope chosen: the field then offers that scope's folder, unless
+    // it holds a folder of the user's own.
+    void ToggleScope();
     void PlaceWindow();
     void ShapeWindow();
     void LoadWindowSkin();
@@ -110,6 +125,9 @@ private:
     // Starts the run on its own thread; the window takes no input until it ends.
     void RunInstallation();
     static unsigned __stdcall RunThread(void* window);
+    // The run SETUP starts: the installation, or for all users without
+    // administrator rights the elevated setup.
+    void Run();
     // The run's thread has returned: once it has ended (looked for every 10 ms,
     // so the window never waits for it, unless the run has released the window),
     // ends the window if the run asked for it.
@@ -148,6 +166,8 @@ private:
     SetupOptions options;
     install::InstallScope scope = install::InstallScope::Machine;
     bool offersScopeChoice = false;
+    ScopeChoice scopeChoice;
+    int elevatedExitCode = 0;
     SetupReport& report;
     framework::BrushHandle editBrush;  // one brush for the window's whole life
     // A call another thread hands the window: the message that asks the window to

@@ -6,7 +6,8 @@
 # elevated, or with /ALLUSERS, it installs nothing. A "both" product is installed
 # once for the user and once for all users: each copy is removed on its own, the
 # other one staying whole; started unelevated for all users, it starts itself
-# again through the elevation prompt, once.
+# again through the elevation prompt, once. Started interactively, it lets the
+# user choose in its window.
 #
 # Arguments: the e2e scripts' four, then the stub folder (with x86/ and x64/).
 source "$(dirname "$0")/e2e-lib.sh"
@@ -90,3 +91,64 @@ check "... the user's copy is still whole" user_copy_whole
 check "the user's quiet uninstall ends with 0" \
   equal "$(limited_code "$(reg_value "$user_entry" QuietUninstallString)")" 0
 check "... nothing is left of either" nothing_of_either
+
+# A product for either, started interactively without administrator rights,
+# lets the user choose in its window: a toggle right of Browse and a readout
+# under it, where a machine product's window shows the bare plate. The toggle
+# switches the field between the user's programs folder and Program Files (a
+# folder of the user's own stays), by a click or by Tab and Space. SETUP for
+# everyone starts setup again for all users with the field as /DIR=, and this
+# setup ends with that one's exit code.
+limited_code "$(setup_of both)" >"$E2E_WORK/choice-code" &
+chooser=$!
+probe wait "$WINDOW" 60 >/dev/null
+sleep 1
+user_folder="C:\\users\\$(basename "$profile")\\AppData\\Local\\Programs\\Tolvik\\Pellumar"
+machine_folder="$PROGRAM_FILES\\Tolvik\\Pellumar"
+TOGGLE="316 61"
+choice_area() { import -window root -crop 104x50+$((WINDOW_X + 288))+$((WINDOW_Y + 58)) +repage "$1"; }
+differ() { [ "$(compare -metric AE "$1" "$2" null: 2>&1 || true)" != 0 ]; }
+"$TKDS" preview "$CONTAINER" -o "$E2E_WORK/preview.png"
+convert "$E2E_WORK/preview.png" -crop 104x50+288+58 +repage "$E2E_WORK/plate.png"
+choice_area "$E2E_WORK/just-me.png"
+check "the window offers the user's programs folder" equal "$(get_path)" "$user_folder"
+check "the choice shows right of Browse, where a machine product's plate is bare" \
+  differ "$E2E_WORK/just-me.png" "$E2E_WORK/plate.png"
+
+click_button $TOGGLE
+check "the toggle offers Program Files" equal "$(get_path)" "$machine_folder"
+click_client 100 79  # the cursor and the focus off the toggle, which lights for either
+sleep 0.3
+choice_area "$E2E_WORK/everyone.png"
+check "... and the readout changes" differ "$E2E_WORK/everyone.png" "$E2E_WORK/just-me.png"
+click_button $TOGGLE
+check "again, the user's programs folder" equal "$(get_path)" "$user_folder"
+click_button $TOGGLE 3
+check "three quick clicks turn it three times, as a check box" equal "$(get_path)" "$machine_folder"
+click_button $TOGGLE
+set_path 'C:\Mine'
+click_button $TOGGLE
+check "a folder of the user's own stays" equal "$(get_path)" 'C:\Mine'
+click_button $TOGGLE
+set_path "$user_folder"
+click_client 100 79
+xdotool key Tab sleep 0.3 key space sleep 0.3
+check "Tab and Space work the toggle" equal "$(get_path)" "$machine_folder"
+
+set_path 'Pellumar'
+click_button $SETUP_BUTTON
+check "a path the run would refuse is refused before the elevation prompt" \
+  equal "$(run_box_text | head -n 1)" "Path invalid."
+close_run_box
+set_path "$PROGRAM_FILES\\Tolvik\\Chosen Place"
+click_button $SETUP_BUTTON
+# Wine's prompt gives the setup it starts no more rights than this one has: that
+# setup says so, and ends.
+check "SETUP for everyone starts setup again for all users" probe wait both 30
+check "... with the field as /DIR=" \
+  grep -q -F "/ALLUSERS /DIR=$PROGRAM_FILES\\Tolvik\\Chosen Place" <(ps -eo args)
+check "... which, given no rights, says so" grep -q "gave it no administrator rights" <(probe texts both)
+probe press both 2 >/dev/null 2>&1 || probe press both 1 >/dev/null
+wait "$chooser"
+check "this setup ends with that one's exit code" equal "$(cat "$E2E_WORK/choice-code")" 1603
+check "... and nothing was installed" nothing_of_either
