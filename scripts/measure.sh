@@ -26,7 +26,11 @@
 #     (the same setup.exe with /S a second time): time and peak resident set
 #     against the first /S install's, the aim at most 1.2 times its time; the
 #     Python library as one per-node zlib Tree line, the same figures and tkds
-#     make's time and memory against NSIS's zlib installer of the same tree;
+#     make's time and memory against NSIS's zlib installer of the same tree; the
+#     same Python product made for either scope (--scope both) installed with /S
+#     for the current user, unelevated (the probe's run-limited, /CURRENTUSER):
+#     time and peak resident set against the same setup.exe's /S /ALLUSERS run
+#     (the probe's run, elevated), the aim: not slower, at most 1.05 its time;
 #   - the benchmarks of the container reader and the skin's pixel work.
 # Not part of the test command: figures depend on the machine and its load.
 #
@@ -236,8 +240,8 @@ echo "== A large product through a whole installation (Wine's own DLLs, 600 MB; 
 bash scripts/measure/large-product.sh small64 1 "$tkds" "$kit/stubs" | tee "$out/large.txt"
 NSIS_COMPARE=1 UPGRADE=1 bash scripts/measure/large-product.sh large64 600 "$tkds" "$kit/stubs" | tee -a "$out/large.txt"
 NSIS_COMPARE=1 bash scripts/measure/large-product.sh stream64 600 "$tkds" "$kit/stubs" lzma | tee -a "$out/large.txt"
-NSIS_COMPARE=1 TREE=/usr/lib/python3.11 bash scripts/measure/large-product.sh python64 0 "$tkds" "$kit/stubs" |
-  tee -a "$out/large.txt"
+NSIS_COMPARE=1 PER_USER=1 PROBE="$probe_exe" TREE=/usr/lib/python3.11 \
+  bash scripts/measure/large-product.sh python64 0 "$tkds" "$kit/stubs" | tee -a "$out/large.txt"
 TOLVIK_WINDOWS_ARCH=win32 bash scripts/win32-env.sh run "$root:$native" \
   bash scripts/measure/large-product.sh large32 1024 "$tkds" "$kit/stubs" | tee -a "$out/large.txt" ||
   echo "  (no 32-bit figures: the 32-bit environment cannot run here)"
@@ -250,9 +254,10 @@ echo "== Benchmarks"
 
 echo
 python3 scripts/measure/report.py "$out" >"$out/report.txt"
-# The upgrade of the 600 MB product over itself (large-product.sh with UPGRADE=1):
-# its rows, in the table's columns (which the header's right-aligned titles end),
-# follow the section of the first install.
+# Rows that follow a product's section of the table, in its columns (which the
+# header's right-aligned titles end): the upgrade of the 600 MB product over
+# itself (large-product.sh with UPGRADE=1), and the Python product installed for
+# the current user against the same setup.exe for all users (PER_USER=1).
 python3 - "$out/large.txt" "$out/report.txt" <<'EOF_ROWS'
 import sys
 from pathlib import Path
@@ -260,29 +265,44 @@ runs = {}
 for line in Path(sys.argv[1]).read_text().splitlines():
     name, *fields = line.split() or [""]
     runs[name] = {k: float(v) for k, _, v in (f.partition("=") for f in fields if "=" in f)}
+report = Path(sys.argv[2])
+lines = report.read_text().splitlines(keepends=True)
+head = lines[0]
+ends = [head.index(title) + len(title) for title in ("measured", "reference", "ratio")]
+def row(what, measured, reference, ratio, note):
+    line = what
+    for cell, end in zip((measured, reference, ratio), ends):
+        line += " " * max(2, end - len(line) - len(cell)) + cell
+    return line + "  " + note + "\n"
+ms = lambda x: f"{x:,.0f} ms"
+mb = lambda x: f"{x / 1048576:,.1f} MB"
+def after_section(title_part, text):  # text after the first section whose title holds title_part
+    global lines
+    first = next((i for i, line in enumerate(lines)
+                  if line.startswith("A product installed under Wine (64-bit") and title_part in line), len(lines))
+    end = next((i for i in range(first + 1, len(lines)) if not lines[i].strip()), len(lines))
+    lines = lines[:end] + [text] + lines[end:]
 f = runs.get("large64", {})
 if "upgrade_ms" in f:
-    report = Path(sys.argv[2])
-    lines = report.read_text().splitlines(keepends=True)
-    head = lines[0]
-    ends = [head.index(title) + len(title) for title in ("measured", "reference", "ratio")]
-    def row(what, measured, reference, ratio, note):
-        line = what
-        for cell, end in zip((measured, reference, ratio), ends):
-            line += " " * max(2, end - len(line) - len(cell)) + cell
-        return line + "  " + note + "\n"
-    ms = lambda x: f"{x:,.0f} ms"
-    mb = lambda x: f"{x / 1048576:,.1f} MB"
     text = f"\nThe same product upgraded over itself (64-bit, per-node zlib, {mb(f['payload'])})\n"
     text += row("upgrade with /S / the first install's with /S", ms(f["upgrade_ms"]), ms(f["silent_ms"]),
                 f"{f['upgrade_ms'] / f['silent_ms']:.2f}",
                 "the aim: at most 1.20; the same setup.exe again at once, both from the process's start")
     text += row("peak resident set, upgrade / the first install's with /S", mb(f["upgrade_hwm"]), mb(f["silent_hwm"]),
                 f"{f['upgrade_hwm'] / f['silent_hwm']:.2f}", "/proc VmHWM every 0.1 s; both ended with 0, no *.tknew left")
-    first = next((i for i, line in enumerate(lines) if line.startswith("A product installed under Wine (64-bit")),
-                 len(lines))
-    end = next((i for i in range(first + 1, len(lines)) if not lines[i].strip()), len(lines))
-    report.write_text("".join(lines[:end]) + text + "".join(lines[end:]))
+    after_section("of Wine's DLLs", text)
+f = runs.get("python64", {})
+if "user_ms" in f:
+    text = f"\nThe same product for the current user, unelevated (64-bit, --scope both, {mb(f['payload'])})\n"
+    text += row("per-user /S / machine /S", ms(f["user_ms"]), ms(f["machine_ms"]),
+                f"{f['user_ms'] / f['machine_ms']:.2f}",
+                "not slower: at most 1.05; /S /CURRENTUSER through the probe's run-limited, "
+                "/S /ALLUSERS through its run (elevated), both from the probe's start")
+    text += row("peak resident set, per-user /S / machine /S", mb(f["user_hwm"]), mb(f["machine_hwm"]),
+                f"{f['user_hwm'] / f['machine_hwm']:.2f}",
+                "setup.exe's /proc VmHWM every 0.1 s; both ended with 0, the product whole in its folder")
+    after_section("Python", text)
+report.write_text("".join(lines))
 EOF_ROWS
 cat "$out/report.txt"
 echo

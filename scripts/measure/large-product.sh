@@ -27,8 +27,21 @@
 # beside the old one, renamed over it once all are written, the record rewritten):
 # upgrade_ms and upgrade_hwm, measured as the first; it must end with 0 and leave
 # the destination holding exactly the payload, no new copy ("*.tknew") left.
+# With PER_USER=1 (64-bit; PROBE=the 64-bit tests/e2e/probe.exe) the product is
+# made with --scope both and, after the runs above, removed with its quiet
+# uninstall, then installed twice more with /S, each started through the probe
+# and timed from the probe's start to its end: for all users ("probe run",
+# elevated as Wine runs every process: machine_ms, machine_hwm), removed again,
+# then for the current user ("probe run-limited" with /CURRENTUSER, the limited
+# token: user_ms, user_hwm). The peak resident set is setup.exe's own (the
+# process whose first argument Wine overwrites with the program's Windows path).
+# Each must end with 0; the user's copy must be the whole payload in the user's
+# programs folder (%LOCALAPPDATA%\Programs), its uninstaller beside it and nothing
+# in Program Files, and its quiet uninstall (run limited too) must end with 0 and
+# leave no folder.
 #
-# Usage: [NSIS_COMPARE=1] [UPGRADE=1] [TREE=DIR] large-product.sh NAME MEGABYTES TKDS STUB_DIR [COMPRESS]
+# Usage: [NSIS_COMPARE=1] [UPGRADE=1] [PER_USER=1 PROBE=EXE] [TREE=DIR]
+#        large-product.sh NAME MEGABYTES TKDS STUB_DIR [COMPRESS]
 set -euo pipefail
 name=$1
 megabytes=$2
@@ -64,8 +77,13 @@ else
     split -b 100M -d --additional-suffix=.bin - "$product/part"
 fi
 sed -i "s|^\(Data\.\* *Tree *dir=product\).*|\1 compress=$compress|" "$manifest"
+scope=()
+if [ "${PER_USER:-0}" = 1 ]; then
+  [ -f "${PROBE:-}" ] || { echo "$name: PER_USER=1 needs PROBE=the 64-bit probe.exe" >&2; exit 1; }
+  scope=(--scope both)
+fi
 /usr/bin/time -f "%e %M" -o "$work/make-time.txt" \
-  "$tkds" make "$manifest" -o "$work/setup.exe" --arch "$KIT_ARCH" --stubs "$stubs"
+  "$tkds" make "$manifest" -o "$work/setup.exe" --arch "$KIT_ARCH" --stubs "$stubs" "${scope[@]}"
 read -r make_seconds make_kilobytes <"$work/make-time.txt"
 payload=$(find "$product" -type f -printf '%s\n' | awk '{ s += $1 } END { print s }')
 
@@ -96,20 +114,57 @@ wait "$pid" 2>/dev/null || true
 install_ms=$((($(date +%s%N) - clicked) / 1000000))
 destination=$(wine_unix_path "$PROGRAM_FILES\\Tolvik\\Large")
 diff -r -q "$product" "$destination" >&2 || { echo "$name: the product was not installed whole" >&2; exit 1; }
-# silent_run WHAT ARGS...: runs setup.exe with ARGS to its end, which must be 0, and
-# checks that the destination then holds exactly the payload. Sets run_ms (from
-# the process's start to its end, as wait sees it) and run_hwm (VmHWM, read every
-# 0.1 s by a second process while the run goes on: an ended process has no
-# /proc/PID/status).
+# silent_run [--via run|run-limited] [--into DIR [--with FILE]] WHAT ARGS...: runs
+# setup.exe with ARGS to its end, which must be 0, and checks that DIR (the
+# machine's destination unless given) then holds exactly the payload, and FILE at
+# its top when given. Sets run_ms (from the start of the process started here to
+# its end, as wait sees it) and run_hwm (setup.exe's VmHWM, read every 0.1 s by a
+# second process while the run goes on: an ended process has no
+# /proc/PID/status). With --via, the probe starts setup.exe ("probe run": as Wine
+# runs it, elevated; "probe run-limited": with the limited token) and prints its
+# exit code; run_ms then includes the probe's own start and end.
+win_setup="Z:${work//\//\\}\\setup.exe"
+setup_process() {  # the Linux process of a setup.exe that the probe started: Wine writes
+                   # the Windows program's path over the process's first argument
+  local f line
+  for f in /proc/[0-9]*/cmdline; do
+    line=""
+    IFS= read -r -d '' line 2>/dev/null <"$f" || [ -n "$line" ] || continue
+    case $line in
+      "$win_setup" | "$win_setup "* | "\"$win_setup\""*) f=${f#/proc/}; echo "${f%/cmdline}"; return 0 ;;
+    esac
+  done
+  return 1
+}
 silent_run() {
-  local what=$1 started watcher code=0
+  local via="" into=$destination with="" started watcher code=0 what
+  while [ "${1:-}" != "${1#--}" ]; do
+    case $1 in
+      --via) via=$2 ;;
+      --into) into=$2 ;;
+      --with) with=$2 ;;
+    esac
+    shift 2
+  done
+  what=$1
   shift
   started=$(date +%s%N)
-  "$WINE64" "$work/setup.exe" "$@" {session}>&- &
+  if [ -n "$via" ]; then
+    "$WINE64" "$PROBE" "$via" "\"$win_setup\" $*" {session}>&- >"$work/code.txt" &
+  else
+    "$WINE64" "$work/setup.exe" "$@" {session}>&- &
+  fi
   local run_pid=$!
   : >"$work/hwm.txt"
   (
-    while hwm=$(field VmHWM "$run_pid") && [ -n "$hwm" ]; do
+    setup_pid=$run_pid
+    if [ -n "$via" ]; then
+      setup_pid=""
+      while [ -z "$setup_pid" ] && kill -0 "$run_pid" 2>/dev/null; do
+        setup_pid=$(setup_process) || sleep 0.02
+      done
+    fi
+    while [ -n "$setup_pid" ] && hwm=$(field VmHWM "$setup_pid") && [ -n "$hwm" ]; do
       echo "$hwm" >"$work/hwm.txt"
       sleep 0.1
     done
@@ -119,28 +174,40 @@ silent_run() {
   run_ms=$((($(date +%s%N) - started) / 1000000))
   wait "$watcher" || true
   run_hwm=$(cat "$work/hwm.txt")
-  [ "$code" = 0 ] || { echo "$name: $what ended with $code" >&2; exit 1; }
-  diff -r -q "$product" "$destination" >&2 || { echo "$name: $what did not leave the product whole" >&2; exit 1; }
+  if [ -n "$via" ] && [ "$code" = 0 ]; then code=$(tr -d '\r\n' <"$work/code.txt"); fi
+  [ "$code" = 0 ] || { echo "$name: $what ended with ${code:-no exit code}" >&2; exit 1; }
+  local differences
+  differences=$(diff -r -q "$product" "$into" 2>&1) && [ -z "$with" ] ||
+    { [ -n "$with" ] && [ "$differences" = "Only in $into: $with" ]; } ||
+    { echo "$differences" >&2; echo "$name: $what did not leave the product whole in $into" >&2; exit 1; }
   local left
-  left=$(find "$destination" -name '*.tknew')
+  left=$(find "$into" -name '*.tknew')
   [ -z "$left" ] || { echo "$name: $what left new copies: $left" >&2; exit 1; }
   [ -n "$run_hwm" ] || { echo "$name: no peak resident set of $what" >&2; exit 1; }
 }
+quiet_uninstall() {  # quiet_uninstall KEY: the QuietUninstallString of the uninstall entry KEY
+  "$WINE64" reg query "$1" /v QuietUninstallString $REG_VIEW {session}>&- | tr -d '\r' |
+    awk 'BEGIN { FS = "    " } $2 == "QuietUninstallString" { print $4 }'
+}
+remove_machine_copy() {  # its quiet uninstall, elevated; it must leave no destination
+  "$WINE64" cmd /c "$(quiet_uninstall 'HKLM\SOFTWARE\Microsoft\Windows\CurrentVersion\Uninstall\LargeProduct')" \
+    {session}>&-
+  [ ! -e "$destination" ] || { echo "$name: the quiet uninstall left $destination" >&2; exit 1; }
+}
 nsis_figures=""
 upgrade_figures=""
-if [ "${NSIS_COMPARE:-0}" = 1 ] || [ "${UPGRADE:-0}" = 1 ]; then
+per_user_figures=""
+if [ "${NSIS_COMPARE:-0}" = 1 ] || [ "${UPGRADE:-0}" = 1 ] || [ "${PER_USER:-0}" = 1 ]; then
   # Wine's session (its server, services and desktop) ends a few seconds after its
   # last program and starts again, over a second, with the next one: a program
-  # that reads its input until it is closed keeps it up for both /S runs, so that
+  # that reads its input until it is closed keeps it up for all the /S runs, so that
   # they start alike, as on Windows, whatever the checks between them take. The
   # programs started meanwhile do not inherit its input's other end, so that
   # closing it ends the session before the NSIS installer runs, as before.
   exec {session}> >(exec "$WINE64" cmd >/dev/null 2>&1)
-  quiet=$("$WINE64" reg query 'HKLM\SOFTWARE\Microsoft\Windows\CurrentVersion\Uninstall\LargeProduct' \
-    /v QuietUninstallString $REG_VIEW {session}>&- | tr -d '\r' |
-    awk 'BEGIN { FS = "    " } $2 == "QuietUninstallString" { print $4 }')
-  "$WINE64" cmd /c "$quiet" {session}>&-
-  [ ! -e "$destination" ] || { echo "$name: the quiet uninstall left $destination" >&2; exit 1; }
+fi
+if [ "${NSIS_COMPARE:-0}" = 1 ] || [ "${UPGRADE:-0}" = 1 ]; then
+  remove_machine_copy
   silent_run "/S" /S
   silent_ms=$run_ms
   upgrade_figures=" silent_ms=$silent_ms silent_hwm=$run_hwm"
@@ -150,6 +217,25 @@ if [ "${UPGRADE:-0}" = 1 ]; then
   # product, in the folder its record names.
   silent_run "the upgrade with /S" /S
   upgrade_figures+=" upgrade_ms=$run_ms upgrade_hwm=$run_hwm"
+fi
+if [ "${PER_USER:-0}" = 1 ]; then
+  # Both runs start with nothing installed, and both through the probe, so that
+  # only the token and the switch differ.
+  remove_machine_copy
+  silent_run --via run "/S /ALLUSERS" /S /ALLUSERS
+  per_user_figures=" machine_ms=$run_ms machine_hwm=$run_hwm"
+  remove_machine_copy
+  local_appdata=$("$WINE64" cmd /c echo %LOCALAPPDATA% {session}>&- | tr -d '\r')
+  user_destination=$(wine_unix_path "$local_appdata\\Programs\\Tolvik\\Large")
+  silent_run --via run-limited --into "$user_destination" --with TKUNTOOL.EXE "/S /CURRENTUSER unelevated" \
+    /S /CURRENTUSER
+  per_user_figures+=" user_ms=$run_ms user_hwm=$run_hwm"
+  [ ! -e "$destination" ] || { echo "$name: /S /CURRENTUSER wrote $destination" >&2; exit 1; }
+  code=$("$WINE64" "$PROBE" run-limited \
+    "$(quiet_uninstall 'HKCU\Software\Microsoft\Windows\CurrentVersion\Uninstall\LargeProduct')" {session}>&- |
+    tr -d '\r\n')
+  [ "$code" = 0 ] || { echo "$name: the user's quiet uninstall ended with ${code:-no exit code}" >&2; exit 1; }
+  [ ! -e "$user_destination" ] || { echo "$name: the user's quiet uninstall left $user_destination" >&2; exit 1; }
 fi
 if [ -n "${session:-}" ]; then exec {session}>&-; fi
 if [ "${NSIS_COMPARE:-0}" = 1 ]; then
@@ -177,4 +263,4 @@ if [ "${NSIS_COMPARE:-0}" = 1 ]; then
 fi
 make_ms=$(awk -v s="$make_seconds" 'BEGIN { printf "%d", s * 1000 }')
 echo "$name payload=$payload setup=$(stat -c %s "$work/setup.exe") make_ms=$make_ms make_peak=$((make_kilobytes * 1024))" \
-  "window_ms=$window_ms start_hwm=$start_hwm peak_hwm=$peak_hwm peak_anon=$peak_anon install_ms=$install_ms$upgrade_figures$nsis_figures"
+  "window_ms=$window_ms start_hwm=$start_hwm peak_hwm=$peak_hwm peak_anon=$peak_anon install_ms=$install_ms$upgrade_figures$per_user_figures$nsis_figures"
