@@ -2,6 +2,7 @@
 
 #include <windows.h>
 
+#include "app/ElevatedSetup.h"
 #include "app/ScopeDecision.h"
 #include "app/SetupCommandLine.h"
 #include "app/SetupDialog_win.h"
@@ -50,11 +51,8 @@ void Tell(const std::string& text, const SetupReport& report) {
 // line says so already, or is given /ALLUSERS); its exit code, or 1602 when the
 // prompt was refused.
 int InstallForAllUsersElevated(const SetupOptions& options, const SetupReport& report) {
-    // Set for the setup started here: one that finds it set was started so and
-    // still has no administrator rights (the system gave none), and must not start
-    // yet another.
-    constexpr wchar_t kStartedForAllUsers[] = L"TOLVIK_SETUP_STARTED_FOR_ALL_USERS";
-    if (GetEnvironmentVariableW(kStartedForAllUsers, nullptr, 0) != 0) {
+    // Started so already, with no administrator rights given: no other is started.
+    if (framework::ElevationWasDenied()) {
         Tell("Setup started itself again to install for all users, but the system gave it no administrator "
              "rights. Nothing was installed.",
              report);
@@ -65,18 +63,14 @@ int InstallForAllUsersElevated(const SetupOptions& options, const SetupReport& r
     const std::wstring arguments =
         (options.scope ? L"" : L"/ALLUSERS ") + framework::WideText(framework::ArgumentsOf(line));
     unsigned long error = 0;
-    SetEnvironmentVariableW(kStartedForAllUsers, L"1");
-    const std::optional<unsigned long> elevatedExitCode = framework::RunElevatedAndWait(arguments, nullptr, error);
-    SetEnvironmentVariableW(kStartedForAllUsers, nullptr);
-    if (const std::optional<unsigned long> exitCode = elevatedExitCode) {
+    if (const std::optional<unsigned long> exitCode = framework::RunElevatedAndWait(arguments, nullptr, error)) {
         return static_cast<int>(*exitCode);
     }
     if (error == ERROR_CANCELLED) {
         Tell(ElevationRefusedText(), report);
         return kExitCancelled;
     }
-    Tell("Setup could not start itself with administrator rights (system error " + std::to_string(error) + ").",
-         report);
+    Tell(ElevatedSetupNotStartedText(error), report);
     return kExitFailed;
 }
 

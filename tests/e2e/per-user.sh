@@ -34,7 +34,7 @@ no_machine_copy() {
   reg_value "$machine_record" Project >/dev/null && { echo "  left: the machine record"; left=1; }
   reg_value "$machine_entry" DisplayName >/dev/null && { echo "  left: the machine entry"; left=1; }
   [ -e "$(c 'C:\windows')/TKUNTOOL.EXE" ] && { echo "  left: C:\\windows\\TKUNTOOL.EXE"; left=1; }
-  [ -e "$(c 'C:\Program Files')/Tolvik" ] && { echo "  left: C:\\Program Files\\Tolvik"; left=1; }
+  [ -e "$(c "$PROGRAM_FILES")/Tolvik" ] && { echo "  left: C:\\Program Files\\Tolvik"; left=1; }
   return $left
 }
 no_user_copy() {
@@ -83,7 +83,7 @@ check "a both product: /S /ALLUSERS unelevated starts itself again; given no rig
   equal "$(limited_code "$(setup_of both) /S /ALLUSERS")" 1603
 check "... nothing for the machine" no_machine_copy
 check "a both product: /S /ALLUSERS elevated installs for all users" equal "$(run_code "$(setup_of both) /S /ALLUSERS")" 0
-check "... the machine's copy is in Program Files" test -f "$(c 'C:\Program Files')/Tolvik/Pellumar/Pellumar.exe"
+check "... the machine's copy is in Program Files" test -f "$(c "$PROGRAM_FILES")/Tolvik/Pellumar/Pellumar.exe"
 check "... the user's copy is still whole" user_copy_whole
 check "the machine's quiet uninstall ends with 0" equal "$(run_code "$(reg_value "$machine_entry" QuietUninstallString)")" 0
 check "... the machine's copy is gone" no_machine_copy

@@ -227,9 +227,10 @@ TEST(ProgramFileVersion, ReadsTheVersionTheEditorWroteIntoRealPrograms) {
 }
 
 #ifdef TOLVIK_UNINSTALLER
-TEST(ProgramFileVersion, TheUninstallerCarriesVersionOnePointOne) {
-    // Setup keeps an installed uninstaller only when it is newer than this.
-    EXPECT_EQ(install::ReadProgramFileVersion(ReadAll(TOLVIK_UNINSTALLER)), 0x0001000100000000u);
+TEST(ProgramFileVersion, TheUninstallerCarriesVersionOnePointTwo) {
+    // Setup keeps an installed uninstaller only when it is newer than this: 1.2
+    // knows the current user's records, so it replaces an installed 1.1.
+    EXPECT_EQ(install::ReadProgramFileVersion(ReadAll(TOLVIK_UNINSTALLER)), 0x0001000200000000u);
 }
 #endif
 
