@@ -75,6 +75,24 @@ struct FakeProduct {
     std::string groupFolder;
 };
 
+// The product's folders made and its files written into them, as setup does,
+// and the log begun with them.
+void MakeFilesAndLogThem(FakeProduct& product, install::UninstallRecord& log, std::initializer_list<const char*> names) {
+    std::vector<std::string> missing, created;
+    std::string failed;
+    install::HeldFolders held;
+    EXPECT_TRUE(install::HoldFolderPath(product.destination, missing, held) &&
+                install::MakeFolders(missing, held, created, failed));
+    held.Release();
+    log.Begin(product.group, created);
+    for (const char* name : names) {
+        product.files.push_back(product.destination + "\\" + name);
+        MakeFile(product.files.back());
+        log.AddFile(product.files.back());
+    }
+    log.FinishFiles();
+}
+
 class UninstallerTest : public ::testing::Test {
 protected:
     void SetUp() override {
@@ -90,20 +108,8 @@ protected:
     FakeProduct Install(const std::string& record, const std::string& destination, bool withEntry = true,
                         const std::string& group = {}) {
         FakeProduct product{record, group.empty() ? "Tolvik " + record + " 1.0" : group, destination, {}, {}, {}};
-        std::vector<std::string> missing, created;
-        std::string failed;
-        install::HeldFolders held;
-        EXPECT_TRUE(install::HoldFolderPath(destination, missing, held) &&
-                    install::MakeFolders(missing, held, created, failed));
-        held.Release();
         install::UninstallRecord log(record);
-        log.Begin(product.group, created);
-        for (const char* name : {"\\Program.exe", "\\License.txt"}) {
-            product.files.push_back(destination + name);
-            MakeFile(product.files.back());
-            log.AddFile(product.files.back());
-        }
-        log.FinishFiles();
+        MakeFilesAndLogThem(product, log, {"Program.exe", "License.txt"});
         install::ShortcutMaker shell;
         const std::string workingFolder = destination + "\\";
         EXPECT_TRUE(shell.CreateDesktopShortcut(product.files[0], product.group, product.group, workingFolder,
@@ -385,20 +391,8 @@ TEST_F(UninstallerTest, AFileSetupWroteIntoProgramFilesIsRemoved) {
 // folders, the uninstaller's own copy (a stand-in file) in the product's folder.
 FakeProduct InstallForUser(const std::string& record, const std::string& destination, const SystemFolders& folders) {
     FakeProduct product{record, "Tolvik " + record + " 1.0", destination, {}, {}, {}};
-    std::vector<std::string> missing, created;
-    std::string failed;
-    install::HeldFolders held;
-    EXPECT_TRUE(install::HoldFolderPath(destination, missing, held) &&
-                install::MakeFolders(missing, held, created, failed));
-    held.Release();
     install::UninstallRecord log(record, install::InstallScope::User);
-    log.Begin(product.group, created);
-    for (const char* name : {"\\Program.exe", "\\TKUNTOOL.EXE"}) {
-        product.files.push_back(destination + name);
-        MakeFile(product.files.back());
-        log.AddFile(product.files.back());
-    }
-    log.FinishFiles();
+    MakeFilesAndLogThem(product, log, {"Program.exe", "TKUNTOOL.EXE"});
     const auto shortcut = [&](const std::string& path, const std::string& target, std::optional<std::string> arguments) {
         std::vector<std::uint8_t> bytes;
         EXPECT_EQ(install::ShortcutMaker().CreateShellLink(target, "", arguments, destination + "\\", std::nullopt, 0,
