@@ -208,10 +208,12 @@ Removal ParkAndRemove(const std::string& path, const std::string& base, const st
     if (parking.state == PathHold::Link) return {RemovalState::Refused, 0, parking.where};
     if (parking.state != PathHold::Held) return {RemovalState::Failed, parking.error};
     // A name no file has: an earlier run's parked file is never replaced.
-    const std::wstring prefix = L"TKU" + std::to_wstring(GetCurrentProcessId()) + L"-";
+    const std::wstring prefix = L"TKU" + framework::WideText(std::to_string(GetCurrentProcessId())) + L"-";
     DWORD error = ERROR_ALREADY_EXISTS;
     for (int attempt = 0; attempt < 100 && error == ERROR_ALREADY_EXISTS; ++attempt) {
-        error = RenameBelow(own, parking.handles.back(), prefix + std::to_wstring(attempt) + L".tmp", false);
+        // Numbers through std::to_string: its wide twin would link the C runtime's wide printf.
+        const std::wstring name = prefix + framework::WideText(std::to_string(attempt)) + L".tmp";
+        error = RenameBelow(own, parking.handles.back(), name, false);
     }
     if (error != NO_ERROR) return {RemovalState::Failed, error};
     MarkForDeletion(own);  // refused while the program runs
