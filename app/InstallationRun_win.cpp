@@ -326,11 +326,13 @@ void InstallationRun::Run() {
     }
     // A file still in use is replaced when Windows next starts: until then the
     // product is the earlier one's in that file only, and the run ends with 3010.
+    // Only an administrator may have the system do that: for one user, the run
+    // stops at the file in use, noted, and setup run again completes the product.
     bool restartNeeded = false;
     for (std::size_t index = 0; index < document.entries.size(); ++index) {
         const std::string& path = payload.PathOf(index);
         DWORD error = payload.Commit(index, held_);
-        if (error != NO_ERROR && install::IsInUseError(error)) {
+        if (error != NO_ERROR && install::IsInUseError(error) && !forOneUser) {
             error = install::ReplaceAtRestart(install::uninstall_layout::NewCopyPath(path), path);
             if (error == NO_ERROR) Log().Write("replaced at restart", path);
             restartNeeded |= error == NO_ERROR;
