@@ -44,17 +44,20 @@ nothing_left() {
 }
 quiet_uninstall() { run_code "$(reg_value "$entry" QuietUninstallString)"; }
 
-# kill_when CONDITION PATH COMMAND...: starts the command and kills it the moment
+# kill_when CONDITION PATH COMMAND...: runs the command and kills it the moment
 # the condition holds (exists: PATH, a pattern, matches; half: it matches 20 of
-# the 40 small files; gone: it matches nothing); prints what was seen.
+# the 40 small files; gone: it matches nothing); prints what was seen, and fails
+# when the program ended before the condition held. The watcher starts the program
+# itself once it is ready to look, and lets it run in steps of half a millisecond,
+# stopped (SIGSTOP) while it looks: neither the watcher's own start nor a busy
+# machine can let the program run on past the moment.
 kill_when() {
   local condition=$1 path=$2
   shift 2
-  "$@" >/dev/null 2>&1 &
-  local pid=$!
-  python3 - "$pid" "$condition" "$path" "$(wine_polls 60)" <<'EOF'
-import glob, os, signal, sys, time
-pid, condition, path, limit = int(sys.argv[1]), sys.argv[2], sys.argv[3], time.time() + int(sys.argv[4])
+  local code=0
+  python3 - "$condition" "$path" "$(wine_polls 60)" "$@" <<'EOF' || code=$?
+import glob, os, signal, subprocess, sys, time
+condition, path, limit, command = sys.argv[1], sys.argv[2], time.time() + int(sys.argv[3]), sys.argv[4:]
 def size(found):
     try:
         return os.path.getsize(found[0]) if found and os.path.isfile(found[0]) else None
@@ -65,18 +68,34 @@ def holds():
     if condition == "exists": return bool(found)
     if condition == "gone": return not found
     return len(found) >= 20  # half of the 40
-while not holds() and time.time() < limit:
+program = subprocess.Popen(command, stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
+def stop():
+    """Stops the program; its wait status: stopped, or how it had ended."""
+    os.kill(program.pid, signal.SIGSTOP)
+    return os.waitpid(program.pid, os.WUNTRACED)[1]
+ended = None  # the exit code, when the program ended on its own
+while time.time() < limit:
+    status = stop()
+    if not os.WIFSTOPPED(status):
+        ended = os.waitstatus_to_exitcode(status)
+        break
+    if holds():
+        break
+    os.kill(program.pid, signal.SIGCONT)
     time.sleep(0.0005)
-try:
-    os.kill(pid, signal.SIGKILL)
-except ProcessLookupError:
-    print("  it had ended before the kill")
+if ended is not None:
+    print(f"  it had ended before the kill, with exit code {ended}")
+else:
+    os.kill(program.pid, signal.SIGKILL)
+    os.kill(program.pid, signal.SIGCONT)
+    os.waitpid(program.pid, 0)
 bytes_seen = size(glob.glob(path))
 print(f"  killed: {condition} {path}: {len(glob.glob(path))} found" +
       (f", {bytes_seen} bytes" if bytes_seen is not None else ""))
+sys.exit(0 if ended is None else 1)
 EOF
-  wait "$pid" 2>/dev/null || true
   "${WINE64%/*}/wineserver" -w 2>/dev/null || true
+  return $code
 }
 # The setup itself is started by kill_when, so that the kill reaches it.
 setup_exe=("$WINE64" "$E2E_WORK/life.exe" /S)
