@@ -37,10 +37,21 @@ e2e_stop() {
 }
 
 # The probe's "wait" and "gone" take the seconds a 64-bit run needs; they are
-# upper bounds, scaled by the architecture's factor (see wine_polls).
+# upper bounds, scaled by the architecture's factor (see wine_polls). They answer
+# 0 or 1; any other end is the probe's own failure (under the 32-bit emulator
+# the C library may abort a program as it exits), and the question is asked again.
 probe() {
   case $1 in
-    wait | gone) "$WINE64" "$PROBE_EXE" "$1" "$2" "$(wine_polls "${3:-30}")" ;;
+    wait | gone)
+      local code tries
+      for tries in 1 2 3; do
+        code=0
+        "$WINE64" "$PROBE_EXE" "$1" "$2" "$(wine_polls "${3:-30}")" || code=$?
+        [ "$code" -le 1 ] && return "$code"
+        echo "  the probe's $1 ended with $code; asked again" >&2
+      done
+      return "$code"
+      ;;
     *) "$WINE64" "$PROBE_EXE" "$@" ;;
   esac
 }
@@ -62,7 +73,7 @@ equal() { [ "$1" == "$2" ] || { echo "  expected: [$2]"; echo "  actual:   [$1]"
 start_setup() {
   "$WINE64" "$SETUP_EXE" &
   SETUP_PID=$!
-  probe wait "$WINDOW" 60 || { echo "setup window did not appear"; return 1; }
+  probe wait "$WINDOW" 60 || { echo "setup window did not appear"; wine_what_it_did "$SETUP_PID"; return 1; }
   sleep 1
 }
 

@@ -115,7 +115,7 @@ install_with_setup() {  # [SETUP-EXE]
     [ -n "$window" ] && break
     sleep 0.2
   done
-  [ -n "$window" ] || { fail "the setup window did not appear"; return 0; }
+  [ -n "$window" ] || { fail "the setup window did not appear"; wine_what_it_did "$pid"; return 0; }
   sleep 1
   xdotool mousemove $((100 + 114 + 22)) $((100 + 146 + 16)) sleep 0.2 click 1
   for i in $(seq 1 "$(wine_polls 600)"); do

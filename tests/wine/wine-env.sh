@@ -47,6 +47,22 @@ wine_step() {
   return "$rc"
 }
 
+# wine_what_it_did PID: when a wait for a program's window gives up, what the
+# program did instead: its exit code or that it still runs, and the windows shown.
+wine_what_it_did() {
+  local code=0 id
+  if kill -0 "$1" 2>/dev/null; then
+    echo "  it is still running"
+  else
+    wait "$1" 2>/dev/null || code=$?
+    echo "  it had ended, with exit code $code"
+  fi
+  echo "  the windows on the screen:"
+  for id in $(xdotool search --onlyvisible --name '.' 2>/dev/null | head -n 20); do
+    echo "    $(xdotool getwindowname "$id" 2>/dev/null)"
+  done
+}
+
 # A script that stops on an error (set -e) says where and what failed before it
 # ends, so that no test fails without a word.
 wine_report_error() {
