@@ -95,7 +95,7 @@ void BuildStreamed(const TempFolder& folder, std::string_view manifest, Streamed
     const int fd = ::open(path.c_str(), O_RDWR | O_CREAT | O_TRUNC, 0600);
     ASSERT_GE(fd, 0);
     std::string error;
-    const bool written = WriteStream(fd, out.container.size(), out.plan, out.figures, error);
+    const bool written = WriteStream(fd, out.container.size(), out.plan, out.figures, ProgressStyle::Quiet, error);
     ::close(fd);
     ASSERT_TRUE(written) << error;
     PatchStreamRecord(out.container, out.plan, out.figures);

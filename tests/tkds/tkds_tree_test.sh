@@ -79,6 +79,7 @@ PY
 # the payload stream: every Data.fN node is streamed, the vendor's own is not.
 sed -i 's/dir=product compress=yes/dir=product/' vendor/container.manifest
 expect_exit 0 "$tkds" build vendor/container.manifest -o tree-lzma.tkds
+cp "$work/err" progress.txt
 expect_exit 0 "$tkds" list --json tree-lzma.tkds
 python3 - "$work/out" <<'PY' || fail "a Tree without compress= is not in the payload stream"
 import json, sys
@@ -87,6 +88,21 @@ nodes = {r["path"]: r for r in records if (r["path"] or "").startswith("Data.f")
 assert not nodes["Data.f1"]["streamed"], nodes["Data.f1"]
 assert len(nodes) > 100 and all(r["streamed"] for p, r in nodes.items() if p != "Data.f1"), "not streamed"
 PY
+# Its progress, on standard error for a log: what the encoder holds, then a line at
+# each tenth of the bytes read, then the totals; --quiet shows none and makes the
+# same container.
+python3 - progress.txt <<'PY' || fail "the progress lines are not a log's"
+import re, sys
+lines = open(sys.argv[1]).read().splitlines()
+assert re.fullmatch(r"payload: \d+ files, [\d.]+ MB; LZMA dictionary [\d.]+ MB, encoder memory \d+ MB", lines[0]), lines
+assert 5 <= len(lines) - 2 <= 9, lines
+assert all(re.fullmatch(r"payload: \d+/\d+ files, [\d.]+/[\d.]+ MB read, [\d.]+ MB written \([\d.]+ %\), "
+                        r"[\d.]+ MB/s(, .* left)?", line) for line in lines[1:-1]), lines
+assert re.fullmatch(r"payload: \d+ files, [\d.]+ MB read, [\d.]+ MB written \([\d.]+ %\), in [\d.]+ s", lines[-1]), lines
+PY
+expect_exit 0 "$tkds" build vendor/container.manifest -o tree-quiet.tkds --quiet
+[ ! -s "$work/err" ] || fail "--quiet still shows: $(head -c 300 "$work/err")"
+cmp -s tree-lzma.tkds tree-quiet.tkds || fail "--quiet made another container"
 sed -i 's/^Data.\*          Tree    dir=product$/Data.*          Tree    dir=product compress=yes/' vendor/container.manifest
 
 # Refusals, each naming what it refuses; nothing is written.

@@ -19,7 +19,8 @@ namespace {
 
 // The container, its payload stream and the tail that says where the container
 // ends (drawn in storage/ContainerFormat.h), written whole or not at all.
-int WriteWithStream(const std::string& output, std::vector<std::uint8_t>& container, const StreamPlan& stream) {
+int WriteWithStream(const std::string& output, std::vector<std::uint8_t>& container, const StreamPlan& stream,
+                    ProgressStyle progress) {
 #ifdef TKDS_HAVE_LZMA_ENCODER
     std::string error;
     if (output == "-") {
@@ -28,7 +29,7 @@ int WriteWithStream(const std::string& output, std::vector<std::uint8_t>& contai
     }
     StagedFile staged;
     StreamFigures figures;
-    bool ok = staged.Create(output, error) && WriteStream(staged.Descriptor(), container.size(), stream, figures, error);
+    bool ok = staged.Create(output, error) && WriteStream(staged.Descriptor(), container.size(), stream, figures, progress, error);
     if (ok) {
         PatchStreamRecord(container, stream, figures);
         std::vector<std::uint8_t> tail;
@@ -44,7 +45,7 @@ int WriteWithStream(const std::string& output, std::vector<std::uint8_t>& contai
     }
     return kExitOk;
 #else
-    (void)output, (void)container, (void)stream;
+    (void)output, (void)container, (void)stream, (void)progress;
     PrintError("compress=lzma is not available in this build");
     return kExitFailure;
 #endif
@@ -53,12 +54,13 @@ int WriteWithStream(const std::string& output, std::vector<std::uint8_t>& contai
 int RunBuild(const Args& args) {
     ParsedArgs parsed;
     std::string error;
-    if (!ParseArgs(args, {{"-o", true}, {"--output", true}, {"-D", true}}, parsed, error)) {
+    if (!ParseArgs(args, {{"-o", true}, {"--output", true}, {"-D", true}, {"--quiet", false}}, parsed, error)) {
         return UsageError(kBuildCommand, error);
     }
     if (parsed.positional.size() != 1) return UsageError(kBuildCommand, "expected one manifest file");
     const std::string output = parsed.Has("--output") ? parsed.Value("--output") : parsed.Value("-o");
     if (output.empty()) return UsageError(kBuildCommand, "missing -o FILE");
+    const ProgressStyle progress = ProgressStyleFor(parsed.Has("--quiet"));
 
     Defines defines;
     if (!AddDefines(parsed.options["-D"], defines, error)) return UsageError(kBuildCommand, error);
@@ -71,7 +73,7 @@ int RunBuild(const Args& args) {
 #ifdef _WIN32
     storage::VectorSink container;
     if (!BuildManifestContainer(parsed.positional[0], defines, container, document, stream)) return kExitFailure;
-    if (!stream.Empty()) return WriteWithStream(output, container.Bytes(), stream);
+    if (!stream.Empty()) return WriteWithStream(output, container.Bytes(), stream, progress);
     if (!WriteFileBytes(output, container.Bytes(), error)) return cannotWrite(error);
 #else
     // The container is written as it is made, never held whole, into a file
@@ -87,7 +89,7 @@ int RunBuild(const Args& args) {
     if (!stream.Empty()) {
         std::vector<std::uint8_t> container;
         if (!storage::ReadWhole(scratch, container, error)) return cannotWrite(error);
-        return WriteWithStream(output, container, stream);
+        return WriteWithStream(output, container, stream, progress);
     }
     if (output == "-") {
         const auto copy = [&](std::span<const std::uint8_t> chunk) { return WriteFileBytes(output, chunk, error); };
@@ -107,7 +109,7 @@ int RunBuild(const Args& args) {
 
 const Command kBuildCommand = {
     "build",
-    "MANIFEST -o FILE [-D NAME=VALUE]...",
+    "MANIFEST -o FILE [-D NAME=VALUE]... [--quiet]",
     "write the container that MANIFEST describes",
     RunBuild,
 };

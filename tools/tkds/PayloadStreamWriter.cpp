@@ -6,11 +6,13 @@
 #include <algorithm>
 #include <cerrno>
 #include <cstring>
+#include <functional>
 
 #include "storage/ContainerFormat.h"
 #include "storage/Crc32.h"
 #include "storage/Sha256.h"
 #include "tools/tkds/FileIo.h"
+#include "tools/tkds/ProgressLine.h"
 
 namespace tkds {
 
@@ -29,7 +31,7 @@ public:
     StreamEncoder(const StreamEncoder&) = delete;
     StreamEncoder& operator=(const StreamEncoder&) = delete;
 
-    bool Start(std::uint64_t decodedSize, std::string& error) {
+    bool Start(std::uint64_t decodedSize, ProgressLine& progress, std::string& error) {
         lzma_options_lzma options;
         if (lzma_lzma_preset(&options, kPreset)) {
             error = "liblzma has no preset " + std::to_string(kPreset);
@@ -44,6 +46,7 @@ public:
             error = "liblzma cannot write LZMA properties";
             return false;
         }
+        progress.Start(options.dict_size, lzma_raw_encoder_memusage(filters));
         if (lzma_raw_encoder(&stream_, filters) != LZMA_OK) {
             error = "liblzma cannot start an LZMA encoder (out of memory?)";
             return false;
@@ -101,7 +104,8 @@ private:
     storage::Sha256Hasher hasher_;
 };
 
-bool AddFile(StreamEncoder& encoder, const StreamItem& item, std::vector<std::uint8_t>& buffer, std::string& error) {
+bool AddFile(StreamEncoder& encoder, const StreamItem& item, std::vector<std::uint8_t>& buffer,
+             const std::function<void()>& advanced, std::string& error) {
     FilePtr file = OpenInputFile(item.file, error);
     if (!file) {
         error = "cannot read " + item.file + ": " + error;
@@ -113,6 +117,7 @@ bool AddFile(StreamEncoder& encoder, const StreamItem& item, std::vector<std::ui
         total += n;
         if (total > item.size) break;
         if (!encoder.Add(buffer.data(), n, error)) return false;
+        advanced();
     }
     if (std::ferror(file.get())) {
         error = "cannot read " + item.file + ": " + std::strerror(errno);
@@ -154,17 +159,24 @@ bool WriteAt(int fd, std::uint64_t at, const std::uint8_t* bytes, std::size_t le
     return true;
 }
 
-bool WriteStream(int fd, std::uint64_t at, const StreamPlan& plan, StreamFigures& figures, std::string& error) {
+bool WriteStream(int fd, std::uint64_t at, const StreamPlan& plan, StreamFigures& figures, ProgressStyle style,
+                 std::string& error) {
+    ProgressLine progress(style, plan.items.size(), plan.decodedSize);
     StreamEncoder encoder(fd, at);
-    if (!encoder.Start(plan.decodedSize, error)) return false;
+    if (!encoder.Start(plan.decodedSize, progress, error)) return false;
     std::vector<std::uint8_t> buffer(kBufferSize);
+    std::size_t itemsDone = 0;
+    const std::function<void()> advanced = [&] { progress.Advance(itemsDone, encoder.Decoded(), encoder.Written()); };
     for (const StreamItem& item : plan.items) {
         const bool ok = item.value
                             ? encoder.Add(reinterpret_cast<const std::uint8_t*>(item.value->data()), item.value->size(), error)
-                            : AddFile(encoder, item, buffer, error);
+                            : AddFile(encoder, item, buffer, advanced, error);
         if (!ok) return false;
+        ++itemsDone;
+        advanced();
     }
     if (!encoder.Finish(error)) return false;
+    progress.Finish(encoder.Written());
     figures.fileOffset = at;
     figures.storedLength = encoder.Written();
     figures.decodedSize = encoder.Decoded();

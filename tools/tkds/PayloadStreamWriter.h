@@ -9,6 +9,8 @@
 #include <string>
 #include <vector>
 
+#include "tools/tkds/ProgressLine.h"
+
 namespace tkds {
 
 // One streamed node's bytes: a file, or the literal value of its manifest line.
@@ -44,8 +46,9 @@ std::uint32_t StreamDictionarySize(std::uint64_t decodedSize) noexcept;
 // data) and writes it to fd from the absolute offset at on; figures gets the
 // offset, the stored length, the decoded size, the CRC-32 and the SHA-256 of
 // the bytes written. A file whose size differs from the plan's fails: the
-// container already names its length.
-bool WriteStream(int fd, std::uint64_t at, const StreamPlan& plan, StreamFigures& figures, std::string& error);
+// container already names its length. Its progress is shown in the style given.
+bool WriteStream(int fd, std::uint64_t at, const StreamPlan& plan, StreamFigures& figures, ProgressStyle style,
+                 std::string& error);
 
 // Fills the stream record of a container that the plan was made for.
 void PatchStreamRecord(std::vector<std::uint8_t>& container, const StreamPlan& plan, const StreamFigures& figures);
