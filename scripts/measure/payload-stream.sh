@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # The payload stream on real trees: for each tree, tkds make with every file in
 # the LZMA payload stream, against NSIS installers of the same files (zlib, and
-# solid LZMA), with tkds make's time and peak memory. Figures go to RAW as
+# solid LZMA), with tkds make's time and peak memory and tkds verify's peak
+# memory. Figures go to RAW as
 # NAME=VALUE lines for report.py. Called by scripts/measure.sh; alone:
 #   scripts/measure/payload-stream.sh TKDS KIT_FOLDER OUT_FOLDER RAW [NAME=TREE]...
 # Default trees: this machine's Python standard library and Wine's DLLs.
@@ -48,7 +49,9 @@ print(sum(os.path.getsize(os.path.join(d, f)) for d, _, n in os.walk(sys.argv[1]
   record "tree_${name}_make_ms" "$(awk -F': ' '/Elapsed \(wall clock\)/ {
       n = split($2, p, ":"); s = 0; for (i = 1; i <= n; i++) s = s * 60 + p[i]; printf "%d", s * 1000 }' "$work/time.txt")"
   record "tree_${name}_make_peak" "$(awk -F': ' '/Maximum resident set size/ { print $2 * 1024 }' "$work/time.txt")"
-  "$tkds" verify "$work/setup.exe" >/dev/null
+  # verify decodes the whole stream from the file: its memory is the decoder's, not the file's.
+  /usr/bin/time -v -o "$work/verify-time.txt" "$tkds" verify "$work/setup.exe" >/dev/null
+  record "tree_${name}_verify_peak" "$(awk -F': ' '/Maximum resident set size/ { print $2 * 1024 }' "$work/verify-time.txt")"
 
   mkdir -p "$work/peer"
   cp "$kit/stubs/x86/TKUNTOOL.EXE" "$work/peer/"

@@ -32,6 +32,9 @@ printf '%s\n' "Data.prg Binary id=130 compress=lzma file=Pellumar.exe" \
   "Data.lic Binary id=131 compress=yes file=License.txt" "Data.big Binary id=142 compress=yes file=Big.bin" >>"$manifest"
 check "tkds make makes the streamed setup" "$TKDS" make "$manifest" -o setup.exe --arch $KIT_ARCH --stubs "$STUBS"
 check "tkds verify reads it" "$TKDS" verify setup.exe
+check "tkds extract reads a streamed file from it, to a file and to standard output" eval \
+  '"$TKDS" extract setup.exe Data.mix -o mix.out && cmp mix.out vendor/Mixed.bin &&
+   "$TKDS" extract setup.exe Data.mix | cmp - vendor/Mixed.bin'
 check "its PE checksum is the whole file's, the stream after the image included" /usr/bin/python3 -c '
 import pefile, sys
 pe = pefile.PE(sys.argv[1], fast_load=True)
@@ -81,6 +84,8 @@ refused() {  # refused KIND REASON-PATTERN
 refused cut "^The payload stream cannot be read"
 refused byte "^The payload stream's SHA-256 does not match\.$"
 refused crc "^The payload stream's CRC-32 does not match\.$"
+check "tkds extract of the crc setup fails at the stream's end and leaves no file" eval \
+  '! "$TKDS" extract damaged-crc.exe Data.mix -o crc.out 2>/dev/null && [ ! -e crc.out ]'
 
 SETUP_EXE="$E2E_WORK/setup.exe"
 start_setup

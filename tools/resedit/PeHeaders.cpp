@@ -39,7 +39,8 @@ bool Fail(std::string& error, std::string reason) {
     return false;
 }
 
-bool ReadSections(std::span<const std::uint8_t> file, PeHeaders& pe, std::uint16_t count, std::string& error) {
+bool ReadSections(std::span<const std::uint8_t> file, std::uint64_t fileSize, PeHeaders& pe, std::uint16_t count,
+                  std::string& error) {
     std::uint64_t nextAddress = AlignUp(pe.sizeOfHeaders, pe.sectionAlignment);
     std::uint64_t nextRaw = pe.sizeOfHeaders;
     pe.imageEnd = pe.sizeOfHeaders;
@@ -65,7 +66,7 @@ bool ReadSections(std::span<const std::uint8_t> file, PeHeaders& pe, std::uint16
         if (s.rawSize != 0) {
             if (s.rawOffset < nextRaw) return Fail(error, which + "'s data overlaps the headers or the section before it");
             const std::uint64_t end = std::uint64_t{s.rawOffset} + s.rawSize;
-            if (end > file.size()) return Fail(error, which + "'s data goes past the end of the file (truncated?)");
+            if (end > fileSize) return Fail(error, which + "'s data goes past the end of the file (truncated?)");
             nextRaw = end;
             pe.imageEnd = static_cast<std::size_t>(end);
         }
@@ -91,7 +92,11 @@ const std::uint8_t* PeHeaders::BytesAt(std::span<const std::uint8_t> file, std::
     return file.data() + s->rawOffset + into;
 }
 
-bool ReadPeHeaders(std::span<const std::uint8_t> file, PeHeaders& pe, std::string& error, bool onlyRead) {
+namespace {
+
+// The headers of a file of fileSize bytes from its first bytes (file): the section
+// table must lie in them, the sections' data need not.
+bool ReadHeaders(std::span<const std::uint8_t> file, std::uint64_t fileSize, PeHeaders& pe, std::string& error) {
     if (file.size() < 2 || file[0] != 'M' || file[1] != 'Z') return Fail(error, "not a PE file (no \"MZ\" header)");
     if (file.size() < kDosHeaderSize) return Fail(error, "not a PE file (too short for its DOS header)");
     const std::uint32_t lfanew = LoadLE32(file.data() + kLfanewAt);
@@ -150,7 +155,7 @@ bool ReadPeHeaders(std::span<const std::uint8_t> file, PeHeaders& pe, std::strin
     if (pe.sectionTableAt + sectionCount * kSectionHeaderSize > pe.sizeOfHeaders || pe.sizeOfHeaders > file.size())
         return Fail(error, "the section table does not fit in the headers (truncated?)");
 
-    if (!ReadSections(file, pe, sectionCount, error)) return false;
+    if (!ReadSections(file, fileSize, pe, sectionCount, error)) return false;
     const SectionHeader& last = pe.sections.back();
     const std::uint64_t imageSize = AlignUp(std::uint64_t{last.virtualAddress} + last.Extent(), pe.sectionAlignment);
     if (sizeOfImage != imageSize)
@@ -163,6 +168,21 @@ bool ReadPeHeaders(std::span<const std::uint8_t> file, PeHeaders& pe, std::strin
             return Fail(error, "data directory " + std::to_string(i) + " points outside every section");
     }
     if (pe.entryPoint != 0 && !pe.SectionAt(pe.entryPoint)) return Fail(error, "the entry point lies outside every section");
+    return true;
+}
+
+}  // namespace
+
+bool ReadPeImageEnd(std::span<const std::uint8_t> head, std::uint64_t fileSize, std::uint64_t& imageEnd,
+                    std::string& error) {
+    PeHeaders pe;
+    if (!ReadHeaders(head, fileSize, pe, error)) return false;
+    imageEnd = pe.imageEnd;
+    return true;
+}
+
+bool ReadPeHeaders(std::span<const std::uint8_t> file, PeHeaders& pe, std::string& error, bool onlyRead) {
+    if (!ReadHeaders(file, file.size(), pe, error)) return false;
     const DataDirectory debug = pe.Directory(kDebugDirectory);
     if (debug.size != 0 && !pe.BytesAt(file, debug.rva, debug.size))
         return Fail(error, "the debug directory lies outside the file's sections");

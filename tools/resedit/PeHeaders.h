@@ -87,6 +87,12 @@ inline constexpr std::size_t kCheckSumAt = 64;
 // is only read (onlyRead) may carry data after the image: a payload stream, a signature.
 bool ReadPeHeaders(std::span<const std::uint8_t> file, PeHeaders& out, std::string& error, bool onlyRead = false);
 
+// Where the image (headers and sections' data) of a PE file of fileSize bytes
+// ends, read from its first bytes (head, holding the headers at least): what
+// lies beyond is its overlay. False with the reason as ReadPeHeaders gives it.
+bool ReadPeImageEnd(std::span<const std::uint8_t> head, std::uint64_t fileSize, std::uint64_t& imageEnd,
+                    std::string& error);
+
 // The PE checksum of the file, the checksum field itself (4 bytes at checksumAt) counted as zero.
 std::uint32_t PeChecksum(std::span<const std::uint8_t> file, std::size_t checksumAt);
 

@@ -1,12 +1,14 @@
 #include "tools/tkds/CommandSupport.h"
 
 #include <algorithm>
+#include <cerrno>
 #include <cstdio>
 #include <cstring>
 
 #include "storage/StorageErrors.h"
 #include "tools/tkds/FileIo.h"
 #ifdef TKDS_HAVE_MAKE
+#include "tools/resedit/PeHeaders.h"
 #include "tools/resedit/PeResources.h"
 #endif
 
@@ -78,40 +80,52 @@ int UsageError(const Command& command, std::string_view reason) {
 
 namespace {
 
-// Reads the stream from the file held in memory.
-class MemorySource : public storage::StreamSource {
+// Reads the stream from the open file.
+class FileStreamSource : public storage::StreamSource {
 public:
-    explicit MemorySource(std::span<const std::uint8_t> bytes) : bytes_(bytes) {}
+    explicit FileStreamSource(FileSource& file) : file_(file) {}
     bool ReadAt(std::uint64_t offset, std::uint8_t* buffer, std::size_t length) override {
-        if (offset > bytes_.size() || length > bytes_.size() - offset) return false;
-        std::memcpy(buffer, bytes_.data() + offset, length);
-        return true;
+        return file_.ReadAt(offset, {buffer, length});
     }
 
 private:
-    std::span<const std::uint8_t> bytes_;
+    FileSource& file_;
 };
 
-#ifdef TKDS_HAVE_MAKE
-bool StartsWith(std::span<const std::uint8_t> bytes, std::string_view text) {
-    return bytes.size() >= text.size() && std::memcmp(bytes.data(), text.data(), text.size()) == 0;
+// The bytes [0, length) of the file, read whole.
+bool ReadFront(FileSource& file, std::uint64_t length, std::vector<std::uint8_t>& bytes) {
+    if (length > file.Size()) return false;
+    bytes.resize(static_cast<std::size_t>(length));
+    return file.ReadAt(0, bytes);
 }
-#endif
+
+// How much of a file the headers of a program lie in, at most.
+constexpr std::uint64_t kHeadersRead = 64 * 1024;
 
 }  // namespace
 
-// Where the container lies in the file: a setup program's resource, the part of
-// a container file before its stream, or the whole file.
-bool LoadedContainer::FindContainer(const std::string& path) {
-    container_ = file_;
+// Reads where the container lies in the file: a setup program's resource (from
+// its image, not its overlay), the part of a container file before its stream,
+// or the whole file.
+bool LoadedContainer::ReadContainer(const std::string& path) {
+    const std::uint64_t size = file_.Size();
+    std::uint8_t start[2] = {};
+    const bool program = size >= sizeof start && file_.ReadAt(0, start) && start[0] == 'M' && start[1] == 'Z';
 #ifdef TKDS_HAVE_MAKE
-    if (StartsWith(file_, "MZ")) {
-        std::vector<resedit::Resource> resources;
+    if (program) {
         std::string error;
-        if (!resedit::ReadPeResources(file_, resources, error)) {
+        std::uint64_t imageEnd = 0;
+        if (!ReadFront(file_, std::min(size, kHeadersRead), read_) ||
+            !resedit::ReadPeImageEnd(read_, size, imageEnd, error) || !ReadFront(file_, imageEnd, read_)) {
+            PrintError(path + ": " + (error.empty() ? "cannot read the file" : error));
+            return false;
+        }
+        std::vector<resedit::Resource> resources;
+        if (!resedit::ReadPeResources(read_, resources, error)) {
             PrintError(path + ": " + error);
             return false;
         }
+        read_ = {};
         const resedit::ResourceKey type = resedit::ResourceKey::Named(kStorageResourceType);
         const resedit::ResourceKey name = resedit::ResourceKey::Number(kStorageResourceId);
         for (resedit::Resource& resource : resources) {
@@ -124,27 +138,35 @@ bool LoadedContainer::FindContainer(const std::string& path) {
         PrintError(path + ": a program without a container (resource \"STORAGE\" 129)");
         return false;
     }
+#else
+    (void)program;
 #endif
-    if (file_.size() >= storage::kStreamTailSize &&
+    std::uint64_t length = size;
+    std::uint8_t tail[storage::kStreamTailSize] = {};
+    if (size >= sizeof tail && file_.ReadAt(size - sizeof tail, tail) &&
         std::equal(storage::kStreamTailMagic.begin(), storage::kStreamTailMagic.end(),
-                   file_.end() - storage::kStreamTailMagic.size())) {
-        const std::uint64_t length = storage::LoadLE64(file_.data() + file_.size() - storage::kStreamTailSize);
-        if (length > file_.size() - storage::kStreamTailSize) {
+                   tail + sizeof tail - storage::kStreamTailMagic.size())) {
+        length = storage::LoadLE64(tail);
+        if (length > size - sizeof tail) {
             PrintError(path + ": the tail gives a container longer than the file");
             return false;
         }
-        container_ = std::span<const std::uint8_t>(file_).first(static_cast<std::size_t>(length));
     }
+    if (!ReadFront(file_, length, read_)) {
+        PrintError("cannot read " + path + ": " + std::strerror(errno));
+        return false;
+    }
+    container_ = read_;
     return true;
 }
 
 bool LoadedContainer::Load(const std::string& path) {
     std::string error;
-    if (!ReadFileBytes(path, file_, error)) {
+    if (!file_.Open(path, error)) {
         PrintError("cannot read " + path + ": " + error);
         return false;
     }
-    if (!FindContainer(path)) return false;
+    if (!ReadContainer(path)) return false;
     switch (index_.Load(container_.data(), container_.size())) {
         case storage::WalkResult::Ok: break;
         case storage::WalkResult::IllegalFormat:
@@ -156,7 +178,7 @@ bool LoadedContainer::Load(const std::string& path) {
     }
     std::vector<storage::ChainRecord> records;
     for (const auto& entry : index_.Entries()) records.push_back(entry.record);
-    const storage::PayloadStreamResult layout = storage::ReadStreamLayout(records, file_.size(), stream_);
+    const storage::PayloadStreamResult layout = storage::ReadStreamLayout(records, file_.Size(), stream_);
     if (layout != storage::PayloadStreamResult::Ok) {
         PrintError(path + ": " + std::string(storage::StreamResultText(layout)));
         return false;
@@ -173,12 +195,12 @@ const storage::StreamedNode* LoadedContainer::StreamedNodeOf(const storage::Cont
 }
 
 storage::PayloadStreamResult LoadedContainer::DecodeStream(storage::StreamSink& sink) const noexcept {
-    MemorySource source(file_);
+    FileStreamSource source(file_);
     return storage::DecodePayloadStream(stream_, source, sink);
 }
 
 storage::PayloadStreamResult LoadedContainer::CheckStreamHash() const noexcept {
-    MemorySource source(file_);
+    FileStreamSource source(file_);
     return storage::CheckStreamHash(stream_, source);
 }
 

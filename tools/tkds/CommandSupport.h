@@ -11,6 +11,7 @@
 #include "storage/ContainerIndex.h"
 #include "storage/PayloadStream.h"
 #include "tools/tkds/Commands.h"
+#include "tools/tkds/FileIo.h"
 
 namespace tkds {
 
@@ -45,15 +46,17 @@ inline constexpr std::uint16_t kStorageResourceId = 129;
 // A container in memory with its index and its payload stream's layout, from a
 // container file (with the stream and tail that "build" appends when it has one)
 // or, where the resource editor is built, from a made setup program (resource
-// "STORAGE" 129, the stream in its overlay).
+// "STORAGE" 129, the stream in its overlay). Only the container (or the program's
+// image) is read into memory; the stream is read from the open file as it is
+// decoded, so that a large installer costs no more memory than a small one.
 class LoadedContainer {
 public:
     LoadedContainer() = default;
     LoadedContainer(const LoadedContainer&) = delete;
     LoadedContainer& operator=(const LoadedContainer&) = delete;
 
-    // Reads the file and walks the container; on failure prints the reason (the
-    // reader's own message for a broken container) and returns false.
+    // Opens the file, reads its container and walks it; on failure prints the
+    // reason (the reader's own message for a broken container) and returns false.
     bool Load(const std::string& path);
 
     // The container's bytes.
@@ -69,9 +72,11 @@ public:
     storage::PayloadStreamResult CheckStreamHash() const noexcept;
 
 private:
-    bool FindContainer(const std::string& path);
+    bool ReadContainer(const std::string& path);
 
-    std::vector<std::uint8_t> file_;
+    // Reading moves the file's position, never what was loaded.
+    mutable FileSource file_;
+    std::vector<std::uint8_t> read_;      // the container, or the image of a setup program
     std::vector<std::uint8_t> resource_;  // the container of a setup program
     std::span<const std::uint8_t> container_;
     storage::ContainerIndex index_;

@@ -1,13 +1,62 @@
 // tkds extract FILE PATH [-o OUT] [--password P] [--max-decoded MB]
+#ifndef _WIN32
+#include <filesystem>
+#endif
+
 #include "storage/ContainerFormat.h"
 #include "storage/StorageCipher.h"
 #include "tools/tkds/CommandSupport.h"
 #include "tools/tkds/FileIo.h"
 #include "tools/tkds/NodeDecoder.h"
+#ifndef _WIN32
+#include "tools/tkds/ScratchFile.h"
+#endif
 
 namespace tkds {
 
 namespace {
+
+// Where a streamed node's bytes go while the stream is decoded: a file made
+// beside the output and renamed over it only once the whole stream has checked,
+// or, for standard output, a file without a name copied out then. Neither holds
+// the node in memory.
+int ExtractStreamed(const LoadedContainer& container, const storage::StreamedNode& node, NodeDecoder& decoder,
+                    const std::string& path, const std::string& output) {
+    std::string error;
+    const auto cannotWrite = [&] {
+        PrintError("cannot write " + output + ": " + error);
+        return kExitFailure;
+    };
+    const auto decode = [&](storage::PatchableSink& sink) {
+        const storage::PayloadStreamResult result = decoder.DecodeStream(container, &node, &sink, error);
+        if (decoder.Budget().Exceeded()) {
+            PrintError(path + ": " + DecodeLimitMessage(decoder.Budget()));
+        } else if (result == storage::PayloadStreamResult::SinkFailed) {
+            cannotWrite();
+        } else if (result != storage::PayloadStreamResult::Ok) {
+            PrintError(path + ": " + std::string(storage::StreamResultText(result)));
+        }
+        return result == storage::PayloadStreamResult::Ok;
+    };
+    if (output != "-") {
+        StagedFile file;
+        if (!file.Create(output, error)) return cannotWrite();
+        if (!decode(file)) return kExitFailure;
+        return file.Commit(error) ? kExitOk : cannotWrite();
+    }
+#ifdef _WIN32
+    storage::VectorSink bytes;
+    if (!decode(bytes)) return kExitFailure;
+    return WriteFileBytes(output, bytes.Bytes(), error) ? kExitOk : cannotWrite();
+#else
+    ScratchFile scratch;
+    std::error_code failure;
+    if (!scratch.Create(std::filesystem::temp_directory_path(failure).string(), error)) return cannotWrite();
+    if (!decode(scratch)) return kExitFailure;
+    const auto copy = [&](std::span<const std::uint8_t> chunk) { return WriteFileBytes(output, chunk, error); };
+    return storage::ForEachChunk(scratch, copy, error) ? kExitOk : cannotWrite();
+#endif
+}
 
 int RunExtract(const Args& args) {
     ParsedArgs parsed;
@@ -43,22 +92,7 @@ int RunExtract(const Args& args) {
     }
     NodeDecoder decoder(password, decodeLimit);
     if (const storage::StreamedNode* node = container.StreamedNodeOf(*entry)) {
-        // The whole stream is decoded and checked before any byte is written.
-        std::vector<std::uint8_t> bytes;
-        const storage::PayloadStreamResult result = decoder.DecodeStream(container, node, &bytes);
-        if (decoder.Budget().Exceeded()) {
-            PrintError(path + ": " + DecodeLimitMessage(decoder.Budget()));
-            return kExitFailure;
-        }
-        if (result != storage::PayloadStreamResult::Ok) {
-            PrintError(path + ": " + std::string(storage::StreamResultText(result)));
-            return kExitFailure;
-        }
-        if (!WriteFileBytes(output, bytes, error)) {
-            PrintError("cannot write " + output + ": " + error);
-            return kExitFailure;
-        }
-        return kExitOk;
+        return ExtractStreamed(container, *node, decoder, path, output);
     }
     std::uint32_t size = 0;
     const storage::HeapBlock data = decoder.Decode(*entry, size);

@@ -216,6 +216,16 @@ bool FileSource::Read(std::span<std::uint8_t> buffer, std::size_t& got, std::str
     return true;
 }
 
+bool FileSource::ReadAt(std::uint64_t offset, std::span<std::uint8_t> buffer) {
+    if (offset > size_ || buffer.size() > size_ - offset) return false;
+#ifdef _WIN32
+    const bool placed = _fseeki64(file_.get(), static_cast<long long>(offset), SEEK_SET) == 0;
+#else
+    const bool placed = ::fseeko(file_.get(), static_cast<off_t>(offset), SEEK_SET) == 0;
+#endif
+    return placed && std::fread(buffer.data(), 1, buffer.size(), file_.get()) == buffer.size();
+}
+
 bool ReadFileBytes(const std::string& path, std::vector<std::uint8_t>& bytes, std::string& error) {
     FilePtr file = OpenInputFile(path, error);
     if (!file) return false;

@@ -34,6 +34,9 @@ public:
     bool Open(const std::string& path, std::string& error);
     std::uint64_t Size() const override { return size_; }
     bool Read(std::span<std::uint8_t> buffer, std::size_t& got, std::string& error) override;
+    // Exactly buffer.size() bytes from the absolute offset; later reads go on from
+    // there. False on an error or a short read.
+    bool ReadAt(std::uint64_t offset, std::span<std::uint8_t> buffer);
 
 private:
     FilePtr file_;

@@ -43,18 +43,17 @@ storage::HeapBlock NodeDecoder::Decode(const storage::ContainerIndex::Entry& ent
 
 namespace {
 
-// Keeps the bytes of one streamed node and lets the others pass.
+// Sends the bytes of one streamed node to a sink and lets the others pass.
 class KeepingSink : public storage::StreamSink {
 public:
-    KeepingSink(const storage::StreamedNode* keep, std::vector<std::uint8_t>* kept) : keep_(keep), kept_(kept) {}
+    KeepingSink(const storage::StreamedNode* keep, storage::PatchableSink* kept, std::string& error)
+        : keep_(keep), kept_(kept), error_(error) {}
     bool BeginNode(const storage::StreamedNode& node) override {
         keeping_ = keep_ && kept_ && node.recordOffset == keep_->recordOffset;
-        if (keeping_) kept_->reserve(static_cast<std::size_t>(node.length));
         return true;
     }
     bool WriteNode(const std::uint8_t* bytes, std::size_t length) override {
-        if (keeping_) kept_->insert(kept_->end(), bytes, bytes + length);
-        return true;
+        return !keeping_ || kept_->Write({bytes, length}, error_);
     }
     bool EndNode(const storage::StreamedNode&) override {
         keeping_ = false;
@@ -63,17 +62,18 @@ public:
 
 private:
     const storage::StreamedNode* keep_;
-    std::vector<std::uint8_t>* kept_;
+    storage::PatchableSink* kept_;
+    std::string& error_;
     bool keeping_ = false;
 };
 
 }  // namespace
 
 storage::PayloadStreamResult NodeDecoder::DecodeStream(const LoadedContainer& container, const storage::StreamedNode* keep,
-                                                std::vector<std::uint8_t>* kept) {
+                                                storage::PatchableSink* kept, std::string& keptError) {
     if (!keep && stream_) return *stream_;
     if (!budget_.Take(container.Stream().decodedSize)) return storage::PayloadStreamResult::OutOfMemory;
-    KeepingSink sink(keep, kept);
+    KeepingSink sink(keep, kept, keptError);
     const storage::PayloadStreamResult result = container.DecodeStream(sink);
     if (!keep) stream_ = result;
     return result;

@@ -11,6 +11,7 @@
 #include <tuple>
 #include <vector>
 
+#include "storage/ByteStreams.h"
 #include "storage/ContainerIndex.h"
 #include "storage/DecodeBudget.h"
 #include "tools/tkds/CommandSupport.h"
@@ -46,10 +47,11 @@ public:
 
     // Decodes the container's payload stream front to back, after taking its
     // decoded size from the budget (DecodeLimit when it does not fit); keep (may
-    // be null) names a streamed node whose bytes go to kept. The first whole
-    // decode's result is kept for later calls without keep.
+    // be null) names a streamed node whose bytes go to kept as they are decoded
+    // (SinkFailed, with its reason in keptError, when kept refuses them). The
+    // first whole decode's result is kept for later calls without keep.
     storage::PayloadStreamResult DecodeStream(const LoadedContainer& container, const storage::StreamedNode* keep,
-                                       std::vector<std::uint8_t>* kept);
+                                       storage::PatchableSink* kept, std::string& keptError);
 
     storage::DecodeBudget& Budget() noexcept { return budget_; }
     const std::string& Password() const noexcept { return password_; }

@@ -28,7 +28,8 @@ std::string Problem(const storage::ContainerIndex::Entry& entry, NodeDecoder& de
 
 // Why the payload stream cannot be read, or empty when it decodes whole.
 std::string StreamProblem(const LoadedContainer& container, NodeDecoder& decoder) {
-    const storage::PayloadStreamResult result = decoder.DecodeStream(container, nullptr, nullptr);
+    std::string unused;
+    const storage::PayloadStreamResult result = decoder.DecodeStream(container, nullptr, nullptr, unused);
     return result == storage::PayloadStreamResult::Ok ? std::string() : std::string(storage::StreamResultText(result));
 }
 
