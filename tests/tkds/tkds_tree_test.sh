@@ -76,7 +76,8 @@ print(len(named), "files round-trip")
 PY
 
 # Without compress= this tkds (built with the LZMA encoder) puts the tree into
-# the payload stream: every Data.fN node is streamed, the vendor's own is not.
+# the payload stream: every Data.fN node is streamed, the vendor's own is not,
+# and the stream holds the files by type, then name.
 sed -i 's/dir=product compress=yes/dir=product/' vendor/container.manifest
 expect_exit 0 "$tkds" build vendor/container.manifest -o tree-lzma.tkds
 cp "$work/err" progress.txt
@@ -87,6 +88,19 @@ records = json.load(open(sys.argv[1]))
 nodes = {r["path"]: r for r in records if (r["path"] or "").startswith("Data.f")}
 assert not nodes["Data.f1"]["streamed"], nodes["Data.f1"]
 assert len(nodes) > 100 and all(r["streamed"] for p, r in nodes.items() if p != "Data.f1"), "not streamed"
+PY
+python3 - "$work/out" "$tkds" <<'PY' || fail "the stream does not hold the tree's files by type, then name"
+import json, subprocess, sys
+records, tkds = json.load(open(sys.argv[1])), sys.argv[2]
+document = subprocess.run([tkds, "extract", "tree-lzma.tkds", "Data.idoc"], capture_output=True, check=True).stdout
+relative = {line.split(b",")[0].decode(): line.split(b",")[1].decode() for line in document.splitlines()
+            if line.count(b",") >= 5}
+def order(path):
+    name = relative[path[len("Data."):]].split("\\")[-1]
+    return (name.rsplit(".", 1)[1].lower() if "." in name[1:] else "", name)
+streamed = sorted((r for r in records if r["streamed"] and r["path"]), key=lambda r: r["offset"])
+keys = [order(r["path"]) for r in streamed]
+assert keys == sorted(keys) and len({k[0] for k in keys}) > 1, keys[:20]
 PY
 # Its progress, on standard error for a log: what the encoder holds, then a line at
 # each tenth of the bytes read, then the totals; --quiet shows none and makes the

@@ -1,11 +1,13 @@
 #include "tools/tkds/TreeExpansion.h"
 
 #include <algorithm>
+#include <cctype>
 #include <filesystem>
 #include <limits>
 #include <map>
 #include <set>
 #include <system_error>
+#include <tuple>
 
 #include "install/DocumentText.h"
 #include "install/InstallDocument.h"
@@ -31,6 +33,20 @@ struct TreeFile {
     std::string key;       // chosen once every tree is listed
     bool named = false;    // a "*" line of the document gives it its line
 };
+
+// A file's type, for ordering: its extension in lower case ("" without one).
+std::string TypeOf(const TreeFile& file) {
+    const std::size_t dot = file.name.rfind('.');
+    std::string type = dot == std::string::npos || dot == 0 ? std::string() : file.name.substr(dot + 1);
+    for (char& c : type) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+    return type;
+}
+
+// Files of one type together, each type's files by name, then by place.
+bool AlikeFirst(const TreeFile* a, const TreeFile* b) {
+    const std::string typeA = TypeOf(*a), typeB = TypeOf(*b);
+    return std::tie(typeA, a->name, a->relative) < std::tie(typeB, b->name, b->relative);
+}
 
 // Windows keeps one file for names that differ only in letter case.
 std::string Folded(std::string_view path) {
@@ -287,12 +303,17 @@ private:
                 expanded.push_back(std::move(entry));
                 continue;
             }
-            for (; next < files_.size() && files_[next].treeLine == entry.line; ++next) {
+            std::vector<const TreeFile*> tree;
+            for (; next < files_.size() && files_[next].treeLine == entry.line; ++next) tree.push_back(&files_[next]);
+            // In the payload stream, files of one kind compress better side by side:
+            // its nodes go by file type, then name. The document keeps the tree's order.
+            if (entry.compress == Compression::Lzma) std::sort(tree.begin(), tree.end(), AlikeFirst);
+            for (const TreeFile* alike : tree) {
                 if (nextId > std::numeric_limits<std::uint32_t>::max()) {
                     errors_.push_back({entry.line, "no node ids are left above the manifest's highest"});
                     return false;
                 }
-                const TreeFile& file = files_[next];
+                const TreeFile& file = *alike;
                 ManifestEntry node;
                 node.line = entry.line;
                 node.segments = {"Data", file.key};

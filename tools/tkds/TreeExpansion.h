@@ -6,7 +6,9 @@
 // Every regular file below DIR (a relative DIR is found beside the manifest),
 // in byte order of its relative path, becomes a Binary node "Data.<key>" read
 // from that file, and gets a line appended to the install document (the String
-// node "Data.idoc" of the same manifest):
+// node "Data.idoc" of the same manifest). With compress=lzma the nodes go by
+// file type (extension), then name, so that alike files sit together in the
+// payload stream; the document's lines keep the path order:
 //
 //   <key>,<relative\path>,pit,f,f,<file name>
 //
