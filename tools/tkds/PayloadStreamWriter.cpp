@@ -22,6 +22,11 @@ constexpr std::size_t kBufferSize = 1 << 20;
 constexpr std::uint32_t kMinDictionary = 4096;
 // xz's preset 9: the best ratio short of the much slower "extreme" search.
 constexpr std::uint32_t kPreset = 9;
+// Position bits 0 in place of the preset's 2: measured on 40 MB of Wine's x64
+// DLLs and 11 MB of Python's library, 0.30 % and 0.16 % smaller at the same
+// speed. Longer matches (nice_len 128) gave 0.2 % more for 11 % more time; other
+// literal and position bits did worse on both.
+constexpr std::uint32_t kPositionBits = 0;
 
 // Runs the encoder over input (or finishes it) and writes what it gives out.
 class StreamEncoder {
@@ -38,6 +43,7 @@ public:
             return false;
         }
         options.dict_size = StreamDictionarySize(decodedSize);
+        options.pb = kPositionBits;
         const lzma_filter filters[] = {{LZMA_FILTER_LZMA1, &options}, {LZMA_VLI_UNKNOWN, nullptr}};
         std::uint8_t properties[storage::kLzmaPropertiesSize];
         std::uint32_t propertiesSize = 0;
