@@ -20,6 +20,8 @@ mkdir -p "$(c 'C:\logs')"
 installs() {
   local code
   code=$(run_code "$setup $3" 60)
+  # Setup's own log says why it did not install.
+  [ "$code" == 0 ] || { [ -f "$(c "$2")" ] && sed 's/^/  | /' "$(c "$2")"; }
   equal "$code" 0 && test -s "$(c "$1\\Pellumar.exe")" &&
     log_says "destination: $1" "$(c "$2")" && log_says 'outcome: installed (exit code 0)' "$(c "$2")"
 }
