@@ -28,11 +28,11 @@
 //   Stored data by flags: plain; [U:4][zlib stream inflating to U bytes];
 //   [check block:8][body XOR key]; or both, compression applied before enciphering.
 //
-// The payload stream. Payload nodes may instead keep their bytes in one solid
-// LZMA stream outside the container, after the program image (the overlay), so
+// The payload stream. Payload nodes may instead keep their bytes in one LZMA
+// stream outside the container, after the program image (the overlay), so
 // that a product is neither held in the mapped image nor limited by its size.
 // Containers without such nodes carry none of the records below and read as
-// above. Both new records use kinds that a reader of node records only skips
+// above. The new records use kinds that a reader of node records only skips
 // whole, so an older reader never sees a streamed node (its path is invalid)
 // rather than misreading one. Their fixed part and name are those of a node
 // record; flags are 0; storedSize is exactly the data size given here.
@@ -60,10 +60,24 @@
 //   the mapped image, so the digest it holds tells the stream written by tkds
 //   from any other, which a CRC-32 (forged at will) cannot. A reader checks the
 //   digest over the stored bytes before it decodes any of them.
-//   The stream: the LZMA SDK's 5-byte properties (lc/lp/pb byte, 32-bit
-//   dictionary size) and one raw LZMA stream that decodes to exactly decodedSize
-//   bytes, with or without an end mark. A reader accepts dictionaries up to
-//   kMaxStreamDictionary and stored lengths that end inside the file.
+//   The stream: one or more chunks one after another. A chunk is the LZMA SDK's
+//   5-byte properties (lc/lp/pb byte, 32-bit dictionary size) and one raw LZMA
+//   stream, with or without an end mark, that decodes on its own (a fresh
+//   decoder state, nothing reaching back into an earlier chunk) to exactly its
+//   decoded size. A reader accepts dictionaries up to kMaxStreamDictionary and
+//   stored lengths that end inside the file.
+//
+//   Chunks record (kind 4): at most one, only with the stream record. Without it
+//   the stream is one chunk of storedLength and decodedSize. id unique like a
+//   node's, parentId 0, name "PayloadChunks"; data, 4 + 16 x count bytes:
+//       0  4  count         at least 1
+//     then count times, in stream order:
+//       0  8  storedLength  at least 5: the chunk's properties and LZMA data
+//       8  8  decodedSize   at least 1
+//   The chunks' stored lengths add up to the stream's storedLength, their
+//   decoded sizes to its decodedSize. Chunks that decode on their own are
+//   encoded side by side; the stream's CRC-32 and SHA-256 stay those of the
+//   whole, and streamed nodes may cross a chunk's end.
 //
 //   Container file with a stream (what "tkds build" writes): the container, the
 //   stream at the container's end, then a 16-byte tail: the container's length
@@ -90,6 +104,12 @@ inline constexpr std::uint8_t kNodeRecordKind = 1;
 
 inline constexpr std::uint8_t kStreamedNodeRecordKind = 2;
 inline constexpr std::uint8_t kStreamRecordKind = 3;
+inline constexpr std::uint8_t kChunksRecordKind = 4;
+
+// The records that the payload stream's reader takes, not a reader of nodes.
+constexpr bool IsPayloadStreamKind(std::uint8_t kind) noexcept {
+    return kind == kStreamedNodeRecordKind || kind == kStreamRecordKind || kind == kChunksRecordKind;
+}
 
 // The payload stream's records and framing (drawn above).
 inline constexpr std::size_t kStreamedNodeDataSize = 16;
@@ -103,6 +123,11 @@ inline constexpr std::size_t kStreamCrcAt = 24;
 inline constexpr std::size_t kStreamSha256At = 28;
 inline constexpr std::size_t kSha256Size = 32;
 inline constexpr std::string_view kStreamRecordName = "PayloadStream";
+inline constexpr std::string_view kChunksRecordName = "PayloadChunks";
+inline constexpr std::size_t kChunksCountSize = 4;
+inline constexpr std::size_t kChunkEntrySize = 16;
+inline constexpr std::size_t kChunkStoredLengthAt = 0;
+inline constexpr std::size_t kChunkDecodedSizeAt = 8;
 inline constexpr std::size_t kLzmaPropertiesSize = 5;
 inline constexpr std::uint32_t kMaxStreamDictionary = 64u << 20;
 // Far beyond any product, and small enough that no sum of lengths below it overflows.

@@ -63,7 +63,7 @@ WalkResult WalkContainer(const std::uint8_t* bytes, std::size_t length,
         // The payload stream's records are skipped whole by a reader of node
         // records, as every other kind is; their name and data are read when they
         // lie inside the container, for the stream's reader to check.
-        if ((record.kind == kStreamedNodeRecordKind || record.kind == kStreamRecordKind) &&
+        if (IsPayloadStreamKind(record.kind) &&
             !ReadNameAndData(in, record)) {
             record.name = {};
             record.data = nullptr;

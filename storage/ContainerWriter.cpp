@@ -163,7 +163,7 @@ bool ContainerWriter::WriteRecordHeader(const RecordFields& fields, std::string_
     record.push_back(0);
     if (!sink_.Write(record, error)) return false;
     size_ += record.size();
-    if (fields.kind == kNodeRecordKind || fields.kind == kStreamedNodeRecordKind || fields.kind == kStreamRecordKind) {
+    if (fields.kind == kNodeRecordKind || IsPayloadStreamKind(fields.kind)) {
         highestId_ = std::max(highestId_, fields.id);
     }
     return true;

@@ -1,6 +1,6 @@
 #pragma once
 // The payload stream (drawn in ContainerFormat.h): the records that place
-// streamed nodes in one solid LZMA stream after the container, and a decoder
+// streamed nodes in one LZMA stream after the container, and a decoder
 // that reads the stream front to back through a byte source and hands each
 // streamed node's bytes, in order, to a sink. Memory: the dictionary (at most
 // the decoded size), the decoder's tables and one input buffer; never the stream.
@@ -24,6 +24,12 @@ struct StreamedNode {
     std::uint64_t length = 0;
 };
 
+// A part of the stream that decodes on its own (drawn in ContainerFormat.h).
+struct PayloadChunk {
+    std::uint64_t storedLength = 0;  // properties and LZMA data
+    std::uint64_t decodedSize = 0;
+};
+
 struct PayloadStreamLayout {
     bool present = false;            // the container has a stream record
     std::uint64_t fileOffset = 0;    // where the stream starts in the carrying file
@@ -32,7 +38,14 @@ struct PayloadStreamLayout {
     std::uint32_t crc32 = 0;
     std::array<std::uint8_t, kSha256Size> sha256{};  // of the stored bytes
     std::vector<StreamedNode> nodes;  // in chain order, which is stream order
+    // The chunks record's entries, where the container holds them, or null: one chunk (ChunkAt).
+    const std::uint8_t* chunkEntries = nullptr;
+    std::uint32_t chunkCount = 1;
 };
+
+// Chunk k (below chunkCount) of a layout that ReadStreamLayout accepted; the
+// whole stream when it has no chunks record.
+PayloadChunk ChunkAt(const PayloadStreamLayout& layout, std::uint32_t k) noexcept;
 
 enum class PayloadStreamResult {
     Ok,
@@ -56,7 +69,8 @@ std::string_view StreamResultText(PayloadStreamResult result) noexcept;
 // field is checked: one stream record at most, present exactly when streamed
 // nodes are; each streamed record of the exact size, a Binary with no flags;
 // the nodes tiling [0, decodedSize) in chain order; decodedSize at most
-// kMaxStreamDecodedSize; the stored bytes inside the file (ReadFailed if not).
+// kMaxStreamDecodedSize; the stored bytes inside the file (ReadFailed if not);
+// a chunks record only with the stream record, its chunks adding up to it.
 PayloadStreamResult ReadStreamLayout(const std::vector<ChainRecord>& records, std::uint64_t fileSize,
                               PayloadStreamLayout& layout);
 
@@ -92,7 +106,9 @@ PayloadStreamResult CheckStreamHash(const PayloadStreamLayout& layout, StreamSou
 
 // Decodes the whole stream of a present layout: first CheckStreamHash, so that
 // no sink sees a byte of a stream that is not the one written; then front to
-// back, checking the properties, the decoded size and the CRC-32 as it goes,
+// back, chunk after chunk in one window (the largest chunk's dictionary or
+// decoded size, if smaller), checking each chunk's properties and that it ends
+// exactly at its stored length and decoded size, and the CRC-32 as it goes,
 // and the SHA-256 of the bytes it read once more at the end. Allocates with
 // malloc and throws nothing.
 PayloadStreamResult DecodePayloadStream(const PayloadStreamLayout& layout, StreamSource& source, StreamSink& sink) noexcept;

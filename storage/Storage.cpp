@@ -43,7 +43,7 @@ bool Storage::OpenContainer(const std::uint8_t* bytes, std::size_t length) {
     length_ = bytes ? length : 0;
     open_ = true;
     const WalkResult result = WalkContainer(bytes_, length_, [this](const ChainRecord& record) {
-        if (record.kind == kStreamedNodeRecordKind || record.kind == kStreamRecordKind) streamRecords_.push_back(record);
+        if (IsPayloadStreamKind(record.kind)) streamRecords_.push_back(record);
         if (!IsTreeRecord(record)) return;
         // A type byte that no node may carry is not indexed: nothing could read it.
         const auto type = NodeTypeFromByte(record.type);

@@ -1,8 +1,9 @@
 #!/usr/bin/env bash
 # The payload stream on real trees: for each tree, tkds make with every file in
 # the LZMA payload stream, against NSIS installers of the same files (zlib, and
-# solid LZMA), with tkds make's time and peak memory and tkds verify's peak
-# memory. Figures go to RAW as
+# solid LZMA), with tkds make's time at --threads 1 and 2 (and every processor,
+# when there are more), makensis's time for the solid LZMA installer, tkds
+# make's peak memory and tkds verify's peak memory. Figures go to RAW as
 # NAME=VALUE lines for report.py. Called by scripts/measure.sh; alone:
 #   scripts/measure/payload-stream.sh TKDS KIT_FOLDER OUT_FOLDER RAW [NAME=TREE]...
 # Default trees: this machine's Python standard library and Wine's DLLs.
@@ -18,6 +19,12 @@ if [ ${#trees[@]} -eq 0 ]; then
   done
 fi
 record() { echo "$1=$2" >>"$raw"; }
+# The wall clock and the peak resident set of a /usr/bin/time -v report, in ms and bytes.
+wall_ms() { awk -F': ' '/Elapsed \(wall clock\)/ {
+    n = split($2, p, ":"); s = 0; for (i = 1; i <= n; i++) s = s * 60 + p[i]; printf "%d", s * 1000 }' "$1"; }
+peak() { awk -F': ' '/Maximum resident set size/ { print $2 * 1024 }' "$1"; }
+thread_counts=(1 2)
+[ "$(nproc)" -gt 2 ] && thread_counts+=("$(nproc)")
 mkdir -p "$out"
 
 for entry in "${trees[@]}"; do
@@ -44,14 +51,25 @@ print(sum(os.path.getsize(os.path.join(d, f)) for d, _, n in os.walk(sys.argv[1]
   record "tree_${name}_files" "$(find "$tree" -type f | wc -l)"
   record "tree_${name}_bytes" "$payload"
 
-  /usr/bin/time -v -o "$work/time.txt" "$tkds" make "$work/container.manifest" -o "$work/setup.exe" >/dev/null
+  # Each thread count makes the same bytes (the file name, which the version
+  # information holds, is the same); the peak memory is the last run's, with the most threads.
+  for threads in "${thread_counts[@]}"; do
+    mkdir -p "$work/threads-$threads"
+    /usr/bin/time -v -o "$work/time.txt" "$tkds" make "$work/container.manifest" --threads "$threads" \
+      -o "$work/threads-$threads/setup.exe" >/dev/null
+    took=$(wall_ms "$work/time.txt")
+    record "tree_${name}_make_t${threads}_ms" "$took"
+    [ "$threads" != 1 ] || one_thread_ms=$took
+    cmp -s "$work/threads-1/setup.exe" "$work/threads-$threads/setup.exe" ||
+      { echo "tkds make --threads $threads made another setup than --threads 1" >&2; exit 1; }
+  done
+  mv "$work/threads-1/setup.exe" "$work/setup.exe"
   record "tree_${name}_setup" "$(stat -c %s "$work/setup.exe")"
-  record "tree_${name}_make_ms" "$(awk -F': ' '/Elapsed \(wall clock\)/ {
-      n = split($2, p, ":"); s = 0; for (i = 1; i <= n; i++) s = s * 60 + p[i]; printf "%d", s * 1000 }' "$work/time.txt")"
-  record "tree_${name}_make_peak" "$(awk -F': ' '/Maximum resident set size/ { print $2 * 1024 }' "$work/time.txt")"
+  record "tree_${name}_make_ms" "$one_thread_ms"
+  record "tree_${name}_make_peak" "$(peak "$work/time.txt")"
   # verify decodes the whole stream from the file: its memory is the decoder's, not the file's.
   /usr/bin/time -v -o "$work/verify-time.txt" "$tkds" verify "$work/setup.exe" >/dev/null
-  record "tree_${name}_verify_peak" "$(awk -F': ' '/Maximum resident set size/ { print $2 * 1024 }' "$work/verify-time.txt")"
+  record "tree_${name}_verify_peak" "$(peak "$work/verify-time.txt")"
 
   mkdir -p "$work/peer"
   cp "$kit/stubs/x86/TKUNTOOL.EXE" "$work/peer/"
@@ -59,8 +77,9 @@ print(sum(os.path.getsize(os.path.join(d, f)) for d, _, n in os.walk(sys.argv[1]
   cp "$kit/sample/product/License.txt" "$work/peer/"
   makensis -V1 -DPAYLOAD="$work/peer" -DTREE="$tree" -DOUTFILE="$work/nsis-zlib.exe" \
     "$root/scripts/measure/peer-installer.nsi"
-  makensis -V1 -DPAYLOAD="$work/peer" -DTREE="$tree" -DOUTFILE="$work/nsis-lzma.exe" -DSOLID_LZMA \
-    "$root/scripts/measure/peer-installer.nsi"
+  /usr/bin/time -v -o "$work/nsis-time.txt" makensis -V1 -DPAYLOAD="$work/peer" -DTREE="$tree" \
+    -DOUTFILE="$work/nsis-lzma.exe" -DSOLID_LZMA "$root/scripts/measure/peer-installer.nsi"
+  record "tree_${name}_nsis_lzma_ms" "$(wall_ms "$work/nsis-time.txt")"
   record "tree_${name}_nsis_zlib" "$(stat -c %s "$work/nsis-zlib.exe")"
   record "tree_${name}_nsis_lzma" "$(stat -c %s "$work/nsis-lzma.exe")"
   rm -rf "$work"

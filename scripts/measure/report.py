@@ -153,7 +153,18 @@ def main():
               ratio(f("setup"), f("nsis_zlib")))
         t.row("tkds make, compress=lzma / the files", kb(f("setup")), kb(f("bytes")), ratio(f("setup"), f("bytes")))
         t.row("tkds make time / 1 s per 10 MB of files", ms(f("make_ms")), ms(f("bytes") / 10485.76),
-              ratio(f("make_ms"), f("bytes") / 10485.76), "one run, wall clock")
+              ratio(f("make_ms"), f("bytes") / 10485.76), "one run, wall clock, 1 thread")
+        counts = sorted(int(key[len(f"tree_{name}_make_t"):-len("_ms")]) for key in raw
+                        if key.startswith(f"tree_{name}_make_t") and key.endswith("_ms"))
+        for threads in counts:
+            took = f(f"make_t{threads}_ms")
+            if threads > 1:
+                t.row(f"tkds make time, {threads} threads / 1 thread", ms(took), ms(f("make_t1_ms")),
+                      ratio(took, f("make_t1_ms")), "the same bytes; chunks of at most 48 MB above 64 MB")
+            if f"tree_{name}_nsis_lzma_ms" in raw:
+                t.row(f"tkds make time, {threads} thread{'s' if threads > 1 else ''} / makensis, solid LZMA",
+                      ms(took), ms(f("nsis_lzma_ms")), ratio(took, f("nsis_lzma_ms")),
+                      "the aim with 2 threads: at most 0.80" if threads == 2 else "wall clock, one run each")
         t.row("tkds make peak memory / the files", mb(f("make_peak")), mb(f("bytes")),
               ratio(f("make_peak"), f("bytes")), "/usr/bin/time -v; the LZMA encoder, about 10 x its dictionary")
         t.row("tkds verify peak memory / 80 MB", mb(f("verify_peak")), mb(80 * 1048576),

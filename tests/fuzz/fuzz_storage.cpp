@@ -5,8 +5,8 @@
 // chain index agree on whether a container is valid, that every path the index
 // gives resolves (streamed nodes too, whose record is never read as data), that
 // the chunked and the block decoding agree, that the reader keeps the stream's
-// records the walk finds, and that a stream that decodes delivered exactly its
-// nodes' bytes.
+// records the walk finds (the chunks record too), that a stream's chunks add up
+// to it exactly, and that a stream that decodes delivered exactly its nodes' bytes.
 #include <cstddef>
 #include <cstdint>
 #include <cstdlib>
@@ -106,12 +106,25 @@ private:
 // The fuzzer's inputs are small; a stream that claims more is not decoded, to keep runs quick.
 constexpr std::uint64_t kMaxFuzzedDecodedSize = 16u << 20;
 
+// A layout read whole has at least one chunk, and its chunks tile the stream.
+bool ChunksTile(const storage::PayloadStreamLayout& layout) {
+    std::uint64_t stored = 0, decoded = 0;
+    for (std::uint32_t k = 0; k < layout.chunkCount; ++k) {
+        const storage::PayloadChunk chunk = storage::ChunkAt(layout, k);
+        if (chunk.storedLength < storage::kLzmaPropertiesSize) return false;
+        stored += chunk.storedLength;
+        decoded += chunk.decodedSize;
+    }
+    return layout.chunkCount != 0 && stored == layout.storedLength && decoded == layout.decodedSize;
+}
+
 void DecodeStream(const std::uint8_t* bytes, std::size_t length) {
     storage::PayloadStreamLayout layout;
-    if (storage::ReadStreamLayout(bytes, length, length, layout) != storage::PayloadStreamResult::Ok || !layout.present ||
-        layout.decodedSize > kMaxFuzzedDecodedSize) {
+    if (storage::ReadStreamLayout(bytes, length, length, layout) != storage::PayloadStreamResult::Ok || !layout.present) {
         return;
     }
+    if (!ChunksTile(layout)) std::abort();
+    if (layout.decodedSize > kMaxFuzzedDecodedSize) return;
     InputSource source(bytes, length);
     CheckingSink sink(layout);
     if (storage::DecodePayloadStream(layout, source, sink) == storage::PayloadStreamResult::Ok && !sink.AllDelivered()) {
@@ -155,7 +168,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* bytes, std::size_t len
     storage::PayloadStreamLayout walked;
     if (storage::ReadStreamLayout(s.StreamRecords(), length, kept) !=
             storage::ReadStreamLayout(bytes, length, length, walked) ||
-        kept.nodes.size() != walked.nodes.size()) {
+        kept.nodes.size() != walked.nodes.size() || kept.chunkCount != walked.chunkCount) {
         std::abort();
     }
     return 0;

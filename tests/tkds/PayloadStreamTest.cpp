@@ -8,6 +8,7 @@
 
 #include <algorithm>
 #include <cstring>
+#include <functional>
 #include <map>
 #include <optional>
 #include <string>
@@ -16,6 +17,7 @@
 #include "install/InstallDocument.h"
 #include "install/StreamedPayloads.h"
 #include "storage/ContainerFormat.h"
+#include "storage/Crc32.h"
 #include "storage/PayloadStream.h"
 #include "storage/Sha256.h"
 #include "storage/Storage.h"
@@ -85,17 +87,18 @@ struct Streamed {
     StreamFigures figures;
 };
 
-void BuildStreamed(const TempFolder& folder, std::string_view manifest, Streamed& out) {
+void BuildStreamed(const TempFolder& folder, std::string_view manifest, Streamed& out, std::uint64_t chunkSize = 0,
+                   unsigned threads = 0) {
     std::vector<ManifestEntry> entries;
     std::vector<ManifestError> errors;
     ASSERT_TRUE(ParseManifest(manifest, {}, entries, errors)) << errors[0].reason;
-    ASSERT_TRUE(BuildContainer(entries, folder.Path(), out.container, out.plan, errors)) << errors[0].reason;
+    ASSERT_TRUE(BuildContainer(entries, folder.Path(), out.container, out.plan, errors, chunkSize)) << errors[0].reason;
     ASSERT_FALSE(out.plan.Empty());
     const std::string path = folder / "streamed.bin";
     const int fd = ::open(path.c_str(), O_RDWR | O_CREAT | O_TRUNC, 0600);
     ASSERT_GE(fd, 0);
     std::string error;
-    const bool written = WriteStream(fd, out.container.size(), out.plan, out.figures, ProgressStyle::Quiet, error);
+    const bool written = WriteStream(fd, out.container.size(), out.plan, out.figures, {ProgressStyle::Quiet, threads}, error);
     ::close(fd);
     ASSERT_TRUE(written) << error;
     PatchStreamRecord(out.container, out.plan, out.figures);
@@ -313,6 +316,10 @@ TEST_F(PayloadStream, LayoutRulesAreChecked) {
     storage::PayloadStreamLayout layout;
     ASSERT_EQ(storage::ReadStreamLayout(records, streamed_.file.size(), layout), PayloadStreamResult::Ok);
     EXPECT_EQ(layout.nodes.size(), 4u);
+    // A product this small is one chunk, without a chunks record.
+    EXPECT_EQ(streamed_.plan.chunksDataAt, 0u);
+    ASSERT_EQ(layout.chunkCount, 1u);
+    EXPECT_EQ(storage::ChunkAt(layout, 0).storedLength, layout.storedLength);
 
     const auto streamRecord = std::find_if(records.begin(), records.end(), [](const storage::ChainRecord& r) {
         return r.kind == storage::kStreamRecordKind;
@@ -344,12 +351,150 @@ TEST_F(PayloadStream, LayoutRulesAreChecked) {
     EXPECT_FALSE(layout.present);
 }
 
+// Chunks of 16 KB: "a" is larger than a chunk and crosses two boundaries, the
+// empty "gap" lies exactly on the fourth, "c" crosses the fifth; the last chunk
+// is short.
+constexpr std::uint64_t kSmallChunk = 16 * 1024;
+constexpr std::string_view kChunkedManifest =
+    "Data Folder id=1\n"
+    "Data.a Binary id=2 compress=lzma file=a.bin\n"
+    "Data.b Binary id=3 compress=lzma file=b.bin\n"
+    "Data.gap Binary id=4 compress=lzma file=empty.bin\n"
+    "Data.c Binary id=5 compress=lzma file=c.bin\n"
+    "Data.d Binary id=6 compress=lzma value=tiny\n";
+
+class ChunkedStream : public ::testing::Test {
+protected:
+    void SetUp() override {
+        folder_.Write("a.bin", a_);
+        folder_.Write("b.bin", b_);
+        folder_.Write("empty.bin", "");
+        folder_.Write("c.bin", c_);
+        BuildStreamed(folder_, kChunkedManifest, streamed_, kSmallChunk, 3);
+        ASSERT_EQ(storage::ReadStreamLayout(streamed_.container.data(), streamed_.container.size(),
+                                            streamed_.file.size(), layout_),
+                  PayloadStreamResult::Ok);
+    }
+    TempFolder folder_;
+    const std::string a_ = Pattern(40000, 11);
+    const std::string b_ = Pattern(4 * kSmallChunk - 40000, 12);
+    const std::string c_ = Pattern(20000, 13);
+    Streamed streamed_;
+    storage::PayloadStreamLayout layout_;
+};
+
+TEST_F(ChunkedStream, ChunksDecodeToTheNodesWhateverTheThreads) {
+    const std::string all = a_ + b_ + c_ + "tiny";
+    ASSERT_EQ(layout_.chunkCount, 6u);
+    std::uint64_t at = layout_.fileOffset;
+    for (std::uint32_t k = 0; k < layout_.chunkCount; ++k) {
+        EXPECT_EQ(storage::ChunkAt(layout_, k).decodedSize, k < 5 ? kSmallChunk : all.size() - 5 * kSmallChunk) << k;
+        // Each chunk its own properties, with a dictionary of its size.
+        EXPECT_EQ(storage::LoadLE32(streamed_.file.data() + at + 1), kSmallChunk) << k;
+        at += storage::ChunkAt(layout_, k).storedLength;
+    }
+    EXPECT_EQ(at, layout_.fileOffset + layout_.storedLength);
+    EXPECT_EQ(streamed_.figures.crc32,
+              storage::Crc32(0, reinterpret_cast<const std::uint8_t*>(all.data()), all.size()));
+
+    CollectingSink sink;
+    ASSERT_EQ(Decode(streamed_.container, streamed_.file, sink), PayloadStreamResult::Ok);
+    EXPECT_EQ(sink.names, (std::vector<std::string>{"a", "b", "gap", "c", "d"}));
+    EXPECT_EQ(sink.contents, (std::vector<std::string>{a_, b_, "", c_, "tiny"}));
+    EXPECT_EQ(sink.ended, 5);
+
+    for (unsigned threads : {1u, 2u, 8u}) {
+        Streamed again;
+        BuildStreamed(folder_, kChunkedManifest, again, kSmallChunk, threads);
+        EXPECT_EQ(again.file, streamed_.file) << threads << " threads";
+    }
+}
+
+TEST_F(ChunkedStream, DamagedOrMisdescribedChunksAreRefused) {
+    const std::uint64_t second = layout_.fileOffset + storage::ChunkAt(layout_, 0).storedLength;
+    const auto entry = [](Streamed& s, std::size_t k) {
+        return s.container.data() + s.plan.chunksDataAt + storage::kChunksCountSize + storage::kChunkEntrySize * k;
+    };
+    struct Case {
+        const char* what;
+        std::function<void(Streamed&)> spoil;
+        std::vector<PayloadStreamResult> expected;
+    };
+    const Case cases[] = {
+        {"a byte of the second chunk's data changed", [&](Streamed& s) { s.file[second + 40] ^= 0x40; },
+         {PayloadStreamResult::CorruptData, PayloadStreamResult::WrongCrc, PayloadStreamResult::WrongSize}},
+        {"the first two chunks' stored lengths swapped",
+         [&](Streamed& s) {
+             const std::uint64_t first = storage::LoadLE64(entry(s, 0));
+             storage::StoreLE64(entry(s, 0), storage::LoadLE64(entry(s, 1)));
+             storage::StoreLE64(entry(s, 1), first);
+         },
+         {PayloadStreamResult::CorruptData, PayloadStreamResult::WrongSize, PayloadStreamResult::Unsupported}},
+        {"a byte moved from one chunk's decoded size to the next's",
+         [&](Streamed& s) {
+             storage::StoreLE64(entry(s, 1) + 8, kSmallChunk + 1);
+             storage::StoreLE64(entry(s, 2) + 8, kSmallChunk - 1);
+         },
+         {PayloadStreamResult::CorruptData, PayloadStreamResult::WrongSize}},
+        {"decoded sizes that do not add up", [&](Streamed& s) { storage::StoreLE64(entry(s, 5) + 8, 1); },
+         {PayloadStreamResult::Malformed}},
+        {"stored lengths that do not add up",
+         [&](Streamed& s) { storage::StoreLE64(entry(s, 0), storage::LoadLE64(entry(s, 0)) - 1); },
+         {PayloadStreamResult::Malformed}},
+        {"an empty chunk",
+         [&](Streamed& s) {
+             storage::StoreLE64(entry(s, 4) + 8, 2 * kSmallChunk);
+             storage::StoreLE64(entry(s, 3) + 8, 0);
+         },
+         {PayloadStreamResult::Malformed}},
+        {"a chunk without its properties", [&](Streamed& s) { storage::StoreLE64(entry(s, 2), 4); },
+         {PayloadStreamResult::Malformed}},
+        {"a count that is not the record's", [&](Streamed& s) { storage::StoreLE32(entry(s, 0) - 4, 5); },
+         {PayloadStreamResult::Malformed}},
+        {"no chunks", [&](Streamed& s) { storage::StoreLE32(entry(s, 0) - 4, 0); }, {PayloadStreamResult::Malformed}},
+    };
+    for (const Case& c : cases) {
+        Streamed spoilt = streamed_;
+        c.spoil(spoilt);
+        Rehash(spoilt.container, spoilt.plan, spoilt.file);
+        std::copy(spoilt.container.begin(), spoilt.container.end(), spoilt.file.begin());
+        CollectingSink sink;
+        const PayloadStreamResult result = Decode(spoilt.container, spoilt.file, sink);
+        EXPECT_NE(std::find(c.expected.begin(), c.expected.end(), result), c.expected.end())
+            << c.what << ": " << storage::StreamResultText(result);
+    }
+
+    // The record only with a stream, and once.
+    std::vector<storage::ChainRecord> records;
+    ASSERT_EQ(storage::WalkContainer(streamed_.container.data(), streamed_.container.size(),
+                                     [&](const storage::ChainRecord& r) { records.push_back(r); }),
+              storage::WalkResult::Ok);
+    const auto chunks = std::find_if(records.begin(), records.end(), [](const storage::ChainRecord& r) {
+        return r.kind == storage::kChunksRecordKind;
+    });
+    ASSERT_NE(chunks, records.end());
+    storage::PayloadStreamLayout layout;
+    std::vector<storage::ChainRecord> twice(records);
+    twice.push_back(*chunks);
+    EXPECT_EQ(storage::ReadStreamLayout(twice, streamed_.file.size(), layout), PayloadStreamResult::Malformed);
+    EXPECT_EQ(storage::ReadStreamLayout(std::vector<storage::ChainRecord>{*chunks}, streamed_.file.size(), layout),
+              PayloadStreamResult::Malformed);
+}
+
 TEST(PayloadStreamDictionary, SizedToThePayloadWithinBounds) {
     EXPECT_EQ(StreamDictionarySize(0), 4096u);
     EXPECT_EQ(StreamDictionarySize(5000), 6144u);
     EXPECT_EQ(StreamDictionarySize(52u << 20), 64u << 20);
     EXPECT_EQ(StreamDictionarySize(std::uint64_t{600} << 20), 64u << 20);
     EXPECT_EQ(StreamDictionarySize((32u << 20) + 1), 48u << 20);
+    // Up to 64 MB one chunk with the dictionary of before; above, equal chunks of at most 48 MB, 16 MB dictionaries.
+    constexpr std::uint64_t mb = 1 << 20;
+    EXPECT_EQ(StreamChunkSize(3 * mb), 3 * mb);
+    EXPECT_EQ(StreamChunkCount(64 * mb, StreamChunkSize(64 * mb)), 1u);
+    EXPECT_EQ(ChunkDictionarySize(64 * mb, StreamChunkSize(64 * mb)), 64 * mb);
+    EXPECT_EQ(StreamChunkSize(64 * mb + 2), 32 * mb + 1);
+    EXPECT_EQ(StreamChunkCount(640 * mb, StreamChunkSize(640 * mb)), 14u);
+    EXPECT_EQ(ChunkDictionarySize(640 * mb, StreamChunkSize(640 * mb)), 16 * mb);
 }
 
 // The setup's side: the install document's entries found in the stream through

@@ -108,7 +108,8 @@ PY
 python3 - progress.txt <<'PY' || fail "the progress lines are not a log's"
 import re, sys
 lines = open(sys.argv[1]).read().splitlines()
-assert re.fullmatch(r"payload: \d+ files, [\d.]+ MB; LZMA dictionary [\d.]+ MB, encoder memory \d+ MB", lines[0]), lines
+assert re.fullmatch(r"payload: \d+ files, [\d.]+ MB; LZMA dictionary [\d.]+ MB, 1 thread, encoder memory \d+ MB",
+                    lines[0]), lines
 assert 5 <= len(lines) - 2 <= 9, lines
 assert all(re.fullmatch(r"payload: \d+/\d+ files, [\d.]+/[\d.]+ MB read, [\d.]+ MB written \([\d.]+ %\), "
                         r"[\d.]+ MB/s(, .* left)?", line) for line in lines[1:-1]), lines
@@ -118,6 +119,38 @@ expect_exit 0 "$tkds" build vendor/container.manifest -o tree-quiet.tkds --quiet
 [ ! -s "$work/err" ] || fail "--quiet still shows: $(head -c 300 "$work/err")"
 cmp -s tree-lzma.tkds tree-quiet.tkds || fail "--quiet made another container"
 sed -i 's/^Data.\*          Tree    dir=product$/Data.*          Tree    dir=product compress=yes/' vendor/container.manifest
+
+# A product above 64 MB goes into the stream in chunks, encoded side by side;
+# the setup made (its file name aside) does not depend on the number of threads. Each file is a part
+# of this tree's files and zeros (quick to encode), so that chunk ends fall
+# inside files; a changed byte in the second chunk is refused, and nothing is left.
+mkdir -p big/stubs/x86 big/one big/two
+cp /usr/share/nsis/Stubs/zlib-x86-unicode big/stubs/x86/setup-stub.exe
+(cd vendor/product && tar cf - json email) >big/head.tar
+printf 'pit=pf\nname=Big\nregrecord=Big\ndeffolder=Big\ngroupname=Big\n' >big/doc.txt
+printf 'Data Folder id=1\nData.idoc String id=2 file=doc.txt\n' >big/big.manifest
+for i in 1 2 3; do
+  { cat big/head.tar; head -c 25M /dev/zero; echo "part $i"; } >big/part$i.bin
+  echo "Data.p$i Binary id=$((10 + i)) compress=lzma file=part$i.bin" >>big/big.manifest
+done
+expect_exit 0 "$tkds" make big/big.manifest --stubs big/stubs -o big/one/setup.exe --threads 1
+expect_err "LZMA dictionary 16.0 MB, 1 thread,"
+expect_exit 0 "$tkds" make big/big.manifest --stubs big/stubs -o big/two/setup.exe --threads 2 --quiet
+cmp -s big/one/setup.exe big/two/setup.exe || fail "--threads 2 made another setup than --threads 1"
+expect_exit 0 "$tkds" list big/two/setup.exe
+expect_out "  chunk 2: "
+second=$(sed -n 's/^  chunk 2: [0-9]* bytes at offset \([0-9]*\),.*/\1/p' "$work/out")
+expect_exit 0 "$tkds" extract big/two/setup.exe Data.p2 -o big/p2.out
+cmp -s big/p2.out big/part2.bin || fail "a file across a chunk's end does not come back whole"
+cp big/two/setup.exe big/spoilt.exe
+printf '\x55' | dd of=big/spoilt.exe bs=1 seek=$((second + 1000)) conv=notrunc 2>/dev/null
+expect_exit 1 "$tkds" verify big/spoilt.exe
+expect_err "payload stream"
+expect_exit 1 "$tkds" extract big/spoilt.exe Data.p2 -o big/spoilt.out
+[ ! -e big/spoilt.out ] || fail "extract left big/spoilt.out behind"
+expect_exit 2 "$tkds" make big/big.manifest --stubs big/stubs -o big/none.exe --threads 0
+expect_err "--threads is a number from 1 to 1024, not '0'"
+rm -rf big
 
 # Refusals, each naming what it refuses; nothing is written.
 refuse() {  # refuse WHAT EXPECTED-TEXT: builds the manifest, expects exit 1 and the text on stderr

@@ -1,4 +1,4 @@
-// tkds build MANIFEST -o FILE [-D NAME=VALUE]...
+// tkds build MANIFEST -o FILE [-D NAME=VALUE]... [--quiet] [--threads N]
 //
 // A container with streamed nodes is followed in FILE by its payload stream and a
 // tail that gives the container's length.
@@ -20,7 +20,7 @@ namespace {
 // The container, its payload stream and the tail that says where the container
 // ends (drawn in storage/ContainerFormat.h), written whole or not at all.
 int WriteWithStream(const std::string& output, std::vector<std::uint8_t>& container, const StreamPlan& stream,
-                    ProgressStyle progress) {
+                    const StreamSettings& settings) {
 #ifdef TKDS_HAVE_LZMA_ENCODER
     std::string error;
     if (output == "-") {
@@ -29,7 +29,7 @@ int WriteWithStream(const std::string& output, std::vector<std::uint8_t>& contai
     }
     StagedFile staged;
     StreamFigures figures;
-    bool ok = staged.Create(output, error) && WriteStream(staged.Descriptor(), container.size(), stream, figures, progress, error);
+    bool ok = staged.Create(output, error) && WriteStream(staged.Descriptor(), container.size(), stream, figures, settings, error);
     if (ok) {
         PatchStreamRecord(container, stream, figures);
         std::vector<std::uint8_t> tail;
@@ -45,7 +45,7 @@ int WriteWithStream(const std::string& output, std::vector<std::uint8_t>& contai
     }
     return kExitOk;
 #else
-    (void)output, (void)container, (void)stream, (void)progress;
+    (void)output, (void)container, (void)stream, (void)settings;
     PrintError("compress=lzma is not available in this build");
     return kExitFailure;
 #endif
@@ -54,13 +54,14 @@ int WriteWithStream(const std::string& output, std::vector<std::uint8_t>& contai
 int RunBuild(const Args& args) {
     ParsedArgs parsed;
     std::string error;
-    if (!ParseArgs(args, {{"-o", true}, {"--output", true}, {"-D", true}, {"--quiet", false}}, parsed, error)) {
+    if (!ParseArgs(args, {{"-o", true}, {"--output", true}, {"-D", true}, {"--quiet", false}, {"--threads", true}}, parsed, error)) {
         return UsageError(kBuildCommand, error);
     }
     if (parsed.positional.size() != 1) return UsageError(kBuildCommand, "expected one manifest file");
     const std::string output = parsed.Has("--output") ? parsed.Value("--output") : parsed.Value("-o");
     if (output.empty()) return UsageError(kBuildCommand, "missing -o FILE");
-    const ProgressStyle progress = ProgressStyleFor(parsed.Has("--quiet"));
+    StreamSettings settings;
+    if (!ReadStreamSettings(parsed, settings, error)) return UsageError(kBuildCommand, error);
 
     Defines defines;
     if (!AddDefines(parsed.options["-D"], defines, error)) return UsageError(kBuildCommand, error);
@@ -73,7 +74,7 @@ int RunBuild(const Args& args) {
 #ifdef _WIN32
     storage::VectorSink container;
     if (!BuildManifestContainer(parsed.positional[0], defines, container, document, stream)) return kExitFailure;
-    if (!stream.Empty()) return WriteWithStream(output, container.Bytes(), stream, progress);
+    if (!stream.Empty()) return WriteWithStream(output, container.Bytes(), stream, settings);
     if (!WriteFileBytes(output, container.Bytes(), error)) return cannotWrite(error);
 #else
     // The container is written as it is made, never held whole, into a file
@@ -89,7 +90,7 @@ int RunBuild(const Args& args) {
     if (!stream.Empty()) {
         std::vector<std::uint8_t> container;
         if (!storage::ReadWhole(scratch, container, error)) return cannotWrite(error);
-        return WriteWithStream(output, container, stream, progress);
+        return WriteWithStream(output, container, stream, settings);
     }
     if (output == "-") {
         const auto copy = [&](std::span<const std::uint8_t> chunk) { return WriteFileBytes(output, chunk, error); };
@@ -109,7 +110,7 @@ int RunBuild(const Args& args) {
 
 const Command kBuildCommand = {
     "build",
-    "MANIFEST -o FILE [-D NAME=VALUE]... [--quiet]",
+    "MANIFEST -o FILE [-D NAME=VALUE]... [--quiet] [--threads N]",
     "write the container that MANIFEST describes",
     RunBuild,
 };

@@ -1,6 +1,7 @@
 #include "tools/tkds/CommandSupport.h"
 
 #include <algorithm>
+#include <charconv>
 #include <cerrno>
 #include <cstdio>
 #include <cstring>
@@ -68,6 +69,21 @@ bool ParseArgs(const Args& args, std::initializer_list<OptionRule> rules, Parsed
             return false;
         }
     }
+    return true;
+}
+
+bool ReadStreamSettings(const ParsedArgs& parsed, StreamSettings& settings, std::string& error) {
+    settings.progress = ProgressStyleFor(parsed.Has("--quiet"));
+    settings.threads = 0;
+    if (!parsed.Has("--threads")) return true;
+    const std::string text = parsed.Value("--threads");
+    unsigned threads = 0;
+    const auto [end, failure] = std::from_chars(text.data(), text.data() + text.size(), threads);
+    if (failure != std::errc() || end != text.data() + text.size() || threads == 0 || threads > kMaxThreads) {
+        error = "--threads is a number from 1 to " + std::to_string(kMaxThreads) + ", not '" + text + "'";
+        return false;
+    }
+    settings.threads = threads;
     return true;
 }
 

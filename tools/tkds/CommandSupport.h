@@ -12,6 +12,7 @@
 #include "storage/PayloadStream.h"
 #include "tools/tkds/Commands.h"
 #include "tools/tkds/FileIo.h"
+#include "tools/tkds/PayloadStreamWriter.h"
 
 namespace tkds {
 
@@ -35,6 +36,11 @@ struct ParsedArgs {
 // Accepts "-o VALUE", "--long VALUE", "--long=VALUE" and "-DVALUE"; "--" ends the
 // options. False with a reason for an unknown option or a missing value.
 bool ParseArgs(const Args& args, std::initializer_list<OptionRule> rules, ParsedArgs& parsed, std::string& error);
+
+// The payload stream's options of build and make: --quiet (no progress) and
+// --threads N (1 to kMaxThreads; all processors when not given). False with the reason.
+inline constexpr unsigned kMaxThreads = 1024;
+bool ReadStreamSettings(const ParsedArgs& parsed, StreamSettings& settings, std::string& error);
 
 // Prints the reason and the command's usage; returns kExitUsage.
 int UsageError(const Command& command, std::string_view reason);

@@ -158,6 +158,14 @@ void PrintTree(const std::string& file, const LoadedContainer& container, const 
                     static_cast<unsigned long long>(stream.fileOffset), stream.nodes.size(),
                     static_cast<unsigned long long>(stream.decodedSize), stream.crc32,
                     storage::HexDigest(stream.sha256).c_str());
+        std::uint64_t at = stream.fileOffset;
+        for (std::uint32_t k = 0; stream.chunkCount > 1 && k < stream.chunkCount; ++k) {
+            const storage::PayloadChunk chunk = storage::ChunkAt(stream, k);
+            std::printf("  chunk %u: %llu bytes at offset %llu, decoding to %llu bytes\n", k + 1,
+                        static_cast<unsigned long long>(chunk.storedLength), static_cast<unsigned long long>(at),
+                        static_cast<unsigned long long>(chunk.decodedSize));
+            at += chunk.storedLength;
+        }
     }
     std::printf("scope: %s\n", ScopeText(container, decoder).c_str());
     std::printf("%-*s %10s %10s  %-8s %-5s %10s %10s\n", width, "NAME", "ID", "PARENT", "TYPE", "FLAGS", "STORED",

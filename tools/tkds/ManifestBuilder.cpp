@@ -112,10 +112,44 @@ bool IsStreamed(const ManifestEntry& entry) {
     return entry.type == storage::NodeType::Binary && entry.file && !entry.convert;
 }
 
+// A record for the payload stream after every node's, with the next id and
+// zero data for the caller to fill; where its data lies, or 0 on a problem.
+std::size_t AppendPlaceholder(storage::ContainerWriter& writer, std::uint8_t kind, std::string_view name,
+                              std::size_t size, std::vector<ManifestError>& errors) {
+    std::string error;
+    storage::RecordFields fields;
+    fields.kind = kind;
+    fields.id = writer.HighestId() + 1;
+    const std::vector<std::uint8_t> placeholder(size, 0);
+    if (fields.id == 0) {
+        errors.push_back({0, "no id is left for the payload stream's records (ids reach 4294967295)"});
+    } else if (!writer.AppendRecord(fields, name, placeholder, error)) {
+        errors.push_back({0, error});
+    } else {
+        return static_cast<std::size_t>(writer.Size() - size);
+    }
+    return 0;
+}
+
+// The stream record, and the chunks record when the stream has more than one.
+void AppendStreamRecords(storage::ContainerWriter& writer, StreamPlan& stream, std::vector<ManifestError>& errors) {
+    stream.recordDataAt =
+        AppendPlaceholder(writer, storage::kStreamRecordKind, storage::kStreamRecordName, storage::kStreamRecordDataSize, errors);
+    const std::uint64_t chunks = StreamChunkCount(stream.decodedSize, stream.chunkSize);
+    if (stream.recordDataAt == 0 || chunks == 1) return;
+    if (chunks > (0xFFFFFFFFu - storage::kChunksCountSize) / storage::kChunkEntrySize) {
+        errors.push_back({0, "the payload stream has too many chunks for its record"});
+        return;
+    }
+    stream.chunksDataAt = AppendPlaceholder(writer, storage::kChunksRecordKind, storage::kChunksRecordName,
+                                            storage::kChunksCountSize + storage::kChunkEntrySize * chunks, errors);
+}
+
 }  // namespace
 
 bool BuildContainer(const std::vector<ManifestEntry>& entries, const std::string& baseDir, storage::PatchableSink& sink,
-                    std::optional<std::string>& document, StreamPlan& stream, std::vector<ManifestError>& errors) {
+                    std::optional<std::string>& document, StreamPlan& stream, std::vector<ManifestError>& errors,
+                    std::uint64_t chunkSize) {
     const std::size_t errorsBefore = errors.size();
     std::unordered_map<std::string, std::uint32_t> idOfPath;
     for (const auto& entry : entries) idOfPath.emplace(entry.path, entry.id);
@@ -182,19 +216,8 @@ bool BuildContainer(const std::vector<ManifestEntry>& entries, const std::string
         }
     }
     if (!stream.Empty() && errors.size() == errorsBefore) {
-        // The stream record takes the id after every node's; its figures come later.
-        std::string error;
-        storage::RecordFields fields;
-        fields.kind = storage::kStreamRecordKind;
-        fields.id = writer.HighestId() + 1;
-        const std::vector<std::uint8_t> placeholder(storage::kStreamRecordDataSize, 0);
-        if (fields.id == 0) {
-            errors.push_back({0, "no id is left for the payload stream's record (ids reach 4294967295)"});
-        } else if (!writer.AppendRecord(fields, storage::kStreamRecordName, placeholder, error)) {
-            errors.push_back({0, error});
-        } else {
-            stream.recordDataAt = static_cast<std::size_t>(writer.Size() - storage::kStreamRecordDataSize);
-        }
+        stream.chunkSize = chunkSize ? chunkSize : StreamChunkSize(stream.decodedSize);
+        AppendStreamRecords(writer, stream, errors);
     }
     std::string error;
     if (errors.size() == errorsBefore && !writer.End(error)) errors.push_back({0, error});
@@ -202,10 +225,11 @@ bool BuildContainer(const std::vector<ManifestEntry>& entries, const std::string
 }
 
 bool BuildContainer(const std::vector<ManifestEntry>& entries, const std::string& baseDir,
-                    std::vector<std::uint8_t>& container, StreamPlan& stream, std::vector<ManifestError>& errors) {
+                    std::vector<std::uint8_t>& container, StreamPlan& stream, std::vector<ManifestError>& errors,
+                    std::uint64_t chunkSize) {
     storage::VectorSink sink;
     std::optional<std::string> document;
-    if (!BuildContainer(entries, baseDir, sink, document, stream, errors)) return false;
+    if (!BuildContainer(entries, baseDir, sink, document, stream, errors, chunkSize)) return false;
     container = std::move(sink.Bytes());
     return true;
 }

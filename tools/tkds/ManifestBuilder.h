@@ -24,14 +24,17 @@ std::string ResolveFile(const std::string& baseDir, const std::string& file);
 // node "Data.idoc" up to its first zero byte, when no password other than ""
 // protects it), or nothing. Entries with compress=lzma become streamed node
 // records, in order, and stream gets their files and sizes; the container then
-// ends with a stream record for the caller to fill once the stream is written
-// (PatchStreamRecord).
+// ends with a stream record, and a chunks record when the stream has more than
+// one chunk of chunkSize decoded bytes (0: StreamChunkSize of its size), for
+// the caller to fill once the stream is written (PatchStreamRecord).
 bool BuildContainer(const std::vector<ManifestEntry>& entries, const std::string& baseDir, storage::PatchableSink& sink,
-                    std::optional<std::string>& document, StreamPlan& stream, std::vector<ManifestError>& errors);
+                    std::optional<std::string>& document, StreamPlan& stream, std::vector<ManifestError>& errors,
+                    std::uint64_t chunkSize = 0);
 
 // The same into memory; container is set only when there is no problem.
 bool BuildContainer(const std::vector<ManifestEntry>& entries, const std::string& baseDir,
-                    std::vector<std::uint8_t>& container, StreamPlan& stream, std::vector<ManifestError>& errors);
+                    std::vector<std::uint8_t>& container, StreamPlan& stream, std::vector<ManifestError>& errors,
+                    std::uint64_t chunkSize = 0);
 
 // The message for work that needs libpng in a build without it.
 inline constexpr const char* kNoPngMessage = "PNG conversion is not available in this build";

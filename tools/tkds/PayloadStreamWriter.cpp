@@ -1,139 +1,139 @@
 #include "tools/tkds/PayloadStreamWriter.h"
 
-#include <lzma.h>
+#include <sched.h>
 #include <unistd.h>
+#include <zlib.h>
 
 #include <algorithm>
+#include <atomic>
 #include <cerrno>
+#include <condition_variable>
 #include <cstring>
+#include <filesystem>
 #include <functional>
+#include <memory>
+#include <mutex>
+#include <thread>
 
 #include "storage/ContainerFormat.h"
-#include "storage/Crc32.h"
 #include "storage/Sha256.h"
-#include "tools/tkds/FileIo.h"
+#include "tools/tkds/ChunkEncoder.h"
 #include "tools/tkds/ProgressLine.h"
 
 namespace tkds {
 
 namespace {
 
-constexpr std::size_t kBufferSize = 1 << 20;
+constexpr std::size_t kCopyBufferSize = 1 << 20;
 constexpr std::uint32_t kMinDictionary = 4096;
-// xz's preset 9: the best ratio short of the much slower "extreme" search.
-constexpr std::uint32_t kPreset = 9;
-// Position bits 0 in place of the preset's 2: measured on 40 MB of Wine's x64
-// DLLs and 11 MB of Python's library, 0.30 % and 0.16 % smaller at the same
-// speed. Longer matches (nice_len 128) gave 0.2 % more for 11 % more time; other
-// literal and position bits did worse on both.
-constexpr std::uint32_t kPositionBits = 0;
+// How often the thread that writes shows progress while it waits for a chunk.
+constexpr auto kProgressInterval = std::chrono::milliseconds(200);
 
-// Runs the encoder over input (or finishes it) and writes what it gives out.
-class StreamEncoder {
+// The chunks of one stream, encoded by worker threads in any order and taken
+// by the writing thread in stream order.
+class ChunkQueue {
 public:
-    StreamEncoder(int fd, std::uint64_t at) : fd_(fd), position_(at), out_(kBufferSize) {}
-    ~StreamEncoder() { lzma_end(&stream_); }
-    StreamEncoder(const StreamEncoder&) = delete;
-    StreamEncoder& operator=(const StreamEncoder&) = delete;
+    ChunkQueue(const StreamPlan& plan, std::uint64_t chunkSize, std::uint64_t count, std::uint32_t dictionary,
+               std::string scratchFolder)
+        : plan_(plan), offsets_(plan), chunkSize_(chunkSize), count_(count), dictionary_(dictionary),
+          scratchFolder_(std::move(scratchFolder)), chunks_(count), done_(count, false) {}
 
-    bool Start(std::uint64_t decodedSize, ProgressLine& progress, std::string& error) {
-        lzma_options_lzma options;
-        if (lzma_lzma_preset(&options, kPreset)) {
-            error = "liblzma has no preset " + std::to_string(kPreset);
-            return false;
+    // Encodes chunks until none is left or one has failed.
+    void Work() {
+        for (std::uint64_t k = next_++; k < count_ && !progress.stop; k = next_++) {
+            chunks_[k] = std::make_unique<EncodedChunk>();
+            std::string error;
+            const std::uint64_t begin = k * chunkSize_;
+            const std::uint64_t end = std::min(begin + chunkSize_, plan_.decodedSize);
+            const ChunkJob job{begin, end, dictionary_};
+            if (!EncodeChunk(plan_, offsets_, job, scratchFolder_, *chunks_[k], progress, error)) Fail(error);
+            {
+                const std::lock_guard<std::mutex> lock(mutex_);
+                done_[k] = true;
+            }
+            changed_.notify_all();
         }
-        options.dict_size = StreamDictionarySize(decodedSize);
-        options.pb = kPositionBits;
-        const lzma_filter filters[] = {{LZMA_FILTER_LZMA1, &options}, {LZMA_VLI_UNKNOWN, nullptr}};
-        std::uint8_t properties[storage::kLzmaPropertiesSize];
-        std::uint32_t propertiesSize = 0;
-        if (lzma_properties_size(&propertiesSize, filters) != LZMA_OK ||
-            propertiesSize != sizeof properties || lzma_properties_encode(filters, properties) != LZMA_OK) {
-            error = "liblzma cannot write LZMA properties";
-            return false;
-        }
-        progress.Start(options.dict_size, lzma_raw_encoder_memusage(filters));
-        if (lzma_raw_encoder(&stream_, filters) != LZMA_OK) {
-            error = "liblzma cannot start an LZMA encoder (out of memory?)";
-            return false;
-        }
-        return Emit(properties, sizeof properties, error);
     }
 
-    bool Add(const std::uint8_t* bytes, std::size_t length, std::string& error) {
-        crc_ = storage::Crc32(crc_, bytes, length);
-        decoded_ += length;
-        return Run(bytes, length, LZMA_RUN, error);
+    // Chunk k once it is encoded, waking now and then to call shown; null once a chunk has failed.
+    EncodedChunk* Wait(std::uint64_t k, const std::function<void()>& shown) {
+        std::unique_lock<std::mutex> lock(mutex_);
+        while (!done_[k] && !progress.stop) {
+            lock.unlock();
+            shown();
+            lock.lock();
+            changed_.wait_for(lock, kProgressInterval, [&] { return done_[k] || progress.stop.load(); });
+        }
+        return progress.stop ? nullptr : chunks_[k].get();
     }
 
-    bool Finish(std::string& error) { return Run(nullptr, 0, LZMA_FINISH, error); }
+    // Lets go of chunk k's scratch file once it is written out.
+    void Release(std::uint64_t k) { chunks_[k].reset(); }
 
-    std::uint64_t Written() const noexcept { return written_; }
-    std::uint64_t Decoded() const noexcept { return decoded_; }
-    std::uint32_t Crc() const noexcept { return crc_; }
-    // The stored bytes' digest, once Finish has written the last of them.
-    std::array<std::uint8_t, 32> Digest() { return hasher_.Finish(); }
+    // The first reason given for a failure; others stop quietly.
+    void Fail(const std::string& error) {
+        {
+            const std::lock_guard<std::mutex> lock(mutex_);
+            if (firstError_.empty() && !error.empty()) firstError_ = error;
+            progress.stop = true;
+        }
+        changed_.notify_all();
+    }
+    std::string FirstError() {
+        const std::lock_guard<std::mutex> lock(mutex_);
+        return firstError_;
+    }
+
+    ChunkProgress progress;
 
 private:
-    bool Run(const std::uint8_t* bytes, std::size_t length, lzma_action action, std::string& error) {
-        stream_.next_in = bytes;
-        stream_.avail_in = length;
-        while (true) {
-            stream_.next_out = out_.data();
-            stream_.avail_out = out_.size();
-            const lzma_ret rc = lzma_code(&stream_, action);
-            if (rc != LZMA_OK && rc != LZMA_STREAM_END) {
-                error = "LZMA encoding failed (liblzma code " + std::to_string(rc) + ")";
-                return false;
-            }
-            if (!Emit(out_.data(), out_.size() - stream_.avail_out, error)) return false;
-            if (rc == LZMA_STREAM_END) return true;
-            if (action == LZMA_RUN && stream_.avail_in == 0 && stream_.avail_out != 0) return true;
-        }
-    }
-
-    bool Emit(const std::uint8_t* bytes, std::size_t length, std::string& error) {
-        if (!WriteAt(fd_, position_, bytes, length, error)) return false;
-        hasher_.Add({bytes, length});
-        position_ += length;
-        written_ += length;
-        return true;
-    }
-
-    int fd_;
-    std::uint64_t position_;
-    std::vector<std::uint8_t> out_;
-    lzma_stream stream_ = LZMA_STREAM_INIT;
-    std::uint64_t written_ = 0;
-    std::uint64_t decoded_ = 0;
-    std::uint32_t crc_ = 0;
-    storage::Sha256Hasher hasher_;
+    const StreamPlan& plan_;
+    const PlanOffsets offsets_;
+    const std::uint64_t chunkSize_;
+    const std::uint64_t count_;
+    const std::uint32_t dictionary_;
+    const std::string scratchFolder_;
+    std::vector<std::unique_ptr<EncodedChunk>> chunks_;
+    std::vector<bool> done_;
+    std::atomic<std::uint64_t> next_{0};
+    std::mutex mutex_;
+    std::condition_variable changed_;
+    std::string firstError_;
 };
 
-bool AddFile(StreamEncoder& encoder, const StreamItem& item, std::vector<std::uint8_t>& buffer,
-             const std::function<void()>& advanced, std::string& error) {
-    FilePtr file = OpenInputFile(item.file, error);
-    if (!file) {
-        error = "cannot read " + item.file + ": " + error;
-        return false;
+// The worker threads, stopped and joined on every way out.
+class Workers {
+public:
+    Workers(ChunkQueue& queue, unsigned count) : queue_(queue) {
+        for (unsigned i = 0; i < count; ++i) threads_.emplace_back([this] { queue_.Work(); });
     }
-    std::uint64_t total = 0;
-    std::size_t n = 0;
-    while ((n = std::fread(buffer.data(), 1, buffer.size(), file.get())) > 0) {
-        total += n;
-        if (total > item.size) break;
-        if (!encoder.Add(buffer.data(), n, error)) return false;
-        advanced();
+    ~Workers() {
+        queue_.progress.stop = queue_.progress.stop || !finished_;
+        for (std::thread& thread : threads_) thread.join();
     }
-    if (std::ferror(file.get())) {
-        error = "cannot read " + item.file + ": " + std::strerror(errno);
-        return false;
-    }
-    if (total != item.size) {
-        error = item.file + " changed while the setup program was made (" + std::to_string(item.size) +
-                " bytes when listed, " + (total > item.size ? "more" : std::to_string(total)) + " when read)";
-        return false;
-    }
+    Workers(const Workers&) = delete;
+    Workers& operator=(const Workers&) = delete;
+    void Finished() { finished_ = true; }
+
+private:
+    ChunkQueue& queue_;
+    std::vector<std::thread> threads_;
+    bool finished_ = false;
+};
+
+// Appends a chunk's scratch file to fd at position, adding its bytes to the digest.
+bool CopyChunk(EncodedChunk& chunk, int fd, std::uint64_t& position, storage::Sha256Hasher& hasher,
+               std::vector<std::uint8_t>& buffer, std::string& error) {
+    std::size_t got = 0;
+    do {
+        if (!chunk.file.Read(buffer, got, error)) {
+            error = "cannot read a scratch file back: " + error;
+            return false;
+        }
+        if (!WriteAt(fd, position, buffer.data(), got, error)) return false;
+        hasher.Add({buffer.data(), got});
+        position += got;
+    } while (got != 0);
     return true;
 }
 
@@ -148,6 +148,20 @@ std::uint32_t StreamDictionarySize(std::uint64_t decodedSize) noexcept {
         size = between >= wanted ? between : size * 2;
     }
     return static_cast<std::uint32_t>(size);
+}
+
+std::uint32_t ChunkDictionarySize(std::uint64_t decodedSize, std::uint64_t chunkSize) noexcept {
+    if (StreamChunkCount(decodedSize, chunkSize) == 1) return StreamDictionarySize(decodedSize);
+    return StreamDictionarySize(std::min(chunkSize, kChunkDictionary));
+}
+
+unsigned OnlineProcessors() noexcept {
+    cpu_set_t allowed;
+    if (::sched_getaffinity(0, sizeof allowed, &allowed) == 0 && CPU_COUNT(&allowed) > 0) {
+        return static_cast<unsigned>(CPU_COUNT(&allowed));
+    }
+    const long online = ::sysconf(_SC_NPROCESSORS_ONLN);
+    return online > 0 ? static_cast<unsigned>(online) : 1;
 }
 
 bool WriteAt(int fd, std::uint64_t at, const std::uint8_t* bytes, std::size_t length, std::string& error) {
@@ -165,29 +179,49 @@ bool WriteAt(int fd, std::uint64_t at, const std::uint8_t* bytes, std::size_t le
     return true;
 }
 
-bool WriteStream(int fd, std::uint64_t at, const StreamPlan& plan, StreamFigures& figures, ProgressStyle style,
-                 std::string& error) {
-    ProgressLine progress(style, plan.items.size(), plan.decodedSize);
-    StreamEncoder encoder(fd, at);
-    if (!encoder.Start(plan.decodedSize, progress, error)) return false;
-    std::vector<std::uint8_t> buffer(kBufferSize);
-    std::size_t itemsDone = 0;
-    const std::function<void()> advanced = [&] { progress.Advance(itemsDone, encoder.Decoded(), encoder.Written()); };
-    for (const StreamItem& item : plan.items) {
-        const bool ok = item.value
-                            ? encoder.Add(reinterpret_cast<const std::uint8_t*>(item.value->data()), item.value->size(), error)
-                            : AddFile(encoder, item, buffer, advanced, error);
-        if (!ok) return false;
-        ++itemsDone;
-        advanced();
-    }
-    if (!encoder.Finish(error)) return false;
-    progress.Finish(encoder.Written());
+bool WriteStream(int fd, std::uint64_t at, const StreamPlan& plan, StreamFigures& figures,
+                 const StreamSettings& settings, std::string& error) {
+    // A plan without a chunk size is one chunk.
+    const std::uint64_t chunkSize = plan.chunkSize ? plan.chunkSize : std::max<std::uint64_t>(plan.decodedSize, 1);
+    const std::uint64_t count = StreamChunkCount(plan.decodedSize, chunkSize);
+    const auto threads = static_cast<unsigned>(
+        std::clamp<std::uint64_t>(settings.threads ? settings.threads : OnlineProcessors(), 1, count));
+    const std::uint32_t dictionary = ChunkDictionarySize(plan.decodedSize, chunkSize);
+    ProgressLine progress(settings.progress, plan.items.size(), plan.decodedSize);
+    progress.Start(dictionary, threads, ChunkEncoderMemory(dictionary) * threads);
+
+    std::error_code failure;
+    ChunkQueue queue(plan, chunkSize, count, dictionary, std::filesystem::temp_directory_path(failure).string());
+    figures = {};
     figures.fileOffset = at;
-    figures.storedLength = encoder.Written();
-    figures.decodedSize = encoder.Decoded();
-    figures.crc32 = encoder.Crc();
-    figures.sha256 = encoder.Digest();
+    storage::Sha256Hasher hasher;
+    std::vector<std::uint8_t> buffer(kCopyBufferSize);
+    std::uint64_t position = at;
+    const std::function<void()> shown = [&] {
+        progress.Advance(queue.progress.files, queue.progress.read, queue.progress.written);
+    };
+    {
+        Workers workers(queue, threads);
+        for (std::uint64_t k = 0; k < count; ++k) {
+            EncodedChunk* chunk = queue.Wait(k, shown);
+            const std::uint64_t start = position;
+            if (!chunk || !CopyChunk(*chunk, fd, position, hasher, buffer, error)) {
+                queue.Fail(error);
+                error = queue.FirstError();
+                return false;
+            }
+            const std::uint64_t decoded = std::min(chunkSize, plan.decodedSize - k * chunkSize);
+            figures.crc32 = static_cast<std::uint32_t>(::crc32_combine64(figures.crc32, chunk->crc32,
+                                                                         static_cast<z_off64_t>(decoded)));
+            figures.chunkStoredLengths.push_back(position - start);
+            queue.Release(k);
+        }
+        workers.Finished();
+    }
+    progress.Finish(position - at);
+    figures.storedLength = position - at;
+    figures.decodedSize = plan.decodedSize;
+    figures.sha256 = hasher.Finish();
     return true;
 }
 
@@ -198,6 +232,16 @@ void PatchStreamRecord(std::vector<std::uint8_t>& container, const StreamPlan& p
     storage::StoreLE64(data + storage::kStreamDecodedSizeAt, figures.decodedSize);
     storage::StoreLE32(data + storage::kStreamCrcAt, figures.crc32);
     std::copy(figures.sha256.begin(), figures.sha256.end(), data + storage::kStreamSha256At);
+    if (plan.chunksDataAt == 0) return;
+    std::uint8_t* chunks = container.data() + plan.chunksDataAt;
+    const auto count = static_cast<std::uint32_t>(figures.chunkStoredLengths.size());
+    storage::StoreLE32(chunks, count);
+    for (std::uint32_t k = 0; k < count; ++k) {
+        std::uint8_t* entry = chunks + storage::kChunksCountSize + storage::kChunkEntrySize * k;
+        storage::StoreLE64(entry + storage::kChunkStoredLengthAt, figures.chunkStoredLengths[k]);
+        storage::StoreLE64(entry + storage::kChunkDecodedSizeAt,
+                           std::min(plan.chunkSize, plan.decodedSize - std::uint64_t{k} * plan.chunkSize));
+    }
 }
 
 }  // namespace tkds

@@ -36,11 +36,11 @@ ProgressStyle ProgressStyleFor(bool quiet) {
 ProgressLine::ProgressLine(ProgressStyle style, std::size_t files, std::uint64_t bytes, std::FILE* out)
     : style_(style), files_(files), bytes_(bytes), out_(out) {}
 
-void ProgressLine::Start(std::uint32_t dictionary, std::uint64_t encoderMemory) {
+void ProgressLine::Start(std::uint32_t dictionary, unsigned threads, std::uint64_t encoderMemory) {
     if (style_ == ProgressStyle::Quiet) return;
-    std::fprintf(out_, "payload: %zu files, %s MB; LZMA dictionary %s MB, encoder memory %s MB\n", files_,
-                 Format("%.1f", static_cast<double>(bytes_) / kMegabyte).c_str(),
-                 Format("%.1f", dictionary / kMegabyte).c_str(),
+    std::fprintf(out_, "payload: %zu files, %s MB; LZMA dictionary %s MB, %u thread%s, encoder memory %s MB\n",
+                 files_, Format("%.1f", static_cast<double>(bytes_) / kMegabyte).c_str(),
+                 Format("%.1f", dictionary / kMegabyte).c_str(), threads, threads == 1 ? "" : "s",
                  Format("%.0f", static_cast<double>(encoderMemory) / kMegabyte).c_str());
     std::fflush(out_);
     // The first figures show once there is a rate to tell.

@@ -21,8 +21,9 @@ public:
     ProgressLine(const ProgressLine&) = delete;
     ProgressLine& operator=(const ProgressLine&) = delete;
 
-    // What the encoder will hold in memory, said before it starts.
-    void Start(std::uint32_t dictionary, std::uint64_t encoderMemory);
+    // The largest chunk's dictionary, the threads that encode chunks and what
+    // their encoders will hold in memory together, said before they start.
+    void Start(std::uint32_t dictionary, unsigned threads, std::uint64_t encoderMemory);
     void Advance(std::size_t filesDone, std::uint64_t bytesRead, std::uint64_t bytesWritten);
     void Finish(std::uint64_t bytesWritten);
 
