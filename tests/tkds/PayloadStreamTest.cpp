@@ -481,6 +481,35 @@ TEST_F(ChunkedStream, DamagedOrMisdescribedChunksAreRefused) {
               PayloadStreamResult::Malformed);
 }
 
+// A file that changed or went since the container was built stops the write
+// with its name, whichever thread's chunk reads it.
+TEST_F(ChunkedStream, FilesChangedSinceTheyWereListedStopTheWrite) {
+    std::vector<ManifestEntry> entries;
+    std::vector<ManifestError> errors;
+    ASSERT_TRUE(ParseManifest(kChunkedManifest, {}, entries, errors));
+    std::vector<std::uint8_t> container;
+    StreamPlan plan;
+    ASSERT_TRUE(BuildContainer(entries, folder_.Path(), container, plan, errors, kSmallChunk));
+    const std::string path = folder_ / "out.bin";
+    const auto write = [&](std::string& error) {
+        const int fd = ::open(path.c_str(), O_RDWR | O_CREAT | O_TRUNC, 0600);
+        StreamFigures figures;
+        const bool written = fd >= 0 && WriteStream(fd, 0, plan, figures, {ProgressStyle::Quiet, 2}, error);
+        if (fd >= 0) ::close(fd);
+        return written;
+    };
+    std::string error;
+    folder_.Write("b.bin", b_ + "x");
+    EXPECT_FALSE(write(error));
+    EXPECT_NE(error.find("b.bin changed while the setup program was made"), std::string::npos) << error;
+    ASSERT_EQ(::unlink((folder_ / "c.bin").c_str()), 0);
+    folder_.Write("b.bin", b_);
+    error.clear();
+    EXPECT_FALSE(write(error));
+    EXPECT_NE(error.find("cannot read"), std::string::npos) << error;
+    EXPECT_NE(error.find("c.bin"), std::string::npos) << error;
+}
+
 TEST(PayloadStreamDictionary, SizedToThePayloadWithinBounds) {
     EXPECT_EQ(StreamDictionarySize(0), 4096u);
     EXPECT_EQ(StreamDictionarySize(5000), 6144u);
