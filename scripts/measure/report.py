@@ -160,7 +160,7 @@ def main():
             took = f(f"make_t{threads}_ms")
             if threads > 1:
                 t.row(f"tkds make time, {threads} threads / 1 thread", ms(took), ms(f("make_t1_ms")),
-                      ratio(took, f("make_t1_ms")), "the same bytes; chunks of at most 48 MB above 64 MB")
+                      ratio(took, f("make_t1_ms")), "the same bytes; chunks of at most 96 MB above 64 MB")
             if f"tree_{name}_nsis_lzma_ms" in raw:
                 t.row(f"tkds make time, {threads} thread{'s' if threads > 1 else ''} / makensis, solid LZMA",
                       ms(took), ms(f("nsis_lzma_ms")), ratio(took, f("nsis_lzma_ms")),

@@ -516,13 +516,15 @@ TEST(PayloadStreamDictionary, SizedToThePayloadWithinBounds) {
     EXPECT_EQ(StreamDictionarySize(52u << 20), 64u << 20);
     EXPECT_EQ(StreamDictionarySize(std::uint64_t{600} << 20), 64u << 20);
     EXPECT_EQ(StreamDictionarySize((32u << 20) + 1), 48u << 20);
-    // Up to 64 MB one chunk with the dictionary of before; above, equal chunks of at most 48 MB, 16 MB dictionaries.
+    // Up to 64 MB one chunk with the dictionary of before; above, two or more equal chunks of at most
+    // 96 MB with 16 MB dictionaries.
     constexpr std::uint64_t mb = 1 << 20;
     EXPECT_EQ(StreamChunkSize(3 * mb), 3 * mb);
     EXPECT_EQ(StreamChunkCount(64 * mb, StreamChunkSize(64 * mb)), 1u);
     EXPECT_EQ(ChunkDictionarySize(64 * mb, StreamChunkSize(64 * mb)), 64 * mb);
     EXPECT_EQ(StreamChunkSize(64 * mb + 2), 32 * mb + 1);
-    EXPECT_EQ(StreamChunkCount(640 * mb, StreamChunkSize(640 * mb)), 14u);
+    EXPECT_EQ(StreamChunkCount(80 * mb, StreamChunkSize(80 * mb)), 2u);
+    EXPECT_EQ(StreamChunkCount(640 * mb, StreamChunkSize(640 * mb)), 7u);
     EXPECT_EQ(ChunkDictionarySize(640 * mb, StreamChunkSize(640 * mb)), 16 * mb);
 }
 
