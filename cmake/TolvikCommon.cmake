@@ -46,6 +46,7 @@ if(WIN32)
   # partitions, and one partition also gives the same program on every build.
   if(NOT TOLVIK_WINDOWS_TESTS)
     set(CMAKE_INTERPROCEDURAL_OPTIMIZATION ON)
+    set(CMAKE_POLICY_DEFAULT_CMP0069 NEW)  # GoogleTest's older policies would only warn
     add_link_options(-flto-partition=one)
   endif()
 endif()
