@@ -201,9 +201,10 @@ if [ "${NSIS_COMPARE:-0}" = 1 ] || [ "${UPGRADE:-0}" = 1 ] || [ "${PER_USER:-0}"
   # Wine's session (its server, services and desktop) ends a few seconds after its
   # last program and starts again, over a second, with the next one: a program
   # that reads its input until it is closed keeps it up for all the /S runs, so that
-  # they start alike, as on Windows, whatever the checks between them take. The
+  # they start alike, as on Windows, whatever the checks between them take; the
+  # NSIS installer runs in the same session, so that both are timed alike. The
   # programs started meanwhile do not inherit its input's other end, so that
-  # closing it ends the session before the NSIS installer runs, as before.
+  # closing it ends the session.
   exec {session}> >(exec "$WINE64" cmd >/dev/null 2>&1)
 fi
 if [ "${NSIS_COMPARE:-0}" = 1 ] || [ "${UPGRADE:-0}" = 1 ]; then
@@ -237,7 +238,6 @@ if [ "${PER_USER:-0}" = 1 ]; then
   [ "$code" = 0 ] || { echo "$name: the user's quiet uninstall ended with ${code:-no exit code}" >&2; exit 1; }
   [ ! -e "$user_destination" ] || { echo "$name: the user's quiet uninstall left $user_destination" >&2; exit 1; }
 fi
-if [ -n "${session:-}" ]; then exec {session}>&-; fi
 if [ "${NSIS_COMPARE:-0}" = 1 ]; then
   solid=""
   [ "$compress" = lzma ] && solid=-DSOLID_LZMA
@@ -246,7 +246,7 @@ if [ "${NSIS_COMPARE:-0}" = 1 ]; then
     "$root/scripts/measure/peer-installer.nsi"
   nsis_make_ms=$((($(date +%s%N) - started) / 1000000))
   started=$(date +%s%N)
-  "$WINE64" "$work/nsis.exe" /S &
+  "$WINE64" "$work/nsis.exe" /S {session}>&- &
   pid=$!
   nsis_peak=0
   while kill -0 "$pid" 2>/dev/null; do
@@ -261,6 +261,7 @@ if [ "${NSIS_COMPARE:-0}" = 1 ]; then
   nsis_figures=" nsis_setup=$(stat -c %s "$work/nsis.exe") nsis_install_ms=$nsis_ms"
   nsis_figures+=" nsis_make_ms=$nsis_make_ms nsis_peak_hwm=$nsis_peak"
 fi
+if [ -n "${session:-}" ]; then exec {session}>&-; fi
 make_ms=$(awk -v s="$make_seconds" 'BEGIN { printf "%d", s * 1000 }')
 echo "$name payload=$payload setup=$(stat -c %s "$work/setup.exe") make_ms=$make_ms make_peak=$((make_kilobytes * 1024))" \
   "window_ms=$window_ms start_hwm=$start_hwm peak_hwm=$peak_hwm peak_anon=$peak_anon install_ms=$install_ms$upgrade_figures$per_user_figures$nsis_figures"
