@@ -13,6 +13,7 @@
 #include <functional>
 #include <memory>
 #include <mutex>
+#include <system_error>
 #include <thread>
 
 #include "storage/ContainerFormat.h"
@@ -104,8 +105,17 @@ private:
 // The worker threads, stopped and joined on every way out.
 class Workers {
 public:
+    // A thread the system cannot start leaves its chunks to those that started;
+    // with none, the write fails with the system's reason.
     Workers(ChunkQueue& queue, unsigned count) : queue_(queue) {
-        for (unsigned i = 0; i < count; ++i) threads_.emplace_back([this] { queue_.Work(); });
+        for (unsigned i = 0; i < count; ++i) {
+            try {
+                threads_.emplace_back([this] { queue_.Work(); });
+            } catch (const std::system_error& e) {
+                if (threads_.empty()) queue_.Fail(std::string("cannot start an encoding thread: ") + e.what());
+                break;
+            }
+        }
     }
     ~Workers() {
         queue_.progress.stop = queue_.progress.stop || !finished_;
