@@ -94,7 +94,9 @@ pid=$!
 timeout "$(wine_polls 300)" xdotool search --sync --onlyvisible --name '^Tolvik Setup$' >/dev/null
 window_ms=$((($(date +%s%N) - started) / 1000000))
 sleep 2
-field() { awk -v f="$1:" '$1 == f { print $2 * 1024 }' "/proc/${2:-$pid}/status" 2>/dev/null; }
+# A field of the process's status in bytes; nothing once the process has ended,
+# which it may do between the loop's look and this read.
+field() { awk -v f="$1:" '$1 == f { print $2 * 1024 }' "/proc/${2:-$pid}/status" 2>/dev/null || true; }
 start_hwm=$(field VmHWM)
 xdotool mousemove $((100 + 114 + 22)) $((100 + 146 + 16)) sleep 0.2 click 1
 clicked=$(date +%s%N)
