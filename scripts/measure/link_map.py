@@ -87,6 +87,9 @@ def main():
     totals["headers"] = program.stat().st_size - sum(totals.values())
     for part in PARTS:
         print(f"{prefix}_{part}={totals[part]}")
+    # A program compiled as one at link time comes from the compiler's own
+    # objects: our code, the stream reader and the decoder are no longer apart.
+    print(f"{prefix}_one_program={int(any('.ltrans' in Path(src).name for _, _, _, src in sections))}")
 
 
 if __name__ == "__main__":
