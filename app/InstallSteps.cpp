@@ -125,18 +125,13 @@ PayloadPlace PayloadPlaceFor(const std::string& base, std::string_view fileName)
     return place;
 }
 
-bool ListsPath(const std::vector<std::string>& paths, std::string_view path) {
-    for (const std::string& listed : paths) {
-        if (install::SamePathText(listed, path)) return true;
-    }
-    return false;
-}
-
 std::vector<std::string> StaleFiles(const std::vector<std::string>& earlierFiles,
                                     const std::vector<std::string>& installed) {
+    install::PathSet kept;
+    for (const std::string& file : installed) kept.Add(file);
     std::vector<std::string> stale;
     for (const std::string& file : earlierFiles) {
-        if (!ListsPath(installed, file) && !ListsPath(stale, file)) stale.push_back(file);
+        if (kept.Add(file)) stale.push_back(file);  // neither installed nor listed already
     }
     return stale;
 }

@@ -140,9 +140,6 @@ struct PayloadPlace {
 };
 PayloadPlace PayloadPlaceFor(const std::string& base, std::string_view fileName);
 
-// True when paths holds path, ASCII letter case ignored.
-bool ListsPath(const std::vector<std::string>& paths, std::string_view path);
-
 // The files an earlier run of the record installed (earlierFiles, as its trusted
 // log lists them) that this run does not (installed), each once, in the log's order:
 // what an upgrade removes, so that nothing of the earlier version is left behind.

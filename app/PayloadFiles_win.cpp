@@ -52,6 +52,9 @@ bool PayloadFiles::Prepare(const std::vector<install::PayloadEntry>& entries, co
                            const std::vector<std::string>& recordedFiles, install::HeldFolders& held,
                            std::vector<std::string>& missingFolders, PayloadProblem& problem) {
     targets_.clear();
+    install::PathSet recorded;
+    for (const std::string& file : recordedFiles) recorded.Add(file);
+    install::PathSet placed;
     std::set<std::string> missing;
     for (const std::string& folder : missingFolders) missing.insert(install::FolderKey(folder));
     for (const install::PayloadEntry& entry : entries) {
@@ -70,14 +73,14 @@ bool PayloadFiles::Prepare(const std::vector<install::PayloadEntry>& entries, co
             if (absent && missing.insert(install::FolderKey(folder)).second) missingFolders.push_back(folder);
         }
 
-        bool earlierEntry = false;
-        for (Target& earlier : targets_) {
-            if (!install::SamePathText(earlier.place.path, target.place.path)) continue;
-            earlier.commits = false;  // this entry's file replaces it
-            earlierEntry = true;
+        // An earlier entry of the same path is written, then replaced by this one's file.
+        const bool earlierEntry = !placed.Add(target.place.path);
+        if (earlierEntry) {
+            for (Target& earlier : targets_) {
+                if (install::SamePathText(earlier.place.path, target.place.path)) earlier.commits = false;
+            }
         }
-        const bool recorded = target.newCopy && ListsPath(recordedFiles, target.place.path);
-        target.replaces = recorded || earlierEntry;
+        target.replaces = earlierEntry || (target.newCopy && recorded.Holds(target.place.path));
         if (!absent) {
             const HANDLE folder = held.Find(target.place.folder);
             if (!CheckExisting(folder, target.place.name, target.replaces, target.place.path, problem)) return false;

@@ -4,6 +4,7 @@
 #include <vector>
 
 #include "app/InstallSteps.h"
+#include "install/PathText.h"
 
 namespace {
 
@@ -90,10 +91,18 @@ TEST(InstallSteps, PayloadFilesInSubfolders) {
     EXPECT_EQ(flat.folder, "C:\\D\\");
     EXPECT_TRUE(flat.subfolders.empty());
 
-    const std::vector<std::string> trusted{"C:\\D\\Pellumar.exe", "C:\\D\\lib\\x.py"};
-    EXPECT_TRUE(app::ListsPath(trusted, "c:\\d\\PELLUMAR.EXE"));
-    EXPECT_FALSE(app::ListsPath(trusted, "C:\\D\\License.txt"));
-    EXPECT_FALSE(app::ListsPath(trusted, "C:\\D\\lib\\x.py2"));
+    install::PathSet trusted;
+    trusted.Add("C:\\D\\Pellumar.exe");
+    trusted.Add("C:\\D\\lib\\x.py");
+    EXPECT_FALSE(trusted.Add("c:\\d\\PELLUMAR.EXE"));
+    EXPECT_TRUE(trusted.Holds("C:\\D\\LIB\\X.PY"));
+    EXPECT_FALSE(trusted.Holds("C:\\D\\License.txt"));
+    EXPECT_FALSE(trusted.Holds("C:\\D\\lib\\x.py2"));
+
+    // What an upgrade removes: each earlier file not installed again, once, in the log's order.
+    EXPECT_EQ(app::StaleFiles({"C:\\D\\old.dll", "C:\\D\\Pellumar.exe", "C:\\D\\OLD.DLL", "C:\\D\\gone.txt"},
+                              {"c:\\d\\pellumar.exe"}),
+              (std::vector<std::string>{"C:\\D\\old.dll", "C:\\D\\gone.txt"}));
 }
 
 TEST(InstallSteps, VersionChangesAreComparedPartByPartAsNumbers) {
