@@ -96,6 +96,9 @@ private:
     };
     // The open key for values under root and keyPath, opened or made at its first use; null when it cannot be.
     HKEY KeyForWriting(int root, const std::string& keyPath) const;
+    // What the first use of root and keyPath for writing left (an open key, or none
+    // when it was refused); null before that use.
+    const WrittenKey* Written(int root, std::string_view keyPath) const;
     bool WriteValue(int root, std::string_view valuePath, DWORD type, const BYTE* data, DWORD size) const;
 
     mutable std::vector<WrittenKey> writtenKeys_;

@@ -56,10 +56,15 @@ framework::RegistryKey OpenForWriting(HKEY rootKey, const std::string& keyPath) 
 
 }  // namespace
 
-HKEY RegistryAccess::KeyForWriting(int root, const std::string& keyPath) const {
+const RegistryAccess::WrittenKey* RegistryAccess::Written(int root, std::string_view keyPath) const {
     for (const WrittenKey& written : writtenKeys_) {
-        if (written.root == root && written.path == keyPath) return written.key;
+        if (written.root == root && written.path == keyPath) return &written;
     }
+    return nullptr;
+}
+
+HKEY RegistryAccess::KeyForWriting(int root, const std::string& keyPath) const {
+    if (const WrittenKey* written = Written(root, keyPath)) return written->key;
     const HKEY rootKey = RegistryRootKey(root);
     if (!rootKey) return nullptr;
     if (root == CurrentUser) {
@@ -145,11 +150,19 @@ bool RegistryAccess::FlushRegistryKey(int root, std::string_view keyPath) const 
 bool RegistryAccess::DeleteRegistryValue(int root, std::string_view valuePath) const {
     std::string keyPath, valueName;
     SplitValuePath(valuePath, keyPath, valueName);
+    const std::wstring name = framework::WideText(valueName);
+    // A key this object writes to is open already: removing a run's thousand
+    // journal values then costs no opening each.
+    if (const WrittenKey* written = Written(root, keyPath); written && written->key) {
+        const LONG deleted = RegDeleteValueW(written->key, name.c_str());
+        if (deleted == ERROR_SUCCESS || deleted == ERROR_FILE_NOT_FOUND) return true;
+        if (deleted != ERROR_KEY_DELETED) return false;
+    }
     framework::RegistryKey key;
     const LONG opened = OpenExisting(root, keyPath, KEY_SET_VALUE, key);
     if (opened == ERROR_FILE_NOT_FOUND) return true;
     if (opened != ERROR_SUCCESS) return false;
-    const LONG deleted = RegDeleteValueW(key, framework::WideText(valueName).c_str());
+    const LONG deleted = RegDeleteValueW(key, name.c_str());
     return deleted == ERROR_SUCCESS || deleted == ERROR_FILE_NOT_FOUND;
 }
 

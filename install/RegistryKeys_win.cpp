@@ -63,18 +63,17 @@ bool QueriedValueToText(const std::uint8_t* bytes, std::size_t size, std::uint32
                                                text);
 }
 
-bool ReadRegistryValueText(int root, std::string_view valuePath, std::string& text, RegistryView view) {
-    std::string keyPath, valueName;
-    RegistryAccess::SplitValuePath(valuePath, keyPath, valueName);
-    const framework::RegistryKey key = OpenKey(root, keyPath, KEY_QUERY_VALUE, view);
-    if (!key) return false;
+RegistryValueReader::RegistryValueReader(int root, std::string_view keyPath, RegistryView view)
+    : key_(OpenKey(root, keyPath, KEY_QUERY_VALUE, view)) {}
 
+bool RegistryValueReader::Read(std::string_view valueName, std::string& text) const {
+    if (!key_) return false;
     const std::wstring wideName = framework::WideText(valueName);
     std::string buffer(512, '\0');
     DWORD type = REG_NONE;
     for (;;) {
         DWORD size = static_cast<DWORD>(buffer.size());
-        const LONG queried = RegQueryValueExW(key, wideName.c_str(), nullptr, &type,
+        const LONG queried = RegQueryValueExW(key_, wideName.c_str(), nullptr, &type,
                                               reinterpret_cast<BYTE*>(buffer.data()), &size);
         if (queried == ERROR_MORE_DATA && size > buffer.size() && size <= kMaxValueBytes) {
             buffer.resize(size);
@@ -91,6 +90,12 @@ bool ReadRegistryValueText(int root, std::string_view valuePath, std::string& te
     }
     text = std::move(converted);
     return true;
+}
+
+bool ReadRegistryValueText(int root, std::string_view valuePath, std::string& text, RegistryView view) {
+    std::string keyPath, valueName;
+    RegistryAccess::SplitValuePath(valuePath, keyPath, valueName);
+    return RegistryValueReader(root, keyPath, view).Read(valueName, text);
 }
 
 bool RegistryKeyExists(int root, std::string_view keyPath, RegistryView view) {

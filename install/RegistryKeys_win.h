@@ -9,6 +9,8 @@
 #include <string_view>
 #include <vector>
 
+#include "framework/Handles_win.h"
+
 namespace install {
 
 // On 64-bit Windows, HKEY_LOCAL_MACHINE\SOFTWARE has a 64-bit and a 32-bit view
@@ -28,6 +30,19 @@ bool QueriedValueToText(const std::uint8_t* bytes, std::size_t size, std::uint32
 // REG_DWORD give true; text is untouched when the result is false.
 bool ReadRegistryValueText(int root, std::string_view valuePath, std::string& text,
                            RegistryView view = RegistryView::Own);
+
+// Reads values of one key as ReadRegistryValueText does, through one handle opened
+// at construction: a record's thousands of indexed values cost one open, not one
+// each. A key that cannot be opened reads as holding no value.
+class RegistryValueReader {
+public:
+    RegistryValueReader(int root, std::string_view keyPath, RegistryView view = RegistryView::Own);
+
+    bool Read(std::string_view valueName, std::string& text) const;
+
+private:
+    framework::RegistryKey key_;
+};
 
 // True when the key exists and can be opened for reading.
 bool RegistryKeyExists(int root, std::string_view keyPath, RegistryView view = RegistryView::Own);

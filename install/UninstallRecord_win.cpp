@@ -41,18 +41,14 @@ bool UninstallRecord::WriteLogNumber(std::string_view valueName, std::int32_t nu
 
 std::vector<std::string> UninstallRecord::TrustedFolders() const {
     std::vector<std::string> folders;
+    if (!usable_) return folders;
+    const RegistryValueReader trusted(keys_.trustedRoot, keys_.trustedKey);
     std::string text;
-    if (!usable_ || !ReadRegistryValueText(keys_.trustedRoot, layout::ValuePath(keys_.trustedKey, layout::kTotalFolders),
-                                           text)) {
-        return folders;
-    }
+    if (!trusted.Read(layout::kTotalFolders, text)) return folders;
     const int total = layout::ParseCount(text).value_or(0);
     for (int index = 0; index < total; ++index) {
         std::string folder;
-        const auto name = layout::IndexedName(layout::kFolderPrefix, index);
-        if (ReadRegistryValueText(keys_.trustedRoot, layout::ValuePath(keys_.trustedKey, name), folder)) {
-            folders.push_back(std::move(folder));
-        }
+        if (trusted.Read(layout::IndexedName(layout::kFolderPrefix, index), folder)) folders.push_back(std::move(folder));
     }
     return folders;
 }
@@ -72,11 +68,10 @@ std::vector<std::string> UninstallRecord::EarlierFoldersStillThere() const {
 std::vector<std::string> UninstallRecord::TrustedValuesUpToGap(std::string_view prefix, int most) const {
     std::vector<std::string> values;
     if (!usable_) return values;
+    const RegistryValueReader trusted(keys_.trustedRoot, keys_.trustedKey);
     std::string text;
     while (static_cast<int>(values.size()) < most &&
-           ReadRegistryValueText(
-               keys_.trustedRoot,
-               layout::ValuePath(keys_.trustedKey, layout::IndexedName(prefix, static_cast<int>(values.size()))), text)) {
+           trusted.Read(layout::IndexedName(prefix, static_cast<int>(values.size())), text)) {
         values.push_back(std::move(text));
         text.clear();
     }
@@ -88,6 +83,8 @@ std::vector<std::string> UninstallRecord::TrustedFiles() const {
 }
 
 std::vector<std::string> UninstallRecord::Noted() const {
+    // Once read, noted_ follows every value this run writes or removes.
+    if (notedRead_) return noted_;
     return TrustedValuesUpToGap(layout::kNotedPrefix, layout::kMaxNotedValues);
 }
 
@@ -134,7 +131,10 @@ bool UninstallRecord::Note(const std::vector<std::string>& paths) {
     for (const std::string& path : paths) {
         if (!known.insert(FolderKey(path) + (layout::IsNotedFolder(path) ? "\\" : "")).second) continue;
         const auto name = layout::IndexedName(layout::kNotedPrefix, static_cast<int>(noted_.size()));
-        stored = stored && registry_.WriteRegistryText(keys_.trustedRoot, layout::ValuePath(keys_.trustedKey, name), path);
+        if (!stored || !registry_.WriteRegistryText(keys_.trustedRoot, layout::ValuePath(keys_.trustedKey, name), path)) {
+            stored = false;
+            break;
+        }
         noted_.push_back(path);
     }
     return registry_.FlushRegistryKey(keys_.trustedRoot, keys_.trustedKey) && stored;
@@ -175,12 +175,16 @@ bool UninstallRecord::Complete() {
                                               layout::kRunComplete);
     stored = registry_.FlushRegistryKey(keys_.trustedRoot, keys_.trustedKey) && stored;
     // Dropped from the end: a run ended meanwhile still finds the notes from index 0 on.
-    const std::vector<std::string> noted = notedRead_ ? noted_ : Noted();
-    for (int index = static_cast<int>(noted.size()) - 1; stored && index >= 0; --index) {
+    if (!notedRead_) {
+        noted_ = Noted();
+        notedRead_ = true;
+    }
+    while (stored && !noted_.empty()) {
+        const int index = static_cast<int>(noted_.size()) - 1;
         stored = registry_.DeleteRegistryValue(
             keys_.trustedRoot, layout::ValuePath(keys_.trustedKey, layout::IndexedName(layout::kNotedPrefix, index)));
+        if (stored) noted_.pop_back();
     }
-    noted_.clear();
     return stored;
 }
 

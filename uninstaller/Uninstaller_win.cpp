@@ -46,23 +46,18 @@ void MessageBoxPrompt::Report(std::string_view text, bool problem) {
 
 namespace {
 
-// The log's values, read from one of its two keys.
+// The log's values, read from one of its two keys through one handle.
 class RegistryLogValues : public LogValues {
 public:
-    RegistryLogValues(int root, std::string key, install::RegistryView view)
-        : root_(root), key_(std::move(key)), view_(view) {}
+    RegistryLogValues(int root, const std::string& key, install::RegistryView view) : key_(root, key, view) {}
     std::optional<std::string> Read(std::string_view valueName) const override {
         std::string text;
-        if (!install::ReadRegistryValueText(root_, layout::ValuePath(key_, valueName), text, view_)) {
-            return std::nullopt;
-        }
+        if (!key_.Read(valueName, text)) return std::nullopt;
         return text;
     }
 
 private:
-    int root_;
-    std::string key_;
-    install::RegistryView view_;
+    install::RegistryValueReader key_;
 };
 
 // The registry view that holds the key, the program's own looked at first.
