@@ -2,7 +2,7 @@
 // CRC-32 as zlib computes it (reflected polynomial 0xEDB88320), one bit at a time:
 // a few dozen bytes of code instead of zlib's table-driven 8 KB. The setup program
 // inflates only zlib streams, which carry an Adler-32 check, so zlib's CRC-32 (for
-// gzip streams) is never called there; ZlibCrc32_win.cpp puts this one in its
+// gzip streams) is never called there; ZlibChecksums_win.cpp puts this one in its
 // place so that the program stays small and would still be correct if it were.
 #include <cstddef>
 #include <cstdint>
