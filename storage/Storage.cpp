@@ -1,5 +1,7 @@
 #include "storage/Storage.h"
 
+#include <algorithm>
+#include <cstdlib>
 #include <cstring>
 
 #include "framework/UserMessages.h"
@@ -18,6 +20,12 @@ const std::string kAlreadyOpen = "Can't already create object.";
 const std::string kPathInvalid = "Path invalid.";
 const std::string kInvalidPassword = "Invalid password.";
 const std::string kWrongType = "Other data type wanted.";
+
+// The index's order: parent id, then name.
+bool Before(std::uint32_t leftParent, std::string_view leftName, std::uint32_t rightParent,
+            std::string_view rightName) noexcept {
+    return leftParent != rightParent ? leftParent < rightParent : leftName < rightName;
+}
 }  // namespace
 
 Storage::Storage() : lastError_(&kNoReason) {}
@@ -57,14 +65,9 @@ bool Storage::OpenContainer(const std::uint8_t* bytes, std::size_t length) {
         node.storedSize = record.storedSize;
         node.recordOffset = record.recordOffset;
         node.streamed = record.kind == kStreamedNodeRecordKind;
-        auto& children = index_[record.parentId];
-        // A later record with the same name under the same parent wins.
-        if (auto found = children.find(record.name); found != children.end()) {
-            found->second = node;
-        } else {
-            children.emplace(std::string(record.name), node);
-        }
+        index_.push_back({record.name, node});
     });
+    SortIndex();
     switch (result) {
         case WalkResult::Ok: return true;
         case WalkResult::IllegalFormat: ReportStorageError(kErrorIllegalFormat); break;
@@ -72,6 +75,36 @@ bool Storage::OpenContainer(const std::uint8_t* bytes, std::size_t length) {
     }
     Close();
     return false;
+}
+
+int Storage::CompareIndexed(const void* left, const void* right) noexcept {
+    const auto& l = *static_cast<const IndexedNode*>(left);
+    const auto& r = *static_cast<const IndexedNode*>(right);
+    if (Before(l.node.parentId, l.name, r.node.parentId, r.name)) return -1;
+    if (Before(r.node.parentId, r.name, l.node.parentId, l.name)) return 1;
+    // The chain moves forward, so the record offset tells which of two records came later.
+    return (l.node.recordOffset > r.node.recordOffset) - (l.node.recordOffset < r.node.recordOffset);
+}
+
+void Storage::SortIndex() {
+    // The C runtime's sort: one call into it instead of a sort compiled into the program.
+    std::qsort(index_.data(), index_.size(), sizeof(IndexedNode), CompareIndexed);
+    std::size_t kept = 0;
+    for (std::size_t i = 0; i < index_.size(); ++i) {
+        const bool overridden = i + 1 < index_.size() && index_[i + 1].node.parentId == index_[i].node.parentId &&
+                                index_[i + 1].name == index_[i].name;
+        if (!overridden) index_[kept++] = index_[i];
+    }
+    index_.erase(index_.begin() + static_cast<std::ptrdiff_t>(kept), index_.end());
+}
+
+const StorageNode* Storage::FindChild(std::uint32_t parentId, std::string_view name) const noexcept {
+    const auto found = std::lower_bound(index_.begin(), index_.end(), name,
+                                        [parentId](const IndexedNode& entry, std::string_view key) {
+                                            return Before(entry.node.parentId, entry.name, parentId, key);
+                                        });
+    if (found == index_.end() || found->node.parentId != parentId || found->name != name) return nullptr;
+    return &found->node;
 }
 
 bool Storage::Close() {
@@ -94,11 +127,8 @@ bool Storage::ResolvePath(std::string_view path, StorageNode& node) const {
     std::uint32_t parent = 0;
     const StorageNode* found = nullptr;
     for (std::string_view segment : segments) {
-        const auto children = index_.find(parent);
-        if (children == index_.end()) return false;
-        const auto child = children->second.find(segment);
-        if (child == children->second.end()) return false;
-        found = &child->second;
+        found = FindChild(parent, segment);
+        if (!found) return false;
         parent = found->id;
     }
     node = *found;

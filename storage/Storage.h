@@ -5,11 +5,9 @@
 // node into a fresh heap block. It never writes and never copies the container.
 #include <cstddef>
 #include <cstdint>
-#include <functional>
 #include <optional>
 #include <string>
 #include <string_view>
-#include <unordered_map>
 #include <vector>
 
 #include "storage/ContainerFormat.h"
@@ -71,16 +69,20 @@ public:
     void SetDecodeBudget(DecodeBudget* budget) noexcept { budget_ = budget; }
 
 private:
-    // Child maps look names up by string_view, so resolving a path allocates no keys.
-    struct NameHash {
-        using is_transparent = void;
-        std::size_t operator()(std::string_view name) const noexcept { return std::hash<std::string_view>{}(name); }
+    // A node under its name, which points into the container.
+    struct IndexedNode {
+        std::string_view name;
+        StorageNode node;
     };
-    using ChildMap = std::unordered_map<std::string, StorageNode, NameHash, std::equal_to<>>;
 
     // True (and the reason recorded) when a container is open already.
     bool RefuseSecondOpen() noexcept;
     bool OpenContainer(const std::uint8_t* bytes, std::size_t length);
+    // Sorts the walked nodes by parent and name and keeps, of several with the
+    // same name under the same parent, the one latest in the chain.
+    void SortIndex();
+    static int CompareIndexed(const void* left, const void* right) noexcept;
+    const StorageNode* FindChild(std::uint32_t parentId, std::string_view name) const noexcept;
     bool ResolvePath(std::string_view path, StorageNode& node) const;
     bool CheckPassword(std::string_view password, const StorageNode& node) const;
     // Resolve, password, type: the first failing step sets LastError.
@@ -97,7 +99,9 @@ private:
     const std::uint8_t* bytes_ = nullptr;
     std::size_t length_ = 0;
     bool open_ = false;
-    std::unordered_map<std::uint32_t, ChildMap> index_;  // parent id -> name -> node
+    // Every node, by parent id and name once the container is open: a path
+    // resolves by binary search, and indexing allocates no name.
+    std::vector<IndexedNode> index_;
     std::vector<ChainRecord> streamRecords_;
     const std::string* lastError_;                       // one of the fixed reason texts
     DecodeBudget* budget_ = nullptr;

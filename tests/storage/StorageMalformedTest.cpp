@@ -175,6 +175,8 @@ TEST(StorageMalformed, UnreachableParentAndLaterDuplicate) {
         {1, 99, "Orphan", NodeType::Integer, Int32Bytes(1)},
         {2, 0, "Twin", NodeType::Integer, Int32Bytes(2)},
         {3, 0, "Twin", NodeType::Integer, Int32Bytes(3)},
+        {4, 0, "Between", NodeType::Integer, Int32Bytes(4)},
+        {5, 0, "Twin", NodeType::Integer, Int32Bytes(5)},
     });
     Storage s;
     ASSERT_TRUE(s.OpenBytes(bytes.data(), bytes.size()));
@@ -182,7 +184,9 @@ TEST(StorageMalformed, UnreachableParentAndLaterDuplicate) {
     EXPECT_FALSE(s.GetInteger("Orphan", value, ""));
     EXPECT_EQ(s.LastError(), "Path invalid.");
     ASSERT_TRUE(s.GetInteger("Twin", value, ""));
-    EXPECT_EQ(value, 3);
+    EXPECT_EQ(value, 5);
+    ASSERT_TRUE(s.GetInteger("Between", value, ""));
+    EXPECT_EQ(value, 4);
 }
 
 TEST(StorageMalformed, CycleOfParentsEndsResolution) {
