@@ -29,7 +29,4 @@ std::string LogFileErrorText(const std::string& path, unsigned long error);
 // in UTF-8; nothing when it has none (a program started from a desktop).
 void WriteToStandardError(std::string_view text);
 
-// ANSI (the system code page) to UTF-8.
-std::string AnsiToUtf8(std::string_view ansi);
-
 }  // namespace framework
