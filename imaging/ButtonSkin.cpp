@@ -27,18 +27,28 @@ int CellForState(ButtonState state, int states) noexcept {
 }
 
 SkinResult LoadButtonSkin(storage::Storage& storage, std::string_view kind, ButtonSkin& skin) {
-    const std::string base = std::string(kButtonSkinBase) + std::string(kind);
+    struct Field {
+        const char* name;
+        int ButtonSkin::*member;
+    };
+    static constexpr Field kFields[] = {
+        {"Height", &ButtonSkin::cellHeight},
+        {"Width", &ButtonSkin::stripWidth},
+        {"CtrlWidth", &ButtonSkin::cellWidth},
+        {"States", &ButtonSkin::states},
+    };
+    // One path buffer: the kind's node and a dot, then each field's name after it.
+    std::string path = std::string(kButtonSkinBase) + std::string(kind) + '.';
+    const std::size_t nameAt = path.size();
     ButtonSkin loaded;
-    std::int32_t value = 0;
-    if (!storage.GetInteger(base + ".Height", value, "")) return SkinResult::StorageError;
-    loaded.cellHeight = value;
-    if (!storage.GetInteger(base + ".Width", value, "")) return SkinResult::StorageError;
-    loaded.stripWidth = value;
-    if (!storage.GetInteger(base + ".CtrlWidth", value, "")) return SkinResult::StorageError;
-    loaded.cellWidth = value;
-    if (!storage.GetInteger(base + ".States", value, "")) return SkinResult::StorageError;
-    loaded.states = value;
-    if (!storage.GetBinary(base + ".RGBA", loaded.strip, loaded.stripSize, "")) return SkinResult::StorageError;
+    for (const Field& field : kFields) {
+        std::int32_t value = 0;
+        path.replace(nameAt, std::string::npos, field.name);
+        if (!storage.GetInteger(path, value, "")) return SkinResult::StorageError;
+        loaded.*field.member = value;
+    }
+    path.replace(nameAt, std::string::npos, "RGBA");
+    if (!storage.GetBinary(path, loaded.strip, loaded.stripSize, "")) return SkinResult::StorageError;
     if (loaded.stripSize == 0) return SkinResult::NoData;
 
     if (loaded.cellHeight <= 0 || loaded.stripWidth <= 0 || loaded.cellWidth <= 0) return SkinResult::StorageError;
