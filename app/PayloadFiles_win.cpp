@@ -96,13 +96,16 @@ bool PayloadFiles::Prepare(const std::vector<install::PayloadEntry>& entries, co
 }
 
 framework::FileHandle PayloadFiles::Open(std::size_t index, const install::HeldFolders& held,
-                                         PayloadProblem& problem) const {
-    const Target& target = targets_[index];
+                                         PayloadProblem& problem) {
+    Target& target = targets_[index];
     // A file that was not there when checked must still be new: one that appeared
     // since is another program's.
     install::RelativeOpen file = install::OpenFileForWriting(
         held.Find(target.place.folder), WrittenName(target.place, target.newCopy), target.replaces);
-    if (file.handle) return std::move(file.handle);
+    if (file.handle) {
+        target.written = install::FileNumberOf(file.handle);
+        return std::move(file.handle);
+    }
     const std::string written =
         target.newCopy ? install::uninstall_layout::NewCopyPath(target.place.path) : target.place.path;
     if (file.link) {
@@ -115,23 +118,28 @@ framework::FileHandle PayloadFiles::Open(std::size_t index, const install::HeldF
     return {};
 }
 
-bool PayloadFiles::Remove(std::size_t index, const install::HeldFolders& held) const {
+install::RelativeOpen PayloadFiles::OpenWritten(std::size_t index, const install::HeldFolders& held,
+                                                ACCESS_MASK access) const {
     const Target& target = targets_[index];
-    const install::RelativeOpen file =
-        install::OpenRelative(held.Find(target.place.folder), WrittenName(target.place, target.newCopy), false,
-                              install::Disposition::Open, DELETE, kShareAll);
+    const HANDLE folder = held.Find(target.place.folder);
+    const std::wstring name = WrittenName(target.place, target.newCopy);
+    // Known by its number, the file needs no reading back of the folder's entry
+    // and both paths: a thousand files' worth of requests to the system.
+    if (target.written != 0) return install::OpenSameFile(folder, name, target.written, access, kShareAll);
+    return install::OpenRelative(folder, name, false, install::Disposition::Open, access, kShareAll);
+}
+
+bool PayloadFiles::Remove(std::size_t index, const install::HeldFolders& held) const {
+    const install::RelativeOpen file = OpenWritten(index, held, DELETE);
     return file.handle && install::RemoveOnClose(file.handle);
 }
 
 DWORD PayloadFiles::Commit(std::size_t index, const install::HeldFolders& held) const {
     const Target& target = targets_[index];
     if (!target.newCopy || !target.commits) return NO_ERROR;
-    const HANDLE folder = held.Find(target.place.folder);
-    const install::RelativeOpen copy =
-        install::OpenRelative(folder, WrittenName(target.place, true), false, install::Disposition::Open, DELETE,
-                              kShareAll);
+    const install::RelativeOpen copy = OpenWritten(index, held, DELETE);
     if (!copy.handle) return copy.link ? ERROR_CANT_ACCESS_FILE : copy.error;
-    return install::RenameBelow(copy.handle, folder, framework::WideText(target.place.name));
+    return install::RenameBelow(copy.handle, held.Find(target.place.folder), framework::WideText(target.place.name));
 }
 
 }  // namespace app

@@ -10,6 +10,7 @@
 #include <windows.h>
 
 #include <cstddef>
+#include <cstdint>
 #include <string>
 #include <vector>
 
@@ -17,6 +18,7 @@
 #include "framework/Handles_win.h"
 #include "install/HeldFolders_win.h"
 #include "install/InstallDocument.h"
+#include "install/RelativeOpen_win.h"
 
 namespace app {
 
@@ -52,10 +54,10 @@ public:
     // Opens the file that entry index's bytes go to for writing, emptied: its new
     // copy, or the file itself in the Windows folder; invalid (and problem set)
     // when that is another program's or cannot be made.
-    framework::FileHandle Open(std::size_t index, const install::HeldFolders& held, PayloadProblem& problem) const;
+    framework::FileHandle Open(std::size_t index, const install::HeldFolders& held, PayloadProblem& problem);
 
     // Removes what Open made for entry index (found again below its held folder,
-    // never through a link); false when it is not there.
+    // only while it is the file Open made); false when it is not there.
     bool Remove(std::size_t index, const install::HeldFolders& held) const;
 
     // Renames entry index's new copy over its file; NO_ERROR, or why not (the
@@ -71,7 +73,11 @@ private:
         bool newCopy = false;   // written beside the file and renamed over it
         bool replaces = false;  // what Open makes may exist already and is this record's
         bool commits = true;    // no later entry writes the same path
+        std::uint64_t written = 0;  // the file system's number of the file Open made or emptied
     };
+    // Entry index's file as Open left it, opened again with access; refused when
+    // anything else is at its name now.
+    install::RelativeOpen OpenWritten(std::size_t index, const install::HeldFolders& held, ACCESS_MASK access) const;
     std::vector<Target> targets_;
 };
 

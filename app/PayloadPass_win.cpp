@@ -63,7 +63,7 @@ private:
 
 }  // namespace
 
-PayloadPass::PayloadPass(const PayloadFiles& payload, const install::HeldFolders& held,
+PayloadPass::PayloadPass(PayloadFiles& payload, const install::HeldFolders& held,
                          std::function<void()> fileWritten)
     : payload_(payload), held_(held), fileWritten_(std::move(fileWritten)) {}
 

@@ -22,7 +22,7 @@ namespace app {
 class PayloadPass final : public install::StreamedTargets {
 public:
     // fileWritten is called after each file is complete (the run's progress).
-    PayloadPass(const PayloadFiles& payload, const install::HeldFolders& held, std::function<void()> fileWritten);
+    PayloadPass(PayloadFiles& payload, const install::HeldFolders& held, std::function<void()> fileWritten);
 
     // Writes every entry's file. On false, every file written is removed again
     // and either DamagedReason() says why the data was refused (for a node, the
@@ -43,7 +43,7 @@ private:
     bool Failed(std::size_t entryIndex, DWORD error);
     void RemoveWritten();
 
-    const PayloadFiles& payload_;
+    PayloadFiles& payload_;
     const install::HeldFolders& held_;
     std::function<void()> fileWritten_;
     std::vector<framework::FileHandle> files_;  // by entry: open while its bytes are decoded

@@ -107,16 +107,29 @@ bool LiesWhereNamed(HANDLE parent, HANDLE child, std::wstring_view name, bool cr
     return SameText(FinalPath(child), expected);
 }
 
+// An empty name would open the parent itself; a "\" would leave the parent.
+bool IsOneName(std::wstring_view name) {
+    return !name.empty() && name.size() <= 255 && name.find_first_of(L"\\/") == std::wstring_view::npos;
+}
+
+RelativeOpen Refused(DWORD error) {
+    RelativeOpen refused;
+    refused.error = error;
+    return refused;
+}
+
+RelativeOpen RefusedAsLink(RelativeOpen result) {
+    result.handle.Reset();
+    result.link = true;
+    result.error = ERROR_CANT_ACCESS_FILE;
+    return result;
+}
+
 }  // namespace
 
 RelativeOpen OpenRelative(HANDLE parent, std::wstring_view name, bool folder, Disposition disposition,
                           ACCESS_MASK access, ULONG share, PSECURITY_DESCRIPTOR security) {
-    // An empty name would open the parent itself; a "\" would leave the parent.
-    if (name.empty() || name.size() > 255 || name.find_first_of(L"\\/") != std::wstring_view::npos) {
-        RelativeOpen refused;
-        refused.error = ERROR_INVALID_NAME;
-        return refused;
-    }
+    if (!IsOneName(name)) return Refused(ERROR_INVALID_NAME);
     // Made only with FILE_CREATE, which never creates through a link, even a
     // dangling one; what exists is opened with FILE_OPEN and checked.
     RelativeOpen result;
@@ -124,18 +137,37 @@ RelativeOpen OpenRelative(HANDLE parent, std::wstring_view name, bool folder, Di
         result = OpenOnce(parent, name, folder, FILE_OPEN, access, share, nullptr);
         if (result.handle || result.error != ERROR_FILE_NOT_FOUND || disposition == Disposition::Open) {
             if (result.handle && !LiesWhereNamed(parent, result.handle, name, false)) {
-                result.handle.Reset();
-                result.link = true;
-                result.error = ERROR_CANT_ACCESS_FILE;
+                return RefusedAsLink(std::move(result));
             }
             return result;
         }
     }
     result = OpenOnce(parent, name, folder, FILE_CREATE, access, share, security);
-    if (result.handle && !LiesWhereNamed(parent, result.handle, name, true)) {
-        result.handle.Reset();
-        result.link = true;
-        result.error = ERROR_CANT_ACCESS_FILE;
+    if (result.handle && !LiesWhereNamed(parent, result.handle, name, true)) return RefusedAsLink(std::move(result));
+    return result;
+}
+
+std::uint64_t FileNumberOf(HANDLE handle) {
+    using QueryInformationFunction = NTSTATUS(NTAPI*)(HANDLE, PIO_STATUS_BLOCK, PVOID, ULONG, FILE_INFORMATION_CLASS);
+    const auto queryInformation = NtdllFunction<QueryInformationFunction>("NtQueryInformationFile");
+    constexpr auto kFileInternalInformation = static_cast<FILE_INFORMATION_CLASS>(6);
+    LARGE_INTEGER number{};  // FILE_INTERNAL_INFORMATION: the file's index number alone
+    IO_STATUS_BLOCK status{};
+    if (!queryInformation || queryInformation(handle, &status, &number, sizeof number, kFileInternalInformation) < 0) {
+        return 0;
+    }
+    return static_cast<std::uint64_t>(number.QuadPart);
+}
+
+RelativeOpen OpenSameFile(HANDLE parent, std::wstring_view name, std::uint64_t fileNumber, ACCESS_MASK access,
+                          ULONG share) {
+    if (!IsOneName(name)) return Refused(ERROR_INVALID_NAME);
+    RelativeOpen result = OpenOnce(parent, name, false, FILE_OPEN, access | FILE_READ_ATTRIBUTES, share, nullptr);
+    // A link opened as itself, or followed by a system that ignores the request
+    // not to, is another file than the one numbered.
+    if (result.handle &&
+        (fileNumber == 0 || FileNumberOf(result.handle) != fileNumber || KindOf(result.handle) != HandleKind::File)) {
+        return RefusedAsLink(std::move(result));
     }
     return result;
 }

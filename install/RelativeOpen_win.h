@@ -36,6 +36,17 @@ struct RelativeOpen {
 RelativeOpen OpenRelative(HANDLE parent, std::wstring_view name, bool folder, Disposition disposition,
                           ACCESS_MASK access, ULONG share, PSECURITY_DESCRIPTOR security = nullptr);
 
+// The number the file system gives the file behind handle, the same through every
+// handle while the file exists; 0 when it cannot be told.
+std::uint64_t FileNumberOf(HANDLE handle);
+
+// Opens name below parent only when it is the plain file numbered fileNumber with
+// one name: a file this program made and checked, found again without reading the
+// folder's entry or the paths back. Anything else at the name (a link put there
+// since, another file) gives no handle and link set; nothing is changed through it.
+RelativeOpen OpenSameFile(HANDLE parent, std::wstring_view name, std::uint64_t fileNumber, ACCESS_MASK access,
+                          ULONG share);
+
 // Opens the file name below parent for writing, shared as share says (by default
 // not at all), emptied: made
 // when missing (never through a link of that name); when mayReplace, an existing

@@ -12,6 +12,7 @@
 #include "install/DiskSpace.h"
 #include "install/FolderPath.h"
 #include "install/HeldFolders_win.h"
+#include "install/RelativeOpen_win.h"
 
 namespace install {
 namespace {
@@ -131,6 +132,39 @@ TEST_F(FolderPathTest, HeldFoldersStayAndAFolderAtTheRootIsReadOnlyForUsers) {
         held.RemoveCreated();
     }
     EXPECT_FALSE(IsFolder("C:\\TolvikFolderTest"));
+}
+
+TEST_F(FolderPathTest, AWrittenFileIsFoundAgainByItsNumberAndNothingElseIs) {
+    HeldFolders held;
+    std::vector<std::string> missing;
+    std::string failed;
+    ASSERT_TRUE(HoldFolderPath("C:\\TolvikFolderTest", missing, held));
+    ASSERT_TRUE(MakeFolders(missing, held, created, failed));
+    const HANDLE folder = held.Find("C:\\TolvikFolderTest");
+    std::uint64_t number = 0;
+    {
+        RelativeOpen written = OpenFileForWriting(folder, L"a.tknew", false);
+        ASSERT_TRUE(written.handle);
+        number = FileNumberOf(written.handle);
+        ASSERT_NE(number, 0u);
+    }
+    RelativeOpen again = OpenSameFile(folder, L"a.tknew", number, DELETE, FILE_SHARE_READ);
+    ASSERT_TRUE(again.handle);
+    EXPECT_EQ(RenameBelow(again.handle, folder, L"a"), static_cast<DWORD>(NO_ERROR));
+    again.handle.Reset();
+
+    // Another file put at the name since is refused, whatever its name says.
+    const HANDLE other = CreateFileA("C:\\TolvikFolderTest\\b", GENERIC_WRITE, 0, nullptr, CREATE_NEW, 0, nullptr);
+    ASSERT_NE(other, INVALID_HANDLE_VALUE);
+    CloseHandle(other);
+    ASSERT_TRUE(MoveFileExA("C:\\TolvikFolderTest\\b", "C:\\TolvikFolderTest\\a", MOVEFILE_REPLACE_EXISTING));
+    const RelativeOpen refused = OpenSameFile(folder, L"a", number, DELETE, FILE_SHARE_READ);
+    EXPECT_FALSE(refused.handle);
+    EXPECT_TRUE(refused.link);
+    EXPECT_FALSE(OpenSameFile(folder, L"a", 0, DELETE, FILE_SHARE_READ).handle);
+    EXPECT_EQ(OpenSameFile(folder, L"..\\a", number, DELETE, FILE_SHARE_READ).error,
+              static_cast<DWORD>(ERROR_INVALID_NAME));
+    EXPECT_TRUE(DeleteFileA("C:\\TolvikFolderTest\\a"));
 }
 
 TEST(DiskSpaceTest, FreeSpaceOfTheSystemDrive) {
