@@ -98,6 +98,13 @@ function(tolvik_windows_program name output)
   # mappings to the program (a private per-user Windows folder among them).
   target_link_options(${name} PRIVATE -Wl,--gc-sections $<$<CONFIG:MinSizeRel,Release>:-s> -Wl,--tsaware
                       -Wl,-Map,${CMAKE_CURRENT_BINARY_DIR}/${base}.map)
+  # On x86 the unwind tables that the libraries bring are dropped: 4 KB of the
+  # stub that nothing reads. x64 has none of them (its tables are .pdata/.xdata).
+  if(CMAKE_SIZEOF_VOID_P EQUAL 4)
+    set(script ${PROJECT_SOURCE_DIR}/cmake/discard-unwind-tables.ld)
+    target_link_options(${name} PRIVATE -Wl,-T,${script})
+    set_property(TARGET ${name} APPEND PROPERTY LINK_DEPENDS ${script})
+  endif()
 endfunction()
 
 # GoogleTest from Debian's source package, built with the current toolchain
