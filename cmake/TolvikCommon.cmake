@@ -133,9 +133,14 @@ endfunction()
 
 # A Windows GoogleTest executable; in the Windows build it is only built.
 # The native build registers it to run under Wine (see WindowsSubBuilds.cmake).
+# A test build that does not run it (see WineTests.cmake) builds it only when asked.
 function(tolvik_windows_test name)
   tolvik_use_googletest()
+  set(runs FALSE)
   if(TOLVIK_WINDOWS_TESTS)
+    tolvik_wine_test_runs(wine.${name} runs)
+  endif()
+  if(runs)
     add_executable(${name} ${ARGN})
     tolvik_wine_gtest(${name})
   else()

@@ -5,6 +5,8 @@
 # Wine (scripts/win32-env.sh run), which exits 77, reported as skipped with its
 # reason, where that root cannot be used. The scripts read TOLVIK_WINDOWS_ARCH
 # to expect what a 32-bit program sees on 64-bit Windows (tests/wine/wine-env.sh).
+# The 32-bit build registers only the tests that cmake/Win32Tests.cmake names,
+# and builds no test program that none of them runs.
 set(TOLVIK_WINE_RUNNER ${PROJECT_SOURCE_DIR}/tests/wine/run-in-wine.sh)
 
 if(CMAKE_SIZEOF_VOID_P EQUAL 4)
@@ -13,6 +15,7 @@ if(CMAKE_SIZEOF_VOID_P EQUAL 4)
   set(tolvik_wine_launcher "bash \"${PROJECT_SOURCE_DIR}/scripts/win32-env.sh\" run \"${PROJECT_SOURCE_DIR}:${PROJECT_BINARY_DIR}\" ")
   # The i386 half of Wine runs emulated: slower to start, slower to compute.
   set(tolvik_wine_timeout_factor 2)
+  include(Win32Tests)
 else()
   set(TOLVIK_WINDOWS_ARCH win64)
   set(tolvik_wine_test_prefix "")
@@ -20,7 +23,21 @@ else()
   set(tolvik_wine_timeout_factor 1)
 endif()
 
+# tolvik_wine_test_runs(NAME OUT): whether this build registers the Wine test NAME.
+function(tolvik_wine_test_runs name out)
+  set(runs TRUE)
+  if(TOLVIK_WINDOWS_ARCH STREQUAL win32 AND NOT name IN_LIST TOLVIK_WIN32_TESTS)
+    set(runs FALSE)
+  endif()
+  set(${out} ${runs} PARENT_SCOPE)
+endfunction()
+
 function(tolvik_add_wine_test name timeout command)
+  tolvik_wine_test_runs(${name} runs)
+  if(NOT runs)
+    return()
+  endif()
+  set_property(GLOBAL APPEND PROPERTY TOLVIK_WINE_TEST_NAMES ${name})
   set(test ${tolvik_wine_test_prefix}${name})
   math(EXPR timeout "${timeout} * ${tolvik_wine_timeout_factor}")
   set_property(GLOBAL APPEND PROPERTY TOLVIK_WINE_TESTS
@@ -43,6 +60,16 @@ function(tolvik_wine_script name script)
 endfunction()
 
 function(tolvik_write_wine_tests)
+  # A name in the 32-bit list that no folder registers is a test that silently
+  # stopped running.
+  get_property(registered GLOBAL PROPERTY TOLVIK_WINE_TEST_NAMES)
+  if(TOLVIK_WINDOWS_ARCH STREQUAL win32 AND TOLVIK_WINDOWS_TESTS)
+    foreach(name IN LISTS TOLVIK_WIN32_TESTS)
+      if(NOT name IN_LIST registered)
+        message(FATAL_ERROR "cmake/Win32Tests.cmake names ${name}, which no folder registers")
+      endif()
+    endforeach()
+  endif()
   get_property(lines GLOBAL PROPERTY TOLVIK_WINE_TESTS)
   string(JOIN "" content ${lines})
   file(GENERATE OUTPUT ${PROJECT_BINARY_DIR}/wine-tests.cmake CONTENT "${content}")
