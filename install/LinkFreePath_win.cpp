@@ -66,10 +66,14 @@ HeldPath HoldPathBelow(const std::string& base, const std::string& path, const L
             const DWORD error = GetLastError();
             return Stopped(IsAbsence(error) ? PathHold::Missing : PathHold::Failed, step, error);
         }
-        BY_HANDLE_FILE_INFORMATION information;
-        if (!GetFileInformationByHandle(handle, &information)) return Stopped(PathHold::Failed, step, GetLastError());
-        if (information.dwFileAttributes & FILE_ATTRIBUTE_REPARSE_POINT) return Stopped(PathHold::Link, step);
-        const bool isFolder = (information.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) != 0;
+        // The attributes alone: GetFileInformationByHandle would also ask the volume
+        // for its serial number, a round trip to the mount manager for every step.
+        FILE_ATTRIBUTE_TAG_INFO information{};
+        if (!GetFileInformationByHandleEx(handle, FileAttributeTagInfo, &information, sizeof information)) {
+            return Stopped(PathHold::Failed, step, GetLastError());
+        }
+        if (information.FileAttributes & FILE_ATTRIBUTE_REPARSE_POINT) return Stopped(PathHold::Link, step);
+        const bool isFolder = (information.FileAttributes & FILE_ATTRIBUTE_DIRECTORY) != 0;
         if (!isLast && !isFolder) return Stopped(PathHold::Missing, step, ERROR_PATH_NOT_FOUND);
         if (isLast && isFolder != last.folder) return Stopped(PathHold::Failed, step, ERROR_ACCESS_DENIED);
         if (!SameFinalPath(FinalPathOf(handle), expected)) return Stopped(PathHold::Link, step);
