@@ -79,7 +79,7 @@ const Overlay* WindowBuffers::FindOverlay(int controlId) const {
     return nullptr;
 }
 
-bool WindowBuffers::ComposeArea(const Rect& area, const VisibilityTest& isVisible) {
+bool WindowBuffers::ComposeArea(const Rect& area, VisibilityTest isVisible) {
     if (!HasBuffers()) return false;
     const Rect clipped = Intersect(area, BufferRect());
     if (clipped.IsEmpty()) return true;

@@ -12,10 +12,10 @@
 // window and the device contexts; the host tools use this class directly.
 #include <cstddef>
 #include <cstdint>
-#include <functional>
 #include <string_view>
 #include <vector>
 
+#include "framework/FunctionRef.h"
 #include "imaging/PixelSection.h"
 #include "imaging/PixelView.h"
 
@@ -84,8 +84,8 @@ public:
     // rectangle meets the area, each over its whole rectangle clipped to the
     // buffers (taking its pixels from the matching offset of its picture). The
     // area is clipped to the buffers. False without buffers.
-    using VisibilityTest = std::function<bool(int controlId)>;
-    bool ComposeArea(const Rect& area, const VisibilityTest& isVisible);
+    using VisibilityTest = framework::FunctionRef<bool(int controlId)>;
+    bool ComposeArea(const Rect& area, VisibilityTest isVisible);
 
     Rect BufferRect() const noexcept { return Rect{0, 0, bufferWidth_, bufferHeight_}; }
 

@@ -41,7 +41,7 @@ bool ReadNameAndData(ByteReader& in, ChainRecord& r) noexcept {
 }  // namespace
 
 WalkResult WalkContainer(const std::uint8_t* bytes, std::size_t length,
-                         const std::function<void(const ChainRecord&)>& visit, ContainerHeader* header) {
+                         framework::FunctionRef<void(const ChainRecord&)> visit, ContainerHeader* header) {
     ByteReader in(bytes, length);
     if (in.Length() < kMinContainerSize) return WalkResult::IllegalFormat;
     const std::uint8_t* head = in.Read(kHeaderSize);

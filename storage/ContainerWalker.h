@@ -6,9 +6,9 @@
 // zero byte and its data inside the container.
 #include <cstddef>
 #include <cstdint>
-#include <functional>
 #include <string_view>
 
+#include "framework/FunctionRef.h"
 #include "storage/ContainerFormat.h"
 
 namespace storage {
@@ -47,7 +47,7 @@ struct ContainerHeader {
 // A record is handed to visit only after it has been checked; the walk stops at
 // the first broken record. visit may throw; the exception passes through.
 WalkResult WalkContainer(const std::uint8_t* bytes, std::size_t length,
-                         const std::function<void(const ChainRecord&)>& visit,
+                         framework::FunctionRef<void(const ChainRecord&)> visit,
                          ContainerHeader* header = nullptr);
 
 // A record that holds a node of the tree: a node record, or a streamed node
