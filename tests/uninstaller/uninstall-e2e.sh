@@ -175,18 +175,20 @@ start_uninstall() {
 }
 
 # answer_box KEY: waits for the uninstaller's box, keeps its text in BOX, presses KEY.
+# The box is looked for with xdotool; its text is read (by a Wine program) once
+# the box is on the screen, when the dialog has set it.
 BOX=
 answer_box() {
   local window= i
   for i in $(seq 1 "$(wine_polls 150)"); do
-    window=$(xdotool search --name "^$BOX_TITLE\$" 2>/dev/null | head -1 || true)
-    # The box gets its title before its text: wait for both.
+    window=$(xdotool search --onlyvisible --name "^$BOX_TITLE\$" 2>/dev/null | head -1 || true)
     [ -n "$window" ] && BOX=$(w "$BOX_TEXT" "$BOX_TITLE") && [ -n "$BOX" ] && break
     window=
     sleep 0.2
   done
   if [ -z "$window" ]; then
     fail "no box titled $BOX_TITLE appeared"
+    wine_what_it_did "$UNINSTALL_PID"
     return 1
   fi
   xdotool windowfocus "$window" 2>/dev/null || true
@@ -207,6 +209,7 @@ finish_uninstall() {
   done
   if kill -0 "$UNINSTALL_PID" 2>/dev/null; then
     fail "the uninstaller did not end"
+    wine_what_it_did "$UNINSTALL_PID"
     kill "$UNINSTALL_PID" 2>/dev/null || true
   fi
   wait "$UNINSTALL_PID" 2>/dev/null || true
@@ -293,6 +296,7 @@ run_in_fresh_prefix() {  # run_in_fresh_prefix NAME FUNCTION
   wine_env_start
   "$2" || fail "$1 stopped early"
   wine_env_stop
+  wine_env_wait_programs_gone || true
 }
 
 # ---------------------------------------------------------------------------

@@ -159,9 +159,34 @@ wine_env_boot_template() {
   return 1
 }
 
+# wine_env_wait_programs_gone, after wine_env_stop: waits until no program of
+# the prefix runs any more (a process started with the prefix in its
+# environment, other than the X display), so that a script's next case starts
+# on a quiet machine. One that has not ended ten seconds after its wineserver
+# is named and killed.
+wine_env_programs() {
+  env -u WINEPREFIX grep -lzx "WINEPREFIX=$WINEPREFIX" /proc/[0-9]*/environ 2>/dev/null |
+    cut -d/ -f3 | grep -vx "${WINE_ENV_XVFB:-0}" || true
+}
+wine_env_wait_programs_gone() {
+  local i left pid
+  for i in $(seq 1 "$(wine_polls 100)"); do
+    left=$(wine_env_programs)
+    [ -z "$left" ] && return 0
+    sleep 0.1
+  done
+  echo "Wine programs of $WINEPREFIX still ran after its wineserver ended; killed:" >&2
+  for pid in $left; do
+    echo "  $pid: $(tr '\0' ' ' 2>/dev/null <"/proc/$pid/cmdline" || echo '(ended meanwhile)')" >&2
+    kill -KILL "$pid" 2>/dev/null || true
+  done
+  return 1
+}
+
 wine_env_stop() {
   if [ -n "${WINEPREFIX:-}" ]; then
     "${WINE64%/*}/wineserver" -k 2>/dev/null || true
+    "${WINE64%/*}/wineserver" -w 2>/dev/null || true
   fi
   [ -n "${WINE_ENV_XVFB:-}" ] && kill "$WINE_ENV_XVFB" 2>/dev/null || true
   [ -n "${WINE_ENV_DIR:-}" ] && rm -rf "$WINE_ENV_DIR"
