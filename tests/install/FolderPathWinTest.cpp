@@ -35,9 +35,13 @@ protected:
     // Each call holds its folders only while it runs, so that TearDown can remove them.
     bool Create(const std::string& path) {
         HeldFolders held;
+        created.clear();
+        return HoldMade(path, held);
+    }
+    // Holds path's folders in held, making those missing.
+    bool HoldMade(const std::string& path, HeldFolders& held) {
         std::vector<std::string> missing;
         std::string failed;
-        created.clear();
         return HoldFolderPath(path, missing, held) && MakeFolders(missing, held, created, failed);
     }
     std::vector<std::string> created;
@@ -97,10 +101,7 @@ TEST_F(FolderPathTest, DoubledBackslashAndDriveRoot) {
 TEST_F(FolderPathTest, HeldFoldersStayAndAFolderAtTheRootIsReadOnlyForUsers) {
     {
         HeldFolders held;
-        std::vector<std::string> missing;
-        std::string failed;
-        ASSERT_TRUE(HoldFolderPath("C:\\TolvikFolderTest\\A", missing, held));
-        ASSERT_TRUE(MakeFolders(missing, held, created, failed));
+        ASSERT_TRUE(HoldMade("C:\\TolvikFolderTest\\A", held));
         // Held without sharing delete: neither removed nor renamed meanwhile.
         EXPECT_FALSE(RemoveDirectoryA("C:\\TolvikFolderTest\\A"));
         EXPECT_FALSE(MoveFileA("C:\\TolvikFolderTest\\A", "C:\\TolvikFolderTest\\Moved"));
@@ -136,10 +137,7 @@ TEST_F(FolderPathTest, HeldFoldersStayAndAFolderAtTheRootIsReadOnlyForUsers) {
 
 TEST_F(FolderPathTest, AWrittenFileIsFoundAgainByItsNumberAndNothingElseIs) {
     HeldFolders held;
-    std::vector<std::string> missing;
-    std::string failed;
-    ASSERT_TRUE(HoldFolderPath("C:\\TolvikFolderTest", missing, held));
-    ASSERT_TRUE(MakeFolders(missing, held, created, failed));
+    ASSERT_TRUE(HoldMade("C:\\TolvikFolderTest", held));
     const HANDLE folder = held.Find("C:\\TolvikFolderTest");
     std::uint64_t number = 0;
     {
