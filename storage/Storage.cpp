@@ -87,7 +87,9 @@ int Storage::CompareIndexed(const void* left, const void* right) noexcept {
 }
 
 void Storage::SortIndex() {
-    // The C runtime's sort: one call into it instead of a sort compiled into the program.
+    // The C runtime's sort: one call into it instead of a sort compiled into the
+    // program. An empty index has no data to hand it (qsort takes no null).
+    if (index_.size() < 2) return;
     std::qsort(index_.data(), index_.size(), sizeof(IndexedNode), CompareIndexed);
     std::size_t kept = 0;
     for (std::size_t i = 0; i < index_.size(); ++i) {
