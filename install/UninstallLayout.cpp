@@ -1,7 +1,6 @@
 #include "install/UninstallLayout.h"
 
 #include <algorithm>
-#include <set>
 
 #include "install/NameRule.h"
 #include "install/PathText.h"
@@ -104,9 +103,9 @@ std::size_t Depth(const std::string& folder) {
 std::vector<std::string> FoldersToLog(const std::vector<std::string>& createdThisRun,
                                       const std::vector<std::string>& earlierStillThere) {
     std::vector<std::string> folders;
-    std::set<std::string> listed;
+    PathSet listed;
     const auto add = [&](const std::string& folder) {
-        if (listed.insert(FoldedPath(folder)).second) folders.push_back(folder);
+        if (listed.Add(folder)) folders.push_back(folder);
     };
     std::for_each(createdThisRun.rbegin(), createdThisRun.rend(), add);
     std::for_each(earlierStillThere.begin(), earlierStillThere.end(), add);
