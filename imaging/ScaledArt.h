@@ -33,6 +33,18 @@ inline constexpr int kDrawnScales[] = {150, 200};
 // gets the window at this scale.
 inline constexpr int kLargestWindowScale = 400;
 
+// The pictures made of cells side by side, by node path and number of cells.
+// Besides these, a background "Backgrounds.<name>" is one picture of the sizes
+// its Integers "Backgrounds.Sizes.<name>x"/"y" give, and a button strip
+// "Controls.MaskedButtons.<kind>.RGBA" has Width / CtrlWidth cells of CtrlWidth
+// x Height; at a scale those Integers are the scaled ones (Width = cells x the
+// scaled CtrlWidth) and "States" is the 100 % value.
+struct CellPicture {
+    std::string_view path;
+    int cells;
+};
+inline constexpr CellPicture kCellPictures[] = {{"Font", 42}, {"Digits", 11}, {"Units", 2}};
+
 // A length or a coordinate of the 100 % window at a scale, rounded half up, so
 // that 207 at 150 % is 311 and a rectangle's edges map one by one.
 constexpr int ScaledLength(int length, int percent) noexcept {
