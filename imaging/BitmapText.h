@@ -33,6 +33,8 @@ inline constexpr int kTickerTop = 8;
 inline constexpr int kTickerWindowWidth = 295;
 // The smallest gap behind the text before it comes round again.
 inline constexpr int kTickerGap = 60;
+// How far the text moves at each tick of the ticker's timer.
+inline constexpr int kTickerStep = 2;
 // Longer texts are cut: a strip wider than this serves no one.
 inline constexpr std::size_t kMaxTickerCharacters = 1000;
 

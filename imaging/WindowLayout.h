@@ -33,4 +33,23 @@ inline constexpr std::array<ButtonPlacement, 4> kMainButtons = {{
 inline constexpr ButtonPlacement kScopeToggle = {1009, 316, 61};
 inline constexpr Readout kScopeReadout = {290, 94, 8};
 
+// The path field, an edit control over the plate left of Browse.
+inline constexpr Rect kPathField = {38, 69, 234, 89};
+
+// The window's outline, in window coordinates: a top strip, the body, a tab right
+// of the body, an upright bar joining the tab to the strip, and a small triangle
+// under the bar.
+struct Point {
+    int x = 0;
+    int y = 0;
+    bool operator==(const Point&) const = default;
+};
+inline constexpr std::array<Rect, 4> kOutlinePieces = {{
+    {0, 0, 500, 31},
+    {0, 46, 395, 207},
+    {395, 71, 430, 84},
+    {430, 31, 443, 72},
+}};
+inline constexpr std::array<Point, 3> kOutlineTip = {{{430, 70}, {430, 83}, {443, 71}}};
+
 }  // namespace imaging
