@@ -1,9 +1,11 @@
 #!/usr/bin/env python3
 """Checks the skin pictures in a folder against what the setup window needs:
 the sizes that its geometry fixes, and the seams between the opaque glyph cells
-and the background they are drawn over (the ticker well and the counter).
+and the background they are drawn over (the ticker well and the counter). With
+a percent, the folder holds the skin drawn for that display scale, and every
+length is the 100 % one scaled as imaging/ScaledArt.h rounds it.
 
-    check_skin.py SKIN_FOLDER
+    check_skin.py SKIN_FOLDER [PERCENT]
 
 Prints every problem found and exits 1 if there is one.
 """
@@ -11,17 +13,26 @@ import struct
 import sys
 import zlib
 
-# name: (width, height, needs alpha)
+PERCENT = int(sys.argv[2]) if len(sys.argv) > 2 else 100
+
+
+def scaled(length):
+    return (length * PERCENT + 50) // 100
+
+
+# name: (width, height, needs alpha); pictures of cells are cells x the scaled cell.
 SIZES = {
-    "background.png": (450, 207, False),
-    "button.png": (132, 32, True),
-    "font.png": (504, 13, False),
-    "digits.png": (143, 19, False),
+    "background.png": (scaled(450), scaled(207), False),
+    "button.png": (3 * scaled(44), scaled(32), True),
+    "font.png": (42 * scaled(12), scaled(13), False),
+    "digits.png": (11 * scaled(13), scaled(19), False),
 }
-TICKER_LEFT, TICKER_TOP, TICKER_WIDTH = 6, 8, 295
-FONT_CELL = 12
-COUNTER_LEFT, COUNTER_TOP, DIGIT_CELL, DIGIT_CELLS = 163, 114, 13, 4
-UNIT_LEFT, UNIT_TOP = 220, 118
+WIDTH, HEIGHT = SIZES["background.png"][:2]
+TICKER_LEFT, TICKER_TOP, TICKER_RIGHT, TICKER_ROWS = scaled(6), scaled(8), scaled(301), scaled(13)
+FONT_CELL = scaled(12)
+COUNTER_LEFT, COUNTER_TOP, COUNTER_RIGHT = scaled(163), scaled(114), scaled(163 + 13 * 4)
+DIGIT_CELL, DIGIT_ROWS = scaled(13), scaled(19)
+UNIT_LEFT, UNIT_TOP = scaled(220), scaled(118)
 
 
 class PngError(Exception):
@@ -87,7 +98,7 @@ def read_png(path):
 
 def check_units(folder, background):
     """The optional unit picture: two cells of one size, "KB" then "MB", drawn
-    over the background at (220, 118); its KB cell is what the background shows
+    over the background at (220, 118) (scaled); its KB cell is what the background shows
     there, so a window that counts kilobytes looks the same with it or without."""
     try:
         w, h, rows = read_png(folder + "/units.png")
@@ -95,7 +106,7 @@ def check_units(folder, background):
         return []
     except (OSError, PngError, zlib.error) as e:
         return ["units.png: %s" % e]
-    if w % 2 or w < 2 or UNIT_LEFT + w // 2 > 450 or UNIT_TOP + h > 207:
+    if w % 2 or w < 2 or UNIT_LEFT + w // 2 > WIDTH or UNIT_TOP + h > HEIGHT:
         return ["units.png is %d x %d: not two cells of one size inside the window" % (w, h)]
     if background and rows and any(rows[y][x][:3] != background[UNIT_TOP + y][UNIT_LEFT + x][:3]
                                    for y in range(h) for x in range(w // 2)):
@@ -126,8 +137,8 @@ def main():
     if background and font:
         # The ticker draws opaque 12 x 13 cells anywhere along the well, so each
         # well row must be one colour, the blank cell's colour of that row.
-        for r in range(13):
-            well = {background[TICKER_TOP + r][x][:3] for x in range(TICKER_LEFT, TICKER_LEFT + TICKER_WIDTH)}
+        for r in range(TICKER_ROWS):
+            well = {background[TICKER_TOP + r][x][:3] for x in range(TICKER_LEFT, TICKER_RIGHT)}
             blank = {font[r][x][:3] for x in range(FONT_CELL)}
             if len(well) != 1 or well != blank:
                 problems.append("ticker row %d: the well (%s) and the font's blank cell (%s) differ"
@@ -135,11 +146,10 @@ def main():
     if background and digits:
         # The counter's cells are opaque too: the unlit cell's edge columns must
         # continue the panel just left and right of the four cells.
-        right = COUNTER_LEFT + DIGIT_CELL * DIGIT_CELLS
-        for r in range(19):
+        for r in range(DIGIT_ROWS):
             y = COUNTER_TOP + r
             if digits[r][0][:3] != background[y][COUNTER_LEFT - 1][:3] or \
-               digits[r][DIGIT_CELL - 1][:3] != background[y][right][:3]:
+               digits[r][DIGIT_CELL - 1][:3] != background[y][COUNTER_RIGHT][:3]:
                 problems.append("counter row %d: the unlit digit cell does not match the panel beside it" % r)
 
     problems += check_units(folder, background)

@@ -2,8 +2,15 @@
 """Draws the default skin of the setup window and its icons.
 
 Run by hand after changing the art; the build only converts the PNG files that
-this writes (resources/skin/*.png) and links the icons (resources/setup.ico,
+this writes (resources/skin/*.png, and resources/skin/<percent>/*.png for each
+display scale in SCALES) and links the icons (resources/setup.ico,
 demo/pellumar.ico). The output is fully determined by this code.
+
+Each scale is drawn from the same shapes, not enlarged: every device pixel is
+painted from the 100 % point its centre maps back to (see raster.Canvas), so
+curves, bevels and gradients are as sharp as the scale allows, while the
+bitmap faces (the ticker font, the printed words) keep their pixels as crisp
+squares.
 
     python3 tools/skin-art/generate_skin.py [REPOSITORY_ROOT]
 
@@ -16,8 +23,8 @@ import sys
 
 from glyphs import LABEL_HEIGHT, TICKER, TICKER_CELLS, coverage, label_mask, label_width
 from imagefiles import write_ico, write_png
-from raster import (Canvas, circle, clamp, facing_light, mix, noise, polygon, rrect,
-                    segment, shade, smoothstep, union)
+from raster import (Canvas, circle, clamp, facing_light, mix, noise, pixel_of, polygon, rrect,
+                    scaled_length, segment, shade, smoothstep, union)
 
 # --- geometry the setup program relies on -----------------------------------
 WIDTH, HEIGHT = 450, 207
@@ -30,6 +37,9 @@ UNIT_BOX = (220, 118, 236, 131)           # one cell of the unit picture, glow i
 BUTTON_W, BUTTON_H = 44, 32
 BUTTONS = {"SETUP": (114, 146), "License": (174, 146), "Cancel": (294, 146), "Browse": (241, 61)}
 FONT_CELL_W, FONT_CELL_H = 12, 13
+# The display scales the skin is drawn for besides 100 % (kDrawnScales in
+# imaging/ScaledArt.h), each into resources/skin/<percent>/.
+SCALES = (150, 200)
 
 # --- palette -----------------------------------------------------------------
 PLATE_TOP = (92, 96, 75)
@@ -50,7 +60,7 @@ def well_colour(y):
     drawn opaque over it and must match it pixel for pixel."""
     t = (y - TICKER_BOX[1]) / float(TICKER_BOX[3] - TICKER_BOX[1] - 1)
     base = mix((12, 15, 10), (30, 34, 24), t)
-    if y == TICKER_BOX[1]:
+    if pixel_of(y) == TICKER_BOX[1]:
         base = mix(base, (0, 0, 0), 0.35)  # the rim's shadow falls on the glass
     return base
 
@@ -62,34 +72,37 @@ def lcd_colour(y):
 
 
 def plate_colour(x, y, top, bottom):
-    """Brushed metal: a vertical gradient with fine horizontal streaks."""
+    """Brushed metal: a vertical gradient with fine horizontal streaks, whose
+    grain is the 100 % window's pixels at every scale."""
     t = clamp((y - top) / float(bottom - top))
-    streak = (noise(0, y, 1) - 0.5) * 4.0 + (noise(x // 5, y, 2) - 0.5) * 3.0
+    row = pixel_of(y)
+    streak = (noise(0, row, 1) - 0.5) * 4.0 + (noise(pixel_of(x) // 5, row, 2) - 0.5) * 3.0
     return tuple(c + streak for c in mix(PLATE_TOP, PLATE_BOTTOM, t))
 
 
 # --- background pieces -------------------------------------------------------
 
 def raised_rect_edges(canvas, x0, y0, x1, y1, skip=()):
-    """Two-pixel bevel along a rectangle's inside edges; skip holds
+    """Two-pixel bevel along a rectangle's inside edges (pixels of the 100 %
+    window, crisp at a scale); skip holds
     (side, from, to) spans where another piece joins and no edge shows."""
     def skipped(side, v):
         return any(s == side and a <= v < b for s, a, b in skip)
 
     for x in range(x0, x1):
         if not skipped("top", x):
-            canvas.blend(x, y0, RIM_LIGHT, 0.75)
-            canvas.blend(x, y0 + 1, RIM_LIGHT, 0.25)
+            canvas.dot(x, y0, RIM_LIGHT, 0.75)
+            canvas.dot(x, y0 + 1, RIM_LIGHT, 0.25)
         if not skipped("bottom", x):
-            canvas.blend(x, y1 - 1, RIM_DARK, 0.85)
-            canvas.blend(x, y1 - 2, RIM_DARK, 0.35)
+            canvas.dot(x, y1 - 1, RIM_DARK, 0.85)
+            canvas.dot(x, y1 - 2, RIM_DARK, 0.35)
     for y in range(y0, y1):
         if not skipped("left", y):
-            canvas.blend(x0, y, RIM_LIGHT, 0.55)
-            canvas.blend(x0 + 1, y, RIM_LIGHT, 0.18)
+            canvas.dot(x0, y, RIM_LIGHT, 0.55)
+            canvas.dot(x0 + 1, y, RIM_LIGHT, 0.18)
         if not skipped("right", y):
-            canvas.blend(x1 - 1, y, RIM_DARK, 0.85)
-            canvas.blend(x1 - 2, y, RIM_DARK, 0.35)
+            canvas.dot(x1 - 1, y, RIM_DARK, 0.85)
+            canvas.dot(x1 - 2, y, RIM_DARK, 0.35)
 
 
 def sunken_frame(canvas, box, radius, width=2.0):
@@ -112,11 +125,11 @@ def draw_label(canvas, text, cx, top, ink=LABEL_INK, bold=False, align="center",
     for y, row in enumerate(mask):
         for x, v in enumerate(row):
             if v:
-                canvas.blend(left + x, top + y + 1, (10, 11, 8), 0.55 * v)
+                canvas.dot(left + x, top + y + 1, (10, 11, 8), 0.55 * v)
     for y, row in enumerate(mask):
         for x, v in enumerate(row):
             if v:
-                canvas.blend(left + x, top + y, ink, v)
+                canvas.dot(left + x, top + y, ink, v)
 
 
 def screw(canvas, cx, cy):
@@ -138,28 +151,31 @@ def pipe_colour(p):
 
 def draw_pipe(canvas):
     """The bracket from the top strip down to the body: an upright bar at
-    x 430..443 from y 31, a mitred elbow, and a tab left to the body at x 395."""
-    for y in range(31, 85):
-        for x in range(395, 444):
-            in_bar = 430 <= x < 443 and y < 72
-            in_tab = x < 430 and 71 <= y < 84
-            in_elbow = x >= 430 and y >= 70
-            if not (in_bar or in_tab or in_elbow):
-                continue
-            if in_elbow and (x - 430) > (y - 71):
-                p = (x + 0.5 - 430) / 13.0
-            elif in_elbow or in_tab:
-                p = (y + 0.5 - 71) / 13.0
-            else:
-                p = (x + 0.5 - 430) / 13.0
-            canvas.blend(x, y, pipe_colour(p), 1.0)
+    x 430..443 from y 31, a mitred elbow, and a tab left to the body at x 395.
+    Its parts are whole pixels of the 100 % window (the window's outline cuts
+    them there); the mitre and the shading are drawn at the scale."""
+    def colour(x, y):
+        px, py = pixel_of(x), pixel_of(y)
+        in_bar = 430 <= px < 443 and py < 72
+        in_tab = px < 430 and 71 <= py < 84
+        in_elbow = px >= 430 and py >= 70
+        if not (in_bar or in_tab or in_elbow):
+            return None
+        if in_elbow and (x - 430) > (y - 71):
+            p = (x + 0.5 - 430) / 13.0
+        elif in_elbow or in_tab:
+            p = (y + 0.5 - 71) / 13.0
+        else:
+            p = (x + 0.5 - 430) / 13.0
+        return pipe_colour(p)
+    canvas.fill(colour, (395, 31, 444, 85))
     # Collars where the pipe enters the top strip and the body.
     for x in range(430, 443):
         for y in range(31, 35):
-            canvas.blend(x, y, RIM_DARK, 0.55 if y in (31, 34) else 0.3)
+            canvas.dot(x, y, RIM_DARK, 0.55 if y in (31, 34) else 0.3)
     for y in range(71, 84):
         for x in range(395, 399):
-            canvas.blend(x, y, RIM_DARK, 0.55 if x in (395, 398) else 0.3)
+            canvas.dot(x, y, RIM_DARK, 0.55 if x in (395, 398) else 0.3)
     # The mitred elbow's outer edge gets a dark rim (the window region cuts it there).
     canvas.paint(segment(443.5, 70.5, 429.5, 84.5, 0.8), lambda x, y, d: RIM_DARK + (0.55,),
                  (428, 68, 445, 86))
@@ -177,8 +193,8 @@ def draw_top_strip(canvas):
     for i in range(6):
         gx = 390 + i * 5
         for y in range(10, 21):
-            canvas.blend(gx, y, RIM_DARK, 0.7)
-            canvas.blend(gx + 1, y, RIM_LIGHT, 0.35)
+            canvas.dot(gx, y, RIM_DARK, 0.7)
+            canvas.dot(gx + 1, y, RIM_LIGHT, 0.35)
 
     # The pivot where the bracket hangs: a turned knob over the upright bar.
     cx, cy = 436.5, 15.5
@@ -205,11 +221,11 @@ def draw_unit_label(canvas, unit):
         for x, v in enumerate(row):
             if v:
                 for gx, gy, g in ((-1, 0, 0.12), (1, 0, 0.12), (0, -1, 0.12), (0, 1, 0.12)):
-                    canvas.blend(ux + x + gx, uy + y + gy, AMBER, g * v)
+                    canvas.dot(ux + x + gx, uy + y + gy, AMBER, g * v)
     for y, row in enumerate(mask):
         for x, v in enumerate(row):
             if v:
-                canvas.blend(ux + x, uy + y, AMBER, v)
+                canvas.dot(ux + x, uy + y, AMBER, v)
 
 
 def draw_body(canvas, unit="KB"):
@@ -272,22 +288,32 @@ def draw_emblem(canvas, cx, cy, scale, engraved):
                      box)
 
 
-def draw_background(unit="KB"):
-    canvas = Canvas(WIDTH, HEIGHT, (0, 0, 0))
+def draw_background(percent, unit="KB"):
+    canvas = Canvas(scaled_length(WIDTH, percent), scaled_length(HEIGHT, percent), (0, 0, 0), percent=percent)
     draw_top_strip(canvas)
     draw_body(canvas, unit)
     draw_pipe(canvas)
     return canvas
 
 
-def draw_units():
+def side_by_side(cells):
+    """Pictures of one height joined left to right: (width, height, rows)."""
+    rows = [sum((list(cell[y]) for cell in cells), []) for y in range(len(cells[0]))]
+    return len(rows[0]), len(rows), rows
+
+
+def draw_units(percent):
     """The unit picture: the background's unit box with "KB", then with "MB",
     side by side, cut from the background drawn with each; the setup draws the
     cell that matches the counter over the background's own label."""
     x0, y0, x1, y1 = UNIT_BOX
-    cells = [draw_background(unit).rows(False) for unit in ("KB", "MB")]
-    rows = [sum((list(cell[y][x0:x1]) for cell in cells), []) for y in range(y0, y1)]
-    return 2 * (x1 - x0), y1 - y0, rows
+    left, top = scaled_length(x0, percent), scaled_length(y0, percent)
+    width, height = scaled_length(x1 - x0, percent), scaled_length(y1 - y0, percent)
+    cells = []
+    for unit in ("KB", "MB"):
+        rows = draw_background(percent, unit).rows(False)
+        cells.append([row[left:left + width] for row in rows[top:top + height]])
+    return side_by_side(cells)
 
 
 # --- button strip ------------------------------------------------------------
@@ -336,11 +362,14 @@ def draw_button_cell(canvas, ox, state):
         canvas.paint(lamp, lambda x, y, d: shade(hot, 0.35 * (1 - clamp((y + 0.5 - cy + 2.5) / 5))), box)
 
 
-def draw_buttons():
-    canvas = Canvas(3 * BUTTON_W, BUTTON_H, (0, 0, 0), alpha=0.0)
+def draw_buttons(percent):
+    cells = []
     for i, state in enumerate(("normal", "hover", "pressed")):
+        canvas = Canvas(scaled_length(BUTTON_W, percent), scaled_length(BUTTON_H, percent), (0, 0, 0),
+                        alpha=0.0, percent=percent, offset=(i * BUTTON_W, 0))
         draw_button_cell(canvas, i * BUTTON_W, state)
-    return canvas
+        cells.append(canvas.rows(True))
+    return side_by_side(cells)
 
 
 # --- font and digits ---------------------------------------------------------
@@ -363,7 +392,9 @@ HALO = [(dx, dy, 0.22 if abs(dx) + abs(dy) == 1 else 0.09)
         for dx in (-1, 0, 1) for dy in (-1, 0, 1) if (dx, dy) != (0, 0)]
 
 
-def draw_font():
+def draw_font(percent):
+    """The ticker's cells, opaque over the well: at a scale each glyph pixel is
+    a crisp square and the well colour follows the window's rows."""
     width, height = FONT_CELL_W * len(TICKER_CELLS), FONT_CELL_H
     mask = [[0.0] * width for _ in range(height)]
     for cell, ch in enumerate(TICKER_CELLS):
@@ -374,16 +405,19 @@ def draw_font():
             for gx, c in enumerate(line):
                 mask[1 + gy][cell * FONT_CELL_W + 2 + gx] = coverage(c)
     halo = glow_image(mask, width, height, HALO)
-    rows = []
-    for y in range(height):
-        bg = well_colour(TICKER_BOX[1] + y)
-        row = []
-        for x in range(width):
-            c = mix(bg, AMBER, 0.55 * halo[y][x])
-            c = mix(c, AMBER, mask[y][x])
-            row.append(tuple(int(round(clamp(v, 0, 255))) for v in c))
-        rows.append(row)
-    return width, height, rows
+
+    def colour(x, y):
+        gx, gy = pixel_of(x), min(pixel_of(y) - TICKER_BOX[1], height - 1)
+        c = mix(well_colour(y), AMBER, 0.55 * halo[gy][gx])
+        return mix(c, AMBER, mask[gy][gx])
+    cells = []
+    for cell in range(len(TICKER_CELLS)):
+        canvas = Canvas(scaled_length(FONT_CELL_W, percent), scaled_length(FONT_CELL_H, percent),
+                        percent=percent, offset=(cell * FONT_CELL_W, 0),
+                        first_row=scaled_length(TICKER_BOX[1], percent))
+        canvas.fill(colour)
+        cells.append(canvas.rows(False))
+    return side_by_side(cells)
 
 
 # Seven segments as (x0, y0, x1, y1) centre lines inside a 13 x 19 cell.
@@ -405,24 +439,25 @@ def segment_shape(ox, name):
     return polygon([(ox + px, DIGIT_Y + py) for px, py in pts])
 
 
-def draw_digits():
-    width, height = DIGIT_W * 11, DIGIT_H
-    canvas = Canvas(width, height)
-    # Work in window rows so the cell background is exactly the counter window's.
-    canvas.fill(lambda x, y: lcd_colour(DIGIT_Y + y))
+def draw_digits(percent):
+    cells = []
     for cell in range(11):
         lit = set(DIGIT_SEGMENTS[cell - 1]) if cell else set()
         ox = cell * DIGIT_W
+        # Window rows, so that the cell background is exactly the counter window's.
+        canvas = Canvas(scaled_length(DIGIT_W, percent), scaled_length(DIGIT_H, percent), percent=percent,
+                        offset=(ox, 0), first_row=scaled_length(DIGIT_Y, percent))
+        canvas.fill(lambda x, y: lcd_colour(y))
+        box = (ox, DIGIT_Y, ox + DIGIT_W, DIGIT_Y + DIGIT_H)
         for name in SEGMENTS:
             shape = segment_shape(ox, name)
-            local = lambda px, py, s=shape: s(px, py + DIGIT_Y)
-            box = (ox, 0, ox + DIGIT_W, DIGIT_H)
             if name in lit:
-                canvas.paint(lambda px, py, s=local: s(px, py) / 2.5, lambda x, y, d: AMBER + (0.30,), box)
-                canvas.paint(local, lambda x, y, d: AMBER, box)
+                canvas.paint(lambda px, py, s=shape: s(px, py) / 2.5, lambda x, y, d: AMBER + (0.30,), box)
+                canvas.paint(shape, lambda x, y, d: AMBER, box)
             else:
-                canvas.paint(local, lambda x, y, d: (255, 178, 64, 0.07), box)
-    return canvas
+                canvas.paint(shape, lambda x, y, d: (255, 178, 64, 0.07), box)
+        cells.append(canvas.rows(False))
+    return side_by_side(cells)
 
 
 # --- icons -------------------------------------------------------------------
@@ -462,21 +497,24 @@ def to_bytes(pixels):
             for p in pixels]
 
 
+def write_skin(folder, percent):
+    os.makedirs(folder, exist_ok=True)
+    background = draw_background(percent)
+    write_png(os.path.join(folder, "background.png"), background.width, background.height,
+              background.rows(False), False)
+    for name, (width, height, rows), alpha in (("units.png", draw_units(percent), False),
+                                               ("button.png", draw_buttons(percent), True),
+                                               ("font.png", draw_font(percent), False),
+                                               ("digits.png", draw_digits(percent), False)):
+        write_png(os.path.join(folder, name), width, height, rows, alpha)
+
+
 def main():
     root = sys.argv[1] if len(sys.argv) > 1 else os.path.join(os.path.dirname(__file__), "..", "..")
     skin = os.path.join(root, "resources", "skin")
-    os.makedirs(skin, exist_ok=True)
     os.makedirs(os.path.join(root, "demo"), exist_ok=True)
-
-    write_png(os.path.join(skin, "background.png"), WIDTH, HEIGHT, draw_background().rows(False), False)
-    uw, uh, unit_rows = draw_units()
-    write_png(os.path.join(skin, "units.png"), uw, uh, unit_rows, False)
-    buttons = draw_buttons()
-    write_png(os.path.join(skin, "button.png"), buttons.width, buttons.height, buttons.rows(True), True)
-    fw, fh, font_rows = draw_font()
-    write_png(os.path.join(skin, "font.png"), fw, fh, font_rows, False)
-    digits = draw_digits()
-    write_png(os.path.join(skin, "digits.png"), digits.width, digits.height, digits.rows(False), False)
+    for percent in (100,) + SCALES:
+        write_skin(skin if percent == 100 else os.path.join(skin, str(percent)), percent)
 
     write_ico(os.path.join(root, "resources", "setup.ico"),
               [(32, 4, to_bytes(draw_setup_icon(32))), (16, 4, to_bytes(draw_setup_icon(16))),

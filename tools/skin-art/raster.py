@@ -110,13 +110,60 @@ def facing_light(shape, px, py):
     return nx * LIGHT[0] + ny * LIGHT[1]
 
 
+def scaled_length(length, percent):
+    """A 100 % length or coordinate at a scale, rounded half up (ScaledLength in
+    imaging/ScaledArt.h, which places the pictures in the window)."""
+    return (length * percent + 50) // 100
+
+
+def pixel_of(coordinate):
+    """The 100 % pixel that the device pixel drawn at coordinate (the value a
+    colour function gets: the pixel's centre less 0.5) belongs to: the one whose
+    scaled_length span holds it. At 100 % the coordinate itself."""
+    return math.ceil(coordinate + 0.5) - 1
+
+
 class Canvas:
-    def __init__(self, width, height, colour=(0, 0, 0), alpha=1.0):
+    """Pixels drawn at a scale (percent) from the 100 % window's shapes: boxes,
+    shapes and the coordinates handed to colour functions are in 100 % units,
+    and each device pixel is painted from the point its centre maps back to, so
+    edges, curves and gradients are drawn at the full resolution of the scale.
+    offset is the 100 % point that the canvas's left and top edges show (a cell
+    of a strip); first_row is the device row of the window that the canvas's top
+    row is, for pictures whose rows must match the window's pixel for pixel."""
+
+    def __init__(self, width, height, colour=(0, 0, 0), alpha=1.0, percent=100, offset=(0, 0), first_row=0):
         self.width, self.height = width, height
         self.rgb = [list(colour) for _ in range(width * height)]
         self.alpha = [alpha] * (width * height)
+        self.percent, self.scale = percent, percent / 100.0
+        self.offset, self.origin = offset, (0, first_row)
+
+    def coordinate(self, device, axis):
+        """The 100 % coordinate of a device pixel's centre (exact at 100 %)."""
+        return self.offset[axis] + (2 * (device + self.origin[axis]) + 1) * 50 / self.percent
+
+    def _device(self, edge, axis, upper):
+        """The device pixel where a box's 100 % edge falls: a whole edge as
+        scaled_length places it, a fractional one widened to cover it."""
+        v = edge - self.offset[axis]
+        if v == int(v):
+            at = scaled_length(int(v), self.percent)
+        else:
+            at = math.ceil(v * self.scale) if upper else math.floor(v * self.scale)
+        return at - self.origin[axis]
+
+    def _pixels(self, box):
+        x0, y0, x1, y1 = box or (self.offset[0], self.offset[1], math.inf, math.inf)
+        xs = range(max(0, self._device(x0, 0, False)),
+                   self.width if x1 == math.inf else min(self.width, self._device(x1, 0, True)))
+        for y in range(max(0, self._device(y0, 1, False)),
+                       self.height if y1 == math.inf else min(self.height, self._device(y1, 1, True))):
+            for x in xs:
+                yield x, y
 
     def blend(self, x, y, colour, opacity):
+        """Paint over one device pixel."""
         if opacity <= 0 or not (0 <= x < self.width and 0 <= y < self.height):
             return
         i = y * self.width + x
@@ -132,22 +179,27 @@ class Canvas:
                        for c in range(3)]
         self.alpha[i] = out_a
 
+    def dot(self, x, y, colour, opacity):
+        """Paint over the 100 % pixel (x, y): a crisp square at the scale."""
+        for dx, dy in self._pixels((x, y, x + 1, y + 1)):
+            self.blend(dx, dy, colour, opacity)
+
     def fill(self, colour_at, box=None):
-        """Opaque paint over a box: colour_at(x, y) -> colour."""
-        x0, y0, x1, y1 = box or (0, 0, self.width, self.height)
-        for y in range(max(0, y0), min(self.height, y1)):
-            for x in range(max(0, x0), min(self.width, x1)):
-                self.blend(x, y, colour_at(x, y), 1.0)
+        """Opaque paint over a box: colour_at(x, y) -> colour, or None to leave a pixel."""
+        for dx, dy in self._pixels(box):
+            colour = colour_at(self.coordinate(dx, 0) - 0.5, self.coordinate(dy, 1) - 0.5)
+            if colour is not None:
+                self.blend(dx, dy, colour, 1.0)
 
     def paint(self, shape, colour_at, box=None, opacity=1.0):
-        """Paint a shape: colour_at(x, y, d) gets the pixel and the distance at its centre."""
-        x0, y0, x1, y1 = box or (0, 0, self.width, self.height)
-        for y in range(max(0, int(y0)), min(self.height, int(math.ceil(y1)))):
-            for x in range(max(0, int(x0)), min(self.width, int(math.ceil(x1)))):
-                d = shape(x + 0.5, y + 0.5)
-                cover = clamp(0.5 - d)
-                if cover > 0:
-                    self.blend(x, y, colour_at(x, y, d), cover * opacity)
+        """Paint a shape: colour_at(x, y, d) gets the pixel and the distance at its
+        centre, in 100 % units; coverage comes from the distance in device pixels."""
+        for dx, dy in self._pixels(box):
+            px, py = self.coordinate(dx, 0), self.coordinate(dy, 1)
+            d = shape(px, py)
+            cover = clamp(0.5 - d * self.scale)
+            if cover > 0:
+                self.blend(dx, dy, colour_at(px - 0.5, py - 0.5, d), cover * opacity)
 
     def get(self, x, y):
         i = y * self.width + x
