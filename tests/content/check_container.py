@@ -1,8 +1,9 @@
 #!/usr/bin/env python3
 """Checks a built setup container record by record: the chain order, names, ids,
-parent ids, types and flags of the 22 nodes, the header's highest id, the
-decoded sizes that the window's geometry fixes, and the bytes of every node
-that comes from a file.
+parent ids, types and flags of the 22 nodes and of the skin drawn again at 150 %
+and 200 % after them, the header's highest id, the decoded sizes that the
+window's geometry fixes at each scale, and the bytes of every node that comes
+from a file.
 
     check_container.py TKDS CONTAINER CONTENT_DIR DEMO_EXE UNINSTALLER_EXE
 
@@ -14,8 +15,32 @@ import struct
 import subprocess
 import sys
 
+def scaled(length, percent):
+    return (length * percent + 50) // 100
+
+
+def dib_size(width, height):
+    return 24 + (width * 3 + 3) // 4 * 4 * height
+
+
+def skin_sizes(percent):
+    """The decoded sizes of the skin's pictures and the values of its Integers
+    at a scale: every cell and the background scaled, cell counts kept."""
+    s = lambda n: scaled(n, percent)
+    images = {"Digits": (11 * s(13), s(19)), "Font": (42 * s(12), s(13)), "Units": (2 * s(16), s(13))}
+    integers = {
+        "Backgrounds.Sizes.1x": s(450), "Backgrounds.Sizes.1y": s(207),
+        "Controls.MaskedButtons.PushButton.Width": 3 * s(44), "Controls.MaskedButtons.PushButton.CtrlWidth": s(44),
+        "Controls.MaskedButtons.PushButton.Height": s(32), "Controls.MaskedButtons.PushButton.States": 7,
+    }
+    decoded = {path: dib_size(w, h) for path, (w, h) in images.items()}
+    decoded["Controls.MaskedButtons.PushButton.RGBA"] = 3 * s(44) * s(32) * 4
+    decoded["Backgrounds.1"] = s(450) * s(207) * 3
+    return images, integers, decoded
+
+
 # path, type, id, parent id, decoded size (None: checked against a file below)
-LAYOUT = [
+SKIN_LAYOUT = [
     ("Backgrounds.Sizes.1x", "Integer", 3, 2, 4),
     ("Backgrounds.Sizes.1y", "Integer", 4, 2, 4),
     ("Backgrounds.Sizes", "Folder", 2, 1, 0),
@@ -31,21 +56,26 @@ LAYOUT = [
     ("Digits", "Binary", 114, 0, 24 + 432 * 19),
     ("Font", "Binary", 115, 0, 24 + 1512 * 13),
     ("Units", "Binary", 134, 0, 24 + 96 * 13),
+]
+BACKGROUND = ("Backgrounds.1", "Binary", 128, 1, 450 * 207 * 3)
+LAYOUT = SKIN_LAYOUT + [
     ("Data", "Folder", 116, 0, 0),
     ("Data.idoc", "String", 126, 116, 451),
-    ("Backgrounds.1", "Binary", 128, 1, 450 * 207 * 3),
+    BACKGROUND,
     ("Data.prg", "Binary", 130, 116, None),
     ("Data.lic", "Binary", 131, 116, None),
     ("License", "String", 132, 0, None),
     ("Uninstall", "Binary", 133, 0, None),
+    ("Scales", "Folder", 1000, 0, 0),
 ]
-INTEGERS = {
-    "Backgrounds.Sizes.1x": 450, "Backgrounds.Sizes.1y": 207,
-    "Controls.MaskedButtons.PushButton.Width": 132, "Controls.MaskedButtons.PushButton.CtrlWidth": 44,
-    "Controls.MaskedButtons.PushButton.Height": 32, "Controls.MaskedButtons.PushButton.States": 7,
-}
-# name: (width, height) of the three image records
-IMAGE_RECORDS = {"Digits": (143, 19), "Font": (504, 13), "Units": (32, 13)}
+# The scaled skin: "Scales.<percent>" and below it each 100 % skin node in the
+# same order, its id plus 1000 at 150 % and plus 2000 at 200 %.
+for percent, plus in ((150, 1000), (200, 2000)):
+    decoded = skin_sizes(percent)[2]
+    LAYOUT.append(("Scales.%d" % percent, "Folder", plus + 500, 1000, 0))
+    for path, node_type, node_id, parent_id, _ in SKIN_LAYOUT + [BACKGROUND]:
+        LAYOUT.append(("Scales.%d.%s" % (percent, path), node_type, node_id + plus,
+                       parent_id + plus if parent_id else plus + 500, decoded.get(path, 4 if node_type == "Integer" else 0)))
 
 
 def main():
@@ -62,7 +92,7 @@ def main():
     with open(container, "rb") as f:
         raw = f.read()
     check(raw[:5] == b"TKDS\x02", "the header is not 'TKDS' version 2")
-    check(struct.unpack_from("<I", raw, 5)[0] == 134, "the header's highest id is not 134")
+    check(struct.unpack_from("<I", raw, 5)[0] == 2500, "the header's highest id is not 2500")
 
     listing = subprocess.run([tkds, "list", "--json", container], check=True, capture_output=True, text=True)
     records = json.loads(listing.stdout)
@@ -95,12 +125,14 @@ def main():
         check(raw[end:] == b"\0\0", "the container does not end with the end marker")
 
     if not problems:
-        for path, value in INTEGERS.items():
-            check(struct.unpack("<i", extract(path))[0] == value, path + " is not %d" % value)
-        for path, (width, height) in IMAGE_RECORDS.items():
-            tag, w, h, fmt = struct.unpack_from("<12sIII", extract(path))
-            check((tag, w, h, fmt) == (b"TolvikDIBDAT", width, height, 3),
-                  path + ": record header %r %d x %d format %d" % (tag, w, h, fmt))
+        for percent, prefix in ((100, ""), (150, "Scales.150."), (200, "Scales.200.")):
+            images, integers, _ = skin_sizes(percent)
+            for path, value in integers.items():
+                check(struct.unpack("<i", extract(prefix + path))[0] == value, prefix + path + " is not %d" % value)
+            for path, (width, height) in images.items():
+                tag, w, h, fmt = struct.unpack_from("<12sIII", extract(prefix + path))
+                check((tag, w, h, fmt) == (b"TolvikDIBDAT", width, height, 3),
+                      prefix + path + ": record header %r %d x %d format %d" % (tag, w, h, fmt))
         files = {"Data.idoc": content + "/Data.idoc", "Data.lic": content + "/License.txt",
                  "License": content + "/License.txt", "Data.prg": demo, "Uninstall": uninstaller}
         for path, source in files.items():
