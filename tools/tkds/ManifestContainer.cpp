@@ -8,6 +8,7 @@
 #include "tools/tkds/CommandSupport.h"
 #include "tools/tkds/FileIo.h"
 #include "tools/tkds/ManifestBuilder.h"
+#include "tools/tkds/ScaledArtCheck.h"
 #include "tools/tkds/TreeExpansion.h"
 
 namespace tkds {
@@ -83,7 +84,7 @@ bool BuildManifestContainer(const std::string& manifest, const Defines& defines,
     }
 #endif
     const std::string baseDir = std::filesystem::path(manifest).parent_path().string();
-    if (!ExpandTrees(entries, baseDir, errors) || (scope && !AddScopeEntry(*scope, entries, errors)) ||
+    if (!CheckScaledArt(entries, baseDir, errors) || !ExpandTrees(entries, baseDir, errors) || (scope && !AddScopeEntry(*scope, entries, errors)) ||
         !BuildContainer(entries, baseDir, sink, document, stream, errors)) {
         PrintManifestErrors(manifest, errors);
         return false;

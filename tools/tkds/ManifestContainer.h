@@ -17,9 +17,9 @@ namespace tkds {
 // for one without "=" or with a name IsDefineName refuses.
 bool AddDefines(const std::vector<std::string>& definitions, Defines& defines, std::string& error);
 
-// Reads the manifest, checks it, expands its Tree lines and writes its container
-// into sink; files named relatively are found beside the manifest; stream plans
-// the payload stream (see BuildContainer). Every problem is printed
+// Reads the manifest, checks it (its scaled art too: CheckScaledArt), expands
+// its Tree lines and writes its container into sink; files named relatively are
+// found beside the manifest; stream plans the payload stream (see BuildContainer). Every problem is printed
 // ("MANIFEST:LINE: reason"); the container is complete only when there is none.
 // document gets the install document's text as setup reads it, if any.
 // With a scope (tkds make), the root node kScopeNode is tkds's to write: a

@@ -1,7 +1,8 @@
 // tkds new DIR
 //
 // A vendor's starting point: copies the kit's sample folder (the demo product's
-// manifest, texts, skin and icon) into DIR, which must not exist or be empty.
+// manifest, texts, skin with its art for each display scale, and icon) into DIR,
+// which must not exist or be empty.
 // Nothing is written through a link: no part of DIR may be one.
 #include <dirent.h>
 #include <fcntl.h>
