@@ -4,6 +4,8 @@
 #include <string>
 #include <utility>
 
+#include "imaging/CellResample.h"
+#include "imaging/ScaledArt.h"
 #include "storage/Storage.h"
 
 namespace imaging {
@@ -26,7 +28,11 @@ int CellForState(ButtonState state, int states) noexcept {
     return 0;
 }
 
-SkinResult LoadButtonSkin(storage::Storage& storage, std::string_view kind, ButtonSkin& skin) {
+namespace {
+
+// Reads the skin's Integers (States only when `withStates`) and strip under
+// `base` ("Controls.MaskedButtons.<kind>" or its scaled path) and checks them.
+SkinResult ReadSkin(storage::Storage& storage, std::string_view base, bool withStates, ButtonSkin& loaded) {
     struct Field {
         const char* name;
         int ButtonSkin::*member;
@@ -38,10 +44,10 @@ SkinResult LoadButtonSkin(storage::Storage& storage, std::string_view kind, Butt
         {"States", &ButtonSkin::states},
     };
     // One path buffer: the kind's node and a dot, then each field's name after it.
-    std::string path = std::string(kButtonSkinBase) + std::string(kind) + '.';
+    std::string path = std::string(base) + '.';
     const std::size_t nameAt = path.size();
-    ButtonSkin loaded;
     for (const Field& field : kFields) {
+        if (!withStates && field.member == &ButtonSkin::states) continue;
         std::int32_t value = 0;
         path.replace(nameAt, std::string::npos, field.name);
         if (!storage.GetInteger(path, value, "")) return SkinResult::StorageError;
@@ -58,8 +64,61 @@ SkinResult LoadButtonSkin(storage::Storage& storage, std::string_view kind, Butt
     const int highestCell = loaded.HasPressedCell() ? 2 : loaded.HasHoverCell() ? 1 : 0;
     if (static_cast<std::int64_t>(highestCell + 1) * loaded.cellWidth > loaded.stripWidth)
         return SkinResult::StorageError;
+    return SkinResult::Ok;
+}
 
-    skin = std::move(loaded);
+// The strip as rows of red, green, blue, T pixels, top row first.
+PixelView StripView(const ButtonSkin& skin) {
+    return PixelView{skin.strip.get(), skin.stripWidth, skin.cellHeight, skin.stripWidth * 4, 4};
+}
+
+// The 100 % skin `base` made for `percent`: every cell of the strip ScaledLength
+// of the 100 % cell, from the scaled strip ChooseArt names. False when no strip
+// of that size can be made.
+bool ScaleSkin(storage::Storage& storage, std::string_view base, int percent, const ButtonSkin& base100,
+               ButtonSkin& scaled, ArtWarnings* warnings) {
+    const int cells = base100.stripWidth / base100.cellWidth;
+    if (!ScaledSizeFits(base100.stripWidth, base100.cellHeight, 4, percent)) return false;
+    scaled.states = base100.states;
+    scaled.cellWidth = ScaledLength(base100.cellWidth, percent);
+    scaled.cellHeight = ScaledLength(base100.cellHeight, percent);
+    scaled.stripWidth = cells * scaled.cellWidth;
+    scaled.stripSize = static_cast<std::uint32_t>(scaled.stripWidth) * static_cast<std::uint32_t>(scaled.cellHeight);
+    scaled.stripSize *= 4;
+    scaled.strip = storage::AllocateBlock(scaled.stripSize);
+    if (!scaled.strip) return false;
+    const PixelView target = StripView(scaled);
+    return MakeArtAt(
+        storage, std::string(base) + ".RGBA", percent,
+        [&](int source) {
+            if (source == kBaseScale)
+                return ResampleCells(StripView(base100), base100.cellWidth, target, scaled.cellWidth, cells);
+            ButtonSkin stored;
+            stored.states = base100.states;
+            const int cellWidth = ScaledLength(base100.cellWidth, source);
+            return ReadSkin(storage, ScaledArtPath(source, base), false, stored) == SkinResult::Ok &&
+                   stored.cellWidth == cellWidth && stored.stripWidth == cells * cellWidth &&
+                   stored.cellHeight == ScaledLength(base100.cellHeight, source) &&
+                   ResampleCells(StripView(stored), cellWidth, target, scaled.cellWidth, cells);
+        },
+        warnings);
+}
+
+}  // namespace
+
+SkinResult LoadButtonSkin(storage::Storage& storage, std::string_view kind, ButtonSkin& skin, int percent,
+                          ArtWarnings* warnings) {
+    const std::string base = std::string(kButtonSkinBase) + std::string(kind);
+    ButtonSkin loaded;
+    const SkinResult result = ReadSkin(storage, base, true, loaded);
+    if (result != SkinResult::Ok) return result;
+    if (percent == kBaseScale) {
+        skin = std::move(loaded);
+        return SkinResult::Ok;
+    }
+    ButtonSkin scaled;
+    if (!ScaleSkin(storage, base, percent, loaded, scaled, warnings)) return SkinResult::StorageError;
+    skin = std::move(scaled);
     return SkinResult::Ok;
 }
 

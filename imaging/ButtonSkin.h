@@ -14,6 +14,8 @@
 #include <cstdint>
 #include <string_view>
 
+#include "imaging/ScaledArt.h"
+#include "imaging/ScaledArtLoad.h"
 #include "storage/HeapBlock.h"
 
 namespace storage {
@@ -58,7 +60,12 @@ const char* SkinResultText(SkinResult result) noexcept;
 // storage error, sizes below 1, a strip shorter than stripWidth x cellHeight x 4
 // bytes and a strip narrower than the cells its States select. `skin` is replaced
 // only on success.
-SkinResult LoadButtonSkin(storage::Storage& storage, std::string_view kind, ButtonSkin& skin);
+// Above 100 % the skin is made for `percent` (ScaledArtLoad.h): the 100 % skin's
+// cells (Width / CtrlWidth of them) each ScaledLength of its cell, from the scaled
+// strip ChooseArt names (its Integers Height, Width and CtrlWidth those of its
+// scale, States the 100 % one); a scaled skin of other sizes is passed over.
+SkinResult LoadButtonSkin(storage::Storage& storage, std::string_view kind, ButtonSkin& skin,
+                          int percent = kBaseScale, ArtWarnings* warnings = nullptr);
 
 // The cell a state shows: Normal 0; Hover 1 when there is a hover picture, else 0;
 // Pressed 2 when there is a pressed picture, else 0.

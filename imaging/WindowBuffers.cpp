@@ -3,7 +3,9 @@
 #include <algorithm>
 #include <string>
 
+#include "imaging/CellResample.h"
 #include "imaging/PixelOps.h"
+#include "imaging/ScaledArt.h"
 #include "storage/Storage.h"
 
 namespace imaging {
@@ -44,17 +46,54 @@ bool WindowBuffers::TileBackground(const std::uint8_t* pixels, std::size_t lengt
     return true;
 }
 
-bool WindowBuffers::LoadBackground(storage::Storage& storage, std::string_view name) {
-    if (name.empty() || !HasBuffers()) return false;
-    const std::string picturePath = "Backgrounds." + std::string(name);
-    const std::string sizePath = "Backgrounds.Sizes." + std::string(name);
+namespace {
+
+// Background `name` as stored at `scale`: its pixels and its sizes.
+struct StoredBackground {
     storage::HeapBlock pixels;
     std::uint32_t length = 0;
     std::int32_t x = 0, y = 0;
-    if (!storage.GetBinary(picturePath, pixels, length, "")) return false;
-    if (!storage.GetInteger(sizePath + "x", x, "")) return false;
-    if (!storage.GetInteger(sizePath + "y", y, "")) return false;
-    return TileBackground(pixels.get(), length, x, y);
+
+    bool Read(storage::Storage& storage, int scale, std::string_view name) {
+        const std::string sizePath = ScaledArtPath(scale, "Backgrounds.Sizes." + std::string(name));
+        return storage.GetBinary(ScaledArtPath(scale, "Backgrounds." + std::string(name)), pixels, length, "") &&
+               storage.GetInteger(sizePath + "x", x, "") && storage.GetInteger(sizePath + "y", y, "");
+    }
+    // The pixels as rows of red, green, blue, top row first; empty when too short.
+    PixelView View() const {
+        if (x <= 0 || y <= 0 || static_cast<std::uint64_t>(x) * static_cast<std::uint64_t>(y) * 3 > length)
+            return PixelView{};
+        return PixelView{pixels.get(), x, y, x * 3, 3};
+    }
+};
+
+}  // namespace
+
+bool WindowBuffers::LoadBackground(storage::Storage& storage, std::string_view name, int percent,
+                                   ArtWarnings* warnings) {
+    if (name.empty() || !HasBuffers()) return false;
+    if (percent == kBaseScale) {
+        StoredBackground stored;
+        return stored.Read(storage, kBaseScale, name) &&
+               TileBackground(stored.pixels.get(), stored.length, stored.x, stored.y);
+    }
+    // The 100 % sizes say what every scale's picture measures.
+    const std::string sizePath = "Backgrounds.Sizes." + std::string(name);
+    std::int32_t x = 0, y = 0;
+    if (!storage.GetInteger(sizePath + "x", x, "") || !storage.GetInteger(sizePath + "y", y, "")) return false;
+    if (!ScaledSizeFits(x, y, 3, percent)) return false;
+    const int width = ScaledLength(x, percent), height = ScaledLength(y, percent);
+    std::vector<std::uint8_t> scaled(static_cast<std::size_t>(width) * static_cast<std::size_t>(height) * 3);
+    const PixelView target{scaled.data(), width, height, width * 3, 3};
+    const bool made = MakeArtAt(
+        storage, "Backgrounds." + std::string(name), percent,
+        [&](int source) {
+            StoredBackground stored;
+            return stored.Read(storage, source, name) && stored.x == ScaledLength(x, source) &&
+                   stored.y == ScaledLength(y, source) && ResampleCells(stored.View(), stored.x, target, width, 1);
+        },
+        warnings);
+    return made && TileBackground(scaled.data(), scaled.size(), width, height);
 }
 
 void WindowBuffers::SetOverlay(int controlId, const Rect& rect, const std::uint8_t* pixels, int rowWidth) {

@@ -18,6 +18,8 @@
 #include "framework/FunctionRef.h"
 #include "imaging/PixelSection.h"
 #include "imaging/PixelView.h"
+#include "imaging/ScaledArt.h"
+#include "imaging/ScaledArtLoad.h"
 
 namespace storage {
 class Storage;
@@ -68,7 +70,11 @@ public:
     // Tiles background `name` from the container: Binary "Backgrounds.<name>" and
     // Integers "Backgrounds.Sizes.<name>x" and "...y" (no separator before x and y).
     // False when there are no buffers, a node cannot be read or TileBackground refuses.
-    bool LoadBackground(storage::Storage& storage, std::string_view name);
+    // Above 100 % the tile is ScaledLength of the 100 % sizes, made from the scaled
+    // background ChooseArt names (ScaledArtLoad.h); one whose sizes are not those
+    // of its scale is passed over.
+    bool LoadBackground(storage::Storage& storage, std::string_view name, int percent = kBaseScale,
+                        ArtWarnings* warnings = nullptr);
 
     // Adds the overlay of a control, or updates its entry in place (keeping its
     // place in the drawing order). Drawing order is the order of first registration.
