@@ -4,18 +4,19 @@
 
 #include "imaging/DibImage.h"
 #include "imaging/PixelOps.h"
+#include "imaging/WindowGeometry.h"
 
 namespace imaging {
 
-int GlyphColumn(unsigned char c) noexcept {
-    if (c >= 'A' && c <= 'Z') return (c - 64) * kGlyphWidth;
-    if (c >= '0' && c <= '9') return (c - 21) * kGlyphWidth;
+int GlyphCell(unsigned char c) noexcept {
+    if (c >= 'A' && c <= 'Z') return c - 64;
+    if (c >= '0' && c <= '9') return c - 21;
     switch (c) {
-        case '.': return 37 * kGlyphWidth;
-        case ':': return 38 * kGlyphWidth;
-        case '-': return 39 * kGlyphWidth;
-        case '%': return 40 * kGlyphWidth;
-        case '>': return 41 * kGlyphWidth;
+        case '.': return 37;
+        case ':': return 38;
+        case '-': return 39;
+        case '%': return 40;
+        case '>': return 41;
         default: return 0;
     }
 }
@@ -38,9 +39,9 @@ std::string TickerCharacters(std::string_view text) {
     return result;
 }
 
-TickerLayout LayoutTicker(std::size_t characters) noexcept {
-    const int width = static_cast<int>(std::min(characters, kMaxTickerCharacters)) * kGlyphWidth;
-    return TickerLayout{width, std::max(width + kTickerGap, kTickerWindowWidth)};
+TickerLayout LayoutTicker(std::size_t characters, const TickerGeometry& ticker) noexcept {
+    const int width = static_cast<int>(std::min(characters, kMaxTickerCharacters)) * ticker.glyph.width;
+    return TickerLayout{width, std::max(width + ticker.gap, ticker.width), ticker.width};
 }
 
 int NormalizeTickerOffset(long long offset, int period) noexcept {
@@ -53,11 +54,11 @@ int NormalizeTickerOffset(long long offset, int period) noexcept {
 int TickerPieces(long long offset, const TickerLayout& layout, TickerPiece pieces[2]) noexcept {
     const int r = NormalizeTickerOffset(offset, layout.period);
     int count = 0;
-    const int first = std::min(layout.width - r, kTickerWindowWidth);
+    const int first = std::min(layout.width - r, layout.windowWidth);
     if (first > 0) pieces[count++] = TickerPiece{r, 0, first};
     const int back = layout.period - r;
-    if (back > 0 && back < kTickerWindowWidth) {
-        const int second = std::min(kTickerWindowWidth - back, layout.width);
+    if (back > 0 && back < layout.windowWidth) {
+        const int second = std::min(layout.windowWidth - back, layout.width);
         if (second > 0) pieces[count++] = TickerPiece{0, back, second};
     }
     return count;
@@ -91,46 +92,49 @@ UnitCell UnitCellOf(CounterUnit unit, int pictureWidth) noexcept {
     return UnitCell{unit == CounterUnit::Megabytes ? width : 0, width};
 }
 
-void RenderTickerStrip(DibImage* font, std::string_view characters, PixelBuffer& strip) {
+void RenderTickerStrip(DibImage* font, std::string_view characters, PixelBuffer& strip,
+                       const TickerGeometry& ticker) {
     // Without a font there is nothing to show: no strip, so the ticker shows its background.
     strip.Reset(0, 0);
     if (!font || !font->IsValid()) return;
-    strip.Reset(LayoutTicker(characters.size()).width, kGlyphHeight);
+    const CellSize glyph = ticker.glyph;
+    strip.Reset(LayoutTicker(characters.size(), ticker).width, glyph.height);
     if (strip.Empty()) return;
     for (std::size_t i = 0; i < characters.size() && i < kMaxTickerCharacters; ++i) {
-        CopyRect(strip.View(), static_cast<int>(i) * kGlyphWidth, 0, font->View(),
-                 GlyphColumn(static_cast<unsigned char>(characters[i])), 0, kGlyphWidth, kGlyphHeight);
+        CopyRect(strip.View(), static_cast<int>(i) * glyph.width, 0, font->View(),
+                 GlyphCell(static_cast<unsigned char>(characters[i])) * glyph.width, 0, glyph.width,
+                 glyph.height);
     }
 }
 
 void DrawTickerInto(const PixelView& target, const PixelView& clean, const PixelView* strip,
-                    const TickerLayout& layout, long long offset) {
-    CopyRect(target, kTickerLeft, kTickerTop, clean, kTickerLeft, kTickerTop, kTickerWindowWidth, kGlyphHeight);
+                    const TickerLayout& layout, long long offset, const TickerGeometry& ticker) {
+    const int height = ticker.glyph.height;
+    CopyRect(target, ticker.left, ticker.top, clean, ticker.left, ticker.top, ticker.width, height);
     if (!strip || !strip->IsValid()) return;
     TickerPiece pieces[2];
     const int count = TickerPieces(offset, layout, pieces);
     for (int i = 0; i < count; ++i) {
-        CopyRect(target, kTickerLeft + pieces[i].dstX, kTickerTop, *strip, pieces[i].srcX, 0, pieces[i].width,
-                 kGlyphHeight);
+        CopyRect(target, ticker.left + pieces[i].dstX, ticker.top, *strip, pieces[i].srcX, 0, pieces[i].width,
+                 height);
     }
 }
 
-void DrawCounterInto(const PixelView& target, DibImage* digits, DibImage* units, int n) {
+void DrawCounterInto(const PixelView& target, DibImage* digits, DibImage* units, int n,
+                     const CounterGeometry& counter) {
     const bool hasUnits = units && units->IsValid();
     CounterFace face;
     if (!digits || !CounterFaceFor(n, hasUnits, face)) return;
+    const CellSize digit = counter.digit;
     for (std::size_t i = 0; i < face.cells.size(); ++i)
-        digits->DrawToView(target, kCounterLefts[i], kCounterTop, face.cells[i] * kDigitWidth, 0, kDigitWidth,
-                           kDigitHeight);
+        digits->DrawToView(target, counter.lefts[i], counter.top, face.cells[i] * digit.width, 0, digit.width,
+                           digit.height);
     if (!hasUnits) return;
     const UnitCell cell = UnitCellOf(face.unit, units->GetWidth());
-    units->DrawToView(target, kUnitLeft, kUnitTop, cell.srcX, 0, cell.width, units->GetHeight());
+    units->DrawToView(target, counter.unit.x, counter.unit.y, cell.srcX, 0, cell.width, units->GetHeight());
 }
 
-Rect ReadoutRect(const Readout& readout) noexcept {
-    return Rect{readout.left - 1, readout.top - 1, readout.left + readout.cells * kGlyphWidth + 1,
-                readout.top + kGlyphHeight + 1};
-}
+Rect ReadoutRect(const Readout& readout, int percent) noexcept { return ReadoutPlaceAt(readout, percent).frame; }
 
 namespace {
 
@@ -146,25 +150,33 @@ void ShadePixel(const PixelView& target, int x, int y, int numerator) {
 
 }  // namespace
 
-void DrawReadoutInto(const PixelView& target, DibImage* font, const Readout& readout, std::string_view characters) {
+void DrawReadoutInto(const PixelView& target, DibImage* font, const Readout& readout, std::string_view characters,
+                     int percent) {
     if (readout.cells <= 0 || !font || !font->IsValid()) return;
-    const int width = readout.cells * kGlyphWidth;
-    for (int cell = 0; cell < readout.cells; ++cell) {
-        CopyRect(target, readout.left + cell * kGlyphWidth, readout.top, font->View(), GlyphColumn(' '), 0,
-                 kGlyphWidth, kGlyphHeight);
+    const ReadoutPlace place = ReadoutPlaceAt(readout, percent);
+    const CellSize glyph = place.glyph;
+    for (int cell = 0; cell < place.cells; ++cell) {
+        CopyRect(target, place.left + cell * glyph.width, place.top, font->View(), GlyphCell(' ') * glyph.width,
+                 0, glyph.width, glyph.height);
     }
-    const std::string_view shown = characters.substr(0, static_cast<std::size_t>(readout.cells));
-    const int textLeft = readout.left + (width - static_cast<int>(shown.size()) * kGlyphWidth) / 2;
+    const std::string_view shown = characters.substr(0, static_cast<std::size_t>(place.cells));
+    const int textLeft = place.left + (place.cells - static_cast<int>(shown.size())) * glyph.width / 2;
     for (std::size_t i = 0; i < shown.size(); ++i) {
-        CopyRect(target, textLeft + static_cast<int>(i) * kGlyphWidth, readout.top, font->View(),
-                 GlyphColumn(static_cast<unsigned char>(shown[i])), 0, kGlyphWidth, kGlyphHeight);
+        CopyRect(target, textLeft + static_cast<int>(i) * glyph.width, place.top, font->View(),
+                 GlyphCell(static_cast<unsigned char>(shown[i])) * glyph.width, 0, glyph.width,
+                 glyph.height);
     }
-    // Half as bright above and to the left, seven quarters below and to the right.
-    const Rect frame = ReadoutRect(readout);
-    for (int x = frame.left; x < frame.right; ++x) ShadePixel(target, x, frame.top, 2);
-    for (int y = frame.top + 1; y < frame.bottom; ++y) ShadePixel(target, frame.left, y, 2);
-    for (int x = frame.left + 1; x < frame.right; ++x) ShadePixel(target, x, frame.bottom - 1, 7);
-    for (int y = frame.top + 1; y < frame.bottom - 1; ++y) ShadePixel(target, frame.right - 1, y, 7);
+    // The frame is what lies between its outer edge and the cells: half as bright
+    // above and to the left of the cells, seven quarters below and to the right.
+    const Rect frame = place.frame;
+    const int cellsRight = place.left + place.cells * glyph.width;
+    const int cellsBottom = place.top + glyph.height;
+    for (int y = frame.top; y < frame.bottom; ++y) {
+        for (int x = frame.left; x < frame.right; ++x) {
+            if (x >= place.left && x < cellsRight && y >= place.top && y < cellsBottom) continue;
+            ShadePixel(target, x, y, x < place.left || y < place.top ? 2 : 7);
+        }
+    }
 }
 
 }  // namespace imaging

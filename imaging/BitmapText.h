@@ -46,18 +46,46 @@ inline constexpr const char* kUnitsNode = "Units";
 inline constexpr int kUnitLeft = 220;
 inline constexpr int kUnitTop = 118;
 
-// First column of the glyph cell of character c (already uppercased).
-int GlyphColumn(unsigned char c) noexcept;
+// The size of a cell of "Font", "Digits" or "Units" at a scale.
+struct CellSize {
+    int width = 0;
+    int height = 0;
+    bool operator==(const CellSize&) const = default;
+};
+
+// The ticker window and its motion at a scale (WindowGeometry.h); by default 100 %.
+struct TickerGeometry {
+    int left = kTickerLeft;
+    int top = kTickerTop;
+    int width = kTickerWindowWidth;
+    int gap = kTickerGap;    // smallest gap behind the text
+    int step = kTickerStep;  // pixels per tick
+    CellSize glyph{kGlyphWidth, kGlyphHeight};
+};
+
+// The counter at a scale: four digit cells at lefts, top, and the unit's place.
+struct CounterGeometry {
+    int top = kCounterTop;
+    std::array<int, 4> lefts = kCounterLefts;
+    CellSize digit{kDigitWidth, kDigitHeight};
+    Point unit{kUnitLeft, kUnitTop};
+};
+
+// The glyph cell of character c (already uppercased), and its first column in
+// the 100 % font.
+int GlyphCell(unsigned char c) noexcept;
+inline int GlyphColumn(unsigned char c) noexcept { return GlyphCell(c) * kGlyphWidth; }
 // One byte a character: ASCII letters uppercased, every other byte kept, except
 // that a UTF-8 character beyond ASCII is kept as its lead byte alone (one blank
 // cell, as any character without a glyph); cut to kMaxTickerCharacters characters.
 std::string TickerCharacters(std::string_view text);
 
 struct TickerLayout {
-    int width = 0;   // of the rendered text: 12 per character
-    int period = kTickerWindowWidth;  // scroll period: max(width + 60, 295)
+    int width = 0;   // of the rendered text: a glyph's width (12) per character
+    int period = kTickerWindowWidth;  // scroll period: max(width + gap, window width): max(width + 60, 295)
+    int windowWidth = kTickerWindowWidth;
 };
-TickerLayout LayoutTicker(std::size_t characters) noexcept;
+TickerLayout LayoutTicker(std::size_t characters, const TickerGeometry& ticker = {}) noexcept;
 
 // An offset reduced into 0 .. period - 1 (also for negative offsets).
 int NormalizeTickerOffset(long long offset, int period) noexcept;
@@ -98,26 +126,34 @@ UnitCell UnitCellOf(CounterUnit unit, int pictureWidth) noexcept;
 // a text centred in them (cut to the cells), framed by one pixel all round that
 // darkens the picture under it above and to the left and lightens it below and
 // to the right, so that it looks sunk into any plate. No cells: no readout.
+// Places are those of the 100 % window; at a scale the cells are the scaled
+// glyph's from the scaled corner and the frame is the 100 % frame's edges scaled
+// (ReadoutPlaceAt, WindowGeometry.h), so it may be two pixels wide on a side.
 struct Readout {
     int left = 0;
     int top = 0;
     int cells = 0;
 };
-// The whole readout, frame included.
-Rect ReadoutRect(const Readout& readout) noexcept;
+// The whole readout, frame included, at a scale.
+Rect ReadoutRect(const Readout& readout, int percent = 100) noexcept;
 
 // Software twins of BitmapFont's drawing. `target` is a 24-bit window picture.
-// The text rendered into a new 24-bit strip of layout.width x 13; the strip is
-// empty when the text is empty or there is no font.
-void RenderTickerStrip(DibImage* font, std::string_view characters, PixelBuffer& strip);
+// Each takes the geometry of its scale (WindowGeometry.h) and pictures of that
+// scale (ScaledArtLoad.h); the defaults are the 100 % window.
+// The text rendered into a new 24-bit strip of layout.width x the glyph's height
+// (13); the strip is empty when the text is empty or there is no font.
+void RenderTickerStrip(DibImage* font, std::string_view characters, PixelBuffer& strip,
+                       const TickerGeometry& ticker = {});
 // The ticker window at (6, 8): the clean background, then the pieces of the strip.
 void DrawTickerInto(const PixelView& target, const PixelView& clean, const PixelView* strip,
-                    const TickerLayout& layout, long long offset);
+                    const TickerLayout& layout, long long offset, const TickerGeometry& ticker = {});
 // The counter cells at y 114 and, with a unit picture, the unit at (220, 118);
 // nothing when CounterFaceFor shows nothing or without digits.
-void DrawCounterInto(const PixelView& target, DibImage* digits, DibImage* units, int n);
+void DrawCounterInto(const PixelView& target, DibImage* digits, DibImage* units, int n,
+                     const CounterGeometry& counter = {});
 // The readout with the characters (TickerCharacters), over what the target holds;
 // nothing without cells or without a font. The GDI painter draws it this way too.
-void DrawReadoutInto(const PixelView& target, DibImage* font, const Readout& readout, std::string_view characters);
+void DrawReadoutInto(const PixelView& target, DibImage* font, const Readout& readout, std::string_view characters,
+                     int percent = 100);
 
 }  // namespace imaging

@@ -45,6 +45,13 @@ struct PixelView {
     }
 };
 
+// A point in window coordinates.
+struct Point {
+    int x = 0;
+    int y = 0;
+    bool operator==(const Point&) const = default;
+};
+
 // A rectangle in window coordinates; right and bottom are exclusive.
 struct Rect {
     int left = 0;

@@ -25,8 +25,11 @@ CellSize ScaledCell(int width, int height, int percent) noexcept {
 }  // namespace
 
 ReadoutPlace ReadoutPlaceAt(const Readout& readout, int percent) noexcept {
+    // One pixel round the cells at 100 %.
+    const Rect frame{readout.left - 1, readout.top - 1, readout.left + readout.cells * kGlyphWidth + 1,
+                     readout.top + kGlyphHeight + 1};
     return ReadoutPlace{ScaledLength(readout.left, percent), ScaledLength(readout.top, percent), readout.cells,
-                        ScaledCell(kGlyphWidth, kGlyphHeight, percent), ScaledRect(ReadoutRect(readout), percent)};
+                        ScaledCell(kGlyphWidth, kGlyphHeight, percent), ScaledRect(frame, percent)};
 }
 
 WindowGeometry WindowGeometryAt(int percent) noexcept {
@@ -53,7 +56,7 @@ WindowGeometry WindowGeometryAt(int percent) noexcept {
     c.top = ScaledLength(kCounterTop, percent);
     for (std::size_t i = 0; i < kCounterLefts.size(); ++i) c.lefts[i] = ScaledLength(kCounterLefts[i], percent);
     c.digit = ScaledCell(kDigitWidth, kDigitHeight, percent);
-    c.unit = ScaledPoint(Point{kUnitLeft, kUnitTop}, percent);
+    c.unit = ScaledPoint(c.unit, percent);
     return g;
 }
 

@@ -14,30 +14,6 @@
 
 namespace imaging {
 
-struct CellSize {
-    int width = 0;
-    int height = 0;
-    bool operator==(const CellSize&) const = default;
-};
-
-// The ticker window and its motion.
-struct TickerGeometry {
-    int left = kTickerLeft;
-    int top = kTickerTop;
-    int width = kTickerWindowWidth;
-    int gap = kTickerGap;    // smallest gap behind the text
-    int step = kTickerStep;  // pixels per tick
-    CellSize glyph{kGlyphWidth, kGlyphHeight};
-};
-
-// The counter: four digit cells at counterLefts, counterTop, and the unit's place.
-struct CounterGeometry {
-    int top = kCounterTop;
-    std::array<int, 4> lefts = kCounterLefts;
-    CellSize digit{kDigitWidth, kDigitHeight};
-    Point unit{kUnitLeft, kUnitTop};
-};
-
 // A readout at a scale: the first font cell at (left, top), `cells` cells of
 // glyph size side by side, and the whole readout with its frame.
 struct ReadoutPlace {

@@ -39,11 +39,6 @@ inline constexpr Rect kPathField = {38, 69, 234, 89};
 // The window's outline, in window coordinates: a top strip, the body, a tab right
 // of the body, an upright bar joining the tab to the strip, and a small triangle
 // under the bar.
-struct Point {
-    int x = 0;
-    int y = 0;
-    bool operator==(const Point&) const = default;
-};
 inline constexpr std::array<Rect, 4> kOutlinePieces = {{
     {0, 0, 500, 31},
     {0, 46, 395, 207},

@@ -254,6 +254,17 @@ TEST_F(SkinImages, ReadoutCentresItsTextInItsCellsAndShadesTheFrameAroundThem) {
     DrawReadoutInto(target.View(), nullptr, Readout{10, 60, 2}, "ABC");
     EXPECT_EQ(At(target.View(), 9, 29), plate);
     EXPECT_EQ(At(target.View(), 10, 60), plate);
+
+    // At 150 %: 18 x 20 cells from (435, 141) to (579, 161), in the frame
+    // (434, 140, 581, 162) that the 100 % frame's edges give, two pixels wide on the right.
+    PixelBuffer scaled(676, 311);
+    FillSolid(scaled.View(), MakeColor(200, 100, 40), 0);
+    DrawReadoutInto(scaled.View(), &font, readout, "", 150);
+    EXPECT_EQ(ReadoutRect(readout, 150), (Rect{434, 140, 581, 162}));
+    for (const auto& [x, y] : {std::pair{434, 140}, {580, 140}, {434, 161}}) EXPECT_EQ(At(scaled.View(), x, y), shade);
+    for (const auto& [x, y] : {std::pair{579, 141}, {580, 161}, {435, 161}}) EXPECT_EQ(At(scaled.View(), x, y), light);
+    EXPECT_EQ(At(scaled.View(), 578, 153), test::FontPixel(1, 5, 12));  // the blank cell read 18 wide
+    EXPECT_EQ(At(scaled.View(), 433, 140), plate);
 }
 
 }  // namespace
