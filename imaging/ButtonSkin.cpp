@@ -68,6 +68,7 @@ SkinResult ReadSkin(storage::Storage& storage, std::string_view base, bool withS
 }
 
 // The strip as rows of red, green, blue, T pixels, top row first.
+constexpr int kStripTransparency = 3;
 PixelView StripView(const ButtonSkin& skin) {
     return PixelView{skin.strip.get(), skin.stripWidth, skin.cellHeight, skin.stripWidth * 4, 4};
 }
@@ -92,14 +93,15 @@ bool ScaleSkin(storage::Storage& storage, std::string_view base, int percent, co
         storage, std::string(base) + ".RGBA", percent,
         [&](int source) {
             if (source == kBaseScale)
-                return ResampleCells(StripView(base100), base100.cellWidth, target, scaled.cellWidth, cells);
+                return ResampleCells(StripView(base100), base100.cellWidth, target, scaled.cellWidth, cells,
+                                     kStripTransparency);
             ButtonSkin stored;
             stored.states = base100.states;
             const int cellWidth = ScaledLength(base100.cellWidth, source);
             return ReadSkin(storage, ScaledArtPath(source, base), false, stored) == SkinResult::Ok &&
                    stored.cellWidth == cellWidth && stored.stripWidth == cells * cellWidth &&
                    stored.cellHeight == ScaledLength(base100.cellHeight, source) &&
-                   ResampleCells(StripView(stored), cellWidth, target, scaled.cellWidth, cells);
+                   ResampleCells(StripView(stored), cellWidth, target, scaled.cellWidth, cells, kStripTransparency);
         },
         warnings);
 }

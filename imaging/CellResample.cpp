@@ -38,10 +38,16 @@ AxisTaps MakeTaps(int from, int to) {
     return axis;
 }
 
+// How much a pixel's colour counts beside its neighbours' when they are averaged:
+// by its opacity (T 0 opaque, 255 clear), as the blend shows it, so the colour
+// hidden under a clear pixel does not darken a half-clear edge. A clear pixel
+// still counts a little, so a wholly clear area keeps its plain average.
+constexpr unsigned OpacityWeight(std::uint8_t t) noexcept { return (255u - t) * 256u + 1u; }
+
 }  // namespace
 
 bool ResampleCells(const PixelView& source, int sourceCellWidth, const PixelView& target, int targetCellWidth,
-                   int cells) {
+                   int cells, int transparencyChannel) {
     if (!source.IsValid() || !target.IsValid() || source.bytesPerPixel != target.bytesPerPixel) return false;
     if (cells <= 0 || sourceCellWidth <= 0 || targetCellWidth <= 0) return false;
     if (static_cast<long long>(sourceCellWidth) * cells > source.width ||
@@ -49,17 +55,20 @@ bool ResampleCells(const PixelView& source, int sourceCellWidth, const PixelView
         return false;
 
     const int channels = source.bytesPerPixel;
-    const std::size_t rowValues = static_cast<std::size_t>(targetCellWidth) * cells * channels;
+    const std::size_t targetPixels = static_cast<std::size_t>(targetCellWidth) * cells;
     if (sourceCellWidth == targetCellWidth && source.height == target.height) {
         // Art of the very size wanted, the common case: copied as it is.
-        for (int y = 0; y < target.height; ++y) std::memcpy(target.MemoryRow(y), source.MemoryRow(y), rowValues);
+        for (int y = 0; y < target.height; ++y)
+            std::memcpy(target.MemoryRow(y), source.MemoryRow(y), targetPixels * channels);
         return true;
     }
     const AxisTaps columns = MakeTaps(sourceCellWidth, targetCellWidth);
     const AxisTaps rows = MakeTaps(source.height, target.height);
     const unsigned long long total = static_cast<unsigned long long>(sourceCellWidth) * source.height;
-    std::vector<unsigned long long> sums(rowValues);
-    std::vector<unsigned long long> across(rowValues);
+    // Per target pixel: a sum for each channel, then the sum of the colours' weights.
+    const int slots = channels + 1;
+    std::vector<unsigned long long> sums(targetPixels * slots);
+    std::vector<unsigned long long> across(targetPixels * slots);
 
     for (int y = 0; y < target.height; ++y) {
         std::fill(sums.begin(), sums.end(), 0);
@@ -70,20 +79,30 @@ bool ResampleCells(const PixelView& source, int sourceCellWidth, const PixelView
             unsigned long long* out = across.data();
             for (int cell = 0; cell < cells; ++cell) {
                 const std::uint8_t* cellIn = in + static_cast<std::size_t>(cell) * sourceCellWidth * channels;
-                for (int x = 0; x < targetCellWidth; ++x, out += channels) {
+                for (int x = 0; x < targetCellWidth; ++x, out += slots) {
                     for (int c = columns.first[x]; c < columns.first[x + 1]; ++c) {
                         const Tap tap = columns.taps[c];
                         const std::uint8_t* pixel = cellIn + static_cast<std::size_t>(tap.source) * channels;
+                        const unsigned long long weight = static_cast<unsigned>(tap.weight);
+                        const unsigned long long colourWeight =
+                            weight * (transparencyChannel < 0 ? 1 : OpacityWeight(pixel[transparencyChannel]));
                         for (int k = 0; k < channels; ++k)
-                            out[k] += static_cast<unsigned long long>(pixel[k]) * static_cast<unsigned>(tap.weight);
+                            out[k] += pixel[k] * (k == transparencyChannel ? weight : colourWeight);
+                        out[channels] += colourWeight;
                     }
                 }
             }
             const auto weight = static_cast<unsigned long long>(rows.taps[r].weight);
-            for (std::size_t i = 0; i < rowValues; ++i) sums[i] += across[i] * weight;
+            for (std::size_t i = 0; i < sums.size(); ++i) sums[i] += across[i] * weight;
         }
         std::uint8_t* write = target.MemoryRow(y);
-        for (std::size_t i = 0; i < rowValues; ++i) write[i] = static_cast<std::uint8_t>((sums[i] + total / 2) / total);
+        for (const unsigned long long* sum = sums.data(); sum != sums.data() + sums.size(); sum += slots) {
+            const unsigned long long colourTotal = sum[channels];
+            for (int k = 0; k < channels; ++k) {
+                const unsigned long long divisor = k == transparencyChannel ? total : colourTotal;
+                *write++ = static_cast<std::uint8_t>((sum[k] + divisor / 2) / divisor);
+            }
+        }
     }
     return true;
 }

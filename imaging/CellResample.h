@@ -6,10 +6,13 @@
 //
 // Each target pixel is the average of the source area it covers, every source
 // pixel weighted by the exact part of it that lies under the target pixel, each
-// channel on its own (T included), rounded to nearest. This is area averaging
-// when the picture shrinks; when it grows by a whole factor it is pixel for
-// pixel, and growing by a whole factor and then shrinking gives the same as
-// averaging directly (both average the same blocks of the source).
+// channel on its own, rounded to nearest. In a picture with a transparency
+// channel the colours are weighted by opacity as well (a clear pixel's colour
+// hardly counts), which is what blending the source over a plate and averaging
+// would show. This is area averaging when the picture shrinks; when it grows by
+// a whole factor it is pixel for pixel, and growing by a whole factor and then
+// shrinking gives the same as averaging directly (both average the same blocks
+// of the source).
 //
 // The channels' order does not matter, nor the rows' (top-down strips and
 // bottom-up DIB rows alike, each described by a PixelView of its own stride), as
@@ -20,9 +23,11 @@ namespace imaging {
 
 // Fills `cells` cells of target (cells of targetCellWidth x target.height from
 // column 0) from as many cells of source (sourceCellWidth x source.height).
+// transparencyChannel: which byte of a pixel is T (3 in a button strip's red,
+// green, blue, T; 0 in a 32-bit DIB's T, blue, green, red), or -1 for none.
 // Columns right of the last cell are left alone. False, and nothing written,
 // when the cells do not fit either picture or the channels differ.
 bool ResampleCells(const PixelView& source, int sourceCellWidth, const PixelView& target, int targetCellWidth,
-                   int cells);
+                   int cells, int transparencyChannel = -1);
 
 }  // namespace imaging

@@ -66,16 +66,19 @@ bool LoadCellPictureAt(storage::Storage& storage, std::string_view path, int per
     if (!ScaledSizeFits(base.GetWidth(), cellHeight, 4, percent)) return false;
     if (!image.Create(cells * ScaledLength(cellWidth, percent), ScaledLength(cellHeight, percent), base.HasAlpha()))
         return false;
+    // A 32-bit picture's pixels are T, blue, green, red.
+    const int transparency = base.HasAlpha() ? 0 : -1;
     const bool made = MakeArtAt(
         storage, path, percent,
         [&](int source) {
             const int targetCell = ScaledLength(cellWidth, percent);
-            if (source == kBaseScale) return ResampleCells(base.View(), cellWidth, image.View(), targetCell, cells);
+            if (source == kBaseScale)
+                return ResampleCells(base.View(), cellWidth, image.View(), targetCell, cells, transparency);
             DibImage scaled;
             const int scaledCell = ScaledLength(cellWidth, source);
             return scaled.Load(storage, ScaledArtPath(source, path), "") && scaled.HasAlpha() == base.HasAlpha() &&
                    scaled.GetWidth() == cells * scaledCell && scaled.GetHeight() == ScaledLength(cellHeight, source) &&
-                   ResampleCells(scaled.View(), scaledCell, image.View(), targetCell, cells);
+                   ResampleCells(scaled.View(), scaledCell, image.View(), targetCell, cells, transparency);
         },
         warnings);
     if (!made) image.Release();

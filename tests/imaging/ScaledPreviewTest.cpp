@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 
 #include "SkinFixtures.h"
+#include "imaging/ButtonSkin.h"
 #include "imaging/SkinPreview.h"
 #include "storage/Storage.h"
 
@@ -103,6 +104,32 @@ TEST(ScaledPreview, ScaledArtOfTheWrongSizeIsPassedOver) {
     EXPECT_EQ(At(v, 9, 12), (Bgr{1, 33, 44}));
     const test::Rgbt opaque = test::ButtonPixel(0, 4, 0);
     EXPECT_EQ(At(v, 441 + 6, 219), (Bgr{opaque.blue, opaque.green, opaque.red}));
+}
+
+TEST(ScaledPreview, HalfClearButtonEdgesKeepTheirColour) {
+    // 20 x 16 cells at 200 %, the left half clear black, the right half opaque
+    // red 255, green 10 x cell; at 150 % column 7 of a 15-pixel cell is half of each.
+    test::TestContainer container = test::MakeSkinContainer();
+    std::vector<std::uint8_t> strip;
+    for (int y = 0; y < 16; ++y)
+        for (int x = 0; x < 60; ++x)
+            if (x % 20 < 10) strip.insert(strip.end(), {0, 0, 0, 255});
+            else strip.insert(strip.end(), {255, static_cast<std::uint8_t>(10 * (x / 20)), 0, 0});
+    container.Integer("Scales.200.Controls.MaskedButtons.PushButton.Width", 60)
+        .Integer("Scales.200.Controls.MaskedButtons.PushButton.CtrlWidth", 20)
+        .Integer("Scales.200.Controls.MaskedButtons.PushButton.Height", 16)
+        .Binary("Scales.200.Controls.MaskedButtons.PushButton.RGBA", strip);
+    const auto bytes = container.Build();
+    storage::Storage storage;
+    ASSERT_TRUE(storage.OpenBytes(bytes.data(), bytes.size()));
+    ButtonSkin skin;
+    ASSERT_EQ(LoadButtonSkin(storage, "PushButton", skin, 150), SkinResult::Ok);
+    ASSERT_EQ(skin.cellWidth, 15);
+    ASSERT_EQ(skin.stripWidth, 45);
+    for (int cell = 0; cell < 3; ++cell) {
+        const std::uint8_t* edge = skin.strip.get() + (5 * 45 + cell * 15 + 7) * 4;
+        EXPECT_EQ((std::vector<int>{edge[0], edge[1], edge[2], edge[3]}), (std::vector<int>{255, 10 * cell, 0, 128}));
+    }
 }
 
 }  // namespace
