@@ -1,6 +1,6 @@
 #!/usr/bin/env bash
 # The skin at display scales through the real tkds and the kit beside it: tkds new
-# writes the scaled art, whose setup makes; make and build
+# writes the scaled art, whose setup makes and previews at 200 %; make and build
 # refuse scaled art of the wrong size, of a scale or a node they do not check,
 # naming each, and write nothing.
 # Usage: tkds_scales_test.sh PATH/TO/tkds (the kit built at ../share/tolvik-setup)
@@ -16,6 +16,8 @@ for picture in {150,200}/{background,button,digits,font,units}.png; do
   [ -s "vendor/skin/$picture" ] || fail "tkds new wrote no skin/$picture"
 done
 expect_exit 0 "$tkds" make vendor/container.manifest -o setup.exe
+expect_exit 0 "$tkds" preview setup.exe -o window-200.png --scale 2
+[ "$(identify -format %wx%h window-200.png)" = 900x414 ] || fail "preview --scale 2 is not 900 x 414"
 
 # A 150 % font where the 200 % one belongs, a node that is no picture, a scale
 # of 100 %: each refused with its line, and no output.
@@ -28,6 +30,6 @@ for command in make build; do
   expect_err "Scales.200.License: 'License' is not a picture of the skin"
   expect_err "Scales.100: '100' is not a scale: give a whole percent from 101 to 400"
 done
-[ "$(ls -A)" = "$(printf 'err\nout\nsetup.exe\nvendor')" ] || fail "left behind: $(ls -A)"
+[ "$(ls -A)" = "$(printf 'err\nout\nsetup.exe\nvendor\nwindow-200.png')" ] || fail "left behind: $(ls -A)"
 
 finish_checks "tkds scales"

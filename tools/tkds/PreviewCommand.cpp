@@ -1,10 +1,11 @@
-// tkds preview CONTAINER -o PNG [--number N] [--ticker TEXT] [--offset PX] [--max-decoded MB]
+// tkds preview CONTAINER -o PNG [--number N] [--ticker TEXT] [--offset PX] [--scale F] [--max-decoded MB]
 //
 // Renders the main window's 450 x 207 client area from a container's skin the way
 // the window's painter composes it, through the same imaging code: the tiled
 // background, the four buttons in their Normal state, the counter and the ticker.
 // Without options it shows what the window shows when it opens: the kilobytes the
-// install document's payload needs, the product name, offset 0.
+// install document's payload needs, the product name, offset 0. --scale shows it
+// at a display scale (2 for 200 %: 900 x 414), from the skin's art at that scale.
 #include <charconv>
 #include <cstdio>
 #include <string>
@@ -14,6 +15,7 @@
 #ifdef TKDS_HAVE_PNG
 #include <optional>
 
+#include "imaging/ScaledArt.h"
 #include "imaging/SkinPreview.h"
 #include "install/InstallDocument.h"
 #include "storage/Storage.h"
@@ -33,6 +35,21 @@ bool ParseNumber(const std::string& text, Number& value) {
     const char* end = text.data() + text.size();
     const auto result = std::from_chars(text.data(), end, value);
     return !text.empty() && result.ec == std::errc() && result.ptr == end;
+}
+
+// The percent of a display scale written as a factor ("1", "1.25", "2.5"): at
+// most two decimals, from 1 to 4; false for anything else.
+bool ParseScale(const std::string& text, int& percent) {
+    const std::size_t point = text.find('.');
+    const std::string whole = text.substr(0, point);
+    std::string fraction = point == std::string::npos ? "" : text.substr(point + 1);
+    if (whole.empty() || whole.size() > 1 || (point != std::string::npos && fraction.empty()) ||
+        fraction.size() > 2 || (whole + fraction).find_first_not_of("0123456789") != std::string::npos) {
+        return false;
+    }
+    fraction.resize(2, '0');
+    percent = (whole[0] - '0') * 100 + (fraction[0] - '0') * 10 + (fraction[1] - '0');
+    return percent >= imaging::kBaseScale && percent <= imaging::kLargestWindowScale;
 }
 
 // The counter's value as the window gets it from its install document.
@@ -60,7 +77,7 @@ int RunPreview(const Args& args) {
     std::uint64_t decodeLimit = 0;
     if (!ParseArgs(args,
                    {{"-o", true}, {"--output", true}, {"--number", true}, {"--ticker", true}, {"--offset", true},
-                    kDecodeLimitOption},
+                    {"--scale", true}, kDecodeLimitOption},
                    parsed, error) ||
         !DecodeLimitFrom(parsed, decodeLimit, error)) {
         return UsageError(kPreviewCommand, error);
@@ -74,6 +91,9 @@ int RunPreview(const Args& args) {
         return UsageError(kPreviewCommand, "--number needs a whole number");
     if (parsed.Has("--offset") && !ParseNumber(parsed.Value("--offset"), content.tickerOffset))
         return UsageError(kPreviewCommand, "--offset needs a whole number of pixels");
+    int percent = imaging::kBaseScale;
+    if (parsed.Has("--scale") && !ParseScale(parsed.Value("--scale"), percent))
+        return UsageError(kPreviewCommand, "--scale needs a factor from 1 to 4 with at most two decimals, such as 1.5");
 
     const std::string& path = parsed.positional[0];
     LoadedContainer container;
@@ -101,7 +121,7 @@ int RunPreview(const Args& args) {
     if (parsed.Has("--ticker")) content.tickerText = parsed.Value("--ticker");
 
     imaging::PreviewResult result;
-    if (!imaging::RenderWindowPreview(storage, content, result)) {
+    if (!imaging::RenderWindowPreview(storage, content, result, percent)) {
         PrintError("cannot make the window picture");
         return kExitFailure;
     }
@@ -127,8 +147,8 @@ int RunPreview(const Args&) {
 
 const Command kPreviewCommand = {
     "preview",
-    "CONTAINER -o FILE [--number N] [--ticker TEXT] [--offset PX] [--max-decoded MB]",
-    "render the main window from the container's skin into a 450 x 207 PNG",
+    "CONTAINER -o FILE [--number N] [--ticker TEXT] [--offset PX] [--scale F] [--max-decoded MB]",
+    "render the main window from the container's skin into a 450 x 207 PNG (--scale 2: 900 x 414)",
     RunPreview,
 };
 
