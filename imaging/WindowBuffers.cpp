@@ -83,17 +83,22 @@ bool WindowBuffers::LoadBackground(storage::Storage& storage, std::string_view n
     if (!storage.GetInteger(sizePath + "x", x, "") || !storage.GetInteger(sizePath + "y", y, "")) return false;
     if (!ScaledSizeFits(x, y, 3, percent)) return false;
     const int width = ScaledLength(x, percent), height = ScaledLength(y, percent);
-    std::vector<std::uint8_t> scaled(static_cast<std::size_t>(width) * static_cast<std::size_t>(height) * 3);
-    const PixelView target{scaled.data(), width, height, width * 3, 3};
-    const bool made = MakeArtAt(
+    return MakeArtAt(
         storage, "Backgrounds." + std::string(name), percent,
         [&](int source) {
             StoredBackground stored;
-            return stored.Read(storage, source, name) && stored.x == ScaledLength(x, source) &&
-                   stored.y == ScaledLength(y, source) && ResampleCells(stored.View(), stored.x, target, width, 1);
+            if (!stored.Read(storage, source, name) || stored.x != ScaledLength(x, source) ||
+                stored.y != ScaledLength(y, source) || !stored.View().IsValid())
+                return false;
+            // Art of this scale is tiled as it is; other art is resampled first.
+            if (source == percent) return TileBackground(stored.pixels.get(), stored.length, width, height);
+            const std::size_t bytes = static_cast<std::size_t>(width) * static_cast<std::size_t>(height) * 3;
+            const storage::HeapBlock scaled = storage::AllocateBlock(bytes);
+            const PixelView target{scaled.get(), width, height, width * 3, 3};
+            return scaled && ResampleCells(stored.View(), stored.x, target, width, 1) &&
+                   TileBackground(scaled.get(), bytes, width, height);
         },
         warnings);
-    return made && TileBackground(scaled.data(), scaled.size(), width, height);
 }
 
 void WindowBuffers::SetOverlay(int controlId, const Rect& rect, const std::uint8_t* pixels, int rowWidth) {
