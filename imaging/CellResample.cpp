@@ -44,6 +44,27 @@ AxisTaps MakeTaps(int from, int to) {
 // still counts a little, so a wholly clear area keeps its plain average.
 constexpr unsigned OpacityWeight(std::uint8_t t) noexcept { return (255u - t) * 256u + 1u; }
 
+// One source row averaged across into `out`, cell by cell: for each target pixel
+// a weighted sum of each channel, then the sum of its colours' weights.
+void AverageAcross(const std::uint8_t* in, int cells, int sourceCellWidth, int targetCellWidth, int channels,
+                   int transparencyChannel, const AxisTaps& columns, unsigned long long* out) {
+    for (int cell = 0; cell < cells; ++cell) {
+        const std::uint8_t* cellIn = in + static_cast<std::size_t>(cell) * sourceCellWidth * channels;
+        for (int x = 0; x < targetCellWidth; ++x, out += channels + 1) {
+            for (int c = columns.first[x]; c < columns.first[x + 1]; ++c) {
+                const Tap tap = columns.taps[c];
+                const std::uint8_t* pixel = cellIn + static_cast<std::size_t>(tap.source) * channels;
+                const unsigned long long weight = static_cast<unsigned>(tap.weight);
+                const unsigned long long colourWeight =
+                    weight * (transparencyChannel < 0 ? 1 : OpacityWeight(pixel[transparencyChannel]));
+                for (int k = 0; k < channels; ++k)
+                    out[k] += pixel[k] * (k == transparencyChannel ? weight : colourWeight);
+                out[channels] += colourWeight;
+            }
+        }
+    }
+}
+
 }  // namespace
 
 bool ResampleCells(const PixelView& source, int sourceCellWidth, const PixelView& target, int targetCellWidth,
@@ -65,32 +86,20 @@ bool ResampleCells(const PixelView& source, int sourceCellWidth, const PixelView
     const AxisTaps columns = MakeTaps(sourceCellWidth, targetCellWidth);
     const AxisTaps rows = MakeTaps(source.height, target.height);
     const unsigned long long total = static_cast<unsigned long long>(sourceCellWidth) * source.height;
-    // Per target pixel: a sum for each channel, then the sum of the colours' weights.
     const int slots = channels + 1;
     std::vector<unsigned long long> sums(targetPixels * slots);
     std::vector<unsigned long long> across(targetPixels * slots);
 
+    int acrossRow = -1;  // the source row `across` holds
     for (int y = 0; y < target.height; ++y) {
         std::fill(sums.begin(), sums.end(), 0);
         for (int r = rows.first[y]; r < rows.first[y + 1]; ++r) {
-            // The source row averaged across, cell by cell, then weighted into the sums.
-            const std::uint8_t* in = source.MemoryRow(rows.taps[r].source);
-            std::fill(across.begin(), across.end(), 0);
-            unsigned long long* out = across.data();
-            for (int cell = 0; cell < cells; ++cell) {
-                const std::uint8_t* cellIn = in + static_cast<std::size_t>(cell) * sourceCellWidth * channels;
-                for (int x = 0; x < targetCellWidth; ++x, out += slots) {
-                    for (int c = columns.first[x]; c < columns.first[x + 1]; ++c) {
-                        const Tap tap = columns.taps[c];
-                        const std::uint8_t* pixel = cellIn + static_cast<std::size_t>(tap.source) * channels;
-                        const unsigned long long weight = static_cast<unsigned>(tap.weight);
-                        const unsigned long long colourWeight =
-                            weight * (transparencyChannel < 0 ? 1 : OpacityWeight(pixel[transparencyChannel]));
-                        for (int k = 0; k < channels; ++k)
-                            out[k] += pixel[k] * (k == transparencyChannel ? weight : colourWeight);
-                        out[channels] += colourWeight;
-                    }
-                }
+            // A source row under two target rows is averaged across once for both.
+            if (rows.taps[r].source != acrossRow) {
+                acrossRow = rows.taps[r].source;
+                std::fill(across.begin(), across.end(), 0);
+                AverageAcross(source.MemoryRow(acrossRow), cells, sourceCellWidth, targetCellWidth, channels,
+                              transparencyChannel, columns, across.data());
             }
             const auto weight = static_cast<unsigned long long>(rows.taps[r].weight);
             for (std::size_t i = 0; i < sums.size(); ++i) sums[i] += across[i] * weight;
