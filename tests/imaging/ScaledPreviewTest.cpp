@@ -11,12 +11,8 @@
 namespace imaging {
 namespace {
 
+using test::At;
 using test::Bgr;
-
-Bgr At(const PixelView& v, int x, int y) {
-    const std::uint8_t* p = v.WindowRow(y) + x * 3;
-    return Bgr{p[0], p[1], p[2]};
-}
 
 PreviewResult Preview(const test::TestContainer& container, const PreviewContent& content, int percent) {
     const auto bytes = container.Build();

@@ -8,6 +8,11 @@
 
 namespace imaging::test {
 
+Bgr At(const PixelView& v, int x, int y) {
+    const std::uint8_t* p = v.WindowRow(y) + x * 3;
+    return Bgr{p[0], p[1], p[2]};
+}
+
 TestContainer& TestContainer::Integer(std::string_view path, std::int32_t value) {
     const auto v = static_cast<std::uint32_t>(value);
     nodes_.push_back({std::string(path), 0,

@@ -8,12 +8,16 @@
 #include <string_view>
 #include <vector>
 
+#include "imaging/PixelView.h"
+
 namespace imaging::test {
 
 struct Bgr {
     std::uint8_t blue, green, red;
     bool operator==(const Bgr&) const = default;
 };
+// The pixel at window position (x, y) of a 24-bit picture.
+Bgr At(const PixelView& v, int x, int y);
 
 // A container built in memory; folders are made for every path prefix.
 class TestContainer {

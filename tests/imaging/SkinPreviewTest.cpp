@@ -9,12 +9,8 @@
 namespace imaging {
 namespace {
 
+using test::At;
 using test::Bgr;
-
-Bgr At(const PixelView& v, int x, int y) {
-    const std::uint8_t* p = v.WindowRow(y) + x * 3;
-    return Bgr{p[0], p[1], p[2]};
-}
 
 Bgr Background(int x, int y) { return test::BackgroundPixel(x % test::kBackgroundX, y % test::kBackgroundY); }
 

@@ -8,13 +8,9 @@
 namespace imaging {
 namespace {
 
+using test::At;
 using test::Bgr;
 using test::BackgroundPixel;
-
-Bgr At(const PixelView& v, int x, int y) {
-    const std::uint8_t* p = v.WindowRow(y) + x * 3;
-    return Bgr{p[0], p[1], p[2]};
-}
 
 TEST(WindowBuffers, WidthForClientArea) {
     EXPECT_EQ(WindowBuffers::BufferWidthFor(450), 452);
