@@ -6,10 +6,26 @@
 # uninstaller and the demo product it carries) and the probe that reads the
 # window's texts; no test program and no 32-bit test environment (scripts/test.sh
 # builds and makes everything).
-# Usage: scripts/run-setup.sh
+# With --scale F (1, 1.25, 1.5, 2, ...) the display runs at F times 96 DPI: the
+# window is F times its size, still at (100, 100), its screenshots are
+# out/setup-window-<percent>.png and out/setup-installing-<percent>.png, and
+# SETUP is clicked where it stands at that scale.
+# Usage: scripts/run-setup.sh [--scale F]
 set -euo pipefail
 cd "$(dirname "$0")/.."
 root=$(pwd)
+
+percent=100
+case "${1:-}" in
+  "") ;;
+  --scale) percent=$(awk -v f="${2:?--scale needs a factor}" 'BEGIN { printf "%d", f * 100 + 0.5 }') ;;
+  *) echo "usage: $0 [--scale F]" >&2; exit 2 ;;
+esac
+[ "$percent" -ge 100 ] || { echo "--scale: a factor of 1 or more" >&2; exit 2; }
+# A length of the 100 % window at the scale, rounded half up (imaging/ScaledArt.h).
+scaled() { echo $((($1 * percent + 50) / 100)); }
+size="$(scaled 450)x$(scaled 207)"
+suffix=$([ "$percent" = 100 ] || echo "-$percent")
 
 bash scripts/install-deps.sh --no-win32-root
 cmake --preset native
@@ -24,6 +40,7 @@ mkdir -p out
 source tests/wine/wine-env.sh
 trap wine_env_stop EXIT
 wine_env_start
+[ "$percent" = 100 ] || wine_set_dpi $(((96 * percent + 50) / 100))
 probe() { "$WINE64" "$probe_exe" "$@"; }
 
 echo "== Starting $setup"
@@ -31,14 +48,14 @@ echo "== Starting $setup"
 setup_pid=$!
 probe wait "Tolvik Setup" 60 >/dev/null
 sleep 2
-import -window root -crop 450x207+100+100 +repage out/setup-window.png
-echo "Screenshot of the window: out/setup-window.png"
+import -window root -crop "$size+100+100" +repage "out/setup-window$suffix.png"
+echo "Screenshot of the window: out/setup-window$suffix.png ($size at $percent %)"
 echo "Destination: $(probe get-text "Tolvik Setup" 1005 | tr -d '\r')"
 
 echo "== Clicking SETUP"
-xdotool mousemove $((100 + 114 + 22)) $((100 + 146 + 16)) sleep 0.2 click 1
+xdotool mousemove $((100 + $(scaled $((114 + 22))))) $((100 + $(scaled $((146 + 16))))) sleep 0.2 click 1
 sleep 1
-import -window root -crop 450x207+100+100 +repage out/setup-installing.png
+import -window root -crop "$size+100+100" +repage "out/setup-installing$suffix.png"
 for i in $(seq 1 600); do kill -0 "$setup_pid" 2>/dev/null || break; sleep 0.1; done
 if kill -0 "$setup_pid" 2>/dev/null; then
   echo "setup.exe is still running; its window says:"

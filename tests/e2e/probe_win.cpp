@@ -12,6 +12,8 @@
 //   probe press TITLE ID                BM_CLICK on control ID (a message box's OK is IDOK = 1)
 //   probe double-click TITLE ID         the mouse messages of a double click, posted to control ID
 //   probe rect TITLE                    print "x y width height" of the client area in screen pixels
+//   probe control-rect TITLE ID         the same for control ID's client area
+//   probe dpi TITLE                     print the DPI the system gives the window (0 where it cannot say)
 //   probe frame TITLE                   print "left top right bottom" of the whole window, and of its
 //                                       monitor's work area, in screen pixels
 //   probe list                          print the titles of the visible top-level windows
@@ -161,6 +163,16 @@ int PostJunk(HWND window, double seconds) {
     return unanswered == 0 && rounds > 0 ? 0 : 1;
 }
 
+// "x y width height" of the window's client area in screen pixels.
+int PrintClientRect(HWND window) {
+    RECT client{};
+    GetClientRect(window, &client);
+    POINT origin{0, 0};
+    ClientToScreen(window, &origin);
+    std::printf("%ld %ld %ld %ld\n", origin.x, origin.y, client.right - client.left, client.bottom - client.top);
+    return 0;
+}
+
 // Waits for the started process and prints its exit code.
 int PrintExitCode(PROCESS_INFORMATION& process) {
     WaitForSingleObject(process.hProcess, INFINITE);
@@ -214,6 +226,9 @@ int Usage() {
 }  // namespace
 
 int main(int argc, char** argv) {
+    // Every size and position is read in the screen's own pixels: a program that
+    // does not declare itself DPI aware is given them scaled to 96 DPI.
+    SetProcessDPIAware();
     if (argc == 2 && std::string(argv[1]) == "list") {
         EnumWindows(PrintVisibleTitle, 0);
         return 0;
@@ -331,12 +346,13 @@ int main(int argc, char** argv) {
         EnumChildWindows(window, PrintText, 0);
         return 0;
     }
-    if (command == "rect") {
-        RECT client{};
-        GetClientRect(window, &client);
-        POINT origin{0, 0};
-        ClientToScreen(window, &origin);
-        std::printf("%ld %ld %ld %ld\n", origin.x, origin.y, client.right - client.left, client.bottom - client.top);
+    if (command == "rect") return PrintClientRect(window);
+    if (command == "dpi") {
+        // GetDpiForWindow is Windows 10's; the headers for Windows 7 do not declare it.
+        using GetDpi = UINT(WINAPI*)(HWND);
+        const auto getDpi = reinterpret_cast<GetDpi>(
+            reinterpret_cast<void*>(GetProcAddress(GetModuleHandleA("user32.dll"), "GetDpiForWindow")));
+        std::printf("%u\n", getDpi ? getDpi(window) : 0u);
         return 0;
     }
     if (command == "frame") {
@@ -356,6 +372,7 @@ int main(int argc, char** argv) {
         std::fprintf(stderr, "probe: no control %s in \"%s\"\n", argv[3], title);
         return 1;
     }
+    if (command == "control-rect") return PrintClientRect(control);
     if (command == "set-text" && argc >= 5) return SendMessageA(control, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(argv[4])) ? 0 : 1;
     if (command == "set-utf8" && argc >= 5) {
         // The ANSI argv has lost what the code page cannot hold; the wide command line has not.

@@ -192,6 +192,19 @@ wine_env_stop() {
   [ -n "${WINE_ENV_DIR:-}" ] && rm -rf "$WINE_ENV_DIR"
 }
 
+# wine_set_dpi DPI, after wine_env_start and before the test's first program:
+# the display's scale (96 DPI is 100 %, 192 is 200 %) as Windows keeps it
+# (HKCU\Control Panel\Desktop) and as the current hardware profile's fonts key
+# holds it; Wine 8 takes either. Wine reads it as its session starts, so the
+# session that wrote it is let end first.
+wine_set_dpi() {
+  local key
+  for key in 'HKCU\Control Panel\Desktop' 'HKLM\System\CurrentControlSet\Hardware Profiles\Current\Software\Fonts'; do
+    wine_step "set LogPixels to $1 in $key" "$WINE64" reg add "$key" /v LogPixels /t REG_DWORD /d "$1" /f || return 1
+  done
+  wine_step "wait for the prefix's wineserver (wineserver -w)" "${WINE64%/*}/wineserver" -w
+}
+
 # Windows path inside the prefix -> Unix path (C: only).
 wine_unix_path() {
   local p=${1#?:\\}
