@@ -31,10 +31,15 @@
 #     for the current user, unelevated (the probe's run-limited, /CURRENTUSER):
 #     time and peak resident set against the same setup.exe's /S /ALLUSERS run
 #     (the probe's run, elevated), the aim: not slower, at most 1.05 its time;
+#   - the window at 200 % display scale (scripts/measure/scale.sh): its first
+#     paint against the same setup.exe's at 100 %, and the x86 stub against one
+#     built before the scaling code (--stub-before FILE.exe, its setup-stub.map
+#     beside it; without it, no such rows);
 #   - the benchmarks of the container reader and the skin's pixel work.
 # Not part of the test command: figures depend on the machine and its load.
+# --only scale measures the display scale alone (minutes, not the hour of the rest).
 #
-# Usage: scripts/measure.sh [--runs N] [--no-build]
+# Usage: scripts/measure.sh [--runs N] [--no-build] [--only scale] [--stub-before FILE.exe]
 #                           [--native DIR --win64 DIR --win32 DIR]
 # By default it builds with the native preset (build/native, which drives the
 # Windows builds); --win32 is the 32-bit release build (build/native/release-x86),
@@ -45,6 +50,8 @@ root=$(pwd)
 
 runs=7
 build=yes
+only=""
+stub_before=""
 native="$root/build/native"
 win64=""
 win32=""
@@ -52,14 +59,34 @@ while [ $# -gt 0 ]; do
   case "$1" in
     --runs) runs=$2; shift 2 ;;
     --no-build) build=no; shift ;;
+    --only) only=$2; shift 2 ;;
+    --stub-before) stub_before=$(realpath "$2"); shift 2 ;;
     --native) native=$(realpath "$2"); shift 2 ;;
     --win64) win64=$(realpath "$2"); shift 2 ;;
     --win32) win32=$(realpath "$2"); shift 2 ;;
-    *) echo "usage: $0 [--runs N] [--no-build] [--native DIR --win64 DIR --win32 DIR]" >&2; exit 2 ;;
+    *) echo "usage: $0 [--runs N] [--no-build] [--only scale] [--stub-before FILE.exe]" \
+            "[--native DIR --win64 DIR --win32 DIR]" >&2; exit 2 ;;
   esac
 done
 win64=${win64:-$native/win64}
 win32=${win32:-$native/release-x86}
+
+if [ "$only" = scale ]; then
+  if [ "$build" = yes ]; then
+    cmake --build "$win64" --target setup startup_meter
+    cmake --build "$win32" --target setup
+  fi
+  out="$root/out/measure-scale"
+  rm -rf "$out"
+  mkdir -p "$out"
+  : >"$out/raw.txt"
+  STUB_BEFORE=$stub_before bash scripts/measure/scale.sh "$win64" "$win32" "$out" "$out/raw.txt" "$runs"
+  python3 scripts/measure/report.py "$out" --only scale | tee "$out/report.txt"
+  exit 0
+elif [ -n "$only" ]; then
+  echo "--only: scale is the one part measured alone" >&2
+  exit 2
+fi
 
 if [ "$build" = yes ]; then
   bash scripts/install-deps.sh
@@ -233,6 +260,9 @@ for run in 1 2 3; do
 done
 wine_env_stop
 trap - EXIT
+
+echo "== The window at 200 % display scale"
+STUB_BEFORE=$stub_before bash scripts/measure/scale.sh "$win64" "$win32" "$out" "$raw" "$runs"
 
 echo "== A large product through a whole installation (Wine's own DLLs, 600 MB; 1 GB for 32-bit; the Python library)"
 # The 32-bit setup.exe is not large-address-aware: 1 GB shows that it installs a

@@ -26,6 +26,8 @@ esac
 scaled() { echo $((($1 * percent + 50) / 100)); }
 size="$(scaled 450)x$(scaled 207)"
 suffix=$([ "$percent" = 100 ] || echo "-$percent")
+# Above 200 % the window at (100, 100) passes the display's usual 1024 x 768.
+[ "$percent" -le 200 ] || export WINE_ENV_SCREEN=2048x1536x24
 
 bash scripts/install-deps.sh --no-win32-root
 cmake --preset native

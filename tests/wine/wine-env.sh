@@ -73,10 +73,11 @@ trap 'wine_report_error $? "$BASH_COMMAND" "${BASH_SOURCE[0]}" "$LINENO"' ERR
 
 # A private X display. Xvfb picks a free display number itself (-displayfd, under
 # the X server's own lock files), so tests that start at the same moment never
-# race for one; it writes the number once it accepts connections.
+# race for one; it writes the number once it accepts connections. Its screen is
+# 1024 x 768 unless WINE_ENV_SCREEN says otherwise (WIDTHxHEIGHTxDEPTH).
 wine_env_display() {
   local numberFile="$WINE_ENV_DIR/display" i
-  Xvfb -displayfd 3 -screen 0 1024x768x24 -nolisten tcp 3>"$numberFile" >"$WINE_ENV_DIR/xvfb.log" 2>&1 &
+  Xvfb -displayfd 3 -screen 0 "${WINE_ENV_SCREEN:-1024x768x24}" -nolisten tcp 3>"$numberFile" >"$WINE_ENV_DIR/xvfb.log" 2>&1 &
   WINE_ENV_XVFB=$!
   for i in $(seq 1 200); do
     if grep -q '^[0-9][0-9]*$' "$numberFile" 2>/dev/null; then
