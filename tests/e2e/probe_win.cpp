@@ -14,6 +14,10 @@
 //   probe rect TITLE                    print "x y width height" of the client area in screen pixels
 //   probe control-rect TITLE ID         the same for control ID's client area
 //   probe dpi TITLE                     print the DPI the system gives the window (0 where it cannot say)
+//   probe text-fit TITLE ID             how single-line edit ID (focused) lays out its text in its own font:
+//                                       "X H WIDTH HEIGHT", the text's right end with the field scrolled to its
+//                                       start, the caret's (a line's) height, and the client area's size; the
+//                                       caret is left at the start
 //   probe frame TITLE                   print "left top right bottom" of the whole window, and of its
 //                                       monitor's work area, in screen pixels
 //   probe list                          print the titles of the visible top-level windows
@@ -373,6 +377,32 @@ int main(int argc, char** argv) {
         return 1;
     }
     if (command == "control-rect") return PrintClientRect(control);
+    if (command == "text-fit") {
+        // The caret after the last character, then at the start: its x there
+        // less the last character's gives that character's width, and the text's
+        // right end where the field is scrolled to its start, as the user sees it.
+        const auto end = static_cast<WPARAM>(SendMessageA(control, WM_GETTEXTLENGTH, 0, 0));
+        const auto xOf = [control](WPARAM index) {
+            return static_cast<short>(LOWORD(SendMessageA(control, EM_POSFROMCHAR, index, 0)));
+        };
+        SendMessageA(control, EM_SETSEL, end, end);
+        SendMessageA(control, EM_SCROLLCARET, 0, 0);
+        GUITHREADINFO thread{};
+        thread.cbSize = sizeof thread;
+        GetGUIThreadInfo(GetWindowThreadProcessId(control, nullptr), &thread);
+        if (thread.hwndCaret != control || end == 0) {
+            std::fprintf(stderr, "probe: control %s has no focus or no text\n", argv[3]);
+            return 1;
+        }
+        const long lastWidth = thread.rcCaret.left - xOf(end - 1);
+        SendMessageA(control, EM_SETSEL, 0, 0);
+        SendMessageA(control, EM_SCROLLCARET, 0, 0);
+        RECT client{};
+        GetClientRect(control, &client);
+        std::printf("%ld %ld %ld %ld\n", xOf(end - 1) + lastWidth, thread.rcCaret.bottom - thread.rcCaret.top,
+                    client.right, client.bottom);
+        return 0;
+    }
     if (command == "set-text" && argc >= 5) return SendMessageA(control, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(argv[4])) ? 0 : 1;
     if (command == "set-utf8" && argc >= 5) {
         // The ANSI argv has lost what the code page cannot hold; the wide command line has not.
