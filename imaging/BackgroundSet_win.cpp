@@ -33,26 +33,13 @@ bool BackgroundSet::IsControlVisible(int controlId) const noexcept {
 }
 
 bool BackgroundSet::PaintBackground(HDC dc, int width, int height, bool withExtras) {
-    std::optional<framework::WindowDc> ownerDc;
-    if (!dc) {
-        if (!owner_) return false;
-        ownerDc.emplace(owner_);
-        dc = *ownerDc;
-        if (!dc) return false;
-    }
     if (!HasBuffers()) return false;
     // Callers must stay inside the buffers; a larger request is cut to them.
-    width = std::clamp(width, 0, BufferWidth());
-    height = std::clamp(height, 0, BufferHeight());
-
-    framework::MemoryDc memory(CreateCompatibleDC(dc));
-    if (!memory) return false;
-    framework::ScopedSelect select(memory, static_cast<HBITMAP>(ComposeHandle()));
+    const Rect area{0, 0, std::clamp(width, 0, BufferWidth()), std::clamp(height, 0, BufferHeight())};
     GdiFlush();  // GDI must be done with the section before its bytes are written
-    ComposeArea(Rect{0, 0, width, height}, [this](int id) { return IsControlVisible(id); });
-    if (withExtras) PaintExtras(memory, ComposeView().bits, width, height, BufferWidth(), BufferHeight());
-    BitBlt(dc, 0, 0, width, height, memory, 0, 0, SRCCOPY);
-    return true;
+    ComposeArea(area, [this](int id) { return IsControlVisible(id); });
+    if (withExtras) PaintExtras();
+    return ShowComposed(dc, area);
 }
 
 void BackgroundSet::RepaintOverlay(int controlId) {
@@ -60,20 +47,28 @@ void BackgroundSet::RepaintOverlay(int controlId) {
 }
 
 void BackgroundSet::RepaintArea(const Rect& wanted, bool withExtras) {
-    if (!owner_) return;
-    framework::WindowDc dc(owner_);
-    if (!dc || !HasBuffers()) return;
+    if (!owner_ || !HasBuffers()) return;
     const Rect area = Intersect(wanted, BufferRect());
     if (area.IsEmpty()) return;
-    framework::MemoryDc memory(CreateCompatibleDC(dc));
-    if (!memory) return;
-    framework::ScopedSelect select(memory, static_cast<HBITMAP>(ComposeHandle()));
     GdiFlush();
     ComposeArea(area, [this](int id) { return IsControlVisible(id); });
-    if (withExtras) {
-        PaintExtras(memory, ComposeView().bits, BufferWidth(), BufferHeight(), BufferWidth(), BufferHeight());
+    if (withExtras) PaintExtras();
+    ShowComposed(nullptr, area);
+}
+
+bool BackgroundSet::ShowComposed(HDC dc, const Rect& wanted) {
+    std::optional<framework::WindowDc> ownerDc;
+    if (!dc && owner_) {
+        ownerDc.emplace(owner_);
+        dc = *ownerDc;
     }
+    if (!dc || !HasBuffers()) return false;
+    const Rect area = Intersect(wanted, BufferRect());
+    framework::MemoryDc memory(CreateCompatibleDC(dc));
+    if (!memory) return false;
+    framework::ScopedSelect select(memory, static_cast<HBITMAP>(ComposeHandle()));
     BitBlt(dc, area.left, area.top, area.Width(), area.Height(), memory, area.left, area.top, SRCCOPY);
+    return true;
 }
 
 bool BackgroundSet::BlendOverlay(std::uint8_t* buffer, int bufferWidth, int bufferHeight, const std::uint8_t* pixels,
@@ -82,6 +77,6 @@ bool BackgroundSet::BlendOverlay(std::uint8_t* buffer, int bufferWidth, int buff
     return imaging::BlendOverlay(view, pixels, rowWidth, left, top, srcX, srcY, width, height);
 }
 
-void BackgroundSet::PaintExtras(HDC, std::uint8_t*, int, int, int, int) {}
+void BackgroundSet::PaintExtras() {}
 
 }  // namespace imaging

@@ -10,7 +10,7 @@
 //   painter.CreateBuffers(false);            // after the client area has its size
 //   painter.LoadBackground(storage, "1");
 //   ... buttons: MaskedButton::LoadSkin(painter, storage, kind) registers overlays
-//   WM_ERASEBKGND: painter.PaintBackground(hdc, 450, 207, true); return TRUE;
+//   WM_ERASEBKGND: painter.PaintBackground(hdc, clientWidth, clientHeight, true); return TRUE;
 //
 // Overlays point into the buttons' memory: the buttons remove their overlays when
 // they go, and this object must outlive them.
@@ -56,13 +56,17 @@ public:
                              int rowWidth, int left, int top, int srcX, int srcY, int width, int height);
 
 protected:
-    // Called by PaintBackground with the memory context in which the compose
-    // buffer is selected, after the overlays and before the blit. Does nothing here.
-    virtual void PaintExtras(HDC memoryDc, std::uint8_t* composeBits, int width, int height, int bufferWidth,
-                             int bufferHeight);
+    // Draws further items into the composed picture (ComposeView), after the
+    // overlays and before the blit. Does nothing here.
+    virtual void PaintExtras();
 
     // The owner's child control with this id exists and is visible.
     bool IsControlVisible(int controlId) const noexcept;
+
+    // Blits area of the composed picture (clipped to the buffers) to the same
+    // place on dc, or on the owner's client area when dc is null. False without
+    // buffers or a device context.
+    bool ShowComposed(HDC dc, const Rect& area);
 
 private:
     HWND owner_ = nullptr;

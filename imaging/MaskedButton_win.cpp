@@ -13,10 +13,11 @@ MaskedButton::~MaskedButton() {
     if (Handle()) KillTimer(Handle(), kHoverTimer);
 }
 
-bool MaskedButton::LoadSkin(BackgroundSet& background, storage::Storage& storage, std::string_view kind) {
+bool MaskedButton::LoadSkin(BackgroundSet& background, storage::Storage& storage, std::string_view kind,
+                            int percent) {
     if (!Handle()) return false;
     ButtonSkin loaded;
-    const SkinResult result = LoadButtonSkin(storage, kind, loaded);
+    const SkinResult result = LoadButtonSkin(storage, kind, loaded, percent);
     if (result != SkinResult::Ok) {
         framework::ShowMessage(SkinResultText(result), framework::MessageIcon::Exclamation);
         return false;

@@ -20,7 +20,7 @@
 //
 // Use (the main window, once the painter's buffers exist):
 //   button.Attach(GetDlgItem(window, id));          // framework::SubclassedWindow
-//   button.LoadSkin(painter, storage, "PushButton");
+//   button.LoadSkin(painter, storage, "PushButton", percent);
 //   button.MoveTo(x, y);                            // size comes from the skin
 // The controls carry BS_OWNERDRAW, so the window gets WM_DRAWITEM for them and
 // must draw nothing (the default dialog handling does nothing).
@@ -31,6 +31,7 @@
 
 #include "framework/SubclassedWindow_win.h"
 #include "imaging/ButtonSkin.h"
+#include "imaging/ScaledArt.h"
 #include "storage/HeapBlock.h"
 
 namespace storage {
@@ -49,15 +50,17 @@ public:
     MaskedButton() noexcept = default;
     ~MaskedButton() override;
 
-    // Reads the skin of `kind` and registers the button's overlay with background
-    // at the control's current place. A skin that cannot be read or does not hold
-    // together shows "Error in Storage..." (or "Error Opening From Storage..." for
-    // a strip without bytes) and returns false; the button then keeps whatever skin
-    // it had (none at first: the background shows and the control still takes
-    // clicks). A later call with other cell sizes gets a new state picture. Ends
-    // the process with "Insf. memory. Aborting..." if the picture cannot be had.
-    // The button must be attached first.
-    bool LoadSkin(BackgroundSet& background, storage::Storage& storage, std::string_view kind);
+    // Reads the skin of `kind` made for the window's scale `percent` (ButtonSkin.h)
+    // and registers the button's overlay with background at the control's current
+    // place. A skin that cannot be read or does not hold together shows "Error in
+    // Storage..." (or "Error Opening From Storage..." for a strip without bytes)
+    // and returns false; the button then keeps whatever skin it had (none at
+    // first: the background shows and the control still takes clicks). A later
+    // call with other cell sizes gets a new state picture. Ends the process with
+    // "Insf. memory. Aborting..." if the picture cannot be had. The button must be
+    // attached first.
+    bool LoadSkin(BackgroundSet& background, storage::Storage& storage, std::string_view kind,
+                  int percent = kBaseScale);
 
     // Moves the control's top-left corner to (x, y) of the parent's client area,
     // sizes it to the skin's cell (keeping its size when no skin has loaded), moves

@@ -8,7 +8,9 @@
 
 #include "WinTestSupport.h"
 #include "imaging/MaskedButton_win.h"
+#include "imaging/ScaledArtLoad.h"
 #include "imaging/SkinPreview.h"
+#include "imaging/WindowGeometry.h"
 #include "imaging/WindowLayout.h"
 
 namespace imaging {
@@ -164,6 +166,60 @@ TEST_F(MainWindowSkin, ColumnsPastTheBackgroundRepeatItsFirstColumns) {
         EXPECT_TRUE(clean.Same(450, y, clean.At(0, y)));
         EXPECT_TRUE(clean.Same(451, y, clean.At(1, y)));
     }
+}
+
+// At 150 % (art made from the 100 % skin: enlarged twice, then reduced) the
+// window is skinned through the scaled geometry, and paints exactly what the
+// software composition at 150 % renders: in a full paint, and where the ticker
+// and the counter are drawn between paints.
+TEST(ScaledPainter, PaintsAsTheSoftwareCompositionAtTheScale) {
+    constexpr int kPercent = 150;
+    const WindowGeometry geometry = WindowGeometryAt(kPercent);
+    const int width = geometry.clientWidth, height = geometry.clientHeight;
+    storage::Storage storage;
+    ASSERT_TRUE(test::OpenTestStorage(storage));
+    test::SkinnedWindow window;
+    SetWindowPos(window.Handle(), nullptr, 0, 0, width, height, SWP_NOMOVE | SWP_NOZORDER);
+    DibImage font, digits;
+    ASSERT_TRUE(LoadCellPictureAt(storage, "Font", kPercent, font));
+    ASSERT_TRUE(LoadCellPictureAt(storage, "Digits", kPercent, digits));
+    BitmapFont& painter = window.painter;
+    painter.SetImages(&font, &digits);
+    painter.SetGeometry(geometry);
+    ASSERT_TRUE(painter.CreateBuffers(false));
+    ASSERT_TRUE(painter.LoadBackground(storage, kMainBackgroundName, kPercent));
+    std::array<MaskedButton, 4> buttons;
+    for (std::size_t i = 0; i < buttons.size(); ++i) {
+        ASSERT_TRUE(buttons[i].Attach(window.Item(geometry.buttons[i].controlId)));
+        ASSERT_TRUE(buttons[i].LoadSkin(painter, storage, kMainButtonKind, kPercent));
+        buttons[i].MoveTo(geometry.buttons[i].x, geometry.buttons[i].y);
+    }
+    const std::string name = "Tolvik Pellumar 1.0 Setup";
+    painter.SetTickerText(name);
+    EXPECT_EQ(painter.GetTickerWidth(), 25 * 18);
+    PreviewResult want;
+    ASSERT_TRUE(RenderWindowPreview(storage, PreviewContent{701, name, 55}, want, kPercent));
+    const Capture software = test::CaptureView(want.picture.View(), 0, 0, width, height);
+
+    painter.DrawNumber(nullptr, 701);
+    painter.DrawTicker(nullptr, 55);
+    HDC dc = GetDC(window.Handle());
+    const TickerGeometry& t = geometry.ticker;
+    const Rect counter{geometry.counter.lefts[0], geometry.counter.top,
+                       geometry.counter.lefts[3] + geometry.counter.digit.width,
+                       geometry.counter.top + geometry.counter.digit.height};
+    EXPECT_EQ(test::Difference(test::CaptureDc(dc, t.left, t.top, t.width, t.glyph.height),
+                               test::CaptureView(want.picture.View(), t.left, t.top, t.width, t.glyph.height)),
+              "");
+    EXPECT_EQ(test::Difference(test::CaptureDc(dc, counter.left, counter.top, counter.Width(), counter.Height()),
+                               test::CaptureView(want.picture.View(), counter.left, counter.top, counter.Width(),
+                                                 counter.Height())),
+              "");
+    ReleaseDC(window.Handle(), dc);
+
+    test::MemoryCanvas canvas(width, height);
+    ASSERT_TRUE(painter.PaintBackground(canvas.Dc(), width, height, true));
+    EXPECT_EQ(test::Difference(canvas.Read(0, 0, width, height), software), "");
 }
 
 }  // namespace
