@@ -1,7 +1,7 @@
 #include "app/ScopeChoice_win.h"
 
 #include "imaging/BitmapFont_win.h"
-#include "imaging/WindowLayout.h"
+#include "imaging/WindowGeometry.h"
 #include "resources/resource_ids.h"
 
 namespace app {
@@ -9,7 +9,7 @@ namespace app {
 static_assert(imaging::kScopeToggle.controlId == IDC_SCOPE_BUTTON);
 
 bool ScopeChoice::Create(HWND window, HWND pathField, imaging::BitmapFont& painter, storage::Storage& storage,
-                         install::InstallScope scope) {
+                         install::InstallScope scope, const imaging::WindowGeometry& geometry) {
     // Owner-drawn, as the template's buttons: the window paints it from the skin.
     HWND toggle = CreateWindowExW(0, L"Button", L"", WS_CHILD | WS_VISIBLE | BS_OWNERDRAW, 0, 0, 1, 1, window,
                                   reinterpret_cast<HMENU>(static_cast<INT_PTR>(IDC_SCOPE_BUTTON)),
@@ -19,13 +19,17 @@ bool ScopeChoice::Create(HWND window, HWND pathField, imaging::BitmapFont& paint
         DestroyWindow(toggle);
         return false;
     }
-    toggle_.LoadSkin(painter, storage, imaging::kMainButtonKind);
-    toggle_.MoveTo(imaging::kScopeToggle.x, imaging::kScopeToggle.y);
     toggle_.ShowFocus();
     pathField_ = pathField;
     painter_ = &painter;
+    Place(storage, geometry);
     Show(scope);
     return true;
+}
+
+void ScopeChoice::Place(storage::Storage& storage, const imaging::WindowGeometry& geometry) {
+    toggle_.LoadSkin(*painter_, storage, imaging::kMainButtonKind, geometry.percent);
+    toggle_.MoveTo(geometry.scopeToggle.x, geometry.scopeToggle.y);
 }
 
 void ScopeChoice::Show(install::InstallScope scope) {

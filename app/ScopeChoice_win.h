@@ -19,6 +19,7 @@
 
 namespace imaging {
 class BitmapFont;
+struct WindowGeometry;
 }
 namespace storage {
 class Storage;
@@ -28,11 +29,15 @@ namespace app {
 
 class ScopeChoice {
 public:
-    // Makes the toggle in window, skinned from storage and drawn by painter, and
-    // shows scope; false (and no toggle) when the control cannot be made.
+    // Makes the toggle in window, skinned from storage and drawn by painter at the
+    // window's scale, and shows scope; false (and no toggle) when the control
+    // cannot be made.
     bool Create(HWND window, HWND pathField, imaging::BitmapFont& painter, storage::Storage& storage,
-                install::InstallScope scope);
+                install::InstallScope scope, const imaging::WindowGeometry& geometry);
     bool Exists() const noexcept { return toggle_.Handle() != nullptr; }
+    // The toggle skinned and placed at the window's scale (the readout follows
+    // the painter's scale by itself); only once the toggle exists.
+    void Place(storage::Storage& storage, const imaging::WindowGeometry& geometry);
     // Names scope in the readout; only once the toggle exists.
     void Show(install::InstallScope scope);
     // Tab, seen before the window's own key rules, moves the focus from the

@@ -7,6 +7,8 @@
 #include "app/InstallationRun_win.h"
 #include "app/LicenseDialog_win.h"
 #include "framework/UserMessages.h"
+#include "framework/WindowDpi_win.h"
+#include "imaging/ScaledArtLoad.h"
 #include "install/ProgramFiles_win.h"
 #include "install/UninstallRecord.h"
 #include "resources/resource_ids.h"
@@ -17,7 +19,8 @@ namespace {
 
 constexpr char kWindowTitle[] = "Tolvik Setup";
 constexpr char kEmptyPassword[] = "";
-constexpr char kButtonKind[] = "PushButton";
+// Where the window's top-left corner first stands on the screen, in pixels.
+constexpr POINT kWindowPlace = {100, 100};
 // Messages of the window to itself: a call waits in the window's pending-call
 // slot, the run's thread has ended, a silent or passive run may start. Any process
 // on the desktop can post these too, so each only asks the window to look at its
@@ -53,14 +56,13 @@ BOOL SetupDialog::OnInitDialog() {
     // The dialog class's own style, so it holds for every dialog opened afterwards.
     SetClassLongPtrA(Handle(), GCL_STYLE, CS_VREDRAW | CS_HREDRAW | CS_DBLCLKS);
     SetWindowTextA(Handle(), kWindowTitle);
-    PlaceWindow();
-    ShapeWindow();
     SendMessageA(Handle(), WM_SETICON, ICON_BIG, reinterpret_cast<LPARAM>(appIcon));
     SendMessageA(Handle(), WM_SETICON, ICON_SMALL, reinterpret_cast<LPARAM>(appIcon));
-    LoadWindowSkin();
-    SkinButtons();
-    MoveWindow(Item(IDC_PATH_EDIT), 38, 69, 196, 20, TRUE);
-    if (offersScopeChoice) scopeChoice.Create(Handle(), Item(IDC_PATH_EDIT), painter, storage, scope);
+    if (!storage.Open(IDR_SETUP_STORAGE)) framework::FatalExit("Error opening Main Storage...Aborting...");
+    // The template's font was made for the DPI the window starts at.
+    dialogFontDpi = framework::WindowDpi(Handle());
+    DrawAtDpi(dialogFontDpi, kWindowPlace);
+    if (offersScopeChoice) scopeChoice.Create(Handle(), Item(IDC_PATH_EDIT), painter, storage, scope, geometry);
 
     CounterDisplay counter(painter);
     document.Load(storage, counter);
@@ -102,34 +104,66 @@ void SetupDialog::ToggleScope() {
     UpdateData(false);
 }
 
-// The client area is exactly 450 x 207 pixels at (100, 100), whatever the dialog
+// Everything of the window that depends on its scale, made for dpi: the
+// window's size (its corner at place), its outline, the skin's art, the buttons
+// and the path field with its font.
+void SetupDialog::DrawAtDpi(int dpi, POINT place) {
+    geometry = imaging::WindowGeometryAt(imaging::ScaleForDpi(dpi));
+    PlaceWindow(place);
+    ShapeWindow();
+    LoadWindowSkin();
+    SkinButtons();
+    PlacePathField(dpi);
+}
+
+// Another monitor's scale: the window is made again for it with its corner at
+// place, and shown only once it is whole, so no frame shows the old picture at
+// the new size or the new one cut to the old outline.
+void SetupDialog::FollowDpi(int dpi, POINT place) {
+    SendMessageA(Handle(), WM_SETREDRAW, FALSE, 0);
+    DrawAtDpi(dpi, place);
+    if (scopeChoice.Exists()) scopeChoice.Place(storage, geometry);
+    SendMessageA(Handle(), WM_SETREDRAW, TRUE, 0);
+    RedrawWindow(Handle(), nullptr, nullptr, RDW_ERASE | RDW_FRAME | RDW_INVALIDATE | RDW_ALLCHILDREN | RDW_UPDATENOW);
+}
+
+// Where WM_DPICHANGED puts the window's corner: the system, which sends it on
+// the window's own thread, suggests a rectangle; from another thread or process
+// lParam is no address to read, and the corner stays where it is.
+POINT SetupDialog::DpiChangePlace(LPARAM lParam) const {
+    if (lParam && InSendMessageEx(nullptr) == ISMEX_NOSEND) {
+        const RECT& suggested = *reinterpret_cast<const RECT*>(lParam);
+        return POINT{suggested.left, suggested.top};
+    }
+    RECT window{};
+    GetWindowRect(Handle(), &window);
+    return POINT{window.left, window.top};
+}
+
+// The client area is exactly the scaled 450 x 207 pixels, whatever the dialog
 // font made of the template's dialog units.
-void SetupDialog::PlaceWindow() {
+void SetupDialog::PlaceWindow(POINT place) {
     RECT client{};
     RECT window{};
     GetClientRect(Handle(), &client);
     GetWindowRect(Handle(), &window);
     const int frameWidth = (window.right - window.left) - (client.right - client.left);
     const int frameHeight = (window.bottom - window.top) - (client.bottom - client.top);
-    MoveWindow(Handle(), 100, 100, kClientWidth + frameWidth, kClientHeight + frameHeight, TRUE);
+    MoveWindow(Handle(), place.x, place.y, geometry.clientWidth + frameWidth, geometry.clientHeight + frameHeight,
+               TRUE);
 }
 
-// The outline: a top strip, the body, a tab right of the body, an upright bar
-// joining the tab to the strip, and a small triangle under the bar.
+// The outline (imaging::kOutlinePieces) at the window's scale.
 void SetupDialog::ShapeWindow() {
-    static constexpr std::array<RECT, 4> kPieces{{
-        {0, 0, 500, 31},
-        {0, 46, 395, 207},
-        {395, 71, 430, 84},
-        {430, 31, 443, 72},
-    }};
     framework::RegionHandle shape(CreateRectRgn(0, 0, 10, 10));
     if (!shape) return;
-    for (const RECT& piece : kPieces) {
+    for (const imaging::Rect& piece : geometry.outlinePieces) {
         framework::RegionHandle part(CreateRectRgn(piece.left, piece.top, piece.right, piece.bottom));
         if (part) CombineRgn(shape, shape, part, RGN_OR);
     }
-    const POINT triangle[3] = {{430, 70}, {430, 83}, {443, 71}};
+    POINT triangle[3]{};
+    for (std::size_t i = 0; i < geometry.outlineTip.size(); ++i)
+        triangle[i] = POINT{geometry.outlineTip[i].x, geometry.outlineTip[i].y};
     framework::RegionHandle tip(CreatePolygonRgn(triangle, 3, WINDING));
     if (tip) CombineRgn(shape, shape, tip, RGN_OR);
     // Once set, the region belongs to the system.
@@ -137,33 +171,44 @@ void SetupDialog::ShapeWindow() {
 }
 
 void SetupDialog::LoadWindowSkin() {
-    if (!storage.Open(IDR_SETUP_STORAGE)) framework::FatalExit("Error opening Main Storage...Aborting...");
     // A missing picture is not reported: the painter draws what it has.
-    digitsImage.Load(storage, "Digits", kEmptyPassword);
-    fontImage.Load(storage, "Font", kEmptyPassword);
-    unitsImage.Load(storage, imaging::kUnitsNode, kEmptyPassword);  // optional
+    const int percent = geometry.percent;
+    imaging::LoadCellPictureAt(storage, "Digits", percent, digitsImage);
+    imaging::LoadCellPictureAt(storage, "Font", percent, fontImage);
+    imaging::LoadCellPictureAt(storage, imaging::kUnitsNode, percent, unitsImage);  // optional
     painter.SetOwner(Handle());
     painter.SetImages(&fontImage, &digitsImage, &unitsImage);
+    painter.SetGeometry(geometry);
     painter.CreateBuffers(false);
-    painter.LoadBackground(storage, "1");
+    painter.LoadBackground(storage, imaging::kMainBackgroundName, percent);
 }
 
+// The buttons in the order of imaging::kMainButtons.
+static_assert(imaging::kMainButtons[0].controlId == IDCANCEL &&
+              imaging::kMainButtons[1].controlId == IDC_BROWSE_BUTTON &&
+              imaging::kMainButtons[2].controlId == IDC_LICENSE_BUTTON &&
+              imaging::kMainButtons[3].controlId == IDC_SETUP_BUTTON);
+
 void SetupDialog::SkinButtons() {
-    struct Placement {
-        imaging::MaskedButton* button;
-        int x;
-        int y;
-    };
-    const std::array<Placement, 4> placements{{
-        {&cancelButton, 294, 146},
-        {&browseButton, 241, 61},
-        {&licenseButton, 174, 146},
-        {&setupButton, 114, 146},
-    }};
-    for (const Placement& p : placements) {
-        p.button->LoadSkin(painter, storage, kButtonKind);
-        p.button->MoveTo(p.x, p.y);
+    const std::array<imaging::MaskedButton*, 4> buttons{&cancelButton, &browseButton, &licenseButton, &setupButton};
+    for (std::size_t i = 0; i < buttons.size(); ++i) {
+        const imaging::ButtonPlacement& place = geometry.buttons[i];
+        buttons[i]->LoadSkin(painter, storage, imaging::kMainButtonKind, geometry.percent);
+        buttons[i]->MoveTo(place.x, place.y);
     }
+}
+
+// The field at its scaled place, in the template's font made for dpi: the font
+// the system made stays as long as the window is at the DPI it was made for.
+void SetupDialog::PlacePathField(int dpi) {
+    const HWND field = Item(IDC_PATH_EDIT);
+    const imaging::Rect& place = geometry.pathField;
+    MoveWindow(field, place.left, place.top, place.Width(), place.Height(), TRUE);
+    const auto dialogFont = reinterpret_cast<HFONT>(SendMessageA(Handle(), WM_GETFONT, 0, 0));
+    framework::FontHandle font;
+    if (dpi != dialogFontDpi) font.Attach(framework::FontForDpi(dialogFont, dialogFontDpi, dpi));
+    SendMessageA(field, WM_SETFONT, reinterpret_cast<WPARAM>(font ? font.Get() : dialogFont), FALSE);
+    pathFont = std::move(font);  // the field's previous font goes once it has the new one
 }
 
 void SetupDialog::ShowIdleStatus() {
@@ -371,7 +416,7 @@ LRESULT SetupDialog::EditColor(HDC dc, HWND control) {
 std::optional<LRESULT> SetupDialog::OnMessage(UINT message, WPARAM wParam, LPARAM lParam) {
     switch (message) {
         case WM_ERASEBKGND:
-            painter.PaintBackground(reinterpret_cast<HDC>(wParam), kClientWidth, kClientHeight, true);
+            painter.PaintBackground(reinterpret_cast<HDC>(wParam), geometry.clientWidth, geometry.clientHeight, true);
             return 1;
         case WM_PAINT:
             if (IsIconic(Handle())) {
@@ -399,11 +444,15 @@ std::optional<LRESULT> SetupDialog::OnMessage(UINT message, WPARAM wParam, LPARA
         case WM_TIMER:
             if (wParam == kRunEndTimer) FinishRun();
             // A tick still queued when the run stopped the ticker moves nothing.
-            if (wParam == kTickerTimer && !runThread.Owned()) painter.DrawTicker(nullptr, static_cast<long long>(painter.GetTickerOffset()) + 2);
+            if (wParam == kTickerTimer && !runThread.Owned())
+                painter.DrawTicker(nullptr, static_cast<long long>(painter.GetTickerOffset()) + geometry.ticker.step);
             return std::nullopt;
         case WM_CTLCOLOREDIT:
             if (LRESULT brush = EditColor(reinterpret_cast<HDC>(wParam), reinterpret_cast<HWND>(lParam))) return brush;
             return std::nullopt;
+        case WM_DPICHANGED:
+            FollowDpi(LOWORD(wParam), DpiChangePlace(lParam));
+            return 0;
         case WM_HELP:
             return TRUE;  // help has no visible effect
         default:

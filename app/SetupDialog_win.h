@@ -1,9 +1,11 @@
 #pragma once
 // The main setup window: a borderless modal dialog (template 102) cut to a fixed
-// outline and painted entirely from the container's skin. It owns everything one
-// run of the setup needs: the container reader, the skin pictures, the painter,
-// the four skinned buttons, the path field, the install document and the
-// destination path; and, for a product that offers both scopes, the choice.
+// outline and painted entirely from the container's skin, at the scale of its
+// monitor's DPI (imaging/WindowGeometry.h), and made again when that changes. It
+// owns everything one run of the setup needs: the container reader, the skin
+// pictures, the painter, the four skinned buttons, the path field, the install
+// document and the destination path; and, for a product that offers both
+// scopes, the choice.
 #include <windows.h>
 
 #include <optional>
@@ -20,6 +22,7 @@
 #include "imaging/BitmapFont_win.h"
 #include "imaging/DibImage.h"
 #include "imaging/MaskedButton_win.h"
+#include "imaging/WindowGeometry.h"
 #include "install/InstallDocument.h"
 #include "install/InstallScope.h"
 #include "install/NumberDisplay.h"
@@ -29,8 +32,6 @@ namespace app {
 
 class SetupDialog : public framework::Dialog {
 public:
-    static constexpr int kClientWidth = 450;
-    static constexpr int kClientHeight = 207;
     static constexpr UINT_PTR kTickerTimer = 1;
     static constexpr UINT_PTR kRunEndTimer = 2;  // looks for the end of the run's thread
     static constexpr UINT kRunEndPeriod = 10;    // milliseconds
@@ -118,10 +119,14 @@ private:
     // The other scope chosen: the field then offers that scope's folder, unless
     // it holds a folder of the user's own.
     void ToggleScope();
-    void PlaceWindow();
+    void DrawAtDpi(int dpi, POINT place);
+    void FollowDpi(int dpi, POINT place);
+    POINT DpiChangePlace(LPARAM lParam) const;
+    void PlaceWindow(POINT place);
     void ShapeWindow();
     void LoadWindowSkin();
     void SkinButtons();
+    void PlacePathField(int dpi);
     // Starts the run on its own thread; the window takes no input until it ends.
     void RunInstallation();
     static unsigned __stdcall RunThread(void* window);
@@ -170,6 +175,9 @@ private:
     int elevatedExitCode = 0;
     SetupReport& report;
     framework::BrushHandle editBrush;  // one brush for the window's whole life
+    imaging::WindowGeometry geometry;  // at the window's scale
+    int dialogFontDpi = 0;             // the DPI the template's font was made for
+    framework::FontHandle pathFont;    // the path field's, when made for another DPI
     // A call another thread hands the window: the message that asks the window to
     // run it names nothing, so a message posted from outside can run no code of
     // its choosing. callTurn lets one calling thread at a time use the slot, which

@@ -71,6 +71,7 @@ struct GdiObjectTraits {
 using BitmapHandle = UniqueHandle<GdiObjectTraits<HBITMAP>>;
 using BrushHandle = UniqueHandle<GdiObjectTraits<HBRUSH>>;
 using RegionHandle = UniqueHandle<GdiObjectTraits<HRGN>>;
+using FontHandle = UniqueHandle<GdiObjectTraits<HFONT>>;
 
 // A device context made with CreateCompatibleDC.
 struct MemoryDcTraits {
