@@ -195,9 +195,9 @@ wine_env_stop() {
 
 # wine_set_dpi DPI, after wine_env_start and before the test's first program:
 # the display's scale (96 DPI is 100 %, 192 is 200 %) as Windows keeps it
-# (HKCU\Control Panel\Desktop) and as the current hardware profile's fonts key
-# holds it; Wine 8 takes either. Wine reads it as its session starts, so the
-# session that wrote it is let end first.
+# (HKCU\Control Panel\Desktop) and in the current hardware profile's fonts key,
+# which Wine 8 reads where the first is missing (tried: the first wins). Wine
+# reads it as its session starts, so the session that wrote it is let end first.
 wine_set_dpi() {
   local key
   for key in 'HKCU\Control Panel\Desktop' 'HKLM\System\CurrentControlSet\Hardware Profiles\Current\Software\Fonts'; do
