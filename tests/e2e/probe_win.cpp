@@ -20,6 +20,10 @@
 //                                       caret is left at the start
 //   probe frame TITLE                   print "left top right bottom" of the whole window, and of its
 //                                       monitor's work area, in screen pixels
+//   probe dpi-changed TITLE DPI         send WM_DPICHANGED for DPI, as the system does when the window
+//                                       goes to a monitor of that DPI (Wine has one screen); the
+//                                       suggested rectangle, 50 pixels right of and below the window,
+//                                       lies in the probe's memory, which the window cannot read
 //   probe list                          print the titles of the visible top-level windows
 //   probe visible                       print "handle title" of each visible top-level window
 //   probe run COMMAND-LINE              start the command line, wait for it, print its exit code (all
@@ -368,6 +372,14 @@ int main(int argc, char** argv) {
         const RECT& work = monitor.rcWork;
         std::printf("%ld %ld %ld %ld %ld %ld %ld %ld\n", frame.left, frame.top, frame.right, frame.bottom, work.left,
                     work.top, work.right, work.bottom);
+        return 0;
+    }
+    if (command == "dpi-changed" && argc >= 4) {
+        const int dpi = std::atoi(argv[3]);
+        RECT suggested{};
+        GetWindowRect(window, &suggested);
+        OffsetRect(&suggested, 50, 50);
+        SendMessageA(window, WM_DPICHANGED, MAKEWPARAM(dpi, dpi), reinterpret_cast<LPARAM>(&suggested));
         return 0;
     }
     if (argc < 4) return Usage();

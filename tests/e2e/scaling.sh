@@ -7,6 +7,8 @@
 # exactly what tkds preview renders at that scale (outside the moving ticker and
 # the field). A vendor container with 100 % art only (the sample without its
 # "Scales" nodes) opens at 200 % as 900 x 414 and equals its own preview at 2.
+# A window opened at 100 % and told that its DPI changed to 192 and back is the
+# window of that scale.
 # Screenshots of a failed run are kept, and their folder named.
 #
 # Arguments: the e2e scripts' four, then the stub folder (with x86/ and x64/).
@@ -106,6 +108,22 @@ for percent in 100 150 200; do
   check "setup.exe at $percent %: the field's lines ${line} px tall (100 %: ${line100} px)" \
     test $((line * 100 * 100)) -ge $((line100 * percent * 80)) -a $((line * 100 * 100)) -le $((line100 * percent * 120))
   [ "$percent" = 100 ] || same_as_preview "window-$percent" "$CONTAINER"
+done
+
+# Moved to a monitor of another scale (the probe sends WM_DPICHANGED, as Wine
+# has one screen): the window opened at 100 % is made again at 200 %, its corner
+# kept (the message's rectangle is not setup's to read), as if it had opened
+# there; sent back to 96 DPI it is the 100 % window again.
+open_at 100 before-move
+for dpi in 192 96; do
+  percent=$((dpi * 100 / 96))
+  probe dpi-changed "$WINDOW" "$dpi" >/dev/null
+  sleep 1
+  check "WM_DPICHANGED to $dpi DPI: client area at (100, 100), 450 x 207 at $percent %" \
+    equal "$(probe rect "$WINDOW" | tr -d '\r')" "100 100 $(scaled 450) $(scaled 207)"
+  import -window root -crop "$(scaled 450)x$(scaled 207)+100+100" +repage "$kept/moved-$percent.png"
+  same_as_preview "moved-$percent" "$CONTAINER"
+  field_whole "WM_DPICHANGED to $dpi DPI"
 done
 
 # A vendor skin drawn at 100 % only, made with the kit: enlarged pixel for pixel.
