@@ -98,6 +98,10 @@ def display_scale(t, folder, raw):
               "each in its own kept session, two rounds")
         t.row("window shown at 200 % / at 100 %", ms(med("scale200", "window_ms")), ms(med("scale100", "window_ms")),
               ratio(med("scale200", "window_ms"), med("scale100", "window_ms")))
+        if "cpu_ms" in starts["scale200"]:
+            t.row("processor time to the first paint, 200 % / 100 %", ms(med("scale200", "cpu_ms")),
+                  ms(med("scale100", "cpu_ms")), ratio(med("scale200", "cpu_ms"), med("scale100", "cpu_ms")),
+                  "the process's own and the system's for it (10 ms ticks): what load does not add to")
     if "scale_stub32_before" in raw:
         t.section("The x86 stub with the scaling code / one built before it")
         now, before = raw["scale_stub32"], raw["scale_stub32_before"]

@@ -6,7 +6,8 @@
 #     192) against 100 % (96). Wine reads the DPI once, as its session starts, so
 #     each scale runs in a session of its own, kept up for all its starts (the
 #     first start of a session fills caches and is not counted); two rounds of the
-#     two sessions, one after the other, so that the machine's load weighs on both;
+#     two sessions, the second in the other order (100, 200, 200, 100), so that
+#     a load that grows or fades over the run weighs on both alike;
 #   - the x86 stub: the one of the build against one built before the scaling
 #     code (STUB_BEFORE, with its link map beside it as setup-stub.map), whole and
 #     by the link map's parts.
@@ -35,7 +36,7 @@ trap wine_env_stop EXIT
 meter="$win64/tests/bench/startup_meter.exe"
 : >"$out/scale-startup.txt"
 for round in 1 2; do
-  for percent in 100 200; do
+  for percent in $([ "$round" = 1 ] && echo 100 200 || echo 200 100); do
     wine_env_start
     wine_set_dpi $((96 * percent / 100))
     cp "$win64/app/setup.exe" "$WINE_ENV_DIR/"
