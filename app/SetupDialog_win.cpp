@@ -127,12 +127,20 @@ void SetupDialog::FollowDpi(int dpi, POINT place) {
     RedrawWindow(Handle(), nullptr, nullptr, RDW_ERASE | RDW_FRAME | RDW_INVALIDATE | RDW_ALLCHILDREN | RDW_UPDATENOW);
 }
 
-// Where WM_DPICHANGED puts the window's corner: the system, which sends it on
-// the window's own thread, suggests a rectangle; from another thread or process
-// lParam is no address to read, and the corner stays where it is.
+// Where WM_DPICHANGED puts the window's corner: where the system suggests, on
+// a monitor. The system sends the message on the window's own thread with the
+// address of its rectangle; one sent from another thread or process, or posted
+// by one (and dispatched by a loop not the window's own, such as a message
+// box's), carries no address of ours, and the corner stays where it is. The
+// rectangle is copied with ReadProcessMemory, which fails where a plain read
+// would fault.
 POINT SetupDialog::DpiChangePlace(LPARAM lParam) const {
-    if (lParam && InSendMessageEx(nullptr) == ISMEX_NOSEND) {
-        const RECT& suggested = *reinterpret_cast<const RECT*>(lParam);
+    RECT suggested{};
+    SIZE_T copied = 0;
+    if (lParam && InSendMessageEx(nullptr) == ISMEX_NOSEND &&
+        ReadProcessMemory(GetCurrentProcess(), reinterpret_cast<const void*>(lParam), &suggested, sizeof suggested,
+                          &copied) &&
+        copied == sizeof suggested && MonitorFromRect(&suggested, MONITOR_DEFAULTTONULL)) {
         return POINT{suggested.left, suggested.top};
     }
     RECT window{};
@@ -385,6 +393,8 @@ bool SetupDialog::IsInputHeldOff(const MSG& message) {
 
 bool SetupDialog::PreTranslateMessage(MSG& message) {
     if (IsInputHeldOff(message) || scopeChoice.TakeTab(message)) return true;
+    // The system sends WM_DPICHANGED; one in the queue was posted by some process.
+    if (message.message == WM_DPICHANGED) return true;
     // Keys reach only the path field; Esc and Enter still close or install, and
     // Space presses the scope choice's toggle.
     if ((message.message == WM_KEYDOWN || message.message == WM_KEYUP) && message.hwnd != Item(IDC_PATH_EDIT) &&
