@@ -42,7 +42,8 @@
 //                                       or the window is gone, rounds of WM_APP..WM_APP+0x40 with random
 //                                       wParam and lParam, with 0 and 0, and WM_APP+1 with wParam at
 //                                       addresses that hold no function, WM_TIMER naming such an address as
-//                                       its function; over the first rounds, every
+//                                       its function, WM_DPICHANGED (96 DPI) whose rectangle is such an
+//                                       address; over the first rounds, every
 //                                       message of WM_APP..0xBFFF with random parameters. After each round a
 //                                       WM_NULL must be answered within 5 s. Prints what it posted;
 //                                       exit 0 when the window answered every round
@@ -163,6 +164,9 @@ int PostJunk(HWND window, double seconds) {
             // DispatchMessage calls a WM_TIMER's lParam as the timer's function.
             post(WM_TIMER, 1, static_cast<LPARAM>(address));
         }
+        // The system sends WM_DPICHANGED with the address of a rectangle; posted,
+        // its lParam is no one's (96 DPI: the window at 100 % stays as it is).
+        post(WM_DPICHANGED, MAKEWPARAM(96, 96), static_cast<LPARAM>(notCode[rounds % std::size(notCode)]));
         ++rounds;
         if (!answers()) break;
         Sleep(20);
