@@ -174,10 +174,11 @@ bool SetupApp::InitInstance() {
     dialog.UseScope(decision.scope, decision.action == ScopeDecision::Action::ChooseInWindow);
     const INT_PTR result = dialog.DoModal();
     if (dialog.CreateError() != NO_ERROR) {
-        // No window, so nothing else says why: a run without a desktop, for one.
+        // No window, so nothing else says why: a run without a desktop, for one,
+        // where a box cannot be shown either and standard error is all there is.
         const std::string text = WindowNotCreatedText(dialog.CreateError());
         report.Message(text);
-        if (report.ShowsBoxes()) framework::ShowMessage(text, framework::MessageIcon::Stop);
+        Tell(text, report);
     }
     framework::SetMainWindow(nullptr);
     // Installed elevated in this setup's place: the elevated setup's exit code, its end logged by the window.

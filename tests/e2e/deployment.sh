@@ -247,3 +247,7 @@ check "setup /S without a display ends with 1603" \
   equal "$(run_without_display "\"$made_win\" /S /LOG=C:\\nodesktop.log")" 1603
 check "... and its log says why" log_says 'outcome: failed (exit code 1603): Setup could not create its window' \
   "$(unix_path 'C:\nodesktop.log')"
+# Started by hand there, it can show no box either: standard error says why.
+env -u DISPLAY "$WINE64" "$made_win" >/dev/null 2>"$E2E_WORK/nodesktop.stderr" || true
+check "... and started without /S, it says why on standard error" \
+  grep -q 'Setup could not create its window' "$E2E_WORK/nodesktop.stderr"
