@@ -71,10 +71,16 @@ equal() { [ "$1" == "$2" ] || { echo "  expected: [$2]"; echo "  actual:   [$1]"
 
 # Starts setup.exe and waits until its window is shown and painted.
 start_setup() {
-  "$WINE64" "$SETUP_EXE" &
-  SETUP_PID=$!
-  probe wait "$WINDOW" 60 || { echo "setup window did not appear"; wine_what_it_did "$SETUP_PID"; return 1; }
-  sleep 1
+  local errors="$WINE_ENV_DIR/setup.stderr" attempt
+  for attempt in $(seq 1 10); do
+    WINEDEBUG=$WINE_WINDOW_ERRORS "$WINE64" "$SETUP_EXE" 2>"$errors" &
+    SETUP_PID=$!
+    probe wait "$WINDOW" 60 && { sleep 1; return 0; }
+    [ "$attempt" -lt 10 ] && wine_desktop_retry "$SETUP_PID" "$errors" || break
+  done
+  echo "setup window did not appear"
+  wine_what_it_did "$SETUP_PID" "$errors"
+  return 1
 }
 
 # Waits until setup.exe has ended; false after SECONDS (scaled as the probe's waits).
@@ -132,7 +138,7 @@ reg_value() {  # reg_value KEY VALUE [VIEW]
   # emulated 32-bit Wine on a loaded machine a query has come back without a value
   # that the same run, repeated, found.
   local attempt
-  for attempt in 1 2; do
+  for attempt in $(seq 1 10); do
     "$WINE64" reg query "$1" /v "$2" "${3:-$REG_VIEW}" 2>/dev/null | tr -d '\r' |
       awk -v name="$2" 'BEGIN { FS = "    " } $2 == name { print $4; found = 1 } END { exit !found }' && return 0
   done

@@ -108,14 +108,19 @@ install_product() {
 # A user installs the product with setup.exe: the window appears at (100, 100),
 # a click on SETUP (its 44 x 32 button at 114, 146), and setup.exe ends.
 install_with_setup() {  # [SETUP-EXE]
-  "$WINE64" "${1:-$SETUP_EXE}" >/dev/null 2>&1 &
-  local pid=$! window= i
-  for i in $(seq 1 "$(wine_polls 300)"); do
-    window=$(xdotool search --onlyvisible --name '^Tolvik Setup$' 2>/dev/null | head -1 || true)
-    [ -n "$window" ] && break
-    sleep 0.2
+  local errors="$WINE_ENV_DIR/setup.stderr" pid window= attempt i
+  for attempt in $(seq 1 10); do
+    WINEDEBUG=$WINE_WINDOW_ERRORS "$WINE64" "${1:-$SETUP_EXE}" >/dev/null 2>"$errors" &
+    pid=$!
+    for i in $(seq 1 "$(wine_polls 300)"); do
+      window=$(xdotool search --onlyvisible --name '^Tolvik Setup$' 2>/dev/null | head -1 || true)
+      [ -n "$window" ] && break
+      kill -0 "$pid" 2>/dev/null || break
+      sleep 0.2
+    done
+    [ -z "$window" ] && [ "$attempt" -lt 10 ] && wine_desktop_retry "$pid" "$errors" || break
   done
-  [ -n "$window" ] || { fail "the setup window did not appear"; wine_what_it_did "$pid"; return 0; }
+  [ -n "$window" ] || { fail "the setup window did not appear"; wine_what_it_did "$pid" "$errors"; return 0; }
   sleep 1
   xdotool mousemove $((100 + 114 + 22)) $((100 + 146 + 16)) sleep 0.2 click 1
   for i in $(seq 1 "$(wine_polls 600)"); do
@@ -169,8 +174,10 @@ added_lines() { LC_ALL=C comm -13 "$1" "$2"; }
 # ---------------------------------------------------------------------------
 # Running the uninstaller and answering its boxes.
 UNINSTALL_PID=
+UNINSTALL_COMMAND=
 start_uninstall() {
-  "$WINE64" cmd /c "$1" >/dev/null 2>&1 &
+  UNINSTALL_COMMAND=$1
+  WINEDEBUG=$WINE_WINDOW_ERRORS "$WINE64" cmd /c "$1" >/dev/null 2>"$WINE_ENV_DIR/uninstall.stderr" &
   UNINSTALL_PID=$!
 }
 
@@ -184,11 +191,12 @@ answer_box() {
     window=$(xdotool search --onlyvisible --name "^$BOX_TITLE\$" 2>/dev/null | head -1 || true)
     [ -n "$window" ] && BOX=$(w "$BOX_TEXT" "$BOX_TITLE") && [ -n "$BOX" ] && break
     window=
+    wine_desktop_retry "$UNINSTALL_PID" "$WINE_ENV_DIR/uninstall.stderr" && start_uninstall "$UNINSTALL_COMMAND"
     sleep 0.2
   done
   if [ -z "$window" ]; then
     fail "no box titled $BOX_TITLE appeared"
-    wine_what_it_did "$UNINSTALL_PID"
+    wine_what_it_did "$UNINSTALL_PID" "$WINE_ENV_DIR/uninstall.stderr"
     return 1
   fi
   xdotool windowfocus "$window" 2>/dev/null || true
@@ -209,7 +217,7 @@ finish_uninstall() {
   done
   if kill -0 "$UNINSTALL_PID" 2>/dev/null; then
     fail "the uninstaller did not end"
-    wine_what_it_did "$UNINSTALL_PID"
+    wine_what_it_did "$UNINSTALL_PID" "$WINE_ENV_DIR/uninstall.stderr"
     kill "$UNINSTALL_PID" 2>/dev/null || true
   fi
   wait "$UNINSTALL_PID" 2>/dev/null || true

@@ -47,8 +47,9 @@ wine_step() {
   return "$rc"
 }
 
-# wine_what_it_did PID: when a wait for a program's window gives up, what the
-# program did instead: its exit code or that it still runs, and the windows shown.
+# wine_what_it_did PID [ERRORS]: when a wait for a program's window gives up,
+# what the program did instead: its exit code or that it still runs, the end of
+# what it wrote to standard error (kept in the file ERRORS), and the windows shown.
 wine_what_it_did() {
   local code=0 id
   if kill -0 "$1" 2>/dev/null; then
@@ -57,10 +58,33 @@ wine_what_it_did() {
     wait "$1" 2>/dev/null || code=$?
     echo "  it had ended, with exit code $code"
   fi
+  if [ -s "${2:-}" ]; then
+    echo "  the end of its standard error:"
+    tail -n 20 "$2" | sed 's/^/    | /'
+  fi
+  xdotool getdisplaygeometry >/dev/null 2>&1 || echo "  the X display $DISPLAY does not answer"
   echo "  the windows on the screen:"
   for id in $(xdotool search --onlyvisible --name '.' 2>/dev/null | head -n 20); do
     echo "    $(xdotool getwindowname "$id" 2>/dev/null)"
   done
+}
+
+# The Wine debug setting for a program whose standard error a test keeps: Wine's
+# own diagnoses (no desktop, no display driver) are printed too, so a window
+# that never appears says why.
+WINE_WINDOW_ERRORS=-all,err+winediag
+
+# wine_desktop_retry PID ERRORS: true when the program PID (started with
+# WINE_WINDOW_ERRORS, its standard error in ERRORS) has ended because Wine made
+# no desktop for its first window, after a pause. Wine gives the desktop's
+# process ten seconds to start, which a loaded machine now and then exceeds;
+# a program started again before that process is up fails at once, so the
+# pause. Such a program has shown nothing and may be started again.
+wine_desktop_retry() {
+  kill -0 "$1" 2>/dev/null && return 1
+  grep -q 'The explorer process failed to start' "$2" 2>/dev/null || return 1
+  echo "Wine made no desktop in time for the program's first window; it is started again"
+  sleep $((2 * WINE_TIME_FACTOR))
 }
 
 # A script that stops on an error (set -e) says where and what failed before it
